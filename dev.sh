@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Pictoform's one entry point for people and CI on Debian 12:
+#   ./dev.sh run    install what is missing, build, start the program
+#   ./dev.sh test   install what is missing, build, run every test (plain and sanitized builds)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev)
+# Programs that read and write icon files; the tests check our files against them.
+TEST_PACKAGES=(icoutils python3-pil imagemagick clang-format)
+
+install_missing() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+        sudo apt-get update -qq
+        sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    else
+        echo "Missing Debian packages. Run this, then try again:" >&2
+        echo "  sudo apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+}
+
+build() { # build-dir, extra cmake arguments...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DPICTOFORM_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" --parallel "$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    shift
+    install_missing "${BUILD_PACKAGES[@]}"
+    build build
+    # The editor's window is not there yet; the file engine is.
+    exec build/src/cli/pictoform-cli "${@:---help}"
+    ;;
+test)
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    export PICTOFORM_REQUIRE_ORACLES=1
+    echo "== format check"
+    git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' |
+        xargs clang-format --dry-run --Werror
+    echo "== plain build"
+    build build
+    ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+    echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+    build build-sanitize -DPICTOFORM_SANITIZE=ON -DPICTOFORM_BUILD_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build-sanitize --output-on-failure --parallel "$(nproc)"
+    ;;
+*)
+    echo "usage: ./dev.sh run [ARGS...] | ./dev.sh test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,23 @@
+#pragma once
+// The commands of pictoform-cli. Each returns the process's exit status and
+// writes its one-line error to `err`.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pictoform::cli {
+
+struct ConvertOptions {
+    std::vector<std::string> inputs;
+    std::string output;
+    std::optional<int> depth;
+    std::optional<std::pair<int, int>> hotSpot;
+    bool png256 = false;
+};
+
+int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace pictoform::cli

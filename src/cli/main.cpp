@@ -1,0 +1,116 @@
+// pictoform-cli: the icon file engine for scripts and for people without a screen.
+
+#include <charconv>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage: pictoform-cli info FILE...\n"
+    "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png 256]\n"
+    "\n"
+    "Reads and writes Windows icons (.ico) and cursors (.cur), and PNG pictures.\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE...     one line per image (index, size, depth, hot spot of a cursor)\n"
+    "                   and a summary line per file\n"
+    "  convert IN... -o OUT\n"
+    "                   IN: .ico, .cur or .png files; their images are taken in order.\n"
+    "                   OUT ending in .ico or .cur: one file holding every image;\n"
+    "                   OUT ending in .png: one PNG per image, OUT-<index>-<w>x<h>.png.\n"
+    "\n"
+    "Options of convert:\n"
+    "  --depth D        write every image at depth D: 2, 4, 16 or 256 colours, or 24 or\n"
+    "                   32 bits (32 keeps alpha). Default: 32 for PNG input, otherwise\n"
+    "                   each image's own depth\n"
+    "  --hotspot X,Y    hot spot of a .cur output (default: the input cursor's, or 0,0)\n"
+    "  --png 256        store 256 x 256 images of 32 bits PNG-compressed\n"
+    "\n"
+    "  --help           show this text\n"
+    "  --version        show the version\n"
+    "\n"
+    "Exit status: 0 on success, 1 on any error (one line on standard error).\n";
+
+int UsageError(const std::string& message) {
+    std::cerr << "pictoform-cli: " << message << " (see 'pictoform-cli --help')\n";
+    return 1;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+int Convert(const std::vector<std::string>& args) {
+    pictoform::cli::ConvertOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "-o" || a == "--output") {
+            if (!hasValue) return UsageError(a + " needs a file name");
+            options.output = args[++i];
+        } else if (a == "--depth") {
+            int depth = 0;
+            if (!hasValue || !ParseInt(args[i + 1], depth) ||
+                (depth != 2 && depth != 4 && depth != 16 && depth != 256 && depth != 24 &&
+                 depth != 32)) {
+                return UsageError("--depth takes 2, 4, 16, 256, 24 or 32");
+            }
+            options.depth = depth;
+            ++i;
+        } else if (a == "--hotspot") {
+            const std::string value = hasValue ? args[i + 1] : "";
+            const size_t comma = value.find(',');
+            int x = 0, y = 0;
+            if (comma == std::string::npos || !ParseInt(value.substr(0, comma), x) ||
+                !ParseInt(value.substr(comma + 1), y) || x < 0 || y < 0 || x > 65535 ||
+                y > 65535) {
+                return UsageError("--hotspot takes X,Y with whole numbers from 0 to 65535");
+            }
+            options.hotSpot = std::make_pair(x, y);
+            ++i;
+        } else if (a == "--png") {
+            if (!hasValue || args[i + 1] != "256") return UsageError("--png takes 256");
+            options.png256 = true;
+            ++i;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option '" + a + "'");
+        } else {
+            options.inputs.push_back(a);
+        }
+    }
+    if (options.inputs.empty()) return UsageError("convert needs at least one input file");
+    if (options.output.empty()) return UsageError("convert needs -o OUT");
+    return pictoform::cli::RunConvert(options, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 1;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (command == "--version") {
+        std::cout << "pictoform-cli " << PICTOFORM_VERSION << "\n";
+        return 0;
+    }
+    if (command == "info") {
+        if (args.empty()) return UsageError("info needs at least one file");
+        return pictoform::cli::RunInfo(args, std::cout, std::cerr);
+    }
+    if (command == "convert") return Convert(args);
+    return UsageError("unknown command '" + command + "'");
+}

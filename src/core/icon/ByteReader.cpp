@@ -1,0 +1,89 @@
+#include "icon/ByteReader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace pictoform {
+
+bool ByteReader::Seek(size_t offset) {
+    if (offset > m_data.size()) return false;
+    m_pos = offset;
+    return true;
+}
+
+bool ByteReader::Skip(size_t count) {
+    if (!Has(count)) return false;
+    m_pos += count;
+    return true;
+}
+
+bool ByteReader::ReadU8(uint8_t& out) {
+    if (!Has(1)) return false;
+    out = m_data[m_pos++];
+    return true;
+}
+
+bool ByteReader::ReadU16(uint16_t& out) {
+    if (!Has(2)) return false;
+    out = static_cast<uint16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8));
+    m_pos += 2;
+    return true;
+}
+
+bool ByteReader::ReadU32(uint32_t& out) {
+    if (!Has(4)) return false;
+    out = static_cast<uint32_t>(m_data[m_pos]) | (static_cast<uint32_t>(m_data[m_pos + 1]) << 8) |
+          (static_cast<uint32_t>(m_data[m_pos + 2]) << 16) |
+          (static_cast<uint32_t>(m_data[m_pos + 3]) << 24);
+    m_pos += 4;
+    return true;
+}
+
+bool ByteReader::ReadI32(int32_t& out) {
+    uint32_t u = 0;
+    if (!ReadU32(u)) return false;
+    out = static_cast<int32_t>(u);
+    return true;
+}
+
+bool ByteReader::ReadSpan(size_t count, std::span<const uint8_t>& out) {
+    if (!Has(count)) return false;
+    out = m_data.subspan(m_pos, count);
+    m_pos += count;
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
+                   std::string& reason) {
+    out.clear();
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    // Read in chunks rather than trusting a size from the file system, so
+    // that pipes and files that change while read are bounded all the same.
+    uint8_t chunk[65536];
+    for (;;) {
+        const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+        if (got > 0) {
+            if (out.size() + got > maxBytes) {
+                reason = "file is larger than " + std::to_string(maxBytes) + " bytes";
+                out.clear();
+                return false;
+            }
+            out.insert(out.end(), chunk, chunk + got);
+        }
+        if (got < sizeof chunk) break;
+    }
+    if (std::ferror(file.get())) {
+        reason = std::strerror(errno);
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace pictoform

@@ -1,0 +1,27 @@
+#pragma once
+// Reduces true-colour pixels to a small palette by halving boxes of the RGB
+// cube, depth first, without dithering.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pictoform {
+
+// bgr: blue, green, red per pixel, pixelCount pixels, no row padding.
+// On success `palette` holds limit entries of blue, green, red, reserved
+// (reserved 0 for 1-bit indices, else 255; unused entries all zero) and
+// `indices` the packed index of every pixel in pixel order, most significant
+// bits first. Fails (both outputs emptied) when bitsPerIndex is not 1, 2, 4
+// or 8, when limit is below 1, or when bgr holds fewer than pixelCount pixels.
+[[nodiscard]] bool ReduceColors(std::span<const uint8_t> bgr, size_t pixelCount, int limit,
+                                int bitsPerIndex, std::vector<uint8_t>& palette,
+                                std::vector<uint8_t>& indices);
+
+// Reads index p of an array packed as ReduceColors and the file rows pack it.
+[[nodiscard]] unsigned PackedIndexAt(std::span<const uint8_t> packed, size_t p, int bits);
+// Writes index p into such an array (the caller zeroed it and sized it).
+void SetPackedIndex(std::span<uint8_t> packed, size_t p, int bits, unsigned value);
+
+} // namespace pictoform

@@ -1,0 +1,90 @@
+#include "icon/IconFile.h"
+
+#include "icon/ByteReader.h"
+#include "icon/SafeFile.h"
+
+namespace pictoform {
+
+CIconFile::CIconFile() : m_hotSpot(&m_ownHotSpot) {}
+
+CIconFile::CIconFile(HotSpot& loadedHotSpot) : m_hotSpot(&loadedHotSpot) {}
+
+bool CIconFile::Fail(std::string reason) {
+    m_error = std::move(reason);
+    return false;
+}
+
+void CIconFile::ClearImages() {
+    m_images.clear();
+    m_entryHotSpots.clear();
+    m_position = 0;
+    m_hasCurrent = false;
+    m_current = 0;
+}
+
+bool CIconFile::First() {
+    if (m_images.empty()) return false;
+    m_current = 0;
+    m_position = 0;
+    m_hasCurrent = true;
+    return true;
+}
+
+bool CIconFile::Next() {
+    if (m_position >= m_images.size()) {
+        m_hasCurrent = false;
+        return false;
+    }
+    m_current = m_position++;
+    m_hasCurrent = true;
+    return true;
+}
+
+const IconImageRec* CIconFile::Current() const {
+    return m_hasCurrent && m_current < m_images.size() ? &m_images[m_current] : nullptr;
+}
+
+bool CIconFile::ReadIconFile(const std::string& path) {
+    ClearImages();
+    m_fileType = 0;
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) return Fail(reason);
+    return ReadIconData(bytes);
+}
+
+bool CIconFile::WriteIconFile(const std::string& path, const std::vector<IconImageRec>& images,
+                              unsigned flags) {
+    std::vector<uint8_t> bytes;
+    if (!EncodeIconFile(images, flags, bytes)) return false;
+    std::string reason;
+    if (!WriteFileAtomically(path, bytes, reason)) return Fail(reason);
+    return true;
+}
+
+bool CIconFile::WriteSingleImageFile(const std::string& path, int32_t width, int32_t height,
+                                     std::span<const uint8_t> colours,
+                                     std::span<const uint8_t> mask, int32_t depth,
+                                     std::span<const uint8_t> alpha, unsigned flags) {
+    std::vector<IconImageRec> one(1);
+    IconImageRec& rec = one.front();
+    rec.width = width;
+    rec.height = height;
+    rec.depth = depth;
+    rec.colours.assign(colours.begin(), colours.end());
+    rec.mask.assign(mask.begin(), mask.end());
+    rec.alpha.assign(alpha.begin(), alpha.end());
+    std::vector<uint8_t> bytes;
+    // A single-image file is always of the icon type, whatever the flags.
+    if (!EncodeImages(one, kIconType, flags, bytes)) return false;
+    std::string reason;
+    if (!WriteFileAtomically(path, bytes, reason)) return Fail(reason);
+    return true;
+}
+
+bool CIconFile::EncodeIconFile(const std::vector<IconImageRec>& images, unsigned flags,
+                               std::vector<uint8_t>& out) {
+    return EncodeImages(images, (flags & kWriteCursor) ? kCursorType : kIconType, flags, out);
+}
+
+} // namespace pictoform

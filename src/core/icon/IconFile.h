@@ -1,0 +1,96 @@
+#pragma once
+// The icon file engine: reads icon and cursor files into a list of decoded
+// images and writes such lists back.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "icon/IconImageRec.h"
+
+namespace pictoform {
+
+// The hot spot of the last cursor read, and the one a cursor is written with.
+struct HotSpot {
+    uint16_t x = 0;
+    uint16_t y = 0;
+};
+
+enum IconWriteFlags : unsigned {
+    kWriteCursor = 1u << 0,
+    // Store 256 x 256 true-colour-with-alpha images PNG-compressed, as most
+    // icons made since Windows Vista do; every other image stays a bitmap.
+    kWritePng256 = 1u << 1,
+};
+
+enum IconFileType : uint16_t { kIconType = 1, kCursorType = 2 };
+
+// A reader never takes more than this from disk, whatever the file claims.
+inline constexpr size_t kMaxIconFileBytes = 256u * 1024u * 1024u;
+// Decoded planes of one file are capped too: entries may point at the same
+// bytes, so the file's size alone does not bound what they decode to.
+inline constexpr size_t kMaxDecodedPixels = 64u * 1024u * 1024u;
+
+class CIconFile {
+public:
+    // With no hot spot given, the engine keeps its own.
+    CIconFile();
+    explicit CIconFile(HotSpot& loadedHotSpot);
+    CIconFile(const CIconFile&) = delete;
+    CIconFile& operator=(const CIconFile&) = delete;
+
+    // Reads an icon or cursor file. On failure the list is empty and
+    // LastError() says why.
+    [[nodiscard]] bool ReadIconFile(const std::string& path);
+    // The same for bytes already in memory.
+    [[nodiscard]] bool ReadIconData(std::span<const uint8_t> data);
+
+    [[nodiscard]] bool First();
+    [[nodiscard]] bool Next();
+    void ClearImages();
+
+    [[nodiscard]] bool WriteIconFile(const std::string& path, const std::vector<IconImageRec>& images,
+                                     unsigned flags);
+    // One image given by its planes (top row first), written as a one-image
+    // icon file whose image lies at offset 22.
+    [[nodiscard]] bool WriteSingleImageFile(const std::string& path, int32_t width, int32_t height,
+                                            std::span<const uint8_t> colours,
+                                            std::span<const uint8_t> mask, int32_t depth,
+                                            std::span<const uint8_t> alpha, unsigned flags);
+
+    // The bytes that WriteIconFile would write; false when a record is unusable.
+    [[nodiscard]] bool EncodeIconFile(const std::vector<IconImageRec>& images, unsigned flags,
+                                      std::vector<uint8_t>& out);
+
+    // The record that First or Next made current, or null.
+    [[nodiscard]] const IconImageRec* Current() const;
+    [[nodiscard]] const std::vector<IconImageRec>& Images() const { return m_images; }
+    // Hot spot of every image of the cursor file last read, in file order
+    // (the loaded hot spot keeps only the last of them).
+    [[nodiscard]] const std::vector<HotSpot>& EntryHotSpots() const { return m_entryHotSpots; }
+    // Type of the file last read (icon or cursor); 0 before a successful read.
+    [[nodiscard]] uint16_t FileType() const { return m_fileType; }
+
+    [[nodiscard]] HotSpot& LoadedHotSpot() { return *m_hotSpot; }
+    [[nodiscard]] const std::string& LastError() const { return m_error; }
+
+private:
+    bool Fail(std::string reason);
+    bool DecodeEntry(std::span<const uint8_t> file, size_t index);
+    bool EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
+                      std::vector<uint8_t>& out);
+
+    HotSpot m_ownHotSpot;
+    HotSpot* m_hotSpot;
+    std::vector<IconImageRec> m_images;
+    std::vector<HotSpot> m_entryHotSpots;
+    size_t m_position = 0;
+    bool m_hasCurrent = false;
+    size_t m_current = 0;
+    uint16_t m_fileType = 0;
+    size_t m_decodedPixels = 0;
+    std::string m_error;
+};
+
+} // namespace pictoform

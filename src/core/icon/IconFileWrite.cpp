@@ -1,0 +1,210 @@
+// Writing icon and cursor files: the whole file is built in memory and only
+// then put on disk, so a failure never leaves half a file behind.
+
+#include <algorithm>
+#include <cstring>
+
+#include "icon/ColorReduction.h"
+#include "icon/IconFile.h"
+#include "icon/PngCodec.h"
+
+namespace pictoform {
+
+namespace {
+
+void PutU16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    PutU16(out, v & 0xFFFF);
+    PutU16(out, v >> 16);
+}
+
+// One image made ready for the file: its entry fields and its bytes.
+struct EncodedImage {
+    uint8_t colourCount = 0;
+    uint16_t planes = 1;
+    uint16_t bitCount = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// The colour plane with transparent pixels blanked to black, and an alpha
+// plane for depth 32 (derived from the mask when the record has none).
+struct PreparedPlanes {
+    std::vector<uint8_t> colours;
+    std::vector<uint8_t> alpha;
+};
+
+PreparedPlanes Prepare(const IconImageRec& rec) {
+    PreparedPlanes p;
+    p.colours = rec.colours;
+    const size_t n = rec.PixelCount();
+    for (size_t i = 0; i < n; ++i) {
+        if (rec.mask[i] == 0) std::memset(&p.colours[i * 3], 0, 3);
+    }
+    if (rec.depth == kDepth32) {
+        if (rec.HasAlpha()) {
+            p.alpha = rec.alpha;
+        } else {
+            p.alpha.resize(n);
+            for (size_t i = 0; i < n; ++i) p.alpha[i] = rec.mask[i] ? 255 : 0;
+        }
+    }
+    return p;
+}
+
+bool EncodePngImage(const IconImageRec& rec, const PreparedPlanes& planes, EncodedImage& out,
+                    std::string& reason) {
+    PngPixels png;
+    png.width = rec.width;
+    png.height = rec.height;
+    png.bgra.resize(rec.PixelCount() * 4);
+    for (size_t i = 0; i < rec.PixelCount(); ++i) {
+        std::memcpy(&png.bgra[i * 4], &planes.colours[i * 3], 3);
+        png.bgra[i * 4 + 3] = planes.alpha[i];
+    }
+    out.colourCount = 0;
+    out.bitCount = 32;
+    return EncodePng(png, out.bytes, reason);
+}
+
+bool EncodeBitmapImage(const IconImageRec& rec, const PreparedPlanes& planes, EncodedImage& out,
+                       std::string& reason) {
+    const int bits = BitsPerPixelOf(rec.depth);
+    const int entries = PaletteEntriesOf(rec.depth);
+    const size_t w = static_cast<size_t>(rec.width);
+    const size_t h = static_cast<size_t>(rec.height);
+    const size_t stride = static_cast<size_t>(RowStride(rec.width, bits));
+    const size_t maskStride = static_cast<size_t>(RowStride(rec.width, 1));
+
+    out.colourCount = static_cast<uint8_t>(entries == 256 ? 0 : entries);
+    out.bitCount = static_cast<uint16_t>(bits);
+    std::vector<uint8_t>& b = out.bytes;
+    b.reserve(40 + static_cast<size_t>(entries) * 4 + (stride + maskStride) * h);
+    PutU32(b, 40);
+    PutU32(b, static_cast<uint32_t>(rec.width));
+    PutU32(b, static_cast<uint32_t>(rec.height * 2));
+    PutU16(b, 1);
+    PutU16(b, static_cast<uint32_t>(bits));
+    PutU32(b, 0);
+    PutU32(b, static_cast<uint32_t>(stride * h));
+    for (int i = 0; i < 4; ++i) PutU32(b, 0);
+
+    // Rows go bottom row first; the record's rows run top row first.
+    auto recordRow = [&](size_t fileRow) { return h - 1 - fileRow; };
+    if (entries > 0) {
+        // 16 and 256 colours keep their last entry black for transparent
+        // pixels; 4 colours use all four and put transparent pixels at 3.
+        const int computed = entries >= 16 ? entries - 1 : entries;
+        const unsigned transparentIndex = entries == 2 ? 0 : static_cast<unsigned>(entries - 1);
+        std::vector<uint8_t> palette, indices;
+        if (!ReduceColors(planes.colours, w * h, computed, bits, palette, indices)) {
+            reason = "colour reduction failed";
+            return false;
+        }
+        b.insert(b.end(), palette.begin(), palette.end());
+        b.insert(b.end(), static_cast<size_t>(entries - computed) * 4, 0);
+        std::vector<uint8_t> row(stride);
+        for (size_t fy = 0; fy < h; ++fy) {
+            std::fill(row.begin(), row.end(), 0);
+            const size_t y = recordRow(fy);
+            for (size_t x = 0; x < w; ++x) {
+                const size_t p = y * w + x;
+                unsigned index = PackedIndexAt(indices, p, bits);
+                if (entries != 2 && rec.mask[p] == 0) index = transparentIndex;
+                SetPackedIndex(row, x, bits, index);
+            }
+            b.insert(b.end(), row.begin(), row.end());
+        }
+    } else if (rec.depth == kDepth24) {
+        for (size_t fy = 0; fy < h; ++fy) {
+            const uint8_t* src = &planes.colours[recordRow(fy) * w * 3];
+            b.insert(b.end(), src, src + w * 3);
+            b.insert(b.end(), stride - w * 3, 0);
+        }
+    } else {
+        for (size_t fy = 0; fy < h; ++fy) {
+            const size_t y = recordRow(fy);
+            for (size_t x = 0; x < w; ++x) {
+                const uint8_t* src = &planes.colours[(y * w + x) * 3];
+                b.insert(b.end(), src, src + 3);
+                b.push_back(planes.alpha[y * w + x]);
+            }
+        }
+    }
+
+    std::vector<uint8_t> maskRow(maskStride);
+    for (size_t fy = 0; fy < h; ++fy) {
+        std::fill(maskRow.begin(), maskRow.end(), 0);
+        const size_t y = recordRow(fy);
+        for (size_t x = 0; x < w; ++x) {
+            const size_t p = y * w + x;
+            const bool transparent = rec.depth == kDepth32 ? planes.alpha[p] == 0 : rec.mask[p] == 0;
+            if (transparent) SetPackedIndex(maskRow, x, 1, 1);
+        }
+        b.insert(b.end(), maskRow.begin(), maskRow.end());
+    }
+    return true;
+}
+
+std::string Unusable(size_t index, const std::string& why) {
+    return "image " + std::to_string(index) + " cannot be written: " + why;
+}
+
+} // namespace
+
+bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t type,
+                             unsigned flags, std::vector<uint8_t>& out) {
+    out.clear();
+    if (images.size() > 0xFFFF) return Fail("an icon file holds at most 65535 images");
+    std::vector<EncodedImage> encoded(images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        const IconImageRec& rec = images[i];
+        if (!IsValidDepthCode(rec.depth)) {
+            return Fail(Unusable(i, "depth " + std::to_string(rec.depth) + " is not 2, 4, 16, "
+                                                                        "256, 24 or 32"));
+        }
+        if (rec.width < 1 || rec.height < 1 || rec.width > 256 || rec.height > 256) {
+            return Fail(Unusable(i, "size " + std::to_string(rec.width) + " x " +
+                                        std::to_string(rec.height) + " is not 1 to 256 a side"));
+        }
+        if (!rec.IsConsistent()) return Fail(Unusable(i, "its planes do not match its size"));
+
+        const PreparedPlanes planes = Prepare(rec);
+        const bool png = (flags & kWritePng256) && rec.depth == kDepth32 && rec.width == 256 &&
+                         rec.height == 256;
+        std::string reason;
+        const bool ok = png ? EncodePngImage(rec, planes, encoded[i], reason)
+                            : EncodeBitmapImage(rec, planes, encoded[i], reason);
+        if (!ok) return Fail(Unusable(i, reason));
+        if ((flags & kWriteCursor)) {
+            // A hot spot outside the image is pulled onto its last column or row.
+            encoded[i].planes = std::min<uint16_t>(m_hotSpot->x, static_cast<uint16_t>(rec.width - 1));
+            encoded[i].bitCount = std::min<uint16_t>(m_hotSpot->y, static_cast<uint16_t>(rec.height - 1));
+        }
+    }
+
+    PutU16(out, 0);
+    PutU16(out, type);
+    PutU16(out, static_cast<uint32_t>(images.size()));
+    size_t offset = 6 + 16 * images.size();
+    for (size_t i = 0; i < images.size(); ++i) {
+        const EncodedImage& e = encoded[i];
+        if (offset + e.bytes.size() > UINT32_MAX) return Fail("file would exceed 4 GiB");
+        out.push_back(static_cast<uint8_t>(images[i].width & 0xFF));
+        out.push_back(static_cast<uint8_t>(images[i].height & 0xFF));
+        out.push_back(e.colourCount);
+        out.push_back(0);
+        PutU16(out, e.planes);
+        PutU16(out, e.bitCount);
+        PutU32(out, static_cast<uint32_t>(e.bytes.size()));
+        PutU32(out, static_cast<uint32_t>(offset));
+        offset += e.bytes.size();
+    }
+    for (const EncodedImage& e : encoded) out.insert(out.end(), e.bytes.begin(), e.bytes.end());
+    return true;
+}
+
+} // namespace pictoform

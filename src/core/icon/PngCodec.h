@@ -1,0 +1,28 @@
+#pragma once
+// PNG pixels through libpng, for PNG-compressed icon images and PNG files.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pictoform {
+
+[[nodiscard]] bool HasPngSignature(std::span<const uint8_t> data);
+
+struct PngPixels {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> bgra; // top row first, 4 bytes a pixel, no padding
+};
+
+// Decodes a PNG held in memory. Images with a side above maxSide are refused
+// before their pixels are allocated.
+[[nodiscard]] bool DecodePng(std::span<const uint8_t> data, int32_t maxSide, PngPixels& out,
+                             std::string& reason);
+
+// Encodes top-row-first BGRA pixels as an 8-bit RGBA PNG.
+[[nodiscard]] bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out,
+                             std::string& reason);
+
+} // namespace pictoform

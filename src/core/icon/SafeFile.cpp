@@ -1,0 +1,80 @@
+#include "icon/SafeFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pictoform {
+
+namespace {
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
+                         std::string& reason) {
+    struct stat existing{};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    if (replacing && !S_ISREG(existing.st_mode)) {
+        reason = "not a regular file";
+        return false;
+    }
+
+    std::string temp = path + ".XXXXXX";
+    std::vector<char> name(temp.begin(), temp.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        reason = std::string("cannot create a file in ") + DirectoryOf(path) + ": " +
+                 std::strerror(errno);
+        return false;
+    }
+    temp.assign(name.data());
+
+    // A new file gets the usual permissions; a replaced one keeps its own.
+    mode_t mode = 0666;
+    if (replacing) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+
+    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const int writeErrno = errno;
+    ok = (::close(fd) == 0) && ok;
+    if (!ok) {
+        reason = std::strerror(writeErrno ? writeErrno : errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        reason = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace pictoform

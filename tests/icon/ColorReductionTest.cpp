@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "icon/ColorReduction.h"
+
+using namespace pictoform;
+
+namespace {
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// The plane stores blue, green, red.
+std::vector<uint8_t> Plane(std::initializer_list<Rgb> pixels) {
+    std::vector<uint8_t> bgr;
+    for (const Rgb& p : pixels) bgr.insert(bgr.end(), {p.b, p.g, p.r});
+    return bgr;
+}
+
+std::vector<uint8_t> Entry(const std::vector<uint8_t>& palette, size_t i) {
+    return {palette.begin() + static_cast<long>(i * 4), palette.begin() + static_cast<long>(i * 4 + 4)};
+}
+
+} // namespace
+
+TEST(ColorReduction, OneColourBecomesOneEntryWithIndexZero) {
+    const auto bgr = Plane({{10, 20, 30}, {10, 20, 30}, {10, 20, 30}});
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 3, 15, 4, palette, indices));
+    ASSERT_EQ(palette.size(), 60u);
+    EXPECT_EQ(Entry(palette, 0), (std::vector<uint8_t>{30, 20, 10, 255}));
+    for (size_t i = 1; i < 15; ++i) EXPECT_EQ(Entry(palette, i), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(indices, (std::vector<uint8_t>{0x00, 0x00}));
+}
+
+TEST(ColorReduction, LowerHalfComesFirstWhateverThePixelOrder) {
+    // Colours that differ only in blue: the smaller blue value is entry 0.
+    const auto bgr = Plane({{0, 0, 200}, {0, 0, 7}, {0, 0, 200}});
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 3, 2, 1, palette, indices));
+    // One-bit palettes carry reserved 0.
+    EXPECT_EQ(palette, (std::vector<uint8_t>{7, 0, 0, 0, 200, 0, 0, 0}));
+    EXPECT_EQ(indices, (std::vector<uint8_t>{0b10100000}));
+}
+
+TEST(ColorReduction, BoxThatStillSpansColoursGetsTheirMean) {
+    // Four reds, limit 2: the first split at red 128 uses up the budget.
+    const auto bgr = Plane({{0, 0, 0}, {10, 0, 0}, {200, 0, 0}, {250, 0, 0}, {10, 0, 0}});
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 5, 2, 8, palette, indices));
+    // (0 + 10 + 10) / 3 = 6, (200 + 250) / 2 = 225.
+    EXPECT_EQ(palette, (std::vector<uint8_t>{0, 0, 6, 255, 0, 0, 225, 255}));
+    EXPECT_EQ(indices, (std::vector<uint8_t>{0, 0, 1, 1, 0}));
+}
+
+TEST(ColorReduction, BoxesStillWaitingComeBeforeFinishedOnes) {
+    // Black is split down to a single cell first and finishes; then the budget
+    // is reached with the two other colours still in the work list, so they
+    // take entries 0 and 1 and black comes last.
+    const auto bgr = Plane({{0, 0, 0}, {255, 0, 0}, {255, 255, 0}});
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 3, 3, 8, palette, indices));
+    EXPECT_EQ(palette, (std::vector<uint8_t>{0, 0, 255, 255, 0, 255, 255, 255, 0, 0, 0, 255}));
+    EXPECT_EQ(indices, (std::vector<uint8_t>{2, 0, 1}));
+}
+
+TEST(ColorReduction, NeverMoreEntriesThanTheLimit) {
+    std::vector<uint8_t> bgr;
+    for (int i = 0; i < 4096; ++i) {
+        bgr.insert(bgr.end(), {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(i * 13),
+                               static_cast<uint8_t>(i * 31)});
+    }
+    for (int bits : {1, 2, 4, 8}) {
+        const int limit = bits == 8 ? 255 : (1 << bits);
+        std::vector<uint8_t> palette, indices;
+        ASSERT_TRUE(ReduceColors(bgr, 4096, limit, bits, palette, indices));
+        ASSERT_EQ(palette.size(), static_cast<size_t>(limit) * 4);
+        ASSERT_EQ(indices.size(), 4096u * static_cast<size_t>(bits) / 8);
+        for (size_t p = 0; p < 4096; ++p) {
+            ASSERT_LT(PackedIndexAt(indices, p, bits), static_cast<unsigned>(limit));
+        }
+    }
+}
+
+TEST(ColorReduction, FewerColoursThanTheLimitArePreservedExactly) {
+    std::vector<uint8_t> bgr;
+    for (int i = 0; i < 200; ++i) {
+        bgr.insert(bgr.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                               static_cast<uint8_t>(i * 5)});
+    }
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 200, 255, 8, palette, indices));
+    for (size_t p = 0; p < 200; ++p) {
+        const size_t e = indices[p];
+        EXPECT_EQ(palette[e * 4 + 0], bgr[p * 3 + 0]);
+        EXPECT_EQ(palette[e * 4 + 1], bgr[p * 3 + 1]);
+        EXPECT_EQ(palette[e * 4 + 2], bgr[p * 3 + 2]);
+    }
+}
+
+TEST(ColorReduction, EmptyPlaneSucceedsWithAZeroPalette) {
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors({}, 0, 15, 4, palette, indices));
+    EXPECT_EQ(palette, std::vector<uint8_t>(60, 0));
+    EXPECT_TRUE(indices.empty());
+}
+
+TEST(ColorReduction, RefusesWhatItCannotPack) {
+    const auto bgr = Plane({{1, 2, 3}});
+    std::vector<uint8_t> palette{1}, indices{1};
+    EXPECT_FALSE(ReduceColors(bgr, 1, 8, 3, palette, indices));
+    EXPECT_TRUE(palette.empty());
+    EXPECT_TRUE(indices.empty());
+    EXPECT_FALSE(ReduceColors(bgr, 1, 0, 8, palette, indices));
+    // A plane shorter than the pixel count it comes with.
+    EXPECT_FALSE(ReduceColors(bgr, 2, 8, 8, palette, indices));
+}
+
+TEST(ColorReduction, LimitOfOneLeavesTheUnsplitCubeBlack) {
+    const auto bgr = Plane({{9, 9, 9}, {200, 100, 50}});
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 2, 1, 8, palette, indices));
+    EXPECT_EQ(palette, (std::vector<uint8_t>{0, 0, 0, 255}));
+    EXPECT_EQ(indices, (std::vector<uint8_t>{0, 0}));
+}

@@ -1,0 +1,217 @@
+// Exact bytes of written icon and cursor files.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
+#include "support/TestSupport.h"
+
+using namespace pictoform;
+using namespace pictoform::test;
+
+namespace {
+
+const Px kRed{255, 0, 0};
+const Px kGreen{0, 255, 0};
+const Px kBlue{0, 0, 255};
+const Px kWhite{255, 255, 255};
+const Px kClear{0, 255, 0, 0}; // transparent, with a colour that must not survive
+
+std::vector<uint8_t> Encode(const std::vector<IconImageRec>& images, unsigned flags = 0,
+                            HotSpot hotSpot = {}) {
+    CIconFile engine(hotSpot);
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out)) << engine.LastError();
+    return out;
+}
+
+std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t count) {
+    return {b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + count)};
+}
+
+} // namespace
+
+TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
+    // Left half red, right half green, the top-left pixel transparent.
+    const IconImageRec rec = MakeImage(16, 16, kDepth16, [](int x, int y) {
+        return (x == 0 && y == 0) ? kClear : (x < 8 ? kRed : kGreen);
+    });
+    const auto b = Encode({rec});
+    ASSERT_EQ(b.size(), 22u + 296u);
+    // Header and entry.
+    EXPECT_EQ(Slice(b, 0, 6), (std::vector<uint8_t>{0, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(Slice(b, 6, 4), (std::vector<uint8_t>{16, 16, 16, 0}));
+    EXPECT_EQ(U16At(b, 10), 1);  // planes
+    EXPECT_EQ(U16At(b, 12), 4);  // bits per pixel
+    EXPECT_EQ(U32At(b, 14), 296u); // 40 + 64 + (8 + 4) * 16
+    EXPECT_EQ(U32At(b, 18), 22u);
+    // Bitmap header: height doubled, image size = XOR stride 8 x 16.
+    EXPECT_EQ(U32At(b, 22), 40u);
+    EXPECT_EQ(U32At(b, 26), 16u);
+    EXPECT_EQ(U32At(b, 30), 32u);
+    EXPECT_EQ(U16At(b, 34), 1);
+    EXPECT_EQ(U16At(b, 36), 4);
+    EXPECT_EQ(U32At(b, 38), 0u);
+    EXPECT_EQ(U32At(b, 42), 128u);
+    EXPECT_EQ(Slice(b, 46, 16), std::vector<uint8_t>(16, 0));
+    // Palette: black (the blanked transparent pixel), green, red, in the
+    // reduction's order; unused entries and the reserved entry 15 are zero.
+    EXPECT_EQ(Slice(b, 62, 12),
+              (std::vector<uint8_t>{0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(Slice(b, 74, 52), std::vector<uint8_t>(52, 0));
+    // Rows bottom first: the bottom row, then the top row with index 15.
+    EXPECT_EQ(Slice(b, 126, 8), (std::vector<uint8_t>{0x22, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
+    EXPECT_EQ(Slice(b, 126 + 15 * 8, 8),
+              (std::vector<uint8_t>{0xF2, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
+    // AND mask, 4 bytes a row: only the top row's first bit.
+    EXPECT_EQ(Slice(b, 254, 60), std::vector<uint8_t>(60, 0));
+    EXPECT_EQ(Slice(b, 314, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
+}
+
+TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
+    const IconImageRec rec = MakeImage(17, 17, kDepth24, [](int x, int y) {
+        if (x == 16 && y == 16) return kClear;
+        return Px{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7};
+    });
+    const auto b = Encode({rec});
+    ASSERT_EQ(b.size(), 22u + 40u + (52u + 4u) * 17u);
+    EXPECT_EQ(U32At(b, 14), 40u + 56u * 17u);
+    EXPECT_EQ(U32At(b, 22 + 20), 52u * 17u);
+    const size_t pixels = 62;
+    // File row 0 is the bottom row, whose last pixel is transparent (black).
+    EXPECT_EQ(Slice(b, pixels, 3), (std::vector<uint8_t>{7, 16, 0}));
+    EXPECT_EQ(Slice(b, pixels + 48, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(b[pixels + 51], 0); // padding
+    const size_t topRow = pixels + 16 * 52;
+    EXPECT_EQ(Slice(b, topRow + 3 * 5, 3), (std::vector<uint8_t>{7, 0, 5}));
+    const size_t mask = pixels + 17 * 52;
+    EXPECT_EQ(Slice(b, mask, 4), (std::vector<uint8_t>{0, 0, 0x80, 0}));
+    EXPECT_EQ(Slice(b, mask + 4, 64), std::vector<uint8_t>(64, 0));
+}
+
+TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
+    IconImageRec rec = MakeImage(2, 1, kDepth32, [](int x, int) {
+        return x == 0 ? Px{10, 20, 30, 0} : Px{40, 50, 60, 200};
+    });
+    // The mask plane disagrees with alpha on both pixels: alpha wins for the
+    // AND mask, while the mask still blanks the colour.
+    rec.mask = {1, 0};
+    const auto b = Encode({rec});
+    ASSERT_EQ(b.size(), 22u + 40u + 8u + 4u);
+    EXPECT_EQ(U16At(b, 12), 32);
+    EXPECT_EQ(b[8], 0); // colour count
+    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{30, 20, 10, 0, 0, 0, 0, 200}));
+    EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
+}
+
+TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
+    // Three colours, fully opaque: three computed entries, then zeros.
+    const IconImageRec opaque = MakeImage(3, 1, kDepth256, [](int x, int) {
+        return x == 0 ? kRed : (x == 1 ? kBlue : kWhite);
+    });
+    auto b = Encode({opaque});
+    EXPECT_EQ(U32At(b, 14), 40u + 1024u + (4u + 4u) * 1u);
+    EXPECT_EQ(b[8], 0); // colour count byte of 256 colours
+    EXPECT_EQ(U16At(b, 12), 8);
+    // blue (b=255), red, white in the subdivision's order.
+    EXPECT_EQ(Slice(b, 62, 12),
+              (std::vector<uint8_t>{255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
+    EXPECT_EQ(Slice(b, 74, 1012), std::vector<uint8_t>(1012, 0));
+    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 0, 2, 0}));
+
+    // A transparent pixel: its blanked black joins the reduction and the
+    // pixel itself takes index 255.
+    const IconImageRec holed = MakeImage(3, 1, kDepth256, [](int x, int) {
+        return x == 0 ? kRed : (x == 1 ? kClear : kBlue);
+    });
+    b = Encode({holed});
+    EXPECT_EQ(Slice(b, 62, 12),
+              (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(Slice(b, 62 + 1020, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{2, 255, 1, 0}));
+    EXPECT_EQ(b[62 + 1024 + 4], 0x40);
+}
+
+TEST(IconFileLayout, FewColourDepths) {
+    // Monochrome: two entries with reserved 0; the transparent pixel is black
+    // and keeps black's index.
+    const IconImageRec mono = MakeImage(3, 1, kDepth2, [](int x, int) {
+        return x == 1 ? kClear : kWhite;
+    });
+    auto b = Encode({mono});
+    EXPECT_EQ(b[8], 2);
+    EXPECT_EQ(U16At(b, 12), 1);
+    EXPECT_EQ(U32At(b, 14), 40u + 8u + 4u + 4u);
+    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 0, 0, 0, 255, 255, 255, 0}));
+    EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0b10100000, 0, 0, 0}));
+    EXPECT_EQ(Slice(b, 74, 4), (std::vector<uint8_t>{0b01000000, 0, 0, 0}));
+
+    // Four colours: all four entries computed, transparent pixels at index 3.
+    const IconImageRec four = MakeImage(4, 1, kDepth4, [](int x, int) {
+        return x == 0 ? kRed : (x == 1 ? kGreen : (x == 2 ? kClear : kBlue));
+    });
+    b = Encode({four});
+    EXPECT_EQ(b[8], 4);
+    EXPECT_EQ(U16At(b, 12), 2);
+    EXPECT_EQ(U32At(b, 14), 40u + 16u + 4u + 4u);
+    // black, blue, green, red
+    EXPECT_EQ(Slice(b, 62, 16), (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 255, 0,
+                                                      255, 0, 0, 255, 255}));
+    EXPECT_EQ(b[78], 0b11101101); // red 3, green 2, transparent 3, blue 1
+    EXPECT_EQ(b[82], 0b00100000);
+}
+
+TEST(IconFileLayout, SidesOf256AreWrittenAsZero) {
+    const IconImageRec big = MakeImage(256, 256, kDepth32, [](int, int) { return kRed; });
+    const auto b = Encode({big});
+    EXPECT_EQ(b[6], 0);
+    EXPECT_EQ(b[7], 0);
+    EXPECT_EQ(U32At(b, 14), 40u + (1024u + 32u) * 256u);
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconData(b)) << engine.LastError();
+    EXPECT_EQ(engine.Images()[0].width, 256);
+    EXPECT_EQ(engine.Images()[0].height, 256);
+}
+
+TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
+    const IconImageRec a = MakeImage(32, 32, kDepth32, [](int, int) { return kRed; });
+    const IconImageRec b16 = MakeImage(16, 16, kDepth32, [](int, int) { return kRed; });
+    const auto b = Encode({a, b16}, kWriteCursor, HotSpot{5, 40});
+    EXPECT_EQ(U16At(b, 2), 2);
+    EXPECT_EQ(U16At(b, 4), 2);
+    EXPECT_EQ(U16At(b, 10), 5);
+    EXPECT_EQ(U16At(b, 12), 31);
+    EXPECT_EQ(U16At(b, 26), 5);
+    EXPECT_EQ(U16At(b, 28), 15);
+    EXPECT_EQ(U32At(b, 34), U32At(b, 18) + U32At(b, 14));
+    // The bitmap header still says 32 bits.
+    EXPECT_EQ(U16At(b, U32At(b, 18) + 14), 32);
+}
+
+TEST(IconFileLayout, EmptyListIsAHeaderThatReadsAsNothing) {
+    const auto b = Encode({});
+    EXPECT_EQ(b, (std::vector<uint8_t>{0, 0, 1, 0, 0, 0}));
+    CIconFile engine;
+    EXPECT_FALSE(engine.ReadIconData(b));
+    EXPECT_FALSE(engine.First());
+}
+
+TEST(IconFileLayout, SingleImageFileIsAnIconAtOffset22) {
+    TempDir dir;
+    const IconImageRec rec = MakeImage(5, 3, kDepth24, [](int x, int y) {
+        return Px{static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 80), 9};
+    });
+    HotSpot hotSpot{9, 1};
+    CIconFile engine(hotSpot);
+    ASSERT_TRUE(engine.WriteSingleImageFile(dir.File("one.ico"), 5, 3, rec.colours, rec.mask,
+                                            kDepth24, {}, kWriteCursor));
+    const auto b = ReadBytes(dir.File("one.ico"));
+    EXPECT_EQ(Slice(b, 0, 6), (std::vector<uint8_t>{0, 0, 1, 0, 1, 0}));
+    EXPECT_EQ(U32At(b, 18), 22u);
+    EXPECT_EQ(U16At(b, 10), 4); // hot spot x pulled inside the 5-pixel width
+    EXPECT_EQ(U16At(b, 12), 1);
+    EXPECT_EQ(b.size(), 22u + 40u + (16u + 4u) * 3u);
+    EXPECT_EQ(Encode({rec}).size(), b.size());
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, files, running other
+// programs (the oracles and our own command-line tool).
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pictoform::test {
+
+// A fresh folder removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    [[nodiscard]] const std::string& Path() const { return m_path; }
+    [[nodiscard]] std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+
+struct CommandResult {
+    int status = -1; // exit status, or -1 when the program did not exit normally
+    std::string out; // standard output
+    std::string err; // standard error
+};
+// Runs argv[0] with the arguments, no shell involved.
+CommandResult Run(const std::vector<std::string>& argv, const std::string& stdinText = "");
+
+// Paths of the oracles found at configure time; empty when missing.
+std::string IcotoolPath();
+std::string ConvertPath();
+std::string PythonPath(); // a system python3 that has Pillow
+std::string CliPath();    // our pictoform-cli
+
+// True when the oracle is usable. When it is not, the calling test is skipped,
+// or fails when PICTOFORM_REQUIRE_ORACLES is set in the environment.
+bool OracleAvailable(const std::string& name, const std::string& path);
+bool PillowAvailable();
+
+// Little-endian field helpers for checking written bytes.
+uint16_t U16At(const std::vector<uint8_t>& b, size_t offset);
+uint32_t U32At(const std::vector<uint8_t>& b, size_t offset);
+
+} // namespace pictoform::test
+
+#define PICTOFORM_REQUIRE_ICOTOOL()                                                            \
+    do {                                                                                       \
+        if (!::pictoform::test::OracleAvailable("icotool", ::pictoform::test::IcotoolPath()))  \
+            return;                                                                            \
+    } while (0)
+#define PICTOFORM_REQUIRE_CONVERT()                                                            \
+    do {                                                                                       \
+        if (!::pictoform::test::OracleAvailable("ImageMagick convert",                        \
+                                                ::pictoform::test::ConvertPath()))             \
+            return;                                                                            \
+    } while (0)
+#define PICTOFORM_REQUIRE_PILLOW()                                                             \
+    do {                                                                                       \
+        if (!::pictoform::test::PillowAvailable()) return;                                     \
+    } while (0)
