@@ -78,7 +78,7 @@ bool LoadFile(const std::string& path, LoadedFile& out, std::string& reason) {
     out.cursor = engine.FileType() == kCursorType;
     out.kindName = out.cursor ? "cursor" : "icon";
     out.hotSpots = engine.EntryHotSpots();
-    out.images = engine.Images();
+    out.images = engine.TakeImages();
     for (IconImageRec& rec : out.images) FlipRows(rec);
     return true;
 }

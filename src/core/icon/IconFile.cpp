@@ -22,6 +22,12 @@ void CIconFile::ClearImages() {
     m_current = 0;
 }
 
+std::vector<IconImageRec> CIconFile::TakeImages() {
+    std::vector<IconImageRec> images = std::move(m_images);
+    ClearImages();
+    return images;
+}
+
 bool CIconFile::First() {
     if (m_images.empty()) return false;
     m_current = 0;

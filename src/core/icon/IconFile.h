@@ -30,7 +30,7 @@ enum IconFileType : uint16_t { kIconType = 1, kCursorType = 2 };
 inline constexpr size_t kMaxIconFileBytes = 256u * 1024u * 1024u;
 // Decoded planes of one file are capped too: entries may point at the same
 // bytes, so the file's size alone does not bound what they decode to.
-inline constexpr size_t kMaxDecodedPixels = 64u * 1024u * 1024u;
+inline constexpr size_t kMaxDecodedPixels = 32u * 1024u * 1024u;
 
 class CIconFile {
 public:
@@ -66,6 +66,8 @@ public:
     // The record that First or Next made current, or null.
     [[nodiscard]] const IconImageRec* Current() const;
     [[nodiscard]] const std::vector<IconImageRec>& Images() const { return m_images; }
+    // Hands the whole list to the caller, leaving the engine empty.
+    [[nodiscard]] std::vector<IconImageRec> TakeImages();
     // Hot spot of every image of the cursor file last read, in file order
     // (the loaded hot spot keeps only the last of them).
     [[nodiscard]] const std::vector<HotSpot>& EntryHotSpots() const { return m_entryHotSpots; }

@@ -55,11 +55,9 @@ bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out, std::string& 
     image.width = static_cast<png_uint_32>(pixels.width);
     image.height = static_cast<png_uint_32>(pixels.height);
     image.format = PNG_FORMAT_BGRA;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_get_memory_size(image, size, 0, pixels.bgra.data(), 0, nullptr)) {
-        reason = std::string("cannot encode PNG: ") + image.message;
-        return false;
-    }
+    // Encode once into a buffer of the largest size the PNG can take; asking
+    // libpng for the exact size first would compress everything twice.
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
     out.resize(size);
     if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.bgra.data(), 0, nullptr)) {
         reason = std::string("cannot encode PNG: ") + image.message;

@@ -61,7 +61,10 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
         mode &= ~mask;
     }
 
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    // Only a replaced file needs the data on disk before the rename: a crash
+    // must not leave an empty file where the old one was. A new file risks
+    // nothing, so it is spared the wait.
+    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && (!replacing || ::fsync(fd) == 0);
     const int writeErrno = errno;
     ok = (::close(fd) == 0) && ok;
     if (!ok) {

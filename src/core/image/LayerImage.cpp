@@ -1,0 +1,454 @@
+#include "image/LayerImage.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <new>
+#include <utility>
+
+#include "image/Surface.h"
+
+namespace pictoform {
+
+namespace {
+
+// Float to int toward zero, as everywhere in the core, without the undefined
+// behaviour of a value the int cannot hold.
+int Truncate(float value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0f) return INT_MAX;
+    if (value <= -2147483648.0f) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The one blend of the core: weights a + 1 and 255 - a, so a = 255 replaces exactly.
+uint8_t Mix(uint8_t under, uint8_t over, int a) {
+    return static_cast<uint8_t>(std::min(under * (255 - a) + over * (a + 1), 65280) >> 8);
+}
+
+uint8_t AddAlpha(uint8_t alpha, int a) {
+    return static_cast<uint8_t>(std::min(alpha + a, 255));
+}
+
+} // namespace
+
+CLayerImage::CLayerImage(CLayerImage&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)), m_height(std::exchange(other.m_height, 0)),
+      m_stride(std::exchange(other.m_stride, 0)), m_colour(std::move(other.m_colour)),
+      m_planes(std::move(other.m_planes)), m_paintStamp(std::exchange(other.m_paintStamp, 1)) {
+    other.Release();
+}
+
+CLayerImage& CLayerImage::operator=(CLayerImage&& other) noexcept {
+    if (this != &other) {
+        TakeBuffers(other);
+        m_paintStamp = std::exchange(other.m_paintStamp, 1);
+    }
+    return *this;
+}
+
+void CLayerImage::Release() {
+    std::vector<uint8_t>().swap(m_colour);
+    std::vector<uint8_t>().swap(m_planes);
+    m_width = m_height = m_stride = 0;
+}
+
+void CLayerImage::TakeBuffers(CLayerImage& other) {
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_stride = other.m_stride;
+    m_colour = std::move(other.m_colour);
+    m_planes = std::move(other.m_planes);
+    other.Release();
+}
+
+void CLayerImage::SetPixelRaw(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t a,
+                              uint8_t coverage) {
+    uint8_t* bgr = Bgr(x, y);
+    bgr[0] = b;
+    bgr[1] = g;
+    bgr[2] = r;
+    const size_t i = PixelIndex(x, y);
+    m_planes[i] = a;
+    m_planes[PlaneSize() + i] = coverage;
+}
+
+bool CLayerImage::Create(int width, int height) {
+    Release();
+    if (width <= 0 || height <= 0) return false;
+    // Sizes stay within 32-bit offsets, as the file formats and history expect.
+    const int64_t stride = ((int64_t{width} + 1) * 3) & ~int64_t{3};
+    if (stride > INT_MAX / height || int64_t{width} > INT_MAX / 2 / height) return false;
+    const int64_t pixels = int64_t{width} * height;
+    try {
+        // White, transparent, empty; the padding is white too.
+        m_colour.assign(static_cast<size_t>(stride * height), 255);
+        m_planes.assign(static_cast<size_t>(2 * pixels), 0);
+    } catch (const std::bad_alloc&) {
+        Release();
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    m_stride = static_cast<int>(stride);
+    return true;
+}
+
+void CLayerImage::Fill(uint8_t grey, uint8_t alpha, uint8_t coverage) {
+    std::fill(m_colour.begin(), m_colour.end(), grey);
+    std::fill(m_planes.begin(), m_planes.begin() + PlaneSize(), alpha);
+    std::fill(m_planes.begin() + PlaneSize(), m_planes.end(), coverage);
+}
+
+bool CLayerImage::CopyTo(CLayerImage& target) const {
+    if (&target == this) return true;
+    if (target.m_width != m_width || target.m_height != m_height) return false;
+    std::copy(m_colour.begin(), m_colour.end(), target.m_colour.begin());
+    std::copy(m_planes.begin(), m_planes.end(), target.m_planes.begin());
+    return true;
+}
+
+bool CLayerImage::CloneFrom(const CLayerImage& source) {
+    if (&source == this) return !IsNull();
+    if (!Create(source.m_width, source.m_height)) return false;
+    return source.CopyTo(*this);
+}
+
+bool CLayerImage::CreateTripledMask(const CLayerImage& source) {
+    // Built aside so that the source may be this image.
+    CLayerImage mask;
+    const bool fits = source.m_width <= INT_MAX / 3 && source.m_height <= INT_MAX / 3;
+    if (!fits || !mask.Create(3 * source.m_width, 3 * source.m_height)) {
+        Release();
+        return false;
+    }
+    const uint8_t* coverage = source.CoveragePlane();
+    for (int y = 0; y < source.m_height; ++y)
+        for (int x = 0; x < source.m_width; ++x)
+            if (coverage[source.PixelIndex(x, y)]) mask.SetBlock(x, y, PixelColor{}, 3);
+    TakeBuffers(mask);
+    return true;
+}
+
+bool CLayerImage::CopyRegionFrom(CLayerImage& source, int x0, int y0, int x1, int y1,
+                                 bool keepSource) {
+    if (x0 > x1) std::swap(x0, x1);
+    if (y0 > y1) std::swap(y0, y1);
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, source.m_width);
+    y1 = std::min(y1, source.m_height);
+    if (x1 <= x0 || y1 <= y0) return false;
+
+    CLayerImage region;
+    if (!region.Create(x1 - x0, y1 - y0)) return false;
+    const uint8_t* alpha = source.AlphaPlane();
+    const uint8_t* coverage = source.CoveragePlane();
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const size_t i = source.PixelIndex(x, y);
+            if (coverage[i]) {
+                const uint8_t* bgr = source.Bgr(x, y);
+                region.SetPixelRaw(x - x0, y - y0, bgr[2], bgr[1], bgr[0], alpha[i], 1);
+            }
+            // A cut leaves white behind; coverage 0 makes its alpha irrelevant.
+            if (!keepSource) source.SetPixelRaw(x, y, 255, 255, 255, 255, 0);
+        }
+    }
+    TakeBuffers(region);
+    return true;
+}
+
+void CLayerImage::LoadPixels(const uint8_t* colours, const uint8_t* alphaOrNull,
+                             const uint8_t* mask) {
+    if (!colours || (!alphaOrNull && !mask)) return;
+    const int iconWidth = m_width / 3;
+    const int iconHeight = m_height / 3;
+    for (int row = 0; row < iconHeight; ++row) {
+        const int y = iconHeight - 1 - row; // the arrays start with the bottom row
+        for (int x = 0; x < iconWidth; ++x) {
+            const size_t i = static_cast<size_t>(row) * iconWidth + x;
+            const uint8_t* bgr = colours + 3 * i;
+            if (alphaOrNull) {
+                if (alphaOrNull[i]) SetBlock(x, y, {bgr[2], bgr[1], bgr[0], alphaOrNull[i]}, 3);
+            } else if (mask[i]) {
+                SetBlock(x, y, {bgr[2], bgr[1], bgr[0], 255}, 3);
+            }
+        }
+    }
+}
+
+PixelExport CLayerImage::ExportPixels() const {
+    PixelExport out;
+    out.height = m_height;
+    out.width = m_width;
+    const size_t rowBytes = 3 * static_cast<size_t>(m_width);
+    out.colours.resize(rowBytes * m_height);
+    for (int y = 0; y < m_height; ++y)
+        std::copy_n(Bgr(0, y), rowBytes, out.colours.begin() + y * rowBytes);
+    out.alpha.assign(m_planes.begin(), m_planes.begin() + PlaneSize());
+    out.coverage.assign(m_planes.begin() + PlaneSize(), m_planes.end());
+    return out;
+}
+
+void CLayerImage::ScaleFrom(const CLayerImage& source) {
+    if (&source == this || IsNull() || source.IsNull()) return;
+    const float rx = static_cast<float>(source.m_width) / static_cast<float>(m_width);
+    const float ry = static_cast<float>(source.m_height) / static_cast<float>(m_height);
+    const uint8_t* alpha = source.AlphaPlane();
+    const uint8_t* coverage = source.CoveragePlane();
+    for (int y = 0; y < m_height; ++y) {
+        // Clamped in case float rounding lands on the edge of a very large source.
+        const int sy = std::min(Truncate(static_cast<float>(y) * ry), source.m_height - 1);
+        for (int x = 0; x < m_width; ++x) {
+            const int sx = std::min(Truncate(static_cast<float>(x) * rx), source.m_width - 1);
+            const uint8_t* bgr = source.Bgr(sx, sy);
+            const size_t i = source.PixelIndex(sx, sy);
+            SetPixelRaw(x, y, bgr[2], bgr[1], bgr[0], alpha[i], coverage[i]);
+        }
+    }
+}
+
+void CLayerImage::ClearRect(int x0, int y0, int x1, int y1) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, m_width);
+    y1 = std::min(y1, m_height);
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) SetPixelRaw(x, y, 255, 255, 255, 0, 0);
+}
+
+PixelColor CLayerImage::GetPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return {};
+    const uint8_t* bgr = Bgr(x, y);
+    return {bgr[2], bgr[1], bgr[0], m_planes[PixelIndex(x, y)]};
+}
+
+bool CLayerImage::BlockOrigin(int blockX, int blockY, int& n, int& left, int& top) const {
+    if (n <= 0) n = 3;
+    if (blockX < 0 || blockY < 0 || blockX >= m_width / n || blockY >= m_height / n) return false;
+    left = n * blockX;
+    top = n * blockY;
+    return true;
+}
+
+void CLayerImage::SetBlock(int blockX, int blockY, const PixelColor& colour, int n) {
+    int left = 0;
+    int top = 0;
+    if (!BlockOrigin(blockX, blockY, n, left, top)) return;
+    for (int y = top; y < top + n; ++y)
+        for (int x = left; x < left + n; ++x)
+            SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, 1);
+}
+
+void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
+    const PixelColor colour = PixelColor::FromRgba32(rgba);
+    const int a = colour.alpha;
+    int left = 0;
+    int top = 0;
+    if (a == 0 || !BlockOrigin(blockX, blockY, n, left, top)) return;
+    uint8_t* alpha = AlphaPlane();
+    uint8_t* coverage = CoveragePlane();
+    for (int y = top; y < top + n; ++y) {
+        for (int x = left; x < left + n; ++x) {
+            const size_t i = PixelIndex(x, y);
+            if (!coverage[i]) {
+                SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, 1);
+                continue;
+            }
+            uint8_t* bgr = Bgr(x, y);
+            bgr[0] = Mix(bgr[0], colour.blue, a);
+            bgr[1] = Mix(bgr[1], colour.green, a);
+            bgr[2] = Mix(bgr[2], colour.red, a);
+            // Alpha adds up here; it is not the "over" rule.
+            alpha[i] = AddAlpha(alpha[i], a);
+        }
+    }
+}
+
+void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool blendAlways,
+                            int dx, int dy, float opacity) {
+    // The overlap, in source coordinates; 64-bit so that no offset can overflow.
+    const int64_t sx0 = std::max<int64_t>(0, -int64_t{dx});
+    const int64_t sy0 = std::max<int64_t>(0, -int64_t{dy});
+    const int64_t sx1 = std::min<int64_t>(source.m_width, int64_t{target.m_width} - dx);
+    const int64_t sy1 = std::min<int64_t>(source.m_height, int64_t{target.m_height} - dy);
+    if (sx1 <= sx0 || sy1 <= sy0) return;
+
+    // Opacity is applied once per alpha value; only the low 8 bits of the product count.
+    uint8_t level[256];
+    for (int al = 0; al < 256; ++al)
+        level[al] = static_cast<uint8_t>(Truncate(static_cast<float>(al) * opacity) & 0xFF);
+
+    const uint8_t* srcAlpha = source.AlphaPlane();
+    const uint8_t* srcCoverage = source.CoveragePlane();
+    uint8_t* dstAlpha = target.AlphaPlane();
+    uint8_t* dstCoverage = target.CoveragePlane();
+    for (int sy = static_cast<int>(sy0); sy < sy1; ++sy) {
+        const int ty = sy + dy;
+        for (int sx = static_cast<int>(sx0); sx < sx1; ++sx) {
+            const int tx = sx + dx;
+            const size_t si = source.PixelIndex(sx, sy);
+            const int a = level[srcAlpha[si]];
+            if (!srcCoverage[si] || a == 0) continue;
+            const uint8_t* from = source.Bgr(sx, sy);
+            const size_t ti = target.PixelIndex(tx, ty);
+            if (!blendAlways && !dstCoverage[ti]) {
+                target.SetPixelRaw(tx, ty, from[2], from[1], from[0], static_cast<uint8_t>(a), 1);
+                continue;
+            }
+            // With blendAlways an empty target still lends its colour (normally white).
+            uint8_t* to = target.Bgr(tx, ty);
+            for (int c = 0; c < 3; ++c) to[c] = Mix(to[c], from[c], a);
+            dstAlpha[ti] = AddAlpha(dstAlpha[ti], a);
+            if (blendAlways) dstCoverage[ti] = 1;
+        }
+    }
+}
+
+void CLayerImage::Downsample3x(const CLayerImage& source, CLayerImage* display, int zoom,
+                               CLayerImage& target, bool hardEdges) {
+    static constexpr int kWeight[3][3] = {{1, 2, 1}, {2, 4, 2}, {1, 2, 1}};
+    const int columns = std::min(source.m_width / 3, target.m_width);
+    const int rows = std::min(source.m_height / 3, target.m_height);
+    const uint8_t* alpha = source.AlphaPlane();
+    const uint8_t* coverage = source.CoveragePlane();
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < columns; ++x) {
+            // A sub-pixel's coverage value is a weight of its own (the stroke and fill
+            // marks count more than 1). Colours are averaged with that same weight so
+            // that a mark above 1 cannot darken them; with coverage 1 it is the plain kernel.
+            int sumR = 0, sumG = 0, sumB = 0, sumAlpha = 0, sumAlphaCov = 0, sumWeight = 0;
+            for (int j = 0; j < 3; ++j) {
+                for (int i = 0; i < 3; ++i) {
+                    const int px = 3 * x + i;
+                    const int py = 3 * y + j;
+                    const size_t si = source.PixelIndex(px, py);
+                    if (!coverage[si]) continue;
+                    const int weight = kWeight[j][i];
+                    const int covWeight = weight * coverage[si];
+                    const uint8_t* bgr = source.Bgr(px, py);
+                    sumB += bgr[0] * covWeight;
+                    sumG += bgr[1] * covWeight;
+                    sumR += bgr[2] * covWeight;
+                    sumAlpha += alpha[si] * weight;
+                    sumAlphaCov += alpha[si] * covWeight;
+                    sumWeight += covWeight;
+                }
+            }
+            PixelColor out{255, 255, 255, 0};
+            uint8_t outCoverage = 0;
+            // Hard edges take a pixel only when more than half the kernel is covered.
+            const bool taken = sumWeight != 0 && sumAlpha != 0 && (!hardEdges || sumWeight >= 9);
+            if (taken) {
+                out.red = static_cast<uint8_t>(sumR / sumWeight);
+                out.green = static_cast<uint8_t>(sumG / sumWeight);
+                out.blue = static_cast<uint8_t>(sumB / sumWeight);
+                // Soft edges spread alpha over the whole kernel of 16, covered or not.
+                out.alpha =
+                    static_cast<uint8_t>(hardEdges ? sumAlphaCov / sumWeight : sumAlpha / 16);
+                outCoverage = 1;
+            }
+            target.SetPixelRaw(x, y, out.red, out.green, out.blue, out.alpha, outCoverage);
+            if (!display) continue;
+            if (taken) display->SetBlock(x, y, out, zoom);
+            if (zoom >= 4) {
+                // A dot in the middle of the block, black on empty pixels, shows transparency.
+                const int64_t cx = (2 * int64_t{x} + 1) * zoom / 2;
+                const int64_t cy = (2 * int64_t{y} + 1) * zoom / 2;
+                if (cx < display->m_width && cy < display->m_height) {
+                    uint8_t* bgr = display->Bgr(static_cast<int>(cx), static_cast<int>(cy));
+                    bgr[0] = static_cast<uint8_t>((out.blue * out.alpha) >> 8);
+                    bgr[1] = static_cast<uint8_t>((out.green * out.alpha) >> 8);
+                    bgr[2] = static_cast<uint8_t>((out.red * out.alpha) >> 8);
+                }
+            }
+        }
+    }
+}
+
+void CLayerImage::DrawGrid(int zoom, int columns, int rows) {
+    if (zoom < 1 || IsNull()) return;
+    const int64_t right = std::min<int64_t>(int64_t{columns} * zoom, m_width - 1);
+    const int64_t bottom = std::min<int64_t>(int64_t{rows} * zoom, m_height - 1);
+    const auto grey = [this](int64_t x, int64_t y) {
+        uint8_t* bgr = Bgr(static_cast<int>(x), static_cast<int>(y));
+        bgr[0] = bgr[1] = bgr[2] = 180;
+    };
+    // Dotted lines: every other pixel, starting one in from each crossing.
+    for (int64_t y = 0; y <= bottom; y += zoom)
+        for (int64_t x = 1; x < right; x += 2) grey(x, y);
+    for (int64_t x = 0; x <= right; x += zoom)
+        for (int64_t y = 1; y < bottom; y += 2) grey(x, y);
+}
+
+void CLayerImage::BlitTo(Surface& surface, int x, int y, int width, int height) const {
+    if (IsNull()) return;
+    if (width < 1 || height < 1) {
+        width = m_width;
+        height = m_height;
+    }
+    // Never let the surface read past the buffer.
+    surface.DrawBgr(x, y, std::min(width, m_width), std::min(height, m_height), ColourBits(),
+                    m_stride);
+}
+
+void CLayerImage::FlipVertical() {
+    const size_t rowBytes = 3 * static_cast<size_t>(m_width);
+    uint8_t* alpha = AlphaPlane();
+    uint8_t* coverage = CoveragePlane();
+    for (int y = 0; y < m_height / 2; ++y) {
+        const int mirror = m_height - 1 - y;
+        std::swap_ranges(Bgr(0, y), Bgr(0, y) + rowBytes, Bgr(0, mirror));
+        std::swap_ranges(alpha + PixelIndex(0, y), alpha + PixelIndex(0, y) + m_width,
+                         alpha + PixelIndex(0, mirror));
+        std::swap_ranges(coverage + PixelIndex(0, y), coverage + PixelIndex(0, y) + m_width,
+                         coverage + PixelIndex(0, mirror));
+    }
+}
+
+void CLayerImage::FlipHorizontal() {
+    uint8_t* alpha = AlphaPlane();
+    uint8_t* coverage = CoveragePlane();
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width / 2; ++x) {
+            const int mirror = m_width - 1 - x;
+            std::swap_ranges(Bgr(x, y), Bgr(x, y) + 3, Bgr(mirror, y));
+            std::swap(alpha[PixelIndex(x, y)], alpha[PixelIndex(mirror, y)]);
+            std::swap(coverage[PixelIndex(x, y)], coverage[PixelIndex(mirror, y)]);
+        }
+    }
+}
+
+void CLayerImage::FlattenOverWhite(bool threshold) {
+    uint8_t* alpha = AlphaPlane();
+    const uint8_t* coverage = CoveragePlane();
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
+            const size_t i = PixelIndex(x, y);
+            if (!coverage[i]) continue;
+            const int a = alpha[i];
+            if (threshold && a < 128) {
+                SetPixelRaw(x, y, 255, 255, 255, 0, 0);
+                continue;
+            }
+            // (c * a + 255 * (255 - a)) / 256: divided by 256, so opaque white ends at 254.
+            uint8_t* bgr = Bgr(x, y);
+            for (int c = 0; c < 3; ++c)
+                bgr[c] = static_cast<uint8_t>(std::min(((bgr[c] - 255) * a + 65025) >> 8, 255));
+            SetPixelRaw(x, y, bgr[2], bgr[1], bgr[0], 255, 1);
+        }
+    }
+}
+
+void CLayerImage::MarkNonWhite(const PixelColor& colour) {
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
+            const uint8_t* bgr = Bgr(x, y);
+            if (bgr[0] == 255 && bgr[1] == 255 && bgr[2] == 255) continue;
+            SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, 1);
+        }
+    }
+}
+
+} // namespace pictoform

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "image/PixelColor.h"
+
+namespace pictoform {
+
+class Surface;
+
+// A picture's pixels handed to a file writer. It owns its copies, so a list of
+// these stays valid whatever happens to the images it came from.
+struct PixelExport {
+    int height = 0;
+    int width = 0;
+    std::vector<uint8_t> colours;  // blue, green, red; top row first; no row padding
+    std::vector<uint8_t> alpha;    // one byte per pixel, top row first
+    std::vector<uint8_t> coverage; // one byte per pixel, top row first
+};
+
+// The one pixel buffer of the program: a colour plane of blue-green-red
+// triplets (rows padded to 4 bytes, row 0 first in memory, so a toolkit image
+// can wrap it as it is), an alpha plane and a coverage plane of one byte per
+// pixel. Coverage, not alpha, decides whether a pixel holds a colour: every
+// rule here ignores the colour and alpha of a pixel whose coverage is 0.
+//
+// An image without buffers (IsNull) ignores every operation. Images are not
+// copied as objects; use CopyTo or CloneFrom.
+class CLayerImage {
+public:
+    CLayerImage() = default;
+    CLayerImage(const CLayerImage&) = delete;
+    CLayerImage& operator=(const CLayerImage&) = delete;
+    // A moved-from image is null; its paint stamp goes with the pixels.
+    CLayerImage(CLayerImage&& other) noexcept;
+    CLayerImage& operator=(CLayerImage&& other) noexcept;
+    ~CLayerImage() = default;
+
+    // Releases the old buffers and makes white, transparent, empty ones.
+    // A size of 0 or less, or one too big to address, leaves the image null
+    // and returns false.
+    bool Create(int width, int height);
+    void Fill(uint8_t grey, uint8_t alpha, uint8_t coverage);
+    // Copies all three planes into a target of the same size. Returns false
+    // and leaves the target alone when the sizes differ.
+    bool CopyTo(CLayerImage& target) const;
+    // CloneFrom and CreateTripledMask return whether the image now has buffers.
+    bool CloneFrom(const CLayerImage& source);
+    // Three times the source's size; every covered source pixel becomes a
+    // covered 3 x 3 block. Only the coverage means anything.
+    bool CreateTripledMask(const CLayerImage& source);
+    // Becomes the covered pixels of source inside the corner box (x0, y0)-(x1, y1),
+    // end exclusive, swapped and clipped to source. Unless keepSource, the
+    // region is cut out of source. False, with nothing changed, for an empty region.
+    [[nodiscard]] bool CopyRegionFrom(CLayerImage& source, int x0, int y0, int x1, int y1,
+                                      bool keepSource);
+
+    // Lays an icon-sized picture onto this tripled image, one 3 x 3 block per
+    // icon pixel. The arrays run from the bottom row up: colours hold
+    // (Width() / 3) * (Height() / 3) blue-green-red triplets, alpha and mask
+    // one byte per pixel. With alpha, pixels of alpha 0 are skipped (mask is
+    // not read); without it, pixels whose mask byte is 0.
+    void LoadPixels(const uint8_t* colours, const uint8_t* alphaOrNull, const uint8_t* mask);
+    PixelExport ExportPixels() const;
+    // Nearest-neighbour resampling of source into this image at its own size.
+    void ScaleFrom(const CLayerImage& source);
+
+    void ClearRect(int x0, int y0, int x1, int y1);
+    // All zero outside the image; coverage is not consulted.
+    PixelColor GetPixel(int x, int y) const;
+    // Blocks of n x n pixels (n <= 0 means 3); blocks not wholly inside are ignored.
+    void SetBlock(int blockX, int blockY, const PixelColor& colour, int n);
+    // rgba as PixelColor::Rgba32 lays it out.
+    void BlendBlock(int blockX, int blockY, uint32_t rgba, int n);
+
+    // Lays source over target, source (x, y) on target (x + dx, y + dy), over
+    // the overlap only. Opacity is meant to be from 0 to 1.
+    static void Composite(const CLayerImage& source, CLayerImage& target, bool blendAlways, int dx,
+                          int dy, float opacity);
+    // Reduces each 3 x 3 block of source to one pixel of target (over the part
+    // that both cover) and, when display is given, draws it there zoomed.
+    static void Downsample3x(const CLayerImage& source, CLayerImage* display, int zoom,
+                             CLayerImage& target, bool hardEdges);
+    void DrawGrid(int zoom, int columns, int rows);
+    // Width or height below 1 means the whole image; never more than the image.
+    void BlitTo(Surface& surface, int x, int y, int width, int height) const;
+
+    void FlipVertical();
+    void FlipHorizontal();
+    // Makes covered pixels opaque as if laid on white; with threshold, pixels
+    // of alpha below 128 are emptied instead.
+    void FlattenOverWhite(bool threshold);
+    void MarkNonWhite(const PixelColor& colour);
+
+    // Coverage written by the raster fills; above 1 they skip pixels already at it.
+    uint8_t PaintStamp() const { return m_paintStamp; }
+    void SetPaintStamp(uint8_t stamp) { m_paintStamp = stamp; }
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    int Stride() const { return m_stride; }
+    bool IsNull() const { return m_colour.empty(); }
+    // Row 0 of the colour plane; row y starts Stride() * y bytes further on.
+    uint8_t* ColourBits() { return m_colour.data(); }
+    const uint8_t* ColourBits() const { return m_colour.data(); }
+    // Row-major, Width() bytes a row. The coverage plane directly follows the
+    // alpha plane in one block.
+    uint8_t* AlphaPlane() { return m_planes.data(); }
+    const uint8_t* AlphaPlane() const { return m_planes.data(); }
+    uint8_t* CoveragePlane() { return m_planes.data() + PlaneSize(); }
+    const uint8_t* CoveragePlane() const { return m_planes.data() + PlaneSize(); }
+
+private:
+    void Release();
+    // Moves other's buffers into this image, keeping this image's paint stamp.
+    void TakeBuffers(CLayerImage& other);
+    // Normalises n and finds the block's top-left pixel; false when it is not wholly inside.
+    bool BlockOrigin(int blockX, int blockY, int& n, int& left, int& top) const;
+    size_t PlaneSize() const {
+        return static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
+    }
+    size_t PixelIndex(int x, int y) const { return static_cast<size_t>(y) * m_width + x; }
+    uint8_t* Bgr(int x, int y) {
+        return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
+    }
+    const uint8_t* Bgr(int x, int y) const {
+        return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
+    }
+    void SetPixelRaw(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t a, uint8_t coverage);
+
+    int m_width = 0;
+    int m_height = 0;
+    int m_stride = 0;
+    std::vector<uint8_t> m_colour;
+    std::vector<uint8_t> m_planes; // alpha plane, then coverage plane
+    uint8_t m_paintStamp = 1;
+};
+
+} // namespace pictoform

@@ -1,0 +1,171 @@
+// Damaged files are refused with a reason, never read past their end, and
+// never make the reader allocate by sizes their bytes do not back.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "icon/IconBytes.h"
+#include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
+#include "icon/PngCodec.h"
+#include "support/TestSupport.h"
+
+using namespace pictoform;
+using namespace pictoform::test;
+
+namespace {
+
+std::vector<uint8_t> SmallIcon(unsigned flags) {
+    auto pixel = [](int x, int y) {
+        return Px{static_cast<uint8_t>(x * 9), static_cast<uint8_t>(y * 5), 3,
+                  static_cast<uint8_t>(x == y ? 0 : 255)};
+    };
+    const std::vector<IconImageRec> images = {
+        MakeImage(5, 4, kDepth32, pixel), MakeImage(3, 3, kDepth16, pixel),
+        MakeImage(2, 2, kDepth24, pixel), MakeImage(4, 1, kDepth2, pixel),
+        MakeImage(9, 2, kDepth256, pixel)};
+    HotSpot hot{1, 1};
+    CIconFile engine(hot);
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out));
+    return out;
+}
+
+void ExpectRefused(CIconFile& engine, const std::vector<uint8_t>& bytes, const std::string& what) {
+    EXPECT_FALSE(engine.ReadIconData(bytes)) << what;
+    EXPECT_FALSE(engine.LastError().empty()) << what;
+    EXPECT_TRUE(engine.Images().empty()) << what;
+    EXPECT_FALSE(engine.First()) << what;
+    EXPECT_EQ(engine.Current(), nullptr) << what;
+}
+
+} // namespace
+
+TEST(DamagedFile, TruncatedAtEveryByteIsRefused) {
+    for (unsigned flags : {0u, unsigned{kWriteCursor}}) {
+        const auto whole = SmallIcon(flags);
+        CIconFile engine;
+        ASSERT_TRUE(engine.ReadIconData(whole)) << engine.LastError();
+        for (size_t n = 0; n < whole.size(); ++n) {
+            const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(n));
+            ExpectRefused(engine, cut, "cut at " + std::to_string(n));
+        }
+    }
+}
+
+TEST(DamagedFile, TruncationIsReportedWithWhereTheDataEnds) {
+    auto bytes = SmallIcon(0);
+    const uint32_t lastOffset = U32At(bytes, 6 + 16 * 4 + 12);
+    bytes.resize(lastOffset + 50);
+    CIconFile engine;
+    ASSERT_FALSE(engine.ReadIconData(bytes));
+    // 9 x 2 at 256 colours: header, palette and two 12-byte rows.
+    EXPECT_EQ(engine.LastError(), "image 4 data ends at byte " +
+                                      std::to_string(lastOffset + 40 + 1024 + 24) + " of " +
+                                      std::to_string(lastOffset + 50));
+}
+
+TEST(DamagedFile, DirectoryAndOffsetsPastTheEnd) {
+    CIconFile engine;
+    // A count the file has no room for.
+    Bytes many;
+    IconHeader(many, 1, 65535);
+    many.Zeros(100);
+    ExpectRefused(engine, many.b, "count");
+    EXPECT_EQ(engine.LastError(), "directory of 65535 images ends at byte 1048566 of 106");
+
+    // An image offset far past the end, and one that wraps 32 bits.
+    for (uint32_t offset : {1000u, 0xFFFFFFF0u}) {
+        Bytes f;
+        IconHeader(f, 1, 1);
+        Entry(f, 16, 16, 0, 1, 32, 1000, offset);
+        f.Zeros(40);
+        ExpectRefused(engine, f.b, "offset " + std::to_string(offset));
+    }
+    // A bitmap header whose size leaves the file.
+    Bytes longHeader;
+    IconHeader(longHeader, 1, 1);
+    Entry(longHeader, 1, 1, 0, 1, 32, 48, 22);
+    longHeader.U32(0x7FFFFFFF).Zeros(36).Zeros(8);
+    ExpectRefused(engine, longHeader.b, "header size");
+    // An old core header, shorter than any icon's.
+    Bytes core;
+    IconHeader(core, 1, 1);
+    Entry(core, 1, 1, 0, 1, 32, 48, 22);
+    core.U32(12).Zeros(44);
+    ExpectRefused(engine, core.b, "core header");
+    EXPECT_EQ(engine.LastError(), "image 0 has a bitmap header of 12 bytes");
+}
+
+TEST(DamagedFile, PngSizesAreCheckedBeforeAnythingIsAllocated) {
+    // A PNG header claiming 2^31 - 1 pixels a side; nothing else follows.
+    PngPixels one;
+    one.width = one.height = 1;
+    one.bgra = {1, 2, 3, 4};
+    std::vector<uint8_t> png;
+    std::string reason;
+    ASSERT_TRUE(EncodePng(one, png, reason));
+    for (size_t at : {16u, 20u}) {
+        png[at] = 0x7F;
+        png[at + 1] = png[at + 2] = png[at + 3] = 0xFF;
+    }
+    Bytes f;
+    IconHeader(f, 1, 1);
+    Entry(f, 0, 0, 0, 1, 32, static_cast<uint32_t>(png.size()), 22);
+    f.Raw(png);
+    CIconFile engine;
+    ExpectRefused(engine, f.b, "huge PNG");
+    // An entry that claims more PNG bytes than the file holds.
+    Bytes g;
+    IconHeader(g, 1, 1);
+    Entry(g, 0, 0, 0, 1, 32, 0xFFFFFF00u, 22);
+    g.Raw(png);
+    ExpectRefused(engine, g.b, "PNG size");
+}
+
+TEST(DamagedFile, EntriesSharingOneImageCannotMultiplyMemory) {
+    // 65535 entries all pointing at the same 256 x 256 image: every entry is
+    // backed by bytes, but together they would decode to gigabytes.
+    Bytes f;
+    IconHeader(f, 1, 65535);
+    const uint32_t image = 6 + 16 * 65535;
+    for (int i = 0; i < 65535; ++i) Entry(f, 0, 0, 0, 1, 32, 40 + 256 * 256 * 4, image);
+    BitmapHeader(f, 256, 256, 32);
+    f.Zeros(256 * 256 * 4);
+    CIconFile engine;
+    ExpectRefused(engine, f.b, "shared image");
+    EXPECT_EQ(engine.LastError(), "file decodes to more than " +
+                                      std::to_string(kMaxDecodedPixels) + " pixels");
+}
+
+TEST(DamagedFile, RandomlyCorruptedFilesNeverCrashTheReader) {
+    // The sanitizer build turns any stray read into a failure here.
+    std::mt19937 random(20261206);
+    for (unsigned flags : {0u, unsigned{kWriteCursor}}) {
+        const auto whole = SmallIcon(flags);
+        for (int round = 0; round < 3000; ++round) {
+            auto bytes = whole;
+            const int flips = 1 + static_cast<int>(random() % 6);
+            for (int i = 0; i < flips; ++i) {
+                bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
+            }
+            CIconFile engine;
+            if (engine.ReadIconData(bytes)) {
+                for (const IconImageRec& rec : engine.Images()) ASSERT_TRUE(rec.IsConsistent());
+            } else {
+                ASSERT_FALSE(engine.LastError().empty());
+            }
+        }
+    }
+}
+
+TEST(DamagedFile, UnreadableFilesSayWhy) {
+    TempDir dir;
+    CIconFile engine;
+    EXPECT_FALSE(engine.ReadIconFile(dir.Path()));
+    EXPECT_EQ(engine.LastError(), "Is a directory");
+    WriteBytes(dir.File("empty.ico"), {});
+    EXPECT_FALSE(engine.ReadIconFile(dir.File("empty.ico")));
+    EXPECT_EQ(engine.LastError(), "file is too short to be an icon (0 bytes)");
+}

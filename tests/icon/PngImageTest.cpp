@@ -1,0 +1,124 @@
+// PNG-compressed images inside icon files.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "icon/IconBytes.h"
+#include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
+#include "icon/PngCodec.h"
+#include "support/TestSupport.h"
+
+using namespace pictoform;
+using namespace pictoform::test;
+
+namespace {
+
+// A w x h PNG whose pixel (x, y) has red x, green y, blue 99 and alpha x * y.
+std::vector<uint8_t> GradientPng(int w, int h) {
+    PngPixels px;
+    px.width = w;
+    px.height = h;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            px.bgra.insert(px.bgra.end(), {99, static_cast<uint8_t>(y), static_cast<uint8_t>(x),
+                                           static_cast<uint8_t>(x * y)});
+        }
+    }
+    std::vector<uint8_t> out;
+    std::string reason;
+    EXPECT_TRUE(EncodePng(px, out, reason)) << reason;
+    return out;
+}
+
+Bytes IconWithPng(uint8_t entryW, uint8_t entryH, const std::vector<uint8_t>& png) {
+    Bytes f;
+    IconHeader(f, 1, 1);
+    Entry(f, entryW, entryH, 0, 1, 32, static_cast<uint32_t>(png.size()), 22);
+    return f.Raw(png);
+}
+
+} // namespace
+
+TEST(PngImage, DecodedIntoThirtyTwoBitsWithMaskFromAlpha) {
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(256, 256)).b))
+        << engine.LastError();
+    const IconImageRec& rec = engine.Images()[0];
+    ASSERT_EQ(rec.width, 256);
+    ASSERT_EQ(rec.height, 256);
+    EXPECT_EQ(rec.depth, 32);
+    EXPECT_EQ(rec.paletteSize, -1);
+    for (int y : {0, 1, 100, 255}) {
+        for (int x : {0, 3, 200, 255}) {
+            const Px expected{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 99,
+                              static_cast<uint8_t>(x * y)};
+            EXPECT_EQ(ReadPixel(rec, x, y), expected) << x << "," << y;
+            const size_t p = static_cast<size_t>(255 - y) * 256 + static_cast<size_t>(x);
+            EXPECT_EQ(rec.mask[p], (x * y) % 256 != 0 ? 1 : 0);
+        }
+    }
+}
+
+TEST(PngImage, OwnSizeWinsOverTheEntry) {
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconData(IconWithPng(32, 32, GradientPng(48, 20)).b))
+        << engine.LastError();
+    EXPECT_EQ(engine.Images()[0].width, 48);
+    EXPECT_EQ(engine.Images()[0].height, 20);
+    EXPECT_EQ(ReadPixel(engine.Images()[0], 47, 19), (Px{47, 19, 99, 47 * 19 % 256}));
+}
+
+TEST(PngImage, LargerThanAnIconCanBeIsRefused) {
+    CIconFile engine;
+    EXPECT_FALSE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(257, 4)).b));
+    EXPECT_EQ(engine.LastError(),
+              "image 0: PNG image is 257 x 4, larger than 256 pixels a side");
+    EXPECT_TRUE(engine.Images().empty());
+}
+
+TEST(PngImage, DamagedPngIsRefusedWithLibpngsReason) {
+    auto png = GradientPng(16, 16);
+    png[png.size() / 2] ^= 0x5A; // inside the compressed data: its checksum no longer holds
+    CIconFile engine;
+    EXPECT_FALSE(engine.ReadIconData(IconWithPng(16, 16, png).b));
+    EXPECT_EQ(engine.LastError().rfind("image 0: PNG data is damaged: ", 0), 0u)
+        << engine.LastError();
+}
+
+TEST(PngImage, WrittenOnlyWhenAskedAndOnlyForFullSizeAlphaImages) {
+    auto pixel = [](int x, int y) {
+        return Px{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7,
+                  static_cast<uint8_t>((x + y) % 3 == 0 ? 0 : 180)};
+    };
+    const std::vector<IconImageRec> images = {MakeImage(256, 256, kDepth32, pixel),
+                                              MakeImage(48, 48, kDepth32, pixel),
+                                              MakeImage(256, 256, kDepth24, pixel)};
+    CIconFile engine;
+    std::vector<uint8_t> plain, packed;
+    ASSERT_TRUE(engine.EncodeIconFile(images, 0, plain));
+    ASSERT_TRUE(engine.EncodeIconFile(images, kWritePng256, packed));
+    auto imageAt = [](const std::vector<uint8_t>& b, size_t i) {
+        const size_t offset = U32At(b, 6 + 16 * i + 12);
+        return std::span<const uint8_t>(b).subspan(offset, U32At(b, 6 + 16 * i + 8));
+    };
+    EXPECT_FALSE(HasPngSignature(imageAt(plain, 0)));
+    EXPECT_TRUE(HasPngSignature(imageAt(packed, 0)));
+    EXPECT_FALSE(HasPngSignature(imageAt(packed, 1)));
+    EXPECT_FALSE(HasPngSignature(imageAt(packed, 2)));
+    EXPECT_LT(packed.size(), plain.size());
+    EXPECT_EQ(packed[6 + 6], 32); // bit count in the entry
+
+    // Both read back to the same pixels.
+    CIconFile a, b;
+    ASSERT_TRUE(a.ReadIconData(plain)) << a.LastError();
+    ASSERT_TRUE(b.ReadIconData(packed)) << b.LastError();
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(a.Images()[i].colours, b.Images()[i].colours) << i;
+        EXPECT_EQ(a.Images()[i].alpha, b.Images()[i].alpha) << i;
+        EXPECT_EQ(a.Images()[i].mask, b.Images()[i].mask) << i;
+    }
+    EXPECT_EQ(ReadPixel(b.Images()[0], 201, 1), (Px{201, 1, 7, 180}));
+    EXPECT_EQ(ReadPixel(b.Images()[0], 2, 1), (Px{0, 0, 0, 0})); // transparent, blanked
+}
