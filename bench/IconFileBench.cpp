@@ -30,7 +30,8 @@ IconImageRec MakeImage(int side) {
             rec.colours[p * 3 + 2] = static_cast<uint8_t>((x ^ y) * 7);
             const int dx = 2 * x - side, dy = 2 * y - side;
             const int d = dx * dx + dy * dy;
-            rec.alpha[p] = d < side * side ? static_cast<uint8_t>(255 - d * 255 / (side * side)) : 0;
+            rec.alpha[p] =
+                d < side * side ? static_cast<uint8_t>(255 - d * 255 / (side * side)) : 0;
             rec.mask[p] = rec.alpha[p] != 0;
         }
     }

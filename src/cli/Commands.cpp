@@ -22,9 +22,8 @@ Kind KindOfName(const std::string& path) {
         return Kind::kUnknown;
     }
     std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
-        return static_cast<char>(std::tolower(c));
-    });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == "ico") return Kind::kIcon;
     if (ext == "cur") return Kind::kCursor;
     if (ext == "png") return Kind::kPng;

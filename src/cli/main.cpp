@@ -68,8 +68,7 @@ int Convert(const std::vector<std::string>& args) {
             const size_t comma = value.find(',');
             int x = 0, y = 0;
             if (comma == std::string::npos || !ParseInt(value.substr(0, comma), x) ||
-                !ParseInt(value.substr(comma + 1), y) || x < 0 || y < 0 || x > 65535 ||
-                y > 65535) {
+                !ParseInt(value.substr(comma + 1), y) || x < 0 || y < 0 || x > 65535 || y > 65535) {
                 return UsageError("--hotspot takes X,Y with whole numbers from 0 to 65535");
             }
             options.hotSpot = std::make_pair(x, y);

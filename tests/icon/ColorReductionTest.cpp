@@ -20,7 +20,8 @@ std::vector<uint8_t> Plane(std::initializer_list<Rgb> pixels) {
 }
 
 std::vector<uint8_t> Entry(const std::vector<uint8_t>& palette, size_t i) {
-    return {palette.begin() + static_cast<long>(i * 4), palette.begin() + static_cast<long>(i * 4 + 4)};
+    return {palette.begin() + static_cast<long>(i * 4),
+            palette.begin() + static_cast<long>(i * 4 + 4)};
 }
 
 } // namespace
@@ -31,7 +32,8 @@ TEST(ColorReduction, OneColourBecomesOneEntryWithIndexZero) {
     ASSERT_TRUE(ReduceColors(bgr, 3, 15, 4, palette, indices));
     ASSERT_EQ(palette.size(), 60u);
     EXPECT_EQ(Entry(palette, 0), (std::vector<uint8_t>{30, 20, 10, 255}));
-    for (size_t i = 1; i < 15; ++i) EXPECT_EQ(Entry(palette, i), (std::vector<uint8_t>{0, 0, 0, 0}));
+    for (size_t i = 1; i < 15; ++i)
+        EXPECT_EQ(Entry(palette, i), (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_EQ(indices, (std::vector<uint8_t>{0x00, 0x00}));
 }
 

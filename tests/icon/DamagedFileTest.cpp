@@ -135,8 +135,8 @@ TEST(DamagedFile, EntriesSharingOneImageCannotMultiplyMemory) {
     f.Zeros(256 * 256 * 4);
     CIconFile engine;
     ExpectRefused(engine, f.b, "shared image");
-    EXPECT_EQ(engine.LastError(), "file decodes to more than " +
-                                      std::to_string(kMaxDecodedPixels) + " pixels");
+    EXPECT_EQ(engine.LastError(),
+              "file decodes to more than " + std::to_string(kMaxDecodedPixels) + " pixels");
 }
 
 TEST(DamagedFile, RandomlyCorruptedFilesNeverCrashTheReader) {

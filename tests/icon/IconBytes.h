@@ -23,12 +23,15 @@ struct Bytes {
         return *this;
     }
     void PutU32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
     }
     size_t Size() const { return b.size(); }
 };
 
-inline Bytes& IconHeader(Bytes& f, uint16_t type, uint16_t count) { return f.U16(0).U16(type).U16(count); }
+inline Bytes& IconHeader(Bytes& f, uint16_t type, uint16_t count) {
+    return f.U16(0).U16(type).U16(count);
+}
 
 inline Bytes& Entry(Bytes& f, uint8_t w, uint8_t h, uint8_t colours, uint16_t planes, uint16_t bits,
                     uint32_t bytes, uint32_t offset) {

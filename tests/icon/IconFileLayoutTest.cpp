@@ -43,8 +43,8 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     // Header and entry.
     EXPECT_EQ(Slice(b, 0, 6), (std::vector<uint8_t>{0, 0, 1, 0, 1, 0}));
     EXPECT_EQ(Slice(b, 6, 4), (std::vector<uint8_t>{16, 16, 16, 0}));
-    EXPECT_EQ(U16At(b, 10), 1);  // planes
-    EXPECT_EQ(U16At(b, 12), 4);  // bits per pixel
+    EXPECT_EQ(U16At(b, 10), 1);    // planes
+    EXPECT_EQ(U16At(b, 12), 4);    // bits per pixel
     EXPECT_EQ(U32At(b, 14), 296u); // 40 + 64 + (8 + 4) * 16
     EXPECT_EQ(U32At(b, 18), 22u);
     // Bitmap header: height doubled, image size = XOR stride 8 x 16.
@@ -62,7 +62,8 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
               (std::vector<uint8_t>{0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255}));
     EXPECT_EQ(Slice(b, 74, 52), std::vector<uint8_t>(52, 0));
     // Rows bottom first: the bottom row, then the top row with index 15.
-    EXPECT_EQ(Slice(b, 126, 8), (std::vector<uint8_t>{0x22, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
+    EXPECT_EQ(Slice(b, 126, 8),
+              (std::vector<uint8_t>{0x22, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
     EXPECT_EQ(Slice(b, 126 + 15 * 8, 8),
               (std::vector<uint8_t>{0xF2, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
     // AND mask, 4 bytes a row: only the top row's first bit.
@@ -108,9 +109,8 @@ TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
 
 TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
     // Three colours, fully opaque: three computed entries, then zeros.
-    const IconImageRec opaque = MakeImage(3, 1, kDepth256, [](int x, int) {
-        return x == 0 ? kRed : (x == 1 ? kBlue : kWhite);
-    });
+    const IconImageRec opaque = MakeImage(
+        3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kBlue : kWhite); });
     auto b = Encode({opaque});
     EXPECT_EQ(U32At(b, 14), 40u + 1024u + (4u + 4u) * 1u);
     EXPECT_EQ(b[8], 0); // colour count byte of 256 colours
@@ -123,9 +123,8 @@ TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
 
     // A transparent pixel: its blanked black joins the reduction and the
     // pixel itself takes index 255.
-    const IconImageRec holed = MakeImage(3, 1, kDepth256, [](int x, int) {
-        return x == 0 ? kRed : (x == 1 ? kClear : kBlue);
-    });
+    const IconImageRec holed = MakeImage(
+        3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kClear : kBlue); });
     b = Encode({holed});
     EXPECT_EQ(Slice(b, 62, 12),
               (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255}));
@@ -137,9 +136,8 @@ TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
 TEST(IconFileLayout, FewColourDepths) {
     // Monochrome: two entries with reserved 0; the transparent pixel is black
     // and keeps black's index.
-    const IconImageRec mono = MakeImage(3, 1, kDepth2, [](int x, int) {
-        return x == 1 ? kClear : kWhite;
-    });
+    const IconImageRec mono =
+        MakeImage(3, 1, kDepth2, [](int x, int) { return x == 1 ? kClear : kWhite; });
     auto b = Encode({mono});
     EXPECT_EQ(b[8], 2);
     EXPECT_EQ(U16At(b, 12), 1);
@@ -157,8 +155,8 @@ TEST(IconFileLayout, FewColourDepths) {
     EXPECT_EQ(U16At(b, 12), 2);
     EXPECT_EQ(U32At(b, 14), 40u + 16u + 4u + 4u);
     // black, blue, green, red
-    EXPECT_EQ(Slice(b, 62, 16), (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 255, 0,
-                                                      255, 0, 0, 255, 255}));
+    EXPECT_EQ(Slice(b, 62, 16),
+              (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255}));
     EXPECT_EQ(b[78], 0b11101101); // red 3, green 2, transparent 3, blue 1
     EXPECT_EQ(b[82], 0b00100000);
 }

@@ -92,8 +92,8 @@ TEST(IconFileRead, PalettedImagesExpandThroughTheirPalette) {
     EXPECT_EQ(rec.paletteSize, 16);
     EXPECT_EQ(rec.palette.size(), 64u);
     EXPECT_FALSE(rec.HasAlpha());
-    EXPECT_EQ(rec.colours, (std::vector<uint8_t>{1, 2, 3, 2, 4, 6, 3, 6, 9, 15, 30, 45, 14, 28,
-                                                 42, 13, 26, 39}));
+    EXPECT_EQ(rec.colours, (std::vector<uint8_t>{1, 2, 3, 2, 4, 6, 3, 6, 9, 15, 30, 45, 14, 28, 42,
+                                                 13, 26, 39}));
     EXPECT_EQ(rec.mask, (std::vector<uint8_t>{1, 1, 1, 1, 0, 1}));
 }
 

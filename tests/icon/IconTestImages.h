@@ -25,7 +25,8 @@ inline IconImageRec MakeImage(int32_t w, int32_t h, int32_t depth,
     if (depth == kDepth32) rec.alpha.resize(n);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const size_t p = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+            const size_t p =
+                static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
             const Px c = pixel(x, y);
             rec.colours[p * 3] = c.b;
             rec.colours[p * 3 + 1] = c.g;

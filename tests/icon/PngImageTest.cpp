@@ -73,8 +73,7 @@ TEST(PngImage, OwnSizeWinsOverTheEntry) {
 TEST(PngImage, LargerThanAnIconCanBeIsRefused) {
     CIconFile engine;
     EXPECT_FALSE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(257, 4)).b));
-    EXPECT_EQ(engine.LastError(),
-              "image 0: PNG image is 257 x 4, larger than 256 pixels a side");
+    EXPECT_EQ(engine.LastError(), "image 0 holds a PNG of 257 x 4 pixels, larger than 256 a side");
     EXPECT_TRUE(engine.Images().empty());
 }
 
@@ -83,7 +82,7 @@ TEST(PngImage, DamagedPngIsRefusedWithLibpngsReason) {
     png[png.size() / 2] ^= 0x5A; // inside the compressed data: its checksum no longer holds
     CIconFile engine;
     EXPECT_FALSE(engine.ReadIconData(IconWithPng(16, 16, png).b));
-    EXPECT_EQ(engine.LastError().rfind("image 0: PNG data is damaged: ", 0), 0u)
+    EXPECT_EQ(engine.LastError().rfind("image 0 holds damaged PNG data (", 0), 0u)
         << engine.LastError();
 }
 

@@ -16,7 +16,8 @@ extern char** environ;
 namespace pictoform::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pictoform-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "pictoform-test-XXXXXX").string();
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (::mkdtemp(buf.data()) == nullptr) {
@@ -37,10 +38,13 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 CommandResult Run(const std::vector<std::string>& argv, const std::string& stdinText) {
     CommandResult result;
@@ -100,10 +104,18 @@ CommandResult Run(const std::vector<std::string>& argv, const std::string& stdin
     return result;
 }
 
-std::string IcotoolPath() { return PICTOFORM_ICOTOOL; }
-std::string ConvertPath() { return PICTOFORM_CONVERT; }
-std::string PythonPath() { return PICTOFORM_PYTHON; }
-std::string CliPath() { return PICTOFORM_CLI; }
+std::string IcotoolPath() {
+    return PICTOFORM_ICOTOOL;
+}
+std::string ConvertPath() {
+    return PICTOFORM_CONVERT;
+}
+std::string PythonPath() {
+    return PICTOFORM_PYTHON;
+}
+std::string CliPath() {
+    return PICTOFORM_CLI;
+}
 
 namespace {
 bool Missing(const std::string& what) {
@@ -119,7 +131,8 @@ bool Missing(const std::string& what) {
 } // namespace
 
 bool OracleAvailable(const std::string& name, const std::string& path) {
-    if (!path.empty() && path.find("NOTFOUND") == std::string::npos && ::access(path.c_str(), X_OK) == 0) {
+    if (!path.empty() && path.find("NOTFOUND") == std::string::npos &&
+        ::access(path.c_str(), X_OK) == 0) {
         return true;
     }
     return Missing(name);
@@ -139,7 +152,8 @@ uint16_t U16At(const std::vector<uint8_t>& b, size_t offset) {
 }
 
 uint32_t U32At(const std::vector<uint8_t>& b, size_t offset) {
-    return static_cast<uint32_t>(U16At(b, offset)) | (static_cast<uint32_t>(U16At(b, offset + 2)) << 16);
+    return static_cast<uint32_t>(U16At(b, offset)) |
+           (static_cast<uint32_t>(U16At(b, offset + 2)) << 16);
 }
 
 } // namespace pictoform::test

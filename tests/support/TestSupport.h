@@ -53,18 +53,18 @@ uint32_t U32At(const std::vector<uint8_t>& b, size_t offset);
 
 } // namespace pictoform::test
 
-#define PICTOFORM_REQUIRE_ICOTOOL()                                                            \
-    do {                                                                                       \
-        if (!::pictoform::test::OracleAvailable("icotool", ::pictoform::test::IcotoolPath()))  \
-            return;                                                                            \
+#define PICTOFORM_REQUIRE_ICOTOOL()                                                                \
+    do {                                                                                           \
+        if (!::pictoform::test::OracleAvailable("icotool", ::pictoform::test::IcotoolPath()))      \
+            return;                                                                                \
     } while (0)
-#define PICTOFORM_REQUIRE_CONVERT()                                                            \
-    do {                                                                                       \
-        if (!::pictoform::test::OracleAvailable("ImageMagick convert",                        \
-                                                ::pictoform::test::ConvertPath()))             \
-            return;                                                                            \
+#define PICTOFORM_REQUIRE_CONVERT()                                                                \
+    do {                                                                                           \
+        if (!::pictoform::test::OracleAvailable("ImageMagick convert",                             \
+                                                ::pictoform::test::ConvertPath()))                 \
+            return;                                                                                \
     } while (0)
-#define PICTOFORM_REQUIRE_PILLOW()                                                             \
-    do {                                                                                       \
-        if (!::pictoform::test::PillowAvailable()) return;                                     \
+#define PICTOFORM_REQUIRE_PILLOW()                                                                 \
+    do {                                                                                           \
+        if (!::pictoform::test::PillowAvailable()) return;                                         \
     } while (0)

@@ -18,7 +18,8 @@ void SetPackedIndex(std::span<uint8_t> packed, size_t p, int bits, unsigned valu
     const size_t perByte = 8 / static_cast<size_t>(bits);
     const int shift = 8 - bits * static_cast<int>(p % perByte + 1);
     const unsigned fieldMask = (1u << bits) - 1;
-    packed[p / perByte] = static_cast<uint8_t>(packed[p / perByte] | ((value & fieldMask) << shift));
+    packed[p / perByte] =
+        static_cast<uint8_t>(packed[p / perByte] | ((value & fieldMask) << shift));
 }
 
 namespace {
@@ -94,8 +95,8 @@ bool ReduceColors(std::span<const uint8_t> bgr, size_t pixelCount, int limit, in
                   std::vector<uint8_t>& palette, std::vector<uint8_t>& indices) {
     palette.clear();
     indices.clear();
-    const bool bitsOk = bitsPerIndex == 1 || bitsPerIndex == 2 || bitsPerIndex == 4 ||
-                        bitsPerIndex == 8;
+    const bool bitsOk =
+        bitsPerIndex == 1 || bitsPerIndex == 2 || bitsPerIndex == 4 || bitsPerIndex == 8;
     if (!bitsOk || limit < 1 || bgr.size() / 3 < pixelCount || pixelCount > UINT32_MAX) {
         return false;
     }
@@ -133,7 +134,9 @@ bool ReduceColors(std::span<const uint8_t> bgr, size_t pixelCount, int limit, in
         // Only the root can list pixels without having counted them (limit 1);
         // it stays black rather than dividing by zero.
         auto mean = [&](int c) {
-            return box.count == 0 ? 0 : static_cast<uint8_t>(std::min<int64_t>(box.sum[c] / box.count, 255));
+            return box.count == 0
+                       ? 0
+                       : static_cast<uint8_t>(std::min<int64_t>(box.sum[c] / box.count, 255));
         };
         uint8_t* entry = palette.data() + i * 4;
         entry[0] = mean(kBlue);

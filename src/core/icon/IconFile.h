@@ -50,8 +50,8 @@ public:
     [[nodiscard]] bool Next();
     void ClearImages();
 
-    [[nodiscard]] bool WriteIconFile(const std::string& path, const std::vector<IconImageRec>& images,
-                                     unsigned flags);
+    [[nodiscard]] bool WriteIconFile(const std::string& path,
+                                     const std::vector<IconImageRec>& images, unsigned flags);
     // One image given by its planes (top row first), written as a one-image
     // icon file whose image lies at offset 22.
     [[nodiscard]] bool WriteSingleImageFile(const std::string& path, int32_t width, int32_t height,
@@ -80,6 +80,7 @@ public:
 private:
     bool Fail(std::string reason);
     bool DecodeEntry(std::span<const uint8_t> file, size_t index);
+    bool AppendDecoded(IconImageRec&& rec);
     bool EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
                       std::vector<uint8_t>& out);
 

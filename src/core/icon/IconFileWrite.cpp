@@ -141,7 +141,8 @@ bool EncodeBitmapImage(const IconImageRec& rec, const PreparedPlanes& planes, En
         const size_t y = recordRow(fy);
         for (size_t x = 0; x < w; ++x) {
             const size_t p = y * w + x;
-            const bool transparent = rec.depth == kDepth32 ? planes.alpha[p] == 0 : rec.mask[p] == 0;
+            const bool transparent =
+                rec.depth == kDepth32 ? planes.alpha[p] == 0 : rec.mask[p] == 0;
             if (transparent) SetPackedIndex(maskRow, x, 1, 1);
         }
         b.insert(b.end(), maskRow.begin(), maskRow.end());
@@ -155,16 +156,17 @@ std::string Unusable(size_t index, const std::string& why) {
 
 } // namespace
 
-bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t type,
-                             unsigned flags, std::vector<uint8_t>& out) {
+bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
+                             std::vector<uint8_t>& out) {
     out.clear();
     if (images.size() > 0xFFFF) return Fail("an icon file holds at most 65535 images");
     std::vector<EncodedImage> encoded(images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         const IconImageRec& rec = images[i];
         if (!IsValidDepthCode(rec.depth)) {
-            return Fail(Unusable(i, "depth " + std::to_string(rec.depth) + " is not 2, 4, 16, "
-                                                                        "256, 24 or 32"));
+            return Fail(Unusable(i, "depth " + std::to_string(rec.depth) +
+                                        " is not 2, 4, 16, "
+                                        "256, 24 or 32"));
         }
         if (rec.width < 1 || rec.height < 1 || rec.width > 256 || rec.height > 256) {
             return Fail(Unusable(i, "size " + std::to_string(rec.width) + " x " +
@@ -181,8 +183,10 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
         if (!ok) return Fail(Unusable(i, reason));
         if ((flags & kWriteCursor)) {
             // A hot spot outside the image is pulled onto its last column or row.
-            encoded[i].planes = std::min<uint16_t>(m_hotSpot->x, static_cast<uint16_t>(rec.width - 1));
-            encoded[i].bitCount = std::min<uint16_t>(m_hotSpot->y, static_cast<uint16_t>(rec.height - 1));
+            encoded[i].planes =
+                std::min<uint16_t>(m_hotSpot->x, static_cast<uint16_t>(rec.width - 1));
+            encoded[i].bitCount =
+                std::min<uint16_t>(m_hotSpot->y, static_cast<uint16_t>(rec.height - 1));
         }
     }
 

@@ -4,17 +4,26 @@
 
 namespace pictoform {
 
-bool IsValidDepthCode(int32_t depth) { return BitsPerPixelOf(depth) != 0; }
+bool IsValidDepthCode(int32_t depth) {
+    return BitsPerPixelOf(depth) != 0;
+}
 
 int BitsPerPixelOf(int32_t depth) {
     switch (depth) {
-    case kDepth2: return 1;
-    case kDepth4: return 2;
-    case kDepth16: return 4;
-    case kDepth256: return 8;
-    case kDepth24: return 24;
-    case kDepth32: return 32;
-    default: return 0;
+    case kDepth2:
+        return 1;
+    case kDepth4:
+        return 2;
+    case kDepth16:
+        return 4;
+    case kDepth256:
+        return 8;
+    case kDepth24:
+        return 24;
+    case kDepth32:
+        return 32;
+    default:
+        return 0;
     }
 }
 
@@ -23,8 +32,10 @@ int PaletteEntriesOf(int32_t depth) {
     case kDepth2:
     case kDepth4:
     case kDepth16:
-    case kDepth256: return depth;
-    default: return 0;
+    case kDepth256:
+        return depth;
+    default:
+        return 0;
     }
 }
 

@@ -18,21 +18,20 @@ bool DecodePng(std::span<const uint8_t> data, int32_t maxSide, PngPixels& out,
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) {
-        reason = std::string("PNG data is damaged: ") + image.message;
+        reason = std::string("damaged PNG data (") + image.message + ")";
         return false;
     }
     if (image.width == 0 || image.height == 0 || image.width > static_cast<uint32_t>(maxSide) ||
         image.height > static_cast<uint32_t>(maxSide)) {
-        reason = "PNG image is " + std::to_string(image.width) + " x " +
-                 std::to_string(image.height) + ", larger than " + std::to_string(maxSide) +
-                 " pixels a side";
+        reason = "a PNG of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+                 " pixels, larger than " + std::to_string(maxSide) + " a side";
         png_image_free(&image);
         return false;
     }
     image.format = PNG_FORMAT_BGRA;
     std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        reason = std::string("PNG data is damaged: ") + image.message;
+        reason = std::string("damaged PNG data (") + image.message + ")";
         png_image_free(&image);
         return false;
     }

@@ -17,7 +17,8 @@ struct PngPixels {
 };
 
 // Decodes a PNG held in memory. Images with a side above maxSide are refused
-// before their pixels are allocated.
+// before their pixels are allocated. Reasons are noun phrases, such as
+// "damaged PNG data (...)", that fit after "cannot read 'x': " or "image 3 holds ".
 [[nodiscard]] bool DecodePng(std::span<const uint8_t> data, int32_t maxSide, PngPixels& out,
                              std::string& reason);
 

@@ -33,7 +33,7 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 
 bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
                          std::string& reason) {
-    struct stat existing{};
+    struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing && !S_ISREG(existing.st_mode)) {
         reason = "not a regular file";

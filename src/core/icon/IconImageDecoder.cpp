@@ -1,0 +1,164 @@
+#include "icon/IconImageDecoder.h"
+
+#include <cstring>
+
+#include "icon/ByteReader.h"
+#include "icon/ColorReduction.h"
+#include "icon/PngCodec.h"
+
+namespace pictoform {
+
+namespace {
+
+constexpr size_t kBitmapHeaderBytes = 40;
+
+bool EndsPast(const char* what, size_t end, size_t size, std::string& reason) {
+    reason =
+        std::string(what) + " ends at byte " + std::to_string(end) + " of " + std::to_string(size);
+    return false;
+}
+
+// Palette size by the first rule that holds.
+int32_t DecidePaletteSize(uint16_t headerBits, const ImageEntryInfo& e) {
+    auto bits = [&](uint16_t n) {
+        return headerBits == n || (e.entryBitsCount && e.bitCount == n);
+    };
+    if (bits(8)) return 256;
+    if (bits(4) || e.colourCount == 16) return 16;
+    if (bits(2) || e.colourCount == 4) return 4;
+    if (bits(1) || e.colourCount == 2) return 2;
+    return -1;
+}
+
+bool DecodePngImage(std::span<const uint8_t> png, IconImageRec& rec, std::string& reason) {
+    PngPixels px;
+    if (!DecodePng(png, 256, px, reason)) {
+        reason = "holds " + reason;
+        return false;
+    }
+    // A PNG of another size than its entry is taken at its own size.
+    rec.width = px.width;
+    rec.height = px.height;
+    const size_t w = static_cast<size_t>(rec.width);
+    const size_t n = rec.PixelCount();
+    rec.colours.resize(n * 3);
+    rec.alpha.resize(n);
+    rec.mask.resize(n);
+    // Records from the readers run bottom row first, as bitmaps do.
+    for (size_t y = 0; y < static_cast<size_t>(rec.height); ++y) {
+        const uint8_t* src = px.bgra.data() + (static_cast<size_t>(rec.height) - 1 - y) * w * 4;
+        for (size_t x = 0; x < w; ++x, src += 4) {
+            const size_t p = y * w + x;
+            std::memcpy(&rec.colours[p * 3], src, 3);
+            rec.alpha[p] = src[3];
+            rec.mask[p] = src[3] != 0 ? 1 : 0;
+        }
+    }
+    rec.depth = kDepth32;
+    return true;
+}
+
+} // namespace
+
+bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEntryInfo& e,
+                     IconImageRec& rec, std::string& reason) {
+    rec = IconImageRec{};
+    const size_t size = file.size();
+    if (start > size || size - start < kBitmapHeaderBytes) {
+        return EndsPast("header", start + kBitmapHeaderBytes, size, reason);
+    }
+    // Where the entry says the image ends; only a 32-bit image's missing mask
+    // is judged by it, everything else by the bytes that are there.
+    const uint64_t declaredEnd = start + e.declaredBytes;
+
+    if (HasPngSignature(file.subspan(start))) {
+        if (declaredEnd > size) return EndsPast("data", declaredEnd, size, reason);
+        return DecodePngImage(file.subspan(start, e.declaredBytes), rec, reason);
+    }
+
+    ByteReader r(file);
+    uint32_t headerSize = 0;
+    uint16_t headerBits = 0;
+    (void)(r.Seek(start) && r.ReadU32(headerSize) && r.Seek(start + 14) && r.ReadU16(headerBits));
+    // Later bitmap headers are longer; the palette follows whatever length
+    // the header gives. Shorter ones (the old core header) are not icons.
+    if (headerSize < kBitmapHeaderBytes) {
+        reason = "has a bitmap header of " + std::to_string(headerSize) + " bytes";
+        return false;
+    }
+    if (start + headerSize > size) return EndsPast("header", start + headerSize, size, reason);
+    if (e.width < 1 || e.height < 1 || e.width > 256 || e.height > 256) {
+        reason = "has a size of " + std::to_string(e.width) + " x " + std::to_string(e.height);
+        return false;
+    }
+
+    rec.width = e.width;
+    rec.height = e.height;
+    const size_t w = static_cast<size_t>(rec.width);
+    const size_t h = static_cast<size_t>(rec.height);
+    const size_t n = w * h;
+    rec.paletteSize = DecidePaletteSize(headerBits, e);
+
+    const size_t paletteStart = start + headerSize;
+    const size_t paletteBytes = rec.paletteSize > 0 ? static_cast<size_t>(rec.paletteSize) * 4 : 0;
+    int bits = 0;
+    size_t colourBytes = 0;
+    if (rec.paletteSize > 0) {
+        rec.depth = rec.paletteSize;
+        bits = BitsPerPixelOf(rec.depth);
+        colourBytes = static_cast<size_t>(RowStride(rec.width, bits)) * h;
+    } else if (headerBits == 32) {
+        rec.depth = kDepth32;
+        colourBytes = n * 4;
+    } else {
+        // Every other depth without a palette is taken as 24 bits.
+        rec.depth = kDepth24;
+        colourBytes = static_cast<size_t>(RowStride(rec.width, 24)) * h;
+    }
+    const size_t colourEnd = paletteStart + paletteBytes + colourBytes;
+    if (colourEnd > size) return EndsPast("data", colourEnd, size, reason);
+
+    const uint8_t* palette = file.data() + paletteStart;
+    rec.palette.assign(palette, palette + paletteBytes);
+    const uint8_t* px = palette + paletteBytes;
+    rec.colours.resize(n * 3);
+    if (rec.depth == kDepth32) {
+        rec.alpha.resize(n);
+        for (size_t p = 0; p < n; ++p, px += 4) {
+            std::memcpy(&rec.colours[p * 3], px, 3);
+            rec.alpha[p] = px[3];
+        }
+    } else if (rec.depth == kDepth24) {
+        const size_t stride = static_cast<size_t>(RowStride(rec.width, 24));
+        for (size_t y = 0; y < h; ++y) std::memcpy(&rec.colours[y * w * 3], px + y * stride, w * 3);
+    } else {
+        const size_t stride = static_cast<size_t>(RowStride(rec.width, bits));
+        for (size_t y = 0; y < h; ++y) {
+            const std::span<const uint8_t> row(px + y * stride, stride);
+            for (size_t x = 0; x < w; ++x) {
+                const unsigned i = PackedIndexAt(row, x, bits);
+                std::memcpy(&rec.colours[(y * w + x) * 3], palette + i * 4, 3);
+            }
+        }
+    }
+
+    const size_t maskStride = static_cast<size_t>(RowStride(rec.width, 1));
+    const size_t maskEnd = colourEnd + maskStride * h;
+    rec.mask.resize(n);
+    if (rec.depth == kDepth32 && maskEnd > declaredEnd) {
+        // Some writers end a 32-bit image after its colours, as its entry's
+        // size says; what follows belongs to another image, so the mask comes
+        // from alpha. A mask cut off by the end of the data is damage instead.
+        for (size_t p = 0; p < n; ++p) rec.mask[p] = rec.alpha[p] != 0 ? 1 : 0;
+    } else {
+        if (maskEnd > size) return EndsPast("mask", maskEnd, size, reason);
+        const uint8_t* maskRows = file.data() + colourEnd;
+        for (size_t y = 0; y < h; ++y) {
+            const std::span<const uint8_t> row(maskRows + y * maskStride, maskStride);
+            for (size_t x = 0; x < w; ++x) rec.mask[y * w + x] = PackedIndexAt(row, x, 1) ? 0 : 1;
+        }
+    }
+    return true;
+}
+
+} // namespace pictoform
