@@ -97,7 +97,8 @@ void ChangeDepth(IconImageRec& rec, int32_t depth) {
             }
             for (int c = 0; c < 3; ++c) {
                 uint8_t& v = rec.colours[p * 3 + static_cast<size_t>(c)];
-                v = static_cast<uint8_t>(std::min(((v - 255) * a + 65025) >> 8, 255));
+                // Rounded division by 255, so opaque pixels keep their colour exactly.
+                v = static_cast<uint8_t>((v * a + 255 * (255 - a) + 127) / 255);
             }
         }
         rec.alpha.clear();
@@ -147,7 +148,8 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
         for (size_t i = 0; i < file.images.size(); ++i) {
             const IconImageRec& rec = file.images[i];
             out << path << "[" << i << "]: " << rec.width << "x" << rec.height << ", depth "
-                << rec.depth << " (" << BitsPerPixelOf(rec.depth) << " bits per pixel)";
+                << rec.depth << " (" << BitsPerPixelOf(rec.depth)
+                << (BitsPerPixelOf(rec.depth) == 1 ? " bit" : " bits") << " per pixel)";
             if (file.cursor && i < file.hotSpots.size()) {
                 out << ", hot spot " << file.hotSpots[i].x << "," << file.hotSpots[i].y;
             }

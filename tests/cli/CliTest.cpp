@@ -1,0 +1,566 @@
+// pictoform-cli as scripts use it: exit status, exact output lines, and the
+// files it leaves behind (or, on failure, leaves alone).
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <sys/stat.h>
+
+#include "icon/IconFile.h"
+#include "icon/PngCodec.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+using test::CliPath;
+using test::CommandResult;
+using test::ReadBytes;
+using test::TempDir;
+using test::U16At;
+using test::U32At;
+
+using PixelFn = std::function<std::array<uint8_t, 4>(int x, int y)>; // red, green, blue, alpha
+
+CommandResult Cli(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{CliPath()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return test::Run(argv);
+}
+
+// Top row first, blue, green, red, alpha.
+PngPixels Paint(int width, int height, const PixelFn& fn) {
+    PngPixels png;
+    png.width = width;
+    png.height = height;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::array<uint8_t, 4> c = fn(x, y);
+            png.bgra.insert(png.bgra.end(), {c[2], c[1], c[0], c[3]});
+        }
+    }
+    return png;
+}
+
+void SavePng(const std::string& path, const PngPixels& pixels) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    ASSERT_TRUE(EncodePng(pixels, bytes, reason)) << reason;
+    test::WriteBytes(path, bytes);
+}
+
+PngPixels LoadPng(const std::string& path) {
+    PngPixels png;
+    std::string reason;
+    EXPECT_TRUE(DecodePng(ReadBytes(path), 256, png, reason)) << path << ": " << reason;
+    return png;
+}
+
+// A record for the writers, top row first; below depth 32 alpha only says
+// which pixels are transparent.
+IconImageRec Record(int width, int height, int32_t depth, const PixelFn& fn) {
+    const PngPixels png = Paint(width, height, fn);
+    IconImageRec rec;
+    rec.width = width;
+    rec.height = height;
+    rec.depth = depth;
+    const size_t n = rec.PixelCount();
+    rec.colours.resize(n * 3);
+    rec.mask.resize(n);
+    if (depth == kDepth32) rec.alpha.resize(n);
+    for (size_t p = 0; p < n; ++p) {
+        std::memcpy(&rec.colours[p * 3], &png.bgra[p * 4], 3);
+        rec.mask[p] = png.bgra[p * 4 + 3] != 0;
+        if (depth == kDepth32) rec.alpha[p] = png.bgra[p * 4 + 3];
+    }
+    return rec;
+}
+
+void SaveIcon(const std::string& path, const std::vector<IconImageRec>& images, unsigned flags = 0,
+              HotSpot hotSpot = {}) {
+    CIconFile engine;
+    engine.LoadedHotSpot() = hotSpot;
+    ASSERT_TRUE(engine.WriteIconFile(path, images, flags)) << engine.LastError();
+}
+
+// The pixels our reader finds in image `index`, as a top-row-first PNG
+// buffer, transparent pixels cleared.
+PngPixels Decoded(const CIconFile& engine, size_t index) {
+    const IconImageRec& rec = engine.Images().at(index);
+    return Paint(rec.width, rec.height, [&](int x, int y) -> std::array<uint8_t, 4> {
+        const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +
+                         static_cast<size_t>(x);
+        const uint8_t a = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
+        if (a == 0) return {0, 0, 0, 0};
+        return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], a};
+    });
+}
+
+PngPixels Cleared(PngPixels png) {
+    for (size_t p = 0; p + 3 < png.bgra.size(); p += 4) {
+        if (png.bgra[p + 3] == 0) std::memset(&png.bgra[p], 0, 4);
+    }
+    return png;
+}
+
+::testing::AssertionResult SamePixels(const PngPixels& expectedIn, const PngPixels& actualIn) {
+    if (expectedIn.width != actualIn.width || expectedIn.height != actualIn.height) {
+        return ::testing::AssertionFailure()
+               << "size " << actualIn.width << "x" << actualIn.height << ", expected "
+               << expectedIn.width << "x" << expectedIn.height;
+    }
+    const PngPixels expected = Cleared(expectedIn);
+    const PngPixels actual = Cleared(actualIn);
+    size_t differing = 0, first = 0;
+    for (size_t p = 0; p * 4 < expected.bgra.size(); ++p) {
+        if (std::memcmp(&expected.bgra[p * 4], &actual.bgra[p * 4], 4) != 0 && differing++ == 0) {
+            first = p;
+        }
+    }
+    if (differing == 0) return ::testing::AssertionSuccess();
+    auto show = [&](const PngPixels& png) {
+        const uint8_t* c = &png.bgra[first * 4];
+        return "(" + std::to_string(c[2]) + "," + std::to_string(c[1]) + "," +
+               std::to_string(c[0]) + "," + std::to_string(c[3]) + ")";
+    };
+    const size_t w = static_cast<size_t>(expected.width);
+    return ::testing::AssertionFailure()
+           << differing << " pixels differ; first at (" << first % w << "," << first / w
+           << "): " << show(actual) << ", expected " << show(expected) << " (r,g,b,a)";
+}
+
+// Pixel patterns with known colours. Soft: opacities of every kind, column 0
+// fully transparent.
+std::array<uint8_t, 4> Soft(int x, int y) {
+    return {static_cast<uint8_t>(x * 13), static_cast<uint8_t>(y * 7 + 1),
+            static_cast<uint8_t>((x * y) % 251), static_cast<uint8_t>(x == 0 ? 0 : 255 - y * 3)};
+}
+std::array<uint8_t, 4> Opaque(int x, int y) {
+    return {static_cast<uint8_t>(x * 9 + 3), static_cast<uint8_t>(255 - y * 5),
+            static_cast<uint8_t>(x ^ y), 255};
+}
+// Twelve colours and a transparent corner.
+std::array<uint8_t, 4> Few(int x, int y) {
+    if (x < 3 && y < 3) return {0, 0, 0, 0};
+    const int k = (x / 4 + y / 4 * 3) % 12 + 1;
+    return {static_cast<uint8_t>(k * 20), static_cast<uint8_t>(255 - k * 17),
+            static_cast<uint8_t>(k * 41 % 256), 255};
+}
+
+// Exactly one line on standard error, starting with `prefix`.
+::testing::AssertionResult OneErrorLine(const CommandResult& r, const std::string& prefix) {
+    if (r.status != 1) return ::testing::AssertionFailure() << "exit status " << r.status;
+    const size_t newline = r.err.find('\n');
+    if (newline == std::string::npos || newline + 1 != r.err.size()) {
+        return ::testing::AssertionFailure() << "not one line on stderr: '" << r.err << "'";
+    }
+    if (r.err.rfind(prefix, 0) != 0) {
+        return ::testing::AssertionFailure()
+               << "'" << r.err << "' does not start with '" << prefix << "'";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// --- Usage --------------------------------------------------------------------
+
+TEST(CliUsage, HelpAndVersionExitZero) {
+    const CommandResult help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_NE(help.out.find("pictoform-cli info FILE..."), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("pictoform-cli convert IN... -o OUT"), std::string::npos);
+
+    const CommandResult version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.err, "");
+    EXPECT_TRUE(
+        std::regex_match(version.out, std::regex("pictoform-cli [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << version.out;
+}
+
+TEST(CliUsage, BadArgumentsExitOneWithOneLine) {
+    TempDir dir;
+    const std::string png = dir.File("a.png");
+    SavePng(png, Paint(4, 4, Opaque));
+    const std::string out = dir.File("out.ico");
+    const std::vector<std::vector<std::string>> cases{
+        {"frobnicate"},
+        {"info"},
+        {"convert", "-o", out},
+        {"convert", png},
+        {"convert", png, "-o"},
+        {"convert", png, "-o", out, "--depth", "8"},
+        {"convert", png, "-o", out, "--depth", "256x"},
+        {"convert", png, "-o", out, "--depth"},
+        {"convert", png, "-o", out, "--hotspot", "3"},
+        {"convert", png, "-o", out, "--hotspot", "-1,2"},
+        {"convert", png, "-o", out, "--hotspot", "70000,2"},
+        {"convert", png, "-o", out, "--png", "128"},
+        {"convert", png, "-o", out, "--fast"},
+    };
+    for (const auto& args : cases) {
+        const CommandResult r = Cli(args);
+        std::string joined;
+        for (const std::string& a : args) joined += " " + a;
+        EXPECT_TRUE(OneErrorLine(r, "pictoform-cli: ")) << joined;
+        EXPECT_EQ(r.out, "") << joined;
+    }
+    EXPECT_TRUE(OneErrorLine(Cli({"convert", png, "-o", out, "--depth", "8"}),
+                             "pictoform-cli: --depth takes 2, 4, 16, 256, 24 or 32"));
+    EXPECT_FALSE(test::FileExists(out));
+    // Without arguments the usage goes to standard error.
+    const CommandResult bare = Cli({});
+    EXPECT_EQ(bare.status, 1);
+    EXPECT_EQ(bare.out, "");
+    EXPECT_NE(bare.err.find("Usage:"), std::string::npos);
+}
+
+// --- info ---------------------------------------------------------------------
+
+TEST(CliInfo, ListsEveryImageAndSumsUpEachFile) {
+    TempDir dir;
+    const std::string ico = dir.File("app.ico");
+    const std::string cur = dir.File("pointer.cur");
+    const std::string png = dir.File("pic.png");
+    SaveIcon(ico, {Record(16, 16, kDepth16, Few), Record(32, 32, kDepth32, Soft),
+                   Record(256, 256, kDepth256, Opaque), Record(17, 17, kDepth24, Few)});
+    // The hot spot's y lies below the image and is pulled onto its last row.
+    SaveIcon(cur, {Record(32, 32, kDepth2, Few)}, kWriteCursor, {5, 40});
+    SavePng(png, Paint(20, 10, Soft));
+
+    const CommandResult r = Cli({"info", ico, cur, png});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, ico + "[0]: 16x16, depth 16 (4 bits per pixel)\n" +      //
+                         ico + "[1]: 32x32, depth 32 (32 bits per pixel)\n" + //
+                         ico + "[2]: 256x256, depth 256 (8 bits per pixel)\n" + ico +
+                         "[3]: 17x17, depth 24 (24 bits per pixel)\n" + //
+                         ico + ": icon, 4 images\n" +                   //
+                         cur + "[0]: 32x32, depth 2 (1 bit per pixel), hot spot 5,31\n" + cur +
+                         ": cursor, 1 image\n" +                              //
+                         png + "[0]: 20x10, depth 32 (32 bits per pixel)\n" + //
+                         png + ": PNG picture, 1 image\n");
+}
+
+TEST(CliInfo, GoesOnPastAFileItCannotRead) {
+    TempDir dir;
+    const std::string ico = dir.File("good.ico");
+    const std::string missing = dir.File("missing.ico");
+    SaveIcon(ico, {Record(8, 8, kDepth24, Opaque)});
+    const CommandResult r = Cli({"info", missing, ico});
+    EXPECT_TRUE(OneErrorLine(r, "pictoform-cli: cannot read '" + missing + "': "));
+    EXPECT_EQ(r.out, ico + "[0]: 8x8, depth 24 (24 bits per pixel)\n" + ico + ": icon, 1 image\n");
+}
+
+// --- convert ------------------------------------------------------------------
+
+TEST(CliConvert, PngsIntoOneIcon) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    TempDir dir;
+    const std::vector<PngPixels> sources{Paint(16, 16, Soft), Paint(48, 48, Opaque),
+                                         Paint(256, 256, Soft)};
+    std::vector<std::string> args{"convert"};
+    for (size_t i = 0; i < sources.size(); ++i) {
+        args.push_back(dir.File("in" + std::to_string(i) + ".png"));
+        SavePng(args.back(), sources[i]);
+    }
+    const std::string ico = dir.File("out.ico");
+    args.insert(args.end(), {"-o", ico});
+    const CommandResult r = Cli(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(ico)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 3u);
+    EXPECT_EQ(engine.FileType(), kIconType);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_EQ(engine.Images()[i].depth, kDepth32);
+        EXPECT_TRUE(SamePixels(sources[i], Decoded(engine, i)));
+    }
+    // Without --png 256 every image is a bitmap.
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    EXPECT_EQ(U32At(bytes, U32At(bytes, 6 + 32 + 12)), 40u);
+
+    const CommandResult listed = test::Run({test::IcotoolPath(), "-l", ico});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.err, "");
+    EXPECT_EQ(listed.out,
+              "--icon --index=1 --width=16 --height=16 --bit-depth=32 --palette-size=0\n"
+              "--icon --index=2 --width=48 --height=48 --bit-depth=32 --palette-size=0\n"
+              "--icon --index=3 --width=256 --height=256 --bit-depth=32 --palette-size=0\n");
+}
+
+TEST(CliConvert, IconIntoOnePngPerImage) {
+    TempDir dir;
+    const std::string ico = dir.File("two.ico");
+    SaveIcon(ico, {Record(16, 16, kDepth32, Soft), Record(17, 9, kDepth24, Few)});
+    const std::string stem = dir.File("frames");
+    const CommandResult r = Cli({"convert", ico, "-o", stem + ".png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string first = stem + "-0-16x16.png";
+    const std::string second = stem + "-1-17x9.png";
+    EXPECT_EQ(r.out, first + "\n" + second + "\n");
+    EXPECT_EQ(FilesIn(dir.Path()),
+              (std::vector<std::string>{"frames-0-16x16.png", "frames-1-17x9.png", "two.ico"}));
+
+    EXPECT_TRUE(SamePixels(Paint(16, 16, Soft), LoadPng(first)));
+    // A 24-bit image's transparent pixels come out with alpha 0, the rest opaque.
+    const PngPixels few = LoadPng(second);
+    EXPECT_TRUE(SamePixels(Paint(17, 9, Few), few));
+    for (size_t p = 0; p < few.bgra.size(); p += 4) {
+        ASSERT_TRUE(few.bgra[p + 3] == 0 || few.bgra[p + 3] == 255) << "pixel " << p / 4;
+    }
+}
+
+TEST(CliConvert, Depth256KeepsAFewColoursExactly) {
+    TempDir dir;
+    const std::string png = dir.File("few.png");
+    const std::string ico = dir.File("few.ico");
+    SavePng(png, Paint(24, 24, Few));
+    const CommandResult r = Cli({"convert", png, "-o", ico, "--depth", "256"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    ASSERT_GE(bytes.size(), 22u + 40u);
+    EXPECT_EQ(bytes[8], 0u) << "colour count of 256 colours";
+    EXPECT_EQ(U16At(bytes, 12), 8u) << "bits per pixel";
+    EXPECT_EQ(U32At(bytes, 14), 40u + 1024u + (24u + 4u) * 24u);
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(ico)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 1u);
+    EXPECT_EQ(engine.Images()[0].depth, kDepth256);
+    EXPECT_TRUE(SamePixels(Paint(24, 24, Few), Decoded(engine, 0)));
+}
+
+TEST(CliConvert, LoweringTheDepthFlattensAlphaOverWhite) {
+    TempDir dir;
+    const std::string png = dir.File("soft.png");
+    const std::string ico = dir.File("flat.ico");
+    // Row 0 opaque; row 1 half opaque and just under; row 2 other opacities.
+    const PixelFn pixels = [](int x, int y) -> std::array<uint8_t, 4> {
+        const uint8_t v = static_cast<uint8_t>(x * 51); // 0, 51, ... 255
+        if (y == 0) return {v, static_cast<uint8_t>(255 - v), 128, 255};
+        if (y == 1) return {v, v, v, static_cast<uint8_t>(x % 2 ? 128 : 127)};
+        return {v, 0, 200, static_cast<uint8_t>(200 + x)};
+    };
+    SavePng(png, Paint(6, 3, pixels));
+    const CommandResult r = Cli({"convert", png, "-o", ico, "--depth", "24"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(ico)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 1u);
+    EXPECT_EQ(engine.Images()[0].depth, kDepth24);
+    const PngPixels got = Decoded(engine, 0);
+
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            SCOPED_TRACE("pixel " + std::to_string(x) + "," + std::to_string(y));
+            const std::array<uint8_t, 4> in = pixels(x, y);
+            const uint8_t* c = &got.bgra[static_cast<size_t>(y * 6 + x) * 4];
+            const std::array<uint8_t, 4> out{c[2], c[1], c[0], c[3]};
+            if (in[3] < 128) {
+                EXPECT_EQ(out[3], 0);
+            } else if (in[3] == 255) {
+                // Fully opaque pixels keep their colour exactly.
+                EXPECT_EQ(out, in);
+            } else {
+                EXPECT_EQ(out[3], 255);
+                // Laid over white: v * a / 255 + 255 - a, give or take rounding.
+                for (size_t ch = 0; ch < 3; ++ch) {
+                    EXPECT_NEAR(out[ch], in[ch] * in[3] / 255.0 + 255 - in[3], 1.0)
+                        << "channel " << ch;
+                }
+            }
+        }
+    }
+}
+
+TEST(CliConvert, HotSpotOfACursor) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    TempDir dir;
+    const std::string small = dir.File("small.png");
+    const std::string large = dir.File("large.png");
+    SavePng(small, Paint(16, 16, Soft));
+    SavePng(large, Paint(32, 24, Opaque));
+
+    const std::string given = dir.File("given.cur");
+    ASSERT_EQ(Cli({"convert", small, large, "-o", given, "--hotspot", "20,9"}).status, 0);
+    // Outside the small image x is pulled onto its last column.
+    const CommandResult listed = test::Run({test::IcotoolPath(), "-l", given});
+    EXPECT_EQ(listed.err, "");
+    EXPECT_EQ(listed.out, "--cursor --index=1 --width=16 --height=16 --bit-depth=32 "
+                          "--palette-size=0 --hotspot-x=15 --hotspot-y=9\n"
+                          "--cursor --index=2 --width=32 --height=24 --bit-depth=32 "
+                          "--palette-size=0 --hotspot-x=20 --hotspot-y=9\n");
+
+    const std::string far = dir.File("far.cur");
+    ASSERT_EQ(Cli({"convert", small, large, "-o", far, "--hotspot", "500,65535"}).status, 0);
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(far)) << engine.LastError();
+    EXPECT_EQ(engine.FileType(), kCursorType);
+    ASSERT_EQ(engine.EntryHotSpots().size(), 2u);
+    EXPECT_EQ(engine.EntryHotSpots()[0].x, 15);
+    EXPECT_EQ(engine.EntryHotSpots()[0].y, 15);
+    EXPECT_EQ(engine.EntryHotSpots()[1].x, 31);
+    EXPECT_EQ(engine.EntryHotSpots()[1].y, 23);
+    EXPECT_TRUE(SamePixels(Paint(32, 24, Opaque), Decoded(engine, 1)));
+
+    // Without --hotspot a cursor keeps the one it was read with, a picture gets 0,0.
+    const std::string copy = dir.File("copy.cur");
+    ASSERT_EQ(Cli({"convert", given, "-o", copy}).status, 0);
+    ASSERT_TRUE(engine.ReadIconFile(copy));
+    ASSERT_EQ(engine.EntryHotSpots().size(), 2u);
+    EXPECT_EQ(engine.EntryHotSpots()[1].x, 20);
+    EXPECT_EQ(engine.EntryHotSpots()[1].y, 9);
+    const std::string plain = dir.File("plain.cur");
+    ASSERT_EQ(Cli({"convert", large, "-o", plain}).status, 0);
+    ASSERT_TRUE(engine.ReadIconFile(plain));
+    ASSERT_EQ(engine.EntryHotSpots().size(), 1u);
+    EXPECT_EQ(engine.EntryHotSpots()[0].x, 0);
+    EXPECT_EQ(engine.EntryHotSpots()[0].y, 0);
+}
+
+TEST(CliConvert, Png256CompressesOnlyTheLargeTrueColourImages) {
+    TempDir dir;
+    const std::string big = dir.File("big.png");
+    const std::string small = dir.File("small.png");
+    SavePng(big, Paint(256, 256, Soft));
+    SavePng(small, Paint(32, 32, Soft));
+    const std::string ico = dir.File("vista.ico");
+    const CommandResult r = Cli({"convert", big, small, "-o", ico, "--png", "256"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    ASSERT_EQ(U16At(bytes, 4), 2u);
+    EXPECT_EQ(bytes[6], 0u) << "256 is stored as 0";
+    const uint32_t first = U32At(bytes, 6 + 12);
+    ASSERT_GE(bytes.size(), first + 8u);
+    EXPECT_TRUE(HasPngSignature(std::span(bytes).subspan(first)));
+    EXPECT_EQ(U32At(bytes, U32At(bytes, 6 + 16 + 12)), 40u) << "the small image is a bitmap";
+
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(ico)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 2u);
+    EXPECT_TRUE(SamePixels(Paint(256, 256, Soft), Decoded(engine, 0)));
+    EXPECT_TRUE(SamePixels(Paint(32, 32, Soft), Decoded(engine, 1)));
+
+    // A 256 x 256 image of fewer bits stays a bitmap.
+    const std::string low = dir.File("low.ico");
+    ASSERT_EQ(Cli({"convert", big, "-o", low, "--png", "256", "--depth", "24"}).status, 0);
+    const std::vector<uint8_t> lowBytes = ReadBytes(low);
+    EXPECT_EQ(U32At(lowBytes, U32At(lowBytes, 6 + 12)), 40u);
+}
+
+// --- Failures -----------------------------------------------------------------
+
+TEST(CliErrors, InputsThatCannotBeRead) {
+    TempDir dir;
+    const std::string good = dir.File("good.ico");
+    SaveIcon(good, {Record(32, 32, kDepth32, Soft)});
+    const std::vector<uint8_t> bytes = ReadBytes(good);
+    const std::string truncated = dir.File("truncated.ico");
+    test::WriteBytes(truncated, {bytes.begin(), bytes.begin() + 600});
+    const std::string notIcon = dir.File("text.ico");
+    test::WriteBytes(notIcon, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
+    const std::string fakePng = dir.File("fake.png");
+    test::WriteBytes(fakePng, bytes);
+    const std::string huge = dir.File("huge.png");
+    SavePng(huge, Paint(300, 10, Opaque));
+    const std::string missing = dir.File("missing.ico");
+
+    for (const std::string& bad : {missing, truncated, notIcon, fakePng, huge}) {
+        SCOPED_TRACE(bad);
+        const CommandResult info = Cli({"info", bad});
+        EXPECT_TRUE(OneErrorLine(info, "pictoform-cli: cannot read '" + bad + "': "));
+        EXPECT_EQ(info.out, "");
+        const CommandResult convert = Cli({"convert", bad, "-o", dir.File("out.ico")});
+        EXPECT_TRUE(OneErrorLine(convert, "pictoform-cli: cannot read '" + bad + "': "));
+        EXPECT_EQ(convert.out, "");
+    }
+    EXPECT_EQ(Cli({"info", missing}).err,
+              "pictoform-cli: cannot read '" + missing + "': No such file or directory\n");
+    EXPECT_FALSE(test::FileExists(dir.File("out.ico")));
+}
+
+TEST(CliErrors, UnknownOutputTypeWritesNothing) {
+    TempDir dir;
+    const std::string png = dir.File("a.png");
+    SavePng(png, Paint(8, 8, Opaque));
+    for (const std::string name : {"out.bmp", "out", "out.ico.bak", "dir.ico/out"}) {
+        const std::string out = dir.File(name);
+        const CommandResult r = Cli({"convert", png, "-o", out});
+        EXPECT_TRUE(OneErrorLine(r, "pictoform-cli: cannot write '" + out + "': ")) << name;
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"a.png"});
+}
+
+TEST(CliErrors, FailedConvertLeavesTheExistingOutputAlone) {
+    TempDir dir;
+    const std::string png = dir.File("a.png");
+    SavePng(png, Paint(16, 16, Soft));
+    const std::string good = dir.File("good.ico");
+    SaveIcon(good, {Record(8, 8, kDepth24, Opaque)});
+    const std::vector<uint8_t> goodBytes = ReadBytes(good);
+    const std::string damaged = dir.File("damaged.ico");
+    test::WriteBytes(damaged, {goodBytes.begin(), goodBytes.end() - 40});
+
+    const std::string out = dir.File("out.ico");
+    test::WriteBytes(out, goodBytes);
+    // A damaged input, alone or after a good one, stops before anything is written.
+    EXPECT_EQ(Cli({"convert", damaged, "-o", out}).status, 1);
+    EXPECT_EQ(Cli({"convert", png, damaged, "-o", out}).status, 1);
+    EXPECT_EQ(Cli({"convert", png, dir.File("missing.png"), "-o", out}).status, 1);
+    EXPECT_EQ(ReadBytes(out), goodBytes);
+
+    // An output that cannot be replaced: a folder of that name, or a folder
+    // that does not exist.
+    const std::string folder = dir.File("folder.ico");
+    std::filesystem::create_directory(folder);
+    test::WriteBytes(folder + "/inside", {1, 2, 3});
+    const CommandResult ontoFolder = Cli({"convert", png, "-o", folder});
+    EXPECT_TRUE(OneErrorLine(ontoFolder, "pictoform-cli: cannot write '" + folder + "': "));
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"inside"});
+    const std::string nowhere = dir.File("no/such/folder/out.ico");
+    EXPECT_TRUE(OneErrorLine(Cli({"convert", png, "-o", nowhere}),
+                             "pictoform-cli: cannot write '" + nowhere + "': "));
+
+    // Nothing was left beside the outputs either.
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "damaged.ico", "folder.ico",
+                                                             "good.ico", "out.ico"}));
+    EXPECT_EQ(ReadBytes(out), goodBytes);
+}
+
+TEST(CliErrors, ReplacedOutputKeepsItsPermissions) {
+    TempDir dir;
+    const std::string png = dir.File("a.png");
+    SavePng(png, Paint(16, 16, Soft));
+    const std::string out = dir.File("out.ico");
+    test::WriteBytes(out, {0, 0, 1, 0, 0, 0});
+    ASSERT_EQ(::chmod(out.c_str(), 0640), 0);
+    ASSERT_EQ(Cli({"convert", png, "-o", out}).status, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    CIconFile engine;
+    EXPECT_TRUE(engine.ReadIconFile(out)) << engine.LastError();
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "out.ico"}));
+}
+
+} // namespace
+} // namespace pictoform

@@ -1,0 +1,722 @@
+// Icon and cursor files exchanged with other programs: files that icotool,
+// Pillow and ImageMagick make must decode to the pixels they were made from,
+// and files we write must decode in those programs to the pixels we read back.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "icon/IconFile.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+using test::CommandResult;
+using test::IcotoolPath;
+using test::PythonPath;
+using test::ReadBytes;
+using test::TempDir;
+
+// An image as other programs see it: red, green, blue, alpha, top row first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+using PixelFn = std::function<std::array<uint8_t, 4>(int x, int y)>;
+
+Picture Paint(int width, int height, const PixelFn& fn) {
+    Picture pic{width, height, {}};
+    pic.rgba.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::array<uint8_t, 4> px = fn(x, y);
+            pic.rgba.insert(pic.rgba.end(), px.begin(), px.end());
+        }
+    }
+    return pic;
+}
+
+uint32_t Hash(int x, int y, uint32_t seed) {
+    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+                 seed * 83492791u;
+    h ^= h >> 13;
+    h *= 0x5bd1e995u;
+    return h ^ (h >> 15);
+}
+
+// Colour k of a table whose entries 0..255 are all different (the red channel
+// alone tells them apart); entry 0 is black.
+std::array<uint8_t, 4> TableColour(uint32_t k) {
+    return {static_cast<uint8_t>(k * 37), static_cast<uint8_t>(k * 91),
+            static_cast<uint8_t>(k * 53), 255};
+}
+
+constexpr std::array<uint8_t, 4> kClear{0, 0, 0, 0};
+
+// At most `count` distinct colours. With holes some pixels are transparent
+// and black is one of the colours (a writer blanks transparent pixels to it).
+Picture FewColours(int width, int height, uint32_t count, bool holes, uint32_t seed) {
+    return Paint(width, height, [=](int x, int y) {
+        const uint32_t h = Hash(x, y, seed);
+        if (holes && (h % 7 == 0 || (x == 0 && y == 0))) return kClear;
+        const uint32_t k = (h >> 4) % count;
+        return TableColour(holes ? k : k + 1);
+    });
+}
+
+// Every pixel its own colour; with holes some transparent, with alpha a
+// spread of opacities including 0 and 255.
+Picture ManyColours(int width, int height, bool holes, bool alpha, uint32_t seed) {
+    return Paint(width, height, [=](int x, int y) -> std::array<uint8_t, 4> {
+        const uint32_t h = Hash(x, y, seed);
+        uint8_t a = 255;
+        if (alpha) a = static_cast<uint8_t>(x == 0 ? 0 : y == 0 ? 255 : h >> 8);
+        if (holes && h % 5 == 0) a = 0;
+        return {static_cast<uint8_t>(x * 255 / std::max(1, width - 1)),
+                static_cast<uint8_t>(y * 255 / std::max(1, height - 1)), static_cast<uint8_t>(h),
+                a};
+    });
+}
+
+// A transparent pixel hides its colour; programs differ in what they leave there.
+Picture Normalised(Picture pic) {
+    for (size_t p = 0; p + 3 < pic.rgba.size(); p += 4) {
+        if (pic.rgba[p + 3] == 0) std::memset(&pic.rgba[p], 0, 4);
+    }
+    return pic;
+}
+
+// The decoded pixels of one of our reader's records (bottom row first).
+Picture FromRecord(const IconImageRec& rec) {
+    return Paint(rec.width, rec.height, [&](int x, int y) -> std::array<uint8_t, 4> {
+        const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +
+                         static_cast<size_t>(x);
+        const uint8_t a = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
+        return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], a};
+    });
+}
+
+// A record for the writers (top row first). Below depth 32 only fully
+// opaque pixels stay visible.
+IconImageRec ToRecord(const Picture& pic, int32_t depth) {
+    IconImageRec rec;
+    rec.width = pic.width;
+    rec.height = pic.height;
+    rec.depth = depth;
+    const size_t n = rec.PixelCount();
+    rec.colours.resize(n * 3);
+    rec.mask.resize(n);
+    if (depth == kDepth32) rec.alpha.resize(n);
+    for (size_t p = 0; p < n; ++p) {
+        const uint8_t* px = &pic.rgba[p * 4];
+        rec.colours[p * 3] = px[2];
+        rec.colours[p * 3 + 1] = px[1];
+        rec.colours[p * 3 + 2] = px[0];
+        rec.mask[p] = depth == kDepth32 ? px[3] != 0 : px[3] == 255;
+        if (depth == kDepth32) rec.alpha[p] = px[3];
+    }
+    return rec;
+}
+
+::testing::AssertionResult SamePixels(const Picture& expectedIn, const Picture& actualIn) {
+    if (expectedIn.width != actualIn.width || expectedIn.height != actualIn.height) {
+        return ::testing::AssertionFailure()
+               << "size " << actualIn.width << "x" << actualIn.height << ", expected "
+               << expectedIn.width << "x" << expectedIn.height;
+    }
+    const Picture expected = Normalised(expectedIn);
+    const Picture actual = Normalised(actualIn);
+    size_t differing = 0, first = 0;
+    for (size_t p = 0; p * 4 < expected.rgba.size(); ++p) {
+        if (std::memcmp(&expected.rgba[p * 4], &actual.rgba[p * 4], 4) != 0) {
+            if (differing++ == 0) first = p;
+        }
+    }
+    if (differing == 0) return ::testing::AssertionSuccess();
+    auto show = [&](const Picture& pic) {
+        std::ostringstream s;
+        s << "(" << int(pic.rgba[first * 4]) << "," << int(pic.rgba[first * 4 + 1]) << ","
+          << int(pic.rgba[first * 4 + 2]) << "," << int(pic.rgba[first * 4 + 3]) << ")";
+        return s.str();
+    };
+    const size_t w = static_cast<size_t>(expected.width);
+    return ::testing::AssertionFailure()
+           << differing << " pixels differ; first at (" << first % w << "," << first / w
+           << "): " << show(actual) << ", expected " << show(expected);
+}
+
+// --- Pillow -------------------------------------------------------------------
+
+CommandResult RunPython(const std::string& script, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{PythonPath(), "-c", script};
+    argv.insert(argv.end(), args.begin(), args.end());
+    CommandResult r = test::Run(argv);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r;
+}
+
+const char* const kSavePngs = R"(
+import sys
+from PIL import Image
+a = sys.argv[1:]
+for i in range(0, len(a), 4):
+    raw, w, h, out = a[i:i + 4]
+    with open(raw, 'rb') as f:
+        Image.frombytes('RGBA', (int(w), int(h)), f.read()).save(out)
+)";
+
+// Writes each picture as an 8-bit RGBA PNG made by Pillow.
+void SavePngs(const TempDir& dir, const std::vector<std::pair<std::string, Picture>>& files) {
+    std::vector<std::string> args;
+    for (const auto& [path, pic] : files) {
+        const std::string raw = dir.File(std::filesystem::path(path).filename().string() + ".rgba");
+        test::WriteBytes(raw, pic.rgba);
+        args.insert(args.end(), {raw, std::to_string(pic.width), std::to_string(pic.height), path});
+    }
+    (void)RunPython(kSavePngs, args);
+}
+
+// For each file: the frame count, then per frame "w h" and its RGBA bytes.
+// Pillow lists an icon's frames by size; sorting by offset gives file order.
+const char* const kDecode = R"(
+import sys
+from PIL import Image, IcoImagePlugin
+out = sys.stdout.buffer
+for path in sys.argv[1:]:
+    with open(path, 'rb') as fp:
+        if fp.read(8).startswith(b'\x89PNG'):
+            frames = [Image.open(path).convert('RGBA')]
+        else:
+            fp.seek(0)
+            ico = IcoImagePlugin.IcoFile(fp)
+            order = sorted(range(len(ico.entry)), key=lambda i: ico.entry[i]['offset'])
+            frames = [ico.frame(i).convert('RGBA') for i in order]
+    out.write(b'%d\n' % len(frames))
+    for f in frames:
+        out.write(b'%d %d\n' % f.size)
+        out.write(f.tobytes())
+)";
+
+std::vector<std::vector<Picture>> PillowDecode(const std::vector<std::string>& paths) {
+    std::vector<std::vector<Picture>> files(paths.size());
+    const CommandResult r = RunPython(kDecode, paths);
+    if (r.status != 0) return files;
+    size_t pos = 0;
+    auto line = [&]() {
+        const size_t end = r.out.find('\n', pos);
+        std::string text = r.out.substr(pos, end - pos);
+        pos = end == std::string::npos ? r.out.size() : end + 1;
+        return text;
+    };
+    for (std::vector<Picture>& frames : files) {
+        const int count = std::stoi(line());
+        for (int i = 0; i < count; ++i) {
+            Picture pic;
+            std::istringstream(line()) >> pic.width >> pic.height;
+            const size_t bytes =
+                static_cast<size_t>(pic.width) * static_cast<size_t>(pic.height) * 4;
+            if (pos + bytes > r.out.size()) {
+                ADD_FAILURE() << "Pillow's output ends early";
+                return files;
+            }
+            pic.rgba.assign(r.out.begin() + static_cast<std::ptrdiff_t>(pos),
+                            r.out.begin() + static_cast<std::ptrdiff_t>(pos + bytes));
+            pos += bytes;
+            frames.push_back(std::move(pic));
+        }
+    }
+    return files;
+}
+
+// --- icotool ------------------------------------------------------------------
+
+struct Listed {
+    bool cursor = false;
+    int width = -1, height = -1, bitDepth = -1, paletteSize = -1, hotX = -1, hotY = -1;
+};
+
+// icotool -l; `warnings` receives what it says about the file's layout.
+std::vector<Listed> IcotoolList(const std::string& path, std::string* warnings = nullptr) {
+    const CommandResult r = test::Run({IcotoolPath(), "-l", path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    if (warnings) *warnings = r.err;
+    std::vector<Listed> out;
+    std::istringstream lines(r.out);
+    for (std::string text; std::getline(lines, text);) {
+        Listed e;
+        std::istringstream words(text);
+        for (std::string w; words >> w;) {
+            const size_t eq = w.find('=');
+            const std::string key = w.substr(0, eq);
+            const int value = eq == std::string::npos ? 0 : std::stoi(w.substr(eq + 1));
+            if (key == "--cursor") e.cursor = true;
+            if (key == "--width") e.width = value;
+            if (key == "--height") e.height = value;
+            if (key == "--bit-depth") e.bitDepth = value;
+            if (key == "--palette-size") e.paletteSize = value;
+            if (key == "--hotspot-x") e.hotX = value;
+            if (key == "--hotspot-y") e.hotY = value;
+        }
+        out.push_back(e);
+    }
+    return out;
+}
+
+// icotool -x: one PNG per image, returned in file order.
+std::vector<std::string> IcotoolExtract(const TempDir& dir, const std::string& path) {
+    const std::string stem = std::filesystem::path(path).stem().string();
+    const std::string into = dir.File("x-" + std::filesystem::path(path).filename().string());
+    std::filesystem::create_directory(into);
+    const CommandResult r = test::Run({IcotoolPath(), "-x", "-o", into, path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // Named <stem>_<index>_<w>x<h>x<bits>.png, index from 1.
+    std::map<int, std::string> byIndex;
+    for (const auto& entry : std::filesystem::directory_iterator(into)) {
+        const std::string name = entry.path().filename().string();
+        byIndex[std::stoi(name.substr(stem.size() + 1))] = entry.path().string();
+    }
+    std::vector<std::string> out;
+    for (const auto& [index, file] : byIndex) out.push_back(file);
+    return out;
+}
+
+// ImageMagick's decode of every image, as 8-bit RGBA PNGs in file order.
+std::vector<std::string> MagickExtract(const TempDir& dir, const std::string& path, size_t count) {
+    const CommandResult r =
+        test::Run({test::ConvertPath(), path, "PNG32:" + dir.File("magick-%d.png")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> out;
+    for (size_t i = 0; i < count; ++i)
+        out.push_back(dir.File("magick-" + std::to_string(i) + ".png"));
+    return out;
+}
+
+std::vector<std::string> PngNames(const TempDir& dir, const std::string& prefix, size_t count) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < count; ++i)
+        names.push_back(dir.File(prefix + std::to_string(i) + ".png"));
+    return names;
+}
+
+std::vector<Picture> ReadOurs(const std::string& path, CIconFile& engine) {
+    std::vector<Picture> out;
+    EXPECT_TRUE(engine.ReadIconFile(path)) << engine.LastError();
+    for (const IconImageRec& rec : engine.Images()) out.push_back(FromRecord(rec));
+    return out;
+}
+
+bool EntryIsPng(const std::vector<uint8_t>& file, size_t index) {
+    const size_t offset = test::U32At(file, 6 + 16 * index + 12);
+    return file.size() >= offset + 8 && std::memcmp(&file[offset], "\x89PNG\r\n\x1a\n", 8) == 0;
+}
+
+// --- Files made by others -----------------------------------------------------
+
+TEST(InteropIcotool, ReadsBitmapEntriesOfEveryDepth) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    // icotool picks the smallest depth the colours fit in.
+    const std::vector<Picture> sources{
+        FewColours(17, 17, 2, false, 1),      // 1 bit
+        FewColours(16, 16, 15, true, 2),      // 4 bits, with transparent pixels
+        FewColours(24, 20, 200, true, 3),     // 8 bits
+        ManyColours(40, 20, false, false, 4), // 24 bits
+        ManyColours(32, 32, false, true, 5),  // 32 bits, partly transparent
+    };
+    const std::vector<std::string> pngs = PngNames(dir, "src", sources.size());
+    std::vector<std::pair<std::string, Picture>> files;
+    for (size_t i = 0; i < sources.size(); ++i) files.emplace_back(pngs[i], sources[i]);
+    SavePngs(dir, files);
+    const std::string ico = dir.File("made.ico");
+    std::vector<std::string> argv{IcotoolPath(), "-c", "-o", ico};
+    argv.insert(argv.end(), pngs.begin(), pngs.end());
+    const CommandResult made = test::Run(argv);
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    const std::vector<Listed> listed = IcotoolList(ico);
+    ASSERT_EQ(listed.size(), 5u);
+    const int bits[] = {1, 4, 8, 24, 32};
+    const int32_t depths[] = {kDepth2, kDepth16, kDepth256, kDepth24, kDepth32};
+    for (size_t i = 0; i < 5; ++i) ASSERT_EQ(listed[i].bitDepth, bits[i]) << "image " << i;
+
+    CIconFile engine;
+    const std::vector<Picture> ours = ReadOurs(ico, engine);
+    EXPECT_EQ(engine.FileType(), kIconType);
+    const std::vector<Picture> pillow = PillowDecode({ico})[0];
+    ASSERT_EQ(ours.size(), 5u);
+    ASSERT_EQ(pillow.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_EQ(engine.Images()[i].depth, depths[i]);
+        EXPECT_TRUE(SamePixels(sources[i], ours[i]));
+        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
+    }
+}
+
+TEST(InteropIcotool, ReadsPngEntries) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const std::string big = dir.File("big.png");
+    const std::string bitmap = dir.File("bitmap.png");
+    SavePngs(dir, {{big, ManyColours(256, 256, false, true, 11)},
+                   {bitmap, FewColours(16, 16, 2, false, 12)}});
+    // PNGs that are not 8-bit RGBA: a 2-bit palette with a transparent entry
+    // and grey with alpha. Compressed entries may hold any PNG.
+    const std::string paletted = dir.File("paletted.png");
+    const std::string grey = dir.File("grey.png");
+    (void)RunPython(R"(
+import sys
+from PIL import Image
+p = Image.new('P', (24, 24))
+p.putpalette([0, 0, 0, 255, 0, 0, 0, 255, 0, 10, 20, 250])
+p.putdata([(x * 3 + y) % 4 for y in range(24) for x in range(24)])
+p.save(sys.argv[1], transparency=0)
+g = Image.new('LA', (20, 12))
+g.putdata([(x * 12, (y * 21 + x) % 256) for y in range(12) for x in range(20)])
+g.save(sys.argv[2])
+)",
+                    {paletted, grey});
+
+    const std::string ico = dir.File("vista.ico");
+    const CommandResult made = test::Run({IcotoolPath(), "-c", "-o", ico, "--raw=" + big,
+                                          "--raw=" + paletted, bitmap, "--raw=" + grey});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    ASSERT_EQ(test::U16At(bytes, 4), 4u);
+    ASSERT_EQ(bytes[6], 0u) << "256 is stored as 0";
+    EXPECT_TRUE(EntryIsPng(bytes, 0));
+    EXPECT_TRUE(EntryIsPng(bytes, 1));
+    EXPECT_FALSE(EntryIsPng(bytes, 2));
+    EXPECT_TRUE(EntryIsPng(bytes, 3));
+
+    CIconFile engine;
+    const std::vector<Picture> ours = ReadOurs(ico, engine);
+    const std::vector<std::vector<Picture>> expected = PillowDecode({big, paletted, bitmap, grey});
+    ASSERT_EQ(ours.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        ASSERT_EQ(expected[i].size(), 1u);
+        EXPECT_TRUE(SamePixels(expected[i][0], ours[i]));
+        const IconImageRec& rec = engine.Images()[i];
+        if (i == 2) continue; // the bitmap
+        EXPECT_EQ(rec.depth, kDepth32);
+        ASSERT_TRUE(rec.HasAlpha());
+        for (size_t p = 0; p < rec.PixelCount(); ++p) {
+            ASSERT_EQ(rec.mask[p], rec.alpha[p] != 0 ? 1 : 0) << "pixel " << p;
+        }
+    }
+}
+
+TEST(InteropIcotool, ReadsCursorsWithTheirHotSpots) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const std::vector<Picture> sources{FewColours(16, 16, 10, true, 21),
+                                       ManyColours(32, 32, false, true, 22),
+                                       ManyColours(24, 24, true, false, 23)};
+    const std::vector<std::string> pngs = PngNames(dir, "cur", 3);
+    SavePngs(dir, {{pngs[0], sources[0]}, {pngs[1], sources[1]}, {pngs[2], sources[2]}});
+    // In a cursor the entry's bit count holds the hot spot's y: 8 and 4 must
+    // not be taken for palette depths.
+    const std::string cur = dir.File("made.cur");
+    const CommandResult made = test::Run(
+        {IcotoolPath(), "-c", "--cursor", "-o", cur, "--hotspot-x=15", "--hotspot-y=15", pngs[0],
+         "--hotspot-x=4", "--hotspot-y=8", pngs[1], "--hotspot-x=0", "--hotspot-y=4", pngs[2]});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::vector<Listed> listed = IcotoolList(cur);
+    ASSERT_EQ(listed.size(), 3u);
+    ASSERT_EQ(listed[0].bitDepth, 4);
+    ASSERT_EQ(listed[1].bitDepth, 32);
+    ASSERT_EQ(listed[2].bitDepth, 24);
+
+    CIconFile engine;
+    const std::vector<Picture> ours = ReadOurs(cur, engine);
+    ASSERT_EQ(ours.size(), 3u);
+    EXPECT_EQ(engine.FileType(), kCursorType);
+    const std::vector<HotSpot>& spots = engine.EntryHotSpots();
+    ASSERT_EQ(spots.size(), 3u);
+    EXPECT_EQ(spots[0].x, 15);
+    EXPECT_EQ(spots[0].y, 15);
+    EXPECT_EQ(spots[1].x, 4);
+    EXPECT_EQ(spots[1].y, 8);
+    EXPECT_EQ(spots[2].x, 0);
+    EXPECT_EQ(spots[2].y, 4);
+    // The last image read wins.
+    EXPECT_EQ(engine.LoadedHotSpot().x, 0);
+    EXPECT_EQ(engine.LoadedHotSpot().y, 4);
+    const int32_t depths[] = {kDepth16, kDepth32, kDepth24};
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_EQ(engine.Images()[i].depth, depths[i]);
+        EXPECT_TRUE(SamePixels(sources[i], ours[i]));
+    }
+}
+
+TEST(InteropPillow, ReadsPngEntriesOfItsDefaultWriter) {
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const Picture source = ManyColours(256, 256, false, true, 31);
+    const std::string png = dir.File("source.png");
+    const std::string ico = dir.File("pillow.ico");
+    SavePngs(dir, {{png, source}});
+    (void)RunPython("import sys\nfrom PIL import Image\n"
+                    "Image.open(sys.argv[1]).save(sys.argv[2], sizes=[(16, 16), (48, 48), "
+                    "(256, 256)])\n",
+                    {png, ico});
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    ASSERT_EQ(test::U16At(bytes, 4), 3u);
+    for (size_t i = 0; i < 3; ++i) ASSERT_TRUE(EntryIsPng(bytes, i)) << "entry " << i;
+
+    CIconFile engine;
+    const std::vector<Picture> ours = ReadOurs(ico, engine);
+    const std::vector<Picture> pillow = PillowDecode({ico})[0];
+    ASSERT_EQ(ours.size(), 3u);
+    ASSERT_EQ(pillow.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_EQ(engine.Images()[i].depth, kDepth32);
+        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
+        if (ours[i].width == 256) {
+            EXPECT_TRUE(SamePixels(source, ours[i]));
+        }
+    }
+}
+
+TEST(InteropPillow, ReadsBitmapEntriesThatHaveNoAndMask) {
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const Picture source = ManyColours(48, 48, true, true, 32);
+    const std::string png = dir.File("source.png");
+    const std::string ico = dir.File("pillow-bmp.ico");
+    SavePngs(dir, {{png, source}});
+    (void)RunPython("import sys\nfrom PIL import Image\n"
+                    "Image.open(sys.argv[1]).save(sys.argv[2], sizes=[(16, 16), (32, 32), "
+                    "(48, 48)], bitmap_format='bmp')\n",
+                    {png, ico});
+    // Each image ends after its colours: the mask would run into the next one.
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    ASSERT_EQ(test::U16At(bytes, 4), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const size_t side = bytes[6 + 16 * i] == 0 ? 256 : bytes[6 + 16 * i];
+        ASSERT_EQ(test::U32At(bytes, 6 + 16 * i + 8), 40 + side * side * 4) << "entry " << i;
+    }
+
+    CIconFile engine;
+    const std::vector<Picture> ours = ReadOurs(ico, engine);
+    const std::vector<Picture> pillow = PillowDecode({ico})[0];
+    ASSERT_EQ(ours.size(), 3u);
+    ASSERT_EQ(pillow.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        const IconImageRec& rec = engine.Images()[i];
+        EXPECT_EQ(rec.depth, kDepth32);
+        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
+        if (rec.width == 48) {
+            EXPECT_TRUE(SamePixels(source, ours[i]));
+        }
+        ASSERT_TRUE(rec.HasAlpha());
+        for (size_t p = 0; p < rec.PixelCount(); ++p) {
+            ASSERT_EQ(rec.mask[p], rec.alpha[p] != 0 ? 1 : 0) << "pixel " << p;
+        }
+    }
+}
+
+TEST(InteropImageMagick, ReadsWhatConvertMakes) {
+    PICTOFORM_REQUIRE_CONVERT();
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const std::vector<Picture> sources{FewColours(16, 16, 4, false, 41),
+                                       ManyColours(32, 32, true, true, 42),
+                                       ManyColours(256, 256, false, true, 43)};
+    const std::vector<std::string> pngs = PngNames(dir, "im", 3);
+    SavePngs(dir, {{pngs[0], sources[0]}, {pngs[1], sources[1]}, {pngs[2], sources[2]}});
+    const std::string ico = dir.File("magick.ico");
+    const CommandResult made = test::Run({test::ConvertPath(), pngs[0], pngs[1], pngs[2], ico});
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    CIconFile engine;
+    const std::vector<Picture> ours = ReadOurs(ico, engine);
+    const std::vector<Picture> pillow = PillowDecode({ico})[0];
+    ASSERT_EQ(ours.size(), 3u);
+    ASSERT_EQ(pillow.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_TRUE(SamePixels(sources[i], ours[i]));
+        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
+    }
+}
+
+// --- Files we write -----------------------------------------------------------
+
+// Colours a depth keeps exactly: its computed palette entries.
+uint32_t PaletteLimit(int32_t depth) {
+    return depth == kDepth2 ? 2 : depth == kDepth16 ? 15 : depth == kDepth256 ? 255 : 0;
+}
+
+class InteropWrite : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(InteropWrite, IconsAndCursorsDecodeAlikeElsewhere) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    PICTOFORM_REQUIRE_CONVERT();
+    const int32_t depth = GetParam();
+    const bool indexed = PaletteLimit(depth) > 0;
+    const uint32_t limit = PaletteLimit(depth);
+    // Indexed depths get images of as many colours as the palette holds,
+    // which must come through exactly, and one of many colours, which must
+    // decode everywhere to the palette colours we read back.
+    std::vector<Picture> sources;
+    if (indexed) {
+        sources = {FewColours(16, 16, limit, true, 51), FewColours(17, 17, limit, false, 52),
+                   ManyColours(32, 32, true, false, 53), FewColours(256, 256, limit, true, 54)};
+    } else {
+        const bool alpha = depth == kDepth32;
+        sources = {ManyColours(16, 16, true, alpha, 51), ManyColours(17, 17, !alpha, alpha, 52),
+                   ManyColours(32, 32, true, alpha, 53), ManyColours(256, 256, true, alpha, 54)};
+    }
+    std::vector<IconImageRec> records;
+    for (const Picture& pic : sources) records.push_back(ToRecord(pic, depth));
+
+    TempDir dir;
+    const std::string ico = dir.File("ours.ico");
+    const std::string cur = dir.File("ours.cur");
+    CIconFile writer;
+    ASSERT_TRUE(writer.WriteIconFile(ico, records, 0)) << writer.LastError();
+    writer.LoadedHotSpot() = {20, 9};
+    ASSERT_TRUE(writer.WriteIconFile(cur, records, kWriteCursor)) << writer.LastError();
+
+    CIconFile reader;
+    const std::vector<Picture> ours = ReadOurs(ico, reader);
+    const std::vector<Picture> oursCursor = ReadOurs(cur, reader);
+    ASSERT_EQ(ours.size(), sources.size());
+    ASSERT_EQ(oursCursor.size(), sources.size());
+    for (size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_TRUE(SamePixels(ours[i], oursCursor[i]));
+        if (!indexed || i != 2) {
+            EXPECT_TRUE(SamePixels(sources[i], ours[i]));
+        } else {
+            // The transparent pixels stay exactly those of the source.
+            for (size_t p = 0; p < sources[i].rgba.size(); p += 4) {
+                ASSERT_EQ(ours[i].rgba[p + 3], sources[i].rgba[p + 3]) << "pixel " << p / 4;
+            }
+        }
+    }
+
+    std::string warnings;
+    const std::vector<Listed> listedIcon = IcotoolList(ico, &warnings);
+    EXPECT_EQ(warnings, "");
+    const std::vector<Listed> listedCursor = IcotoolList(cur, &warnings);
+    EXPECT_EQ(warnings, "");
+    ASSERT_EQ(listedIcon.size(), sources.size());
+    ASSERT_EQ(listedCursor.size(), sources.size());
+    for (size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        for (const Listed& e : {listedIcon[i], listedCursor[i]}) {
+            EXPECT_EQ(e.width, sources[i].width);
+            EXPECT_EQ(e.height, sources[i].height);
+            EXPECT_EQ(e.bitDepth, BitsPerPixelOf(depth));
+            EXPECT_EQ(e.paletteSize, indexed ? static_cast<int>(depth) : 0);
+        }
+        EXPECT_FALSE(listedIcon[i].cursor);
+        EXPECT_TRUE(listedCursor[i].cursor);
+        // A hot spot outside an image is pulled onto its last column.
+        EXPECT_EQ(listedCursor[i].hotX, std::min(20, sources[i].width - 1));
+        EXPECT_EQ(listedCursor[i].hotY, 9);
+    }
+
+    const size_t n = sources.size();
+    const std::vector<std::string> fromIcon = IcotoolExtract(dir, ico);
+    const std::vector<std::string> fromCursor = IcotoolExtract(dir, cur);
+    const std::vector<std::string> fromMagick = MagickExtract(dir, ico, n);
+    ASSERT_EQ(fromIcon.size(), n);
+    ASSERT_EQ(fromCursor.size(), n);
+    std::vector<std::string> decode{ico};
+    for (const auto* list : {&fromIcon, &fromCursor, &fromMagick}) {
+        decode.insert(decode.end(), list->begin(), list->end());
+    }
+    const std::vector<std::vector<Picture>> decoded = PillowDecode(decode);
+    ASSERT_EQ(decoded.size(), 1 + 3 * n);
+    ASSERT_EQ(decoded[0].size(), n);
+    for (size_t i = 1; i < decoded.size(); ++i) ASSERT_EQ(decoded[i].size(), 1u) << decode[i];
+    for (size_t i = 0; i < n; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_TRUE(SamePixels(ours[i], decoded[0][i])) << "Pillow";
+        EXPECT_TRUE(SamePixels(ours[i], decoded[1 + 2 * n + i][0])) << "ImageMagick";
+        // icoutils 0.32 extracts 24-bit rows that need padding wrongly, its
+        // own files as well as ours.
+        if (depth == kDepth24 && sources[i].width * 3 % 4 != 0) continue;
+        EXPECT_TRUE(SamePixels(ours[i], decoded[1 + i][0])) << "icotool, icon";
+        EXPECT_TRUE(SamePixels(oursCursor[i], decoded[1 + n + i][0])) << "icotool, cursor";
+    }
+}
+
+// Two bits per pixel is left out: other programs do not read it.
+INSTANTIATE_TEST_SUITE_P(InteropDepths, InteropWrite,
+                         ::testing::Values(kDepth2, kDepth16, kDepth256, kDepth24, kDepth32),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                             return "Depth" + std::to_string(info.param);
+                         });
+
+TEST(InteropWritePng, CompressedEntriesDecodeInIcotoolAndPillow) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    // Only the 256 x 256 image of 32 bits is compressed.
+    const std::vector<Picture> sources{ManyColours(256, 256, false, true, 61),
+                                       ManyColours(32, 32, false, true, 62),
+                                       ManyColours(256, 256, true, false, 63)};
+    const std::vector<IconImageRec> records{ToRecord(sources[0], kDepth32),
+                                            ToRecord(sources[1], kDepth32),
+                                            ToRecord(sources[2], kDepth24)};
+    TempDir dir;
+    const std::string ico = dir.File("vista.ico");
+    CIconFile writer;
+    ASSERT_TRUE(writer.WriteIconFile(ico, records, kWritePng256)) << writer.LastError();
+    const std::vector<uint8_t> bytes = ReadBytes(ico);
+    EXPECT_TRUE(EntryIsPng(bytes, 0));
+    EXPECT_FALSE(EntryIsPng(bytes, 1));
+    EXPECT_FALSE(EntryIsPng(bytes, 2));
+
+    std::string warnings;
+    const std::vector<Listed> listed = IcotoolList(ico, &warnings);
+    EXPECT_EQ(warnings, "");
+    ASSERT_EQ(listed.size(), 3u);
+    const int bits[] = {32, 32, 24};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(listed[i].width, sources[i].width);
+        EXPECT_EQ(listed[i].height, sources[i].height);
+        EXPECT_EQ(listed[i].bitDepth, bits[i]);
+    }
+
+    const std::vector<std::string> extracted = IcotoolExtract(dir, ico);
+    ASSERT_EQ(extracted.size(), 3u);
+    std::vector<std::string> decode{ico};
+    decode.insert(decode.end(), extracted.begin(), extracted.end());
+    const std::vector<std::vector<Picture>> decoded = PillowDecode(decode);
+    CIconFile reader;
+    const std::vector<Picture> ours = ReadOurs(ico, reader);
+    ASSERT_EQ(ours.size(), 3u);
+    ASSERT_EQ(decoded[0].size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_TRUE(SamePixels(sources[i], ours[i]));
+        EXPECT_TRUE(SamePixels(sources[i], decoded[0][i])) << "Pillow";
+        ASSERT_EQ(decoded[1 + i].size(), 1u);
+        EXPECT_TRUE(SamePixels(sources[i], decoded[1 + i][0])) << "icotool";
+    }
+}
+
+} // namespace
+} // namespace pictoform
