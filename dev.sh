@@ -6,8 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev)
-# Programs that read and write icon files; the tests check our files against them.
-TEST_PACKAGES=(icoutils python3-pil imagemagick clang-format)
+# Programs that read and write icon files, and the Windows resource tools that
+# build test programs; the tests check our files against them.
+TEST_PACKAGES=(icoutils python3-pil imagemagick clang-format binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 
 install_missing() {
     local missing=()
@@ -54,7 +55,9 @@ test)
     build build
     ctest --test-dir build --output-on-failure --parallel "$(nproc)"
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-    build build-sanitize -DPICTOFORM_SANITIZE=ON -DPICTOFORM_BUILD_BENCH=OFF
+    # GCC's flow warnings misfire on instrumented code, so only the plain
+    # build treats warnings as errors.
+    build build-sanitize -DPICTOFORM_SANITIZE=ON -DPICTOFORM_BUILD_BENCH=OFF -DPICTOFORM_WERROR=OFF
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir build-sanitize --output-on-failure --parallel "$(nproc)"
     ;;
