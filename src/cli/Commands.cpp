@@ -1,11 +1,14 @@
 #include "Commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 
 #include "icon/ByteReader.h"
 #include "icon/IconFile.h"
+#include "icon/ModuleIcons.h"
 #include "icon/PngCodec.h"
 #include "icon/SafeFile.h"
 
@@ -13,7 +16,7 @@ namespace pictoform::cli {
 
 namespace {
 
-enum class Kind { kIcon, kCursor, kPng, kUnknown };
+enum class Kind { kIcon, kCursor, kAnimated, kPng, kModule, kUnknown };
 
 Kind KindOfName(const std::string& path) {
     const size_t dot = path.find_last_of('.');
@@ -26,7 +29,9 @@ Kind KindOfName(const std::string& path) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == "ico") return Kind::kIcon;
     if (ext == "cur") return Kind::kCursor;
+    if (ext == "ani") return Kind::kAnimated;
     if (ext == "png") return Kind::kPng;
+    if (ext == "exe" || ext == "dll" || ext == "icl") return Kind::kModule;
     return Kind::kUnknown;
 }
 
@@ -36,16 +41,11 @@ struct LoadedFile {
     std::vector<HotSpot> hotSpots; // one per image, cursors only
     std::string kindName;
     bool cursor = false;
+    bool animated = false;
     HotSpot loadedHotSpot;
 };
 
-bool LoadPng(const std::string& path, LoadedFile& out, std::string& reason) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) return false;
-    if (!HasPngSignature(bytes)) {
-        reason = "not a PNG file";
-        return false;
-    }
+bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
     PngPixels png;
     if (!DecodePng(bytes, 256, png, reason)) return false;
     IconImageRec rec;
@@ -66,16 +66,77 @@ bool LoadPng(const std::string& path, LoadedFile& out, std::string& reason) {
     return true;
 }
 
-bool LoadFile(const std::string& path, LoadedFile& out, std::string& reason) {
-    out = LoadedFile{};
-    if (KindOfName(path) == Kind::kPng) return LoadPng(path, out, reason);
-    CIconFile engine(out.loadedHotSpot);
-    if (!engine.ReadIconFile(path)) {
+bool IsModule(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
+}
+
+bool IsAnimated(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 &&
+           std::memcmp(bytes.data() + 8, "ACON", 4) == 0;
+}
+
+// Which icon group of a program to take: the one asked for, or the only one.
+bool ChooseGroup(const std::vector<uint8_t>& bytes, std::optional<int> index, int& chosen,
+                 std::string& reason) {
+    std::vector<IconGroup> groups;
+    if (!ListModuleIconGroups(bytes, groups, reason)) return false;
+    if (groups.empty()) {
+        reason = "holds no icons";
+        return false;
+    }
+    if (index) {
+        if (*index >= static_cast<int>(groups.size())) {
+            reason = "has " + std::to_string(groups.size()) + " icon groups, no group " +
+                     std::to_string(*index);
+            return false;
+        }
+        chosen = *index;
+    } else if (groups.size() == 1) {
+        chosen = 0;
+    } else {
+        reason = "holds " + std::to_string(groups.size()) +
+                 " icon groups: choose one with --index N, or take them all with --all";
+        return false;
+    }
+    return true;
+}
+
+bool LoadModuleGroup(const std::vector<uint8_t>& bytes, int index, LoadedFile& out,
+                     std::string& reason) {
+    CIconFile engine;
+    if (!engine.LoadModuleIconData(bytes, index)) {
         reason = engine.LastError();
         return false;
     }
-    out.cursor = engine.FileType() == kCursorType;
-    out.kindName = out.cursor ? "cursor" : "icon";
+    out.kindName = "program";
+    out.images = engine.TakeImages();
+    for (IconImageRec& rec : out.images) FlipRows(rec);
+    return true;
+}
+
+bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile& out,
+              std::string& reason) {
+    out = LoadedFile{};
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) return false;
+    if (HasPngSignature(bytes)) return LoadPng(bytes, out, reason);
+    if (KindOfName(path) == Kind::kPng) {
+        reason = "not a PNG file";
+        return false;
+    }
+    if (IsModule(bytes)) {
+        int chosen = 0;
+        return ChooseGroup(bytes, groupIndex, chosen, reason) &&
+               LoadModuleGroup(bytes, chosen, out, reason);
+    }
+    CIconFile engine(out.loadedHotSpot);
+    if (!engine.ReadIconData(bytes)) {
+        reason = engine.LastError();
+        return false;
+    }
+    out.animated = IsAnimated(bytes);
+    out.cursor = !out.animated && engine.FileType() == kCursorType;
+    out.kindName = out.animated ? "animated cursor" : (out.cursor ? "cursor" : "icon");
     out.hotSpots = engine.EntryHotSpots();
     out.images = engine.TakeImages();
     for (IconImageRec& rec : out.images) FlipRows(rec);
@@ -135,24 +196,82 @@ void Fail(std::ostream& err, const std::string& what, const std::string& path,
 
 } // namespace
 
+namespace {
+
+std::string DescribeImage(int32_t width, int32_t height, int32_t depth) {
+    const int bits = BitsPerPixelOf(depth);
+    return std::to_string(width) + "x" + std::to_string(height) + ", depth " +
+           std::to_string(depth) + " (" + std::to_string(bits) + (bits == 1 ? " bit" : " bits") +
+           " per pixel)";
+}
+
+// A program: one line per icon group with its identifier and images.
+bool InfoModule(const std::string& path, const std::vector<uint8_t>& bytes, std::ostream& out,
+                std::ostream& err) {
+    std::vector<IconGroup> groups;
+    std::string reason;
+    if (!ListModuleIconGroups(bytes, groups, reason)) {
+        Fail(err, "read", path, reason);
+        return false;
+    }
+    for (size_t i = 0; i < groups.size(); ++i) {
+        const IconGroup& g = groups[i];
+        out << path << "[" << i << "]: group " << (g.name.isString ? "\"" : "") << g.name.ToString()
+            << (g.name.isString ? "\"" : "");
+        if (!g.damage.empty()) {
+            out << ", damaged: " << g.damage << "\n";
+            continue;
+        }
+        out << ", " << g.entries.size() << (g.entries.size() == 1 ? " image" : " images");
+        for (size_t e = 0; e < g.entries.size(); ++e) {
+            const IconGroupEntry& entry = g.entries[e];
+            // A group entry of 0 colours and 0 bits says nothing of its depth.
+            int32_t depth = entry.bitCount >= 24 ? entry.bitCount
+                            : entry.bitCount > 0 ? (1 << entry.bitCount)
+                                                 : (entry.colourCount ? entry.colourCount : 0);
+            out << (e == 0 ? ": " : "; ");
+            if (IsValidDepthCode(depth)) {
+                out << DescribeImage(entry.width, entry.height, depth);
+            } else {
+                out << entry.width << "x" << entry.height;
+            }
+        }
+        out << "\n";
+    }
+    out << path << ": program, " << groups.size()
+        << (groups.size() == 1 ? " icon group" : " icon groups") << "\n";
+    return true;
+}
+
+} // namespace
+
 int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const std::string& path : files) {
-        LoadedFile file;
+        std::vector<uint8_t> bytes;
         std::string reason;
-        if (!LoadFile(path, file, reason)) {
+        if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) {
+            Fail(err, "read", path, reason);
+            status = 1;
+            continue;
+        }
+        if (IsModule(bytes)) {
+            if (!InfoModule(path, bytes, out, err)) status = 1;
+            continue;
+        }
+        LoadedFile file;
+        if (!LoadFile(path, std::nullopt, file, reason)) {
             Fail(err, "read", path, reason);
             status = 1;
             continue;
         }
         for (size_t i = 0; i < file.images.size(); ++i) {
             const IconImageRec& rec = file.images[i];
-            out << path << "[" << i << "]: " << rec.width << "x" << rec.height << ", depth "
-                << rec.depth << " (" << BitsPerPixelOf(rec.depth)
-                << (BitsPerPixelOf(rec.depth) == 1 ? " bit" : " bits") << " per pixel)";
+            out << path << "[" << i << "]: " << DescribeImage(rec.width, rec.height, rec.depth);
             if (file.cursor && i < file.hotSpots.size()) {
                 out << ", hot spot " << file.hotSpots[i].x << "," << file.hotSpots[i].y;
             }
+            if (file.animated) out << ", shown " << rec.frameTime << "/60 s";
             out << "\n";
         }
         out << path << ": " << file.kindName << ", " << file.images.size()
@@ -161,10 +280,108 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
     return status;
 }
 
+namespace {
+
+// Writes the images in the file kind that the output's name asks for.
+bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>& images,
+                 HotSpot hotSpot, bool png256, std::ostream& out, std::ostream& err) {
+    if (kind == Kind::kPng) {
+        for (size_t i = 0; i < images.size(); ++i) {
+            const std::string name = PngName(output, i, images[i]);
+            std::string reason;
+            if (!WritePng(name, images[i], reason)) {
+                Fail(err, "write", name, reason);
+                return false;
+            }
+            out << name << "\n";
+        }
+        return true;
+    }
+    CIconFile engine(hotSpot);
+    unsigned flags = kind == Kind::kCursor ? unsigned{kWriteCursor} : 0u;
+    if (png256) flags |= kWritePng256;
+    const bool ok = kind == Kind::kAnimated ? engine.WriteAnimatedCursor(output, images, flags)
+                                            : engine.WriteIconFile(output, images, flags);
+    if (!ok) Fail(err, "write", output, engine.LastError());
+    return ok;
+}
+
+std::string BaseName(const std::string& path) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+// A group's name as part of a file name: identifiers as they are, names
+// with anything but letters, digits, '-' and '_' replaced.
+std::string FileNamePart(const ResourceName& name) {
+    std::string text = name.ToString();
+    for (char& ch : text) {
+        if (!std::isalnum(static_cast<unsigned char>(ch)) && ch != '-' && ch != '_') ch = '_';
+    }
+    return text;
+}
+
+// Every icon group of one program into a folder, one icon file each.
+int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.inputs.size() != 1) {
+        err << "pictoform-cli: --all takes exactly one program\n";
+        return 1;
+    }
+    const std::string& path = options.inputs.front();
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    std::vector<IconGroup> groups;
+    bool ok = ReadWholeFile(path, kMaxIconFileBytes, bytes, reason);
+    if (ok && !IsModule(bytes)) {
+        reason = "not a program or library";
+        ok = false;
+    }
+    if (!ok || !ListModuleIconGroups(bytes, groups, reason)) {
+        Fail(err, "read", path, reason);
+        return 1;
+    }
+    if (groups.empty()) {
+        Fail(err, "read", path, "holds no icons");
+        return 1;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(options.output, ec);
+    if (!std::filesystem::is_directory(options.output)) {
+        Fail(err, "write", options.output, ec ? ec.message() : "not a folder");
+        return 1;
+    }
+    int status = 0;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        LoadedFile group;
+        if (!LoadModuleGroup(bytes, static_cast<int>(i), group, reason)) {
+            Fail(err, "read", path + "[" + std::to_string(i) + "]", reason);
+            status = 1;
+            continue;
+        }
+        if (options.depth) {
+            for (IconImageRec& rec : group.images) ChangeDepth(rec, *options.depth);
+        }
+        const std::string name = options.output + "/" + BaseName(path) + "-" + std::to_string(i) +
+                                 "-" + FileNamePart(groups[i].name) + ".ico";
+        if (!WriteImages(name, Kind::kIcon, group.images, {}, options.png256, out, err)) {
+            status = 1;
+            continue;
+        }
+        out << name << "\n";
+    }
+    return status;
+}
+
+} // namespace
+
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.all) return ExtractAll(options, out, err);
     const Kind outKind = KindOfName(options.output);
-    if (outKind == Kind::kUnknown) {
-        Fail(err, "write", options.output, "unknown file type (use .ico, .cur or .png)");
+    if (outKind != Kind::kIcon && outKind != Kind::kCursor && outKind != Kind::kAnimated &&
+        outKind != Kind::kPng) {
+        Fail(err, "write", options.output, "unknown file type (use .ico, .cur, .ani or .png)");
         return 1;
     }
     std::vector<IconImageRec> images;
@@ -172,7 +389,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     for (const std::string& path : options.inputs) {
         LoadedFile file;
         std::string reason;
-        if (!LoadFile(path, file, reason)) {
+        if (!LoadFile(path, options.index, file, reason)) {
             Fail(err, "read", path, reason);
             return 1;
         }
@@ -186,28 +403,7 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         hotSpot.x = static_cast<uint16_t>(options.hotSpot->first);
         hotSpot.y = static_cast<uint16_t>(options.hotSpot->second);
     }
-
-    if (outKind == Kind::kPng) {
-        for (size_t i = 0; i < images.size(); ++i) {
-            const std::string name = PngName(options.output, i, images[i]);
-            std::string reason;
-            if (!WritePng(name, images[i], reason)) {
-                Fail(err, "write", name, reason);
-                return 1;
-            }
-            out << name << "\n";
-        }
-        return 0;
-    }
-
-    CIconFile engine(hotSpot);
-    unsigned flags = outKind == Kind::kCursor ? unsigned{kWriteCursor} : 0u;
-    if (options.png256) flags |= kWritePng256;
-    if (!engine.WriteIconFile(options.output, images, flags)) {
-        Fail(err, "write", options.output, engine.LastError());
-        return 1;
-    }
-    return 0;
+    return WriteImages(options.output, outKind, images, hotSpot, options.png256, out, err) ? 0 : 1;
 }
 
 } // namespace pictoform::cli

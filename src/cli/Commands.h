@@ -15,6 +15,9 @@ struct ConvertOptions {
     std::optional<int> depth;
     std::optional<std::pair<int, int>> hotSpot;
     bool png256 = false;
+    // Which icon group of a program input to take; all of them into a folder.
+    std::optional<int> index;
+    bool all = false;
 };
 
 int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);

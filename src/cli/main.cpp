@@ -12,15 +12,21 @@ namespace {
 const char* const kUsage =
     "Usage: pictoform-cli info FILE...\n"
     "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png 256]\n"
+    "       pictoform-cli convert PROGRAM --index N -o OUT\n"
+    "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
     "\n"
-    "Reads and writes Windows icons (.ico) and cursors (.cur), and PNG pictures.\n"
+    "Reads and writes Windows icons (.ico), cursors (.cur), animated cursors (.ani)\n"
+    "and PNG pictures, and reads the icons inside programs (.exe, .dll, .icl).\n"
     "\n"
     "Commands:\n"
-    "  info FILE...     one line per image (index, size, depth, hot spot of a cursor)\n"
-    "                   and a summary line per file\n"
+    "  info FILE...     one line per image (index, size, depth, hot spot of a cursor,\n"
+    "                   display time of an animated cursor's frame), or per icon\n"
+    "                   group of a program, and a summary line per file\n"
     "  convert IN... -o OUT\n"
-    "                   IN: .ico, .cur or .png files; their images are taken in order.\n"
+    "                   IN: .ico, .cur, .ani or .png files, or programs; their images\n"
+    "                   are taken in order.\n"
     "                   OUT ending in .ico or .cur: one file holding every image;\n"
+    "                   OUT ending in .ani: one frame per image;\n"
     "                   OUT ending in .png: one PNG per image, OUT-<index>-<w>x<h>.png.\n"
     "\n"
     "Options of convert:\n"
@@ -29,6 +35,10 @@ const char* const kUsage =
     "                   each image's own depth\n"
     "  --hotspot X,Y    hot spot of a .cur output (default: the input cursor's, or 0,0)\n"
     "  --png 256        store 256 x 256 images of 32 bits PNG-compressed\n"
+    "  --index N        the icon group of a program to take (0 is the first; see info);\n"
+    "                   needed when the program holds more than one\n"
+    "  --all            every icon group of one program, each into FOLDER as\n"
+    "                   <program>-<index>-<group>.ico\n"
     "\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
@@ -73,6 +83,15 @@ int Convert(const std::vector<std::string>& args) {
             }
             options.hotSpot = std::make_pair(x, y);
             ++i;
+        } else if (a == "--index") {
+            int index = -1;
+            if (!hasValue || !ParseInt(args[i + 1], index) || index < 0) {
+                return UsageError("--index takes a group number from 0");
+            }
+            options.index = index;
+            ++i;
+        } else if (a == "--all") {
+            options.all = true;
         } else if (a == "--png") {
             if (!hasValue || args[i + 1] != "256") return UsageError("--png takes 256");
             options.png256 = true;
@@ -85,6 +104,7 @@ int Convert(const std::vector<std::string>& args) {
     }
     if (options.inputs.empty()) return UsageError("convert needs at least one input file");
     if (options.output.empty()) return UsageError("convert needs -o OUT");
+    if (options.all && options.index) return UsageError("--all and --index exclude each other");
     return pictoform::cli::RunConvert(options, std::cout, std::cerr);
 }
 

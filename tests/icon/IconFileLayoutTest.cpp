@@ -96,14 +96,15 @@ TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
     IconImageRec rec = MakeImage(2, 1, kDepth32, [](int x, int) {
         return x == 0 ? Px{10, 20, 30, 0} : Px{40, 50, 60, 200};
     });
-    // The mask plane disagrees with alpha on both pixels: alpha wins for the
-    // AND mask, while the mask still blanks the colour.
+    // The mask plane disagrees with alpha on both pixels: alpha decides both
+    // the AND mask and which colours are blanked, so a faint pixel that
+    // another program masked keeps its colour.
     rec.mask = {1, 0};
     const auto b = Encode({rec});
     ASSERT_EQ(b.size(), 22u + 40u + 8u + 4u);
     EXPECT_EQ(U16At(b, 12), 32);
     EXPECT_EQ(b[8], 0); // colour count
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{30, 20, 10, 0, 0, 0, 0, 200}));
+    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 0, 0, 0, 60, 50, 40, 200}));
     EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
 }
 

@@ -187,8 +187,9 @@ TEST(IconFileRead, RefusesWhatIsNotAnIcon) {
     CIconFile engine;
     Bytes riff;
     riff.Raw({'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C', 'O', 'N'});
+    // Handed to the animated-cursor reader, which finds no header chunk.
     EXPECT_FALSE(engine.ReadIconData(riff.b));
-    EXPECT_EQ(engine.LastError(), "animated cursors are not supported yet");
+    EXPECT_EQ(engine.LastError(), "animated cursor has no \"anih\" header chunk");
     Bytes bmp;
     bmp.Raw({'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_FALSE(engine.ReadIconData(bmp.b));

@@ -116,6 +116,15 @@ std::string PythonPath() {
 std::string CliPath() {
     return PICTOFORM_CLI;
 }
+std::string WrestoolPath() {
+    return PICTOFORM_WRESTOOL;
+}
+std::string WindresPath(int bits) {
+    return bits == 64 ? PICTOFORM_MINGW64_WINDRES : PICTOFORM_MINGW32_WINDRES;
+}
+std::string MingwLdPath(int bits) {
+    return bits == 64 ? PICTOFORM_MINGW64_LD : PICTOFORM_MINGW32_LD;
+}
 
 namespace {
 bool Missing(const std::string& what) {

@@ -41,6 +41,10 @@ std::string IcotoolPath();
 std::string ConvertPath();
 std::string PythonPath(); // a system python3 that has Pillow
 std::string CliPath();    // our pictoform-cli
+std::string WrestoolPath();
+// The MinGW-w64 resource compiler and linker for 32- or 64-bit modules.
+std::string WindresPath(int bits);
+std::string MingwLdPath(int bits);
 
 // True when the oracle is usable. When it is not, the calling test is skipped,
 // or fails when PICTOFORM_REQUIRE_ORACLES is set in the environment.
@@ -62,6 +66,20 @@ uint32_t U32At(const std::vector<uint8_t>& b, size_t offset);
     do {                                                                                           \
         if (!::pictoform::test::OracleAvailable("ImageMagick convert",                             \
                                                 ::pictoform::test::ConvertPath()))                 \
+            return;                                                                                \
+    } while (0)
+#define PICTOFORM_REQUIRE_WRESTOOL()                                                               \
+    do {                                                                                           \
+        if (!::pictoform::test::OracleAvailable("wrestool", ::pictoform::test::WrestoolPath()))    \
+            return;                                                                                \
+    } while (0)
+// The resource compiler and the linker that build a test library of `bits` bits.
+#define PICTOFORM_REQUIRE_MINGW(bits)                                                              \
+    do {                                                                                           \
+        if (!::pictoform::test::OracleAvailable("MinGW-w64 windres",                               \
+                                                ::pictoform::test::WindresPath(bits)) ||           \
+            !::pictoform::test::OracleAvailable("MinGW-w64 ld",                                    \
+                                                ::pictoform::test::MingwLdPath(bits)))             \
             return;                                                                                \
     } while (0)
 #define PICTOFORM_REQUIRE_PILLOW()                                                                 \

@@ -46,6 +46,23 @@ public:
     // The same for bytes already in memory.
     [[nodiscard]] bool ReadIconData(std::span<const uint8_t> data);
 
+    // Animated cursors (RIFF "ACON" files): one record per frame, in file
+    // order, each with its display time in sixtieths of a second. The icon
+    // readers hand such files over to these.
+    [[nodiscard]] bool ReadAnimatedCursor(const std::string& path);
+    [[nodiscard]] bool ReadAnimatedData(std::span<const uint8_t> data);
+    // Writes the images (top row first) as the frames of an animated cursor.
+    [[nodiscard]] bool WriteAnimatedCursor(const std::string& path,
+                                           const std::vector<IconImageRec>& images, unsigned flags);
+    [[nodiscard]] bool EncodeAnimatedCursor(const std::vector<IconImageRec>& images, unsigned flags,
+                                            std::vector<uint8_t>& out);
+
+    // Reads every image of icon group `index` of a program or library, the
+    // groups counted in the order ListModuleIconGroups gives them. No code of
+    // the module runs.
+    [[nodiscard]] bool LoadModuleIcon(const std::string& path, int index);
+    [[nodiscard]] bool LoadModuleIconData(std::span<const uint8_t> module, int index);
+
     [[nodiscard]] bool First();
     [[nodiscard]] bool Next();
     void ClearImages();

@@ -54,7 +54,7 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     if (type != kIconType && type != kCursorType) {
         if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
             std::memcmp(file.data() + 8, "ACON", 4) == 0) {
-            return Fail("animated cursors are not supported yet");
+            return ReadAnimatedData(file);
         }
         return Fail("not an icon or cursor file (type " + std::to_string(type) + ")");
     }

@@ -41,9 +41,6 @@ PreparedPlanes Prepare(const IconImageRec& rec) {
     PreparedPlanes p;
     p.colours = rec.colours;
     const size_t n = rec.PixelCount();
-    for (size_t i = 0; i < n; ++i) {
-        if (rec.mask[i] == 0) std::memset(&p.colours[i * 3], 0, 3);
-    }
     if (rec.depth == kDepth32) {
         if (rec.HasAlpha()) {
             p.alpha = rec.alpha;
@@ -51,6 +48,13 @@ PreparedPlanes Prepare(const IconImageRec& rec) {
             p.alpha.resize(n);
             for (size_t i = 0; i < n; ++i) p.alpha[i] = rec.mask[i] ? 255 : 0;
         }
+    }
+    // Transparent pixels are stored black. At 32 bits alpha says what is
+    // transparent: other writers mask pixels that are merely faint, and
+    // blanking those by the mask would turn them black.
+    for (size_t i = 0; i < n; ++i) {
+        const bool transparent = rec.depth == kDepth32 ? p.alpha[i] == 0 : rec.mask[i] == 0;
+        if (transparent) std::memset(&p.colours[i * 3], 0, 3);
     }
     return p;
 }

@@ -1,4 +1,4 @@
-#include "icon/SafeFile.h"
+#include "io/SafeFile.h"
 
 #include <cerrno>
 #include <cstring>

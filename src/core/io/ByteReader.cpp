@@ -1,4 +1,4 @@
-#include "icon/ByteReader.h"
+#include "io/ByteReader.h"
 
 #include <cerrno>
 #include <cstdio>

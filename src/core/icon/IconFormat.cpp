@@ -1,0 +1,144 @@
+#include "icon/IconFormat.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace pictoform {
+
+CIconFormat::CIconFormat(int zoom, int width, int height, int32_t depth, LayerCounter& counter)
+    : m_zoom(zoom), m_width(width), m_height(height), m_depth(depth) {
+    auto layer = std::make_unique<CIconLayer>(counter);
+    // Sizes are checked by the layer; the format's pictures follow its verdict.
+    if (layer->Create(width, height)) {
+        if (!m_composite.Create(3 * width, 3 * height) || !m_final.Create(width, height)) {
+            m_composite = CLayerImage();
+            m_final = CLayerImage();
+        }
+    }
+    m_firstLayer = layer.get();
+    m_visibleLayers.push_back(layer.get());
+    m_layers.push_back(std::move(layer));
+}
+
+void CIconFormat::Compose() {
+    const bool soft = SoftEdges();
+    m_composite.Fill(255, 0, 0);
+    for (const CIconLayer* layer : m_visibleLayers) {
+        if (!layer) continue;
+        CLayerImage::Composite(layer->Working(), m_composite, !soft, 0, 0, layer->Opacity());
+    }
+    CLayerImage::Downsample3x(m_composite, nullptr, 0, m_final, !soft);
+}
+
+IconImageRec CIconFormat::ExportFinal() const {
+    PixelExport pixels = m_final.ExportPixels();
+    IconImageRec rec;
+    rec.height = pixels.height;
+    rec.width = pixels.width;
+    rec.colours = std::move(pixels.colours);
+    rec.alpha = std::move(pixels.alpha);
+    rec.mask = std::move(pixels.coverage);
+    rec.depth = m_depth;
+    return rec;
+}
+
+CIconLayer* CIconFormat::AddLayer(LayerCounter& counter, bool visible) {
+    auto layer = std::make_unique<CIconLayer>(counter);
+    if (!layer->Create(m_width, m_height)) return nullptr;
+    CIconLayer* added = layer.get();
+    m_layers.push_back(std::move(layer));
+    if (visible) m_visibleLayers.push_back(added);
+    return added;
+}
+
+std::vector<LayerEntry> CIconFormat::TakeLayers() {
+    std::vector<LayerEntry> out;
+    out.reserve(m_layers.size());
+    for (auto& layer : m_layers) {
+        const bool visible = std::find(m_visibleLayers.begin(), m_visibleLayers.end(),
+                                       layer.get()) != m_visibleLayers.end();
+        out.push_back({std::move(layer), visible});
+    }
+    m_layers.clear();
+    m_visibleLayers.clear();
+    return out;
+}
+
+void CIconFormat::ReturnLayers(std::vector<LayerEntry> layers) {
+    // Borrowed names from while the layers were out go; the returned entries say
+    // what is visible now.
+    std::erase_if(m_visibleLayers, [this](const CIconLayer* visible) {
+        return std::none_of(m_layers.begin(), m_layers.end(),
+                            [visible](const auto& owned) { return owned.get() == visible; });
+    });
+    for (LayerEntry& entry : layers) {
+        if (!entry.layer) continue;
+        if (entry.visible) m_visibleLayers.push_back(entry.layer.get());
+        m_layers.push_back(std::move(entry.layer));
+    }
+}
+
+CIconLayer* CIconFormat::FirstLayer() const {
+    for (const auto& layer : m_layers) {
+        if (layer.get() == m_firstLayer) return m_firstLayer;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<CIconFormat> CreateFormatFromImage(const IconImageRec& image,
+                                                   LayerCounter& counter) {
+    // LoadPixels reads the planes by the record's size, so they must match it.
+    if (!image.IsConsistent() || !IsValidDepthCode(image.depth)) return nullptr;
+    auto format = std::make_unique<CIconFormat>(400 / image.width, image.width, image.height,
+                                                image.depth, counter);
+    CIconLayer* layer = format->FirstLayer();
+    if (!format->IsValid() || !layer) return nullptr;
+
+    const uint8_t* alpha = image.HasAlpha() ? image.alpha.data() : nullptr;
+    layer->Working().LoadPixels(image.colours.data(), alpha, image.mask.data());
+    layer->Committed().LoadPixels(image.colours.data(), alpha, image.mask.data());
+
+    // Laid on white with soft edges whatever the depth: this is only the
+    // picture the format list shows; saving composes again by the depth.
+    format->Composite().Fill(255, 0, 1);
+    CLayerImage::Composite(layer->Working(), format->Composite(), false, 0, 0, 1.0f);
+    CLayerImage::Downsample3x(format->Composite(), nullptr, 0, format->Final(), false);
+    return format;
+}
+
+bool CreateFormatsFromImages(std::span<const IconImageRec> images, LayerCounter& counter,
+                             std::vector<std::unique_ptr<CIconFormat>>& formats) {
+    for (const IconImageRec& image : images) {
+        if (!image.IsConsistent() || !IsValidDepthCode(image.depth)) return false;
+    }
+    counter.Reset();
+    std::vector<std::unique_ptr<CIconFormat>> made;
+    made.reserve(images.size());
+    for (const IconImageRec& image : images) {
+        auto format = CreateFormatFromImage(image, counter);
+        if (!format) return false;
+        made.push_back(std::move(format));
+    }
+    formats = std::move(made);
+    return true;
+}
+
+std::vector<IconImageRec> BuildSaveList(std::span<CIconFormat* const> formats) {
+    std::vector<IconImageRec> list;
+    list.reserve(formats.size());
+    for (CIconFormat* format : formats) {
+        if (!format) continue;
+        format->Compose();
+        list.push_back(format->ExportFinal());
+    }
+    return list;
+}
+
+std::vector<IconImageRec> BuildSaveList(const std::vector<std::unique_ptr<CIconFormat>>& formats) {
+    std::vector<CIconFormat*> pointers;
+    pointers.reserve(formats.size());
+    for (const auto& format : formats) pointers.push_back(format.get());
+    return BuildSaveList(pointers);
+}
+
+} // namespace pictoform

@@ -1,0 +1,91 @@
+#pragma once
+// One layer of an icon format: tripled pictures, an opacity and a name.
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "image/LayerImage.h"
+#include "image/RasterPrimitives.h"
+
+namespace pictoform {
+
+// Numbers the layers "Layer 1", "Layer 2", ... across all formats. One
+// counter serves the whole program (its owner passes it to whoever makes
+// layers); opening a file resets it so that the file's layers start at 1.
+class LayerCounter {
+public:
+    // The next number; after INT_MAX it starts again at 1.
+    int Next() {
+        m_value = m_value == INT_MAX ? 1 : m_value + 1;
+        return m_value;
+    }
+    void Reset() { m_value = 0; }
+    [[nodiscard]] int Value() const { return m_value; }
+
+private:
+    int m_value = 0;
+};
+
+// A point on the tripled pictures, in their pixels (three per icon pixel).
+struct CanvasPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+class CIconLayer {
+public:
+    // Named from the counter; no pictures until Create.
+    explicit CIconLayer(LayerCounter& counter);
+    CIconLayer(const CIconLayer&) = delete;
+    CIconLayer& operator=(const CIconLayer&) = delete;
+    ~CIconLayer() = default;
+
+    // Sets the icon size and makes both pictures at three times it, white and
+    // empty. False, with the pictures null, for a size the pictures cannot take.
+    [[nodiscard]] bool Create(int width, int height);
+
+    [[nodiscard]] const std::string& Name() const { return m_name; }
+    // Position in the layers panel (0 = bottom); the panel sets it when it shows the format.
+    [[nodiscard]] int Index() const { return m_index; }
+    void SetIndex(int index) { m_index = index; }
+    [[nodiscard]] int Width() const { return m_width; }
+    [[nodiscard]] int Height() const { return m_height; }
+    [[nodiscard]] float Opacity() const { return m_opacity; }
+    // Kept within 0 to 1 (NaN counts as 0): composing uses only the low byte
+    // of alpha times opacity, so a larger value would wrap to a wrong alpha.
+    void SetOpacity(float opacity);
+
+    // What is composed and shown: the committed pixels plus the active object.
+    [[nodiscard]] CLayerImage& Working() { return m_working; }
+    [[nodiscard]] const CLayerImage& Working() const { return m_working; }
+    // The merged pixels; the undo history records this one.
+    [[nodiscard]] CLayerImage& Committed() { return m_committed; }
+    [[nodiscard]] const CLayerImage& Committed() const { return m_committed; }
+
+    // Corners of the tools' rubber-band outline.
+    [[nodiscard]] std::vector<CanvasPoint>& OutlinePoints() { return m_outlinePoints; }
+    [[nodiscard]] const std::vector<CanvasPoint>& OutlinePoints() const { return m_outlinePoints; }
+    // The points of the stroke or drag in progress.
+    [[nodiscard]] std::vector<PenPoint>& StrokePoints() { return m_strokePoints; }
+    [[nodiscard]] const std::vector<PenPoint>& StrokePoints() const { return m_strokePoints; }
+
+private:
+    int m_index = 0;
+    int m_width = 0;
+    int m_height = 0;
+    float m_opacity = 1.0f;
+    // Still to come, each owned by the layer and destroyed with it:
+    //   the undo history (std::unique_ptr<HistoryChain>, null until the
+    //   format list adds the format), and
+    //   the active drawing object (std::unique_ptr<CPattern>, at most one).
+    // They join as members when their classes exist, so that no incomplete
+    // type ever has to be destroyed here.
+    std::vector<CanvasPoint> m_outlinePoints;
+    CLayerImage m_working;
+    CLayerImage m_committed;
+    std::vector<PenPoint> m_strokePoints;
+    std::string m_name;
+};
+
+} // namespace pictoform

@@ -1,0 +1,24 @@
+#pragma once
+// Where the program's own data lives. The desktop decides (the executable's
+// folder in a build tree or portable install, share/pictoform/ and the XDG
+// folders when installed); tests point it at a temporary folder.
+
+#include <string>
+
+namespace pictoform {
+
+class AppPaths {
+public:
+    virtual ~AppPaths() = default;
+
+    // Folder of the colour presets (*.gpr).
+    [[nodiscard]] virtual std::string PresetsDir() const = 0;
+    // Folder of the predesigned masks (*.msk).
+    [[nodiscard]] virtual std::string MasksDir() const = 0;
+    // Writable folder under which each run keeps its undo history files.
+    [[nodiscard]] virtual std::string HistoryRoot() const = 0;
+    // The file that records which system icons were replaced ("sysiconinfo.ini").
+    [[nodiscard]] virtual std::string SystemIconFile() const = 0;
+};
+
+} // namespace pictoform

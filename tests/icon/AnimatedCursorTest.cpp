@@ -1,0 +1,495 @@
+// Animated cursors: the bytes we write, RIFF files built by hand, and
+// damaged files, which are refused with a reason and an empty list.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "icon/IconBytes.h"
+#include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
+#include "support/TestSupport.h"
+
+using namespace pictoform;
+using namespace pictoform::test;
+
+namespace {
+
+using Blob = std::vector<uint8_t>;
+
+Blob Id(const char* id) {
+    return Blob(id, id + 4);
+}
+
+Blob Chunk(const char* id, const Blob& body, bool pad = true) {
+    Bytes c;
+    c.Raw(Id(id)).U32(static_cast<uint32_t>(body.size())).Raw(body);
+    if (pad && (body.size() & 1)) c.U8(0);
+    return c.b;
+}
+
+void PutU32At(Blob& b, size_t at, uint32_t v) {
+    for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+Blob Cat(const std::vector<Blob>& parts) {
+    Blob out;
+    for (const Blob& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+Blob Anih(uint32_t frames) {
+    Bytes b;
+    b.U32(36).U32(frames).U32(frames).U32(0).U32(0).U32(32).U32(1).U32(10).U32(1);
+    return Chunk("anih", b.b);
+}
+
+Blob Rate(const std::vector<uint32_t>& values) {
+    Bytes b;
+    for (uint32_t v : values) b.U32(v);
+    return Chunk("rate", b.b);
+}
+
+Blob Frames(const std::vector<Blob>& icons) {
+    Blob body = Id("fram");
+    for (const Blob& icon : icons) body = Cat({body, Chunk("icon", icon)});
+    return Chunk("LIST", body);
+}
+
+Blob Riff(const std::vector<Blob>& chunks) {
+    Bytes f;
+    const Blob body = Cat(chunks);
+    f.Raw(Id("RIFF")).U32(static_cast<uint32_t>(body.size() + 4)).Raw(Id("ACON")).Raw(body);
+    return f.b;
+}
+
+// A few distinct colours, so that every depth holds them exactly; with
+// `holes` some pixels are transparent.
+std::function<Px(int, int)> Pattern(int seed, bool holes) {
+    return [=](int x, int y) {
+        if (holes && (x + y + seed) % 5 == 0) return Px{0, 0, 0, 0};
+        const int k = (x * 3 + y + seed) % 3;
+        return Px{static_cast<uint8_t>(40 * k + 10), static_cast<uint8_t>(200 - seed),
+                  static_cast<uint8_t>(60 + 50 * k), 255};
+    };
+}
+
+Blob IconOf(const std::vector<IconImageRec>& images) {
+    CIconFile engine;
+    Blob out;
+    EXPECT_TRUE(engine.EncodeIconFile(images, 0, out)) << engine.LastError();
+    return out;
+}
+
+Blob Frame(int w, int h, int32_t depth, int seed) {
+    return IconOf({MakeImage(w, h, depth, Pattern(seed, true))});
+}
+
+void ExpectPixels(const IconImageRec& rec, int w, int h, const std::function<Px(int, int)>& fn) {
+    ASSERT_EQ(rec.width, w);
+    ASSERT_EQ(rec.height, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const Px want = fn(x, y);
+            const Px got = ReadPixel(rec, x, y);
+            if (want.a == 0) {
+                ASSERT_EQ(got.a, 0) << x << "," << y;
+            } else {
+                ASSERT_EQ(got, want) << x << "," << y;
+            }
+        }
+    }
+}
+
+void ExpectRefused(const Blob& file, const std::string& reason = "") {
+    CIconFile engine;
+    EXPECT_FALSE(engine.ReadAnimatedData(file));
+    EXPECT_FALSE(engine.LastError().empty());
+    if (!reason.empty()) {
+        EXPECT_EQ(engine.LastError(), reason);
+    }
+    EXPECT_TRUE(engine.Images().empty());
+}
+
+// Top-level chunk sizes, and those inside the frame list, must add up exactly.
+void ExpectSizesAddUp(const Blob& file) {
+    ASSERT_GE(file.size(), 12u);
+    EXPECT_EQ(U32At(file, 4) + 8, file.size());
+    size_t pos = 12;
+    while (pos < file.size()) {
+        ASSERT_LE(pos + 8, file.size());
+        const size_t size = U32At(file, pos + 4);
+        if (std::equal(file.begin() + long(pos), file.begin() + long(pos) + 4, "LIST")) {
+            size_t sub = pos + 12;
+            while (sub < pos + 8 + size)
+                sub += 8 + U32At(file, sub + 4) + (U32At(file, sub + 4) & 1);
+            EXPECT_EQ(sub, pos + 8 + size);
+        }
+        pos += 8 + size + (size & 1);
+    }
+    EXPECT_EQ(pos, file.size());
+}
+
+} // namespace
+
+// --- Writing ----------------------------------------------------------------
+
+TEST(AnimatedCursorWrite, LayoutIsExact) {
+    std::vector<IconImageRec> images;
+    for (int i = 0; i < 3; ++i) images.push_back(MakeImage(32, 32, kDepth32, Pattern(i, true)));
+    CIconFile engine;
+    Blob ani;
+    ASSERT_TRUE(engine.EncodeAnimatedCursor(images, 0, ani)) << engine.LastError();
+
+    Bytes head;
+    head.Raw(Id("RIFF")).U32(static_cast<uint32_t>(ani.size() - 8)).Raw(Id("ACON"));
+    head.Raw(Id("anih"))
+        .U32(36)
+        .U32(36)
+        .U32(3)
+        .U32(3)
+        .U32(32)
+        .U32(32)
+        .U32(32)
+        .U32(1)
+        .U32(10)
+        .U32(1);
+    head.Raw(Id("LIST")).U32(static_cast<uint32_t>(ani.size() - 64)).Raw(Id("fram"));
+    ASSERT_EQ(Blob(ani.begin(), ani.begin() + 68), head.b);
+
+    // Each frame is exactly the one-image icon file of its format.
+    size_t pos = 68;
+    for (const IconImageRec& rec : images) {
+        const Blob icon = IconOf({rec});
+        ASSERT_EQ(U16At(icon, 2), kIconType);
+        ASSERT_EQ(U32At(icon, 18), 22u);
+        ASSERT_EQ(Blob(ani.begin() + long(pos), ani.begin() + long(pos) + 4), Id("icon"));
+        ASSERT_EQ(U32At(ani, pos + 4), icon.size());
+        EXPECT_EQ(Blob(ani.begin() + long(pos + 8), ani.begin() + long(pos + 8 + icon.size())),
+                  icon);
+        pos += 8 + icon.size();
+    }
+    EXPECT_EQ(pos, ani.size()) << "no rate, sequence or information chunks";
+    ExpectSizesAddUp(ani);
+}
+
+TEST(AnimatedCursorWrite, FramesKeepTheirOwnSizeAndDepth) {
+    auto twoColours = [](int x, int y) {
+        return (x + 2 * y) % 3 ? Px{255, 255, 255, 255} : Px{0, 0, 0, 255};
+    };
+    struct Case {
+        int w, h;
+        int32_t depth;
+        std::function<Px(int, int)> fn;
+    };
+    const std::vector<Case> cases = {
+        {16, 16, kDepth16, Pattern(1, true)}, {48, 40, kDepth256, Pattern(2, true)},
+        {17, 5, kDepth24, Pattern(3, false)}, {9, 3, kDepth2, twoColours},
+        {7, 7, kDepth4, Pattern(5, true)},    {32, 32, kDepth32, Pattern(6, true)}};
+    std::vector<IconImageRec> images;
+    for (const Case& c : cases) images.push_back(MakeImage(c.w, c.h, c.depth, c.fn));
+    CIconFile engine;
+    Blob ani;
+    ASSERT_TRUE(engine.EncodeAnimatedCursor(images, 0, ani)) << engine.LastError();
+    EXPECT_EQ(U32At(ani, 32), 16u);
+    EXPECT_EQ(U32At(ani, 36), 16u);
+    EXPECT_EQ(U32At(ani, 40), 4u) << "bits per pixel of the first frame";
+    ExpectSizesAddUp(ani);
+
+    CIconFile reader;
+    ASSERT_TRUE(reader.ReadAnimatedData(ani)) << reader.LastError();
+    ASSERT_EQ(reader.Images().size(), images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i));
+        const IconImageRec& rec = reader.Images()[i];
+        EXPECT_EQ(rec.depth, images[i].depth);
+        EXPECT_EQ(rec.frameTime, 240) << "no rate chunk is written";
+        ExpectPixels(rec, cases[i].w, cases[i].h, cases[i].fn);
+    }
+}
+
+TEST(AnimatedCursorWrite, OddCompressedFrameIsPadded) {
+    // A 256 x 256 frame stored compressed; try pictures until one compresses
+    // to an odd number of bytes.
+    for (int seed = 0; seed < 40; ++seed) {
+        auto pixel = [seed](int x, int y) {
+            return Px{static_cast<uint8_t>(x ^ seed), static_cast<uint8_t>(y), 7,
+                      static_cast<uint8_t>((x * y + seed) % 7 == 0 ? 0 : 200)};
+        };
+        const std::vector<IconImageRec> images = {MakeImage(256, 256, kDepth32, pixel),
+                                                  MakeImage(4, 4, kDepth24, Pattern(1, false))};
+        CIconFile engine;
+        Blob ani;
+        ASSERT_TRUE(engine.EncodeAnimatedCursor(images, kWritePng256, ani)) << engine.LastError();
+        const uint32_t first = U32At(ani, 72);
+        if ((first & 1) == 0) continue;
+        EXPECT_EQ(U32At(ani, 32), 256u);
+        EXPECT_EQ(ani[76 + first], 0) << "pad byte";
+        EXPECT_EQ(Blob(ani.begin() + 77 + first, ani.begin() + 81 + first), Id("icon"));
+        ExpectSizesAddUp(ani);
+        CIconFile reader;
+        ASSERT_TRUE(reader.ReadAnimatedData(ani)) << reader.LastError();
+        ASSERT_EQ(reader.Images().size(), 2u);
+        ExpectPixels(reader.Images()[0], 256, 256, pixel);
+        ExpectPixels(reader.Images()[1], 4, 4, Pattern(1, false));
+        return;
+    }
+    FAIL() << "no picture compressed to an odd size";
+}
+
+TEST(AnimatedCursorWrite, CursorFramesCarryTheHotSpot) {
+    // Hot spot y = 8 where an icon keeps its bit count: the frame must say it
+    // is a cursor, or a reader would take the 32-bit frame for 256 colours.
+    HotSpot hot{3, 8};
+    CIconFile engine(hot);
+    Blob ani;
+    const IconImageRec image = MakeImage(16, 16, kDepth32, Pattern(2, true));
+    ASSERT_TRUE(engine.EncodeAnimatedCursor({image}, kWriteCursor, ani)) << engine.LastError();
+    EXPECT_EQ(U16At(ani, 78), kCursorType);
+    EXPECT_EQ(U16At(ani, 86), 3u);
+    EXPECT_EQ(U16At(ani, 88), 8u);
+    HotSpot untouched{99, 99};
+    CIconFile reader(untouched);
+    ASSERT_TRUE(reader.ReadAnimatedData(ani)) << reader.LastError();
+    ASSERT_EQ(reader.Images().size(), 1u);
+    EXPECT_EQ(reader.Images()[0].depth, kDepth32);
+    ExpectPixels(reader.Images()[0], 16, 16, Pattern(2, true));
+    EXPECT_EQ(untouched.x, 99) << "the hot spot is not taken from frames";
+}
+
+TEST(AnimatedCursorWrite, RefusesWhatCannotBeWritten) {
+    CIconFile engine;
+    Blob ani{1, 2, 3};
+    EXPECT_FALSE(engine.EncodeAnimatedCursor({}, 0, ani));
+    EXPECT_EQ(engine.LastError(), "an animated cursor needs at least one frame");
+    EXPECT_TRUE(ani.empty());
+
+    std::vector<IconImageRec> images = {MakeImage(4, 4, kDepth32, Pattern(0, false)),
+                                        MakeImage(4, 4, kDepth32, Pattern(0, false))};
+    images[1].depth = 8;
+    EXPECT_FALSE(engine.EncodeAnimatedCursor(images, 0, ani));
+    EXPECT_EQ(engine.LastError(),
+              "frame 1 cannot be written: depth 8 is not 2, 4, 16, 256, 24 or 32");
+    EXPECT_TRUE(ani.empty());
+
+    TempDir dir;
+    EXPECT_FALSE(engine.WriteAnimatedCursor(dir.File("none/x.ani"), {images[0]}, 0));
+    EXPECT_FALSE(engine.LastError().empty());
+    const std::string path = dir.File("x.ani");
+    images.pop_back();
+    ASSERT_TRUE(engine.WriteAnimatedCursor(path, images, 0)) << engine.LastError();
+    ASSERT_TRUE(engine.EncodeAnimatedCursor(images, 0, ani));
+    EXPECT_EQ(ReadBytes(path), ani);
+    // Nothing else is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+// --- Reading files built by hand ----------------------------------------------
+
+TEST(AnimatedCursorRead, RatesApplyByIndex) {
+    const Blob frames =
+        Frames({Frame(4, 4, kDepth32, 0), Frame(5, 3, kDepth16, 1), Frame(2, 6, kDepth24, 2)});
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), Rate({7, 30}), frames})))
+        << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 3u);
+    EXPECT_EQ(engine.Images()[0].frameTime, 7);
+    EXPECT_EQ(engine.Images()[1].frameTime, 30);
+    EXPECT_EQ(engine.Images()[2].frameTime, 240);
+    EXPECT_EQ(engine.Images()[1].depth, kDepth16);
+    ExpectPixels(engine.Images()[1], 5, 3, Pattern(1, true));
+    EXPECT_EQ(engine.Current(), nullptr) << "the read makes no record current";
+    EXPECT_TRUE(engine.First());
+    EXPECT_TRUE(engine.Next());
+    EXPECT_EQ(engine.Current(), &engine.Images()[0]);
+
+    // More rates than frames, and a rate chunk whose last value is cut off.
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), frames, Rate({1, 2, 3, 4, 5})})));
+    EXPECT_EQ(engine.Images()[2].frameTime, 3);
+    const Blob cutRate = Chunk("rate", {9, 0, 0, 0, 8, 0, 0});
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), cutRate, frames})));
+    EXPECT_EQ(engine.Images()[0].frameTime, 9);
+    EXPECT_EQ(engine.Images()[1].frameTime, 240);
+}
+
+TEST(AnimatedCursorRead, SequenceDoesNotRepeatFrames) {
+    Bytes seq;
+    seq.U32(0).U32(1).U32(0).U32(1).U32(1);
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadAnimatedData(
+        Riff({Anih(2), Chunk("seq ", seq.b), Rate({1, 2, 3, 4, 5}),
+              Frames({Frame(3, 3, kDepth2, 0), Frame(4, 4, kDepth256, 1)})})));
+    ASSERT_EQ(engine.Images().size(), 2u);
+    EXPECT_EQ(engine.Images()[0].width, 3);
+    EXPECT_EQ(engine.Images()[1].frameTime, 2);
+}
+
+TEST(AnimatedCursorRead, InformationAndUnknownChunksAnywhere) {
+    const Blob info =
+        Chunk("LIST", Cat({Id("INFO"), Chunk("INAM", {'O', 'd', 'd'}), Chunk("IART", {'M', 'e'})}));
+    const Blob frames = Frames({Frame(4, 4, kDepth32, 0), Frame(6, 2, kDepth4, 1)});
+    const Blob odd = Chunk("xyz1", {1, 2, 3, 4, 5});
+    for (const Blob& file : {Riff({info, Anih(2), frames}), Riff({Anih(2), odd, frames, info}),
+                             Riff({odd, info, Anih(2), Chunk("INAM", {'A'}), frames, odd})}) {
+        CIconFile engine;
+        ASSERT_TRUE(engine.ReadAnimatedData(file)) << engine.LastError();
+        ASSERT_EQ(engine.Images().size(), 2u);
+        ExpectPixels(engine.Images()[1], 6, 2, Pattern(1, true));
+    }
+    // A writer that left out the pad byte after an odd chunk.
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(2), Chunk("INAM", {'A'}, false), frames})))
+        << engine.LastError();
+    EXPECT_EQ(engine.Images().size(), 2u);
+}
+
+TEST(AnimatedCursorRead, MultiImageFrameGivesItsFirstImageAndTheNextFrameFollows) {
+    const Blob twoImages = IconOf({MakeImage(8, 8, kDepth24, Pattern(3, false)),
+                                   MakeImage(16, 16, kDepth32, Pattern(4, true))});
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadAnimatedData(
+        Riff({Anih(3), Frames({Frame(4, 4, kDepth32, 0), twoImages, Frame(5, 5, kDepth16, 1)})})))
+        << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 3u);
+    ExpectPixels(engine.Images()[1], 8, 8, Pattern(3, false));
+    ExpectPixels(engine.Images()[2], 5, 5, Pattern(1, true));
+}
+
+TEST(AnimatedCursorRead, ImageIsTakenWhereItsEntrySays) {
+    // Ten spare bytes between directory and image; the entry points past them.
+    Blob icon = Frame(4, 4, kDepth32, 2);
+    icon.insert(icon.begin() + 22, 10, 0xEE);
+    icon[18] = 32;
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(1), Frames({icon})}))) << engine.LastError();
+    ExpectPixels(engine.Images()[0], 4, 4, Pattern(2, true));
+
+    // An offset that lies in the next frame is not followed there.
+    Blob far = Frame(4, 4, kDepth32, 2);
+    far[18] = 200;
+    ExpectRefused(Riff({Anih(2), Frames({far, Frame(4, 4, kDepth32, 2)})}),
+                  "frame 0 image header ends at byte 240 of " + std::to_string(far.size()));
+}
+
+TEST(AnimatedCursorRead, FrameTypeDecidesWhatTheBitCountFieldMeans) {
+    // A 32-bit image whose entry says 8 bits: a cursor's hot spot y, but an
+    // icon's bit count, which asks for a palette the frame does not hold.
+    Bytes f;
+    IconHeader(f, 2, 1);
+    Entry(f, 2, 2, 0, 1, 8, 40 + 16 + 8, 22);
+    BitmapHeader(f, 2, 2, 32);
+    f.Raw({1, 2, 3, 0, 4, 5, 6, 128, 7, 8, 9, 255, 10, 11, 12, 64}).U32(0x80).U32(0);
+    HotSpot hot{5, 6};
+    CIconFile engine(hot);
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(1), Frames({f.b})}))) << engine.LastError();
+    EXPECT_EQ(engine.Images()[0].depth, kDepth32);
+    EXPECT_EQ(engine.Images()[0].alpha, (Blob{0, 128, 255, 64}));
+    EXPECT_EQ(hot.x, 5);
+    EXPECT_TRUE(engine.EntryHotSpots().empty());
+    f.b[2] = 1;
+    EXPECT_FALSE(engine.ReadAnimatedData(Riff({Anih(1), Frames({f.b})})));
+}
+
+TEST(AnimatedCursorRead, EveryEntryPointLeadsHere) {
+    TempDir dir;
+    const Blob ani = Riff({Anih(1), Frames({Frame(3, 3, kDepth24, 0)})});
+    WriteBytes(dir.File("a.ani"), ani);
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(dir.File("a.ani"))) << engine.LastError();
+    EXPECT_EQ(engine.Images().size(), 1u);
+    ASSERT_TRUE(engine.ReadAnimatedCursor(dir.File("a.ani"))) << engine.LastError();
+    EXPECT_EQ(engine.Images().size(), 1u);
+    ASSERT_TRUE(engine.ReadIconData(ani));
+    EXPECT_EQ(engine.Images()[0].frameTime, 240);
+    WriteBytes(dir.File("a.ico"), Frame(3, 3, kDepth24, 0));
+    EXPECT_FALSE(engine.ReadAnimatedCursor(dir.File("a.ico")));
+    EXPECT_EQ(engine.LastError(), "not an animated cursor (no RIFF ACON header)");
+    EXPECT_FALSE(engine.ReadAnimatedCursor(dir.File("missing.ani")));
+}
+
+TEST(AnimatedCursorRead, NoFramesIsAnEmptySuccess) {
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(0), Frames({})}))) << engine.LastError();
+    EXPECT_TRUE(engine.Images().empty());
+    EXPECT_FALSE(engine.First());
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(0)})));
+    // A header that names frames where none follow is a file cut short.
+    ExpectRefused(Riff({Anih(2)}), "header names 2 frames but the file holds no frame list");
+}
+
+// --- Damaged files --------------------------------------------------------------
+
+TEST(AnimatedCursorDamage, TruncatedAnywhereIsRefused) {
+    std::vector<IconImageRec> images;
+    for (int i = 0; i < 3; ++i) images.push_back(MakeImage(6, 5, kDepth16, Pattern(i, true)));
+    CIconFile engine;
+    Blob whole;
+    ASSERT_TRUE(engine.EncodeAnimatedCursor(images, 0, whole));
+    for (size_t n = 0; n < whole.size(); ++n) {
+        SCOPED_TRACE("cut at " + std::to_string(n));
+        ExpectRefused(Blob(whole.begin(), whole.begin() + long(n)));
+    }
+    // The reason names the frame that was cut.
+    const size_t frameEnd = whole.size();
+    ExpectRefused(Blob(whole.begin(), whole.end() - 10), "frame 2 ends at byte " +
+                                                             std::to_string(frameEnd) + " of " +
+                                                             std::to_string(frameEnd - 10));
+    // Cut at a frame's end, the list says more is missing.
+    const size_t lastFrame = U32At(whole, 72) + 8;
+    ExpectRefused(Blob(whole.begin(), whole.end() - long(lastFrame)),
+                  "frame list ends at byte " + std::to_string(frameEnd) + " of " +
+                      std::to_string(frameEnd - lastFrame));
+}
+
+TEST(AnimatedCursorDamage, SizesAndFieldsAreNotTrusted) {
+    const Blob good = Frame(4, 4, kDepth32, 0);
+    ExpectRefused(Riff({Frames({good})}), "animated cursor has no \"anih\" header chunk");
+    ExpectRefused(Cat({Id("RIFX"), {0, 0, 0, 0}, Id("ACON"), Anih(0)}));
+    ExpectRefused(Cat({Id("RIFF"), {0, 0, 0, 0}, Id("AVI "), Anih(0)}));
+
+    // A huge size on a frame, on the rate chunk, and on the list.
+    Blob file = Riff({Anih(2), Frames({good, good})});
+    const size_t second = 68 + 8 + good.size();
+    Blob bad = file;
+    PutU32At(bad, second + 4, 0xFFFFFFFF);
+    ExpectRefused(bad, "frame 1 ends at byte " + std::to_string(second + 8 + 0xFFFFFFFFull) +
+                           " of " + std::to_string(file.size()));
+    bad = Riff({Anih(1), Chunk("rate", {1, 0, 0, 0}), Frames({good})});
+    PutU32At(bad, 60, 0xFFFFFFF0);
+    ExpectRefused(bad);
+    // A frame that claims less than it needs, inside a list that is whole.
+    bad = file;
+    PutU32At(bad, second + 4, 30);
+    ExpectRefused(bad);
+
+    // Frames that are not icon files.
+    ExpectRefused(Riff({Anih(1), Frames({Blob(10, 0)})}));
+    Blob typeless = good;
+    typeless[2] = 0;
+    ExpectRefused(Riff({Anih(1), Frames({typeless})}), "frame 0 is not an icon or cursor (type 0)");
+    Blob empty = good;
+    empty[4] = 0;
+    ExpectRefused(Riff({Anih(1), Frames({empty})}), "frame 0 holds no images");
+    // A list of frames that ends inside a frame.
+    bad = file;
+    PutU32At(bad, 60, static_cast<uint32_t>(4 + 8 + good.size() + 8 + 20));
+    ExpectRefused(bad, "frame 1 ends at byte " + std::to_string(file.size()) +
+                           ", past the end of its list at byte " + std::to_string(second + 28));
+}
+
+TEST(AnimatedCursorDamage, DecodedPixelsAreCapped) {
+    // Small compressed frames that each decode to 256 x 256 pixels: the file
+    // stays small while what it decodes to would not.
+    std::vector<IconImageRec> one = {MakeImage(256, 256, kDepth32, [](int, int) {
+        return Px{1, 2, 3, 255};
+    })};
+    CIconFile engine;
+    Blob icon;
+    ASSERT_TRUE(engine.EncodeIconFile(one, kWritePng256, icon));
+    ASSERT_LT(icon.size(), 4000u);
+    const size_t fits = kMaxDecodedPixels / (256 * 256);
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(0), Frames(std::vector<Blob>(fits, icon))})));
+    EXPECT_EQ(engine.Images().size(), fits);
+    ExpectRefused(Riff({Anih(0), Frames(std::vector<Blob>(fits + 1, icon))}),
+                  "file decodes to more than " + std::to_string(kMaxDecodedPixels) + " pixels");
+}

@@ -1,0 +1,328 @@
+// Damaged programs and libraries: cut short at every byte, with tables and
+// directories that point past the end, back into themselves or nowhere, and
+// counts that the bytes cannot back. Each is refused with its reason, or
+// read only as far as it is intact; none may crash or read out of bounds.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "icon/IconFile.h"
+#include "icon/ModuleFixtures.h"
+#include "icon/ModuleIcons.h"
+
+namespace pictoform {
+namespace {
+
+using test::Resource;
+using test::U16At;
+using test::U32At;
+
+std::string Refusal(const std::vector<uint8_t>& bytes) {
+    ModuleResources m;
+    std::string reason;
+    if (m.Read(bytes, reason)) return "(read)";
+    EXPECT_FALSE(reason.empty());
+    return reason;
+}
+
+std::string Hex(uint32_t v) {
+    char t[16];
+    std::snprintf(t, sizeof t, "0x%X", v);
+    return t;
+}
+
+void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    b.at(at) = static_cast<uint8_t>(v);
+    b.at(at + 1) = static_cast<uint8_t>(v >> 8);
+}
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    Put16(b, at, v & 0xFFFF);
+    Put16(b, at + 2, v >> 16);
+}
+
+// A small library: one group of two images.
+std::vector<Resource> Small() {
+    std::vector<Resource> res;
+    uint16_t id = 1;
+    test::AddIconGroup(
+        res, ResourceName::Id(1),
+        test::IcoBytes({test::Pattern(8, 8, kDepth16, 1), test::Pattern(4, 4, kDepth32, 2)}), id);
+    return res;
+}
+
+// Cuts the module at every byte. A cut module must be refused with a reason
+// unless all the bytes that matter were left, and whatever loads must be
+// what the whole module gives.
+void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
+    CIconFile intact;
+    ASSERT_TRUE(intact.LoadModuleIconData(whole, 0)) << intact.LastError();
+    const std::vector<test::Picture> expected = [&] {
+        std::vector<test::Picture> p;
+        for (const IconImageRec& rec : intact.Images()) p.push_back(test::PictureOf(rec));
+        return p;
+    }();
+    CIconFile engine;
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        const std::span<const uint8_t> part(whole.data(), cut);
+        ModuleResources m;
+        std::string reason;
+        const bool read = m.Read(part, reason);
+        if (cut < needed) {
+            ASSERT_FALSE(read) << "cut at " << cut;
+            ASSERT_FALSE(reason.empty()) << "cut at " << cut;
+        }
+        std::vector<IconGroup> groups;
+        (void)ListModuleIconGroups(part, groups, reason);
+        if (!engine.LoadModuleIconData(part, 0)) {
+            ASSERT_FALSE(engine.LastError().empty()) << "cut at " << cut;
+            ASSERT_TRUE(engine.Images().empty());
+            continue;
+        }
+        ASSERT_EQ(engine.Images().size(), expected.size()) << "cut at " << cut;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_TRUE(test::SamePixels(expected[i], test::PictureOf(engine.Images()[i])))
+                << "cut at " << cut << ", image " << i;
+        }
+    }
+}
+
+size_t EndOfLastData(const std::vector<uint8_t>& bytes) {
+    ModuleResources m;
+    std::string reason;
+    EXPECT_TRUE(m.Read(bytes, reason)) << reason;
+    size_t end = 0;
+    for (const ModuleResource& r : m.Resources()) end = std::max(end, r.offset + r.size);
+    return end;
+}
+
+TEST(DamagedModuleTruncation, HandBuiltModulesCutAtEveryByte) {
+    for (bool plus : {false, true}) {
+        SCOPED_TRACE(plus ? "PE32+" : "PE32");
+        const std::vector<uint8_t> pe = test::BuildPe(plus, Small()).bytes;
+        CutAtEveryByte(pe, EndOfLastData(pe));
+    }
+    SCOPED_TRACE("NE");
+    const std::vector<uint8_t> ne = test::BuildNe(Small());
+    // An NE resource may lack the part of its last alignment unit past the
+    // end of the file; the image decoder then judges what is left.
+    CutAtEveryByte(ne, EndOfLastData(ne) - 15);
+}
+
+TEST(DamagedModuleTruncation, MinGwLibraryCutAtEveryByte) {
+    PICTOFORM_REQUIRE_MINGW(64);
+    test::TempDir dir;
+    const std::string ico = dir.File("small.ico");
+    test::WriteBytes(
+        ico, test::IcoBytes({test::Pattern(8, 8, kDepth16, 1), test::Pattern(4, 4, kDepth32, 2)}));
+    const std::string dll = test::BuildDll(dir, 64, {{"1", ico}}, "small");
+    ASSERT_FALSE(dll.empty());
+    const std::vector<uint8_t> bytes = test::ReadBytes(dll);
+    CutAtEveryByte(bytes, EndOfLastData(bytes));
+}
+
+class DamagedModulePe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        built = test::BuildPe(false, Small());
+        f = built.bytes;
+        root = built.resourceRoot;
+        opt = 0x58;
+        size = std::to_string(f.size());
+    }
+    // File offset of the directory that entry `i` of the directory at `dir` points to.
+    size_t Child(size_t dir, size_t i) const {
+        return root + (U32At(f, dir + 16 + 8 * i + 4) & 0x7FFFFFFF);
+    }
+    test::BuiltPe built;
+    std::vector<uint8_t> f;
+    size_t root = 0, opt = 0;
+    std::string size;
+};
+
+TEST_F(DamagedModulePe, HeadersPointingPastTheEnd) {
+    Put32(f, 0x3C, 0x7FFFFFF0);
+    EXPECT_EQ(Refusal(f), "module header at byte 2147483632 ends at byte 2147483634 of " + size);
+    f = built.bytes;
+    Put16(f, 0x46, 0xFFFF); // section count
+    EXPECT_EQ(Refusal(f), "section table ends at byte " +
+                              std::to_string(built.sectionTable + 0xFFFF * 40) + " of " + size);
+    f = built.bytes;
+    Put16(f, 0x54, 0xFFFF); // size of the optional header
+    EXPECT_EQ(Refusal(f),
+              "optional header ends at byte " + std::to_string(opt + 0xFFFF) + " of " + size);
+    f = built.bytes;
+    Put16(f, opt, 0x107);
+    EXPECT_EQ(Refusal(f), "optional header magic 0x107 is neither PE32 nor PE32+");
+    f = built.bytes;
+    Put32(f, opt + 96 + 16, 0x9000); // resource directory RVA
+    EXPECT_EQ(Refusal(f), "resource directory at RVA 0x9000 lies in no section");
+    f = built.bytes;
+    Put32(f, built.sectionTable + 20, 0x100000); // the section's file offset
+    EXPECT_EQ(Refusal(f), "resource directory at RVA 0x1000 ends at byte " +
+                              std::to_string(0x100010) + " of " + size);
+    f = built.bytes;
+    Put32(f, built.sectionTable + 16, 8); // the section's file data shrunk
+    EXPECT_EQ(Refusal(f),
+              "resource directory at RVA 0x1000 runs past the file data of section '.rsrc'");
+}
+
+TEST_F(DamagedModulePe, DirectoriesThatLoopOrNestTooDeep) {
+    const size_t types = root, names = Child(types, 0), languages = Child(names, 0);
+    Put32(f, types + 16 + 4, 0x80000000u);
+    EXPECT_EQ(Refusal(f),
+              "resource directory at byte " + std::to_string(root) + " points to itself");
+    f = built.bytes;
+    Put32(f, names + 16 + 4, 0x80000000u); // a name entry leading back to the root
+    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(names) +
+                              " points back to the directory at byte " + std::to_string(root));
+    f = built.bytes;
+    Put32(f, languages + 16 + 4, 0x80000000u | static_cast<uint32_t>(languages - root));
+    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(languages) +
+                              " nests deeper than 3 levels");
+    f = built.bytes;
+    Put32(f, types + 16 + 8 + 4, U32At(f, types + 16 + 4)); // both types list the same names
+    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
+                              " shares the directory at byte " + std::to_string(names) +
+                              " with another entry");
+    f = built.bytes;
+    Put32(f, types + 16 + 4, static_cast<uint32_t>(names - root)); // data where a directory belongs
+    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
+                              " holds data in entry 0 where a directory belongs");
+}
+
+TEST_F(DamagedModulePe, CountsOffsetsAndSizesPastTheEnd) {
+    Put16(f, root + 12, 0xFFFF);
+    Put16(f, root + 14, 0xFFFF);
+    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
+                              " with 131070 entries ends at byte " +
+                              std::to_string(root + 16 + 131070 * 8) + " of " + size);
+    f = built.bytes;
+    Put32(f, root + 16 + 4, 0xFFFFFFF0u); // subdirectory far past the end
+    EXPECT_EQ(Refusal(f).rfind("resource directory at byte ", 0), 0u);
+    f = built.bytes;
+    Put32(f, root + 16, 0x80000000u | 0x7FFFFF00u); // type name far past the end
+    EXPECT_EQ(Refusal(f).rfind("resource name at byte ", 0), 0u);
+
+    const size_t names = Child(root, 0), languages = Child(names, 0);
+    const size_t dataEntry = root + U32At(f, languages + 16 + 4);
+    f = built.bytes;
+    Put32(f, dataEntry + 4, 0xFFFFFFF0u);
+    EXPECT_EQ(Refusal(f), "data of resource 14/1 at RVA " + Hex(U32At(f, dataEntry)) +
+                              " runs past the file data of section '.rsrc'");
+    f = built.bytes;
+    Put32(f, dataEntry, 0xF0000000u);
+    EXPECT_EQ(Refusal(f), "data of resource 14/1 at RVA 0xF0000000 lies in no section");
+    f = built.bytes;
+    Put32(f, languages + 16 + 4, 0x7FFFFFF0u); // data entry past the end
+    EXPECT_EQ(Refusal(f).rfind("resource data entry at byte ", 0), 0u);
+}
+
+TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {
+    // One type, three names, each with 131070 languages that share one data
+    // entry: 2 MiB of directories that would list 393210 resources.
+    constexpr size_t kPerName = 131070, kNames = 3;
+    std::vector<Resource> one{{ResourceName::Id(3), ResourceName::Id(1), 1033, {1, 2, 3, 4}}};
+    test::BuiltPe pe = test::BuildPe(false, one);
+    std::vector<uint8_t>& f = pe.bytes;
+    const size_t root = pe.resourceRoot;
+    const size_t types = root + (U32At(f, root + 16 + 4) & 0x7FFFFFFF);
+    const size_t languages = root + (U32At(f, types + 16 + 4) & 0x7FFFFFFF);
+    const uint32_t dataEntry = U32At(f, languages + 16 + 4);
+    // New type directory and name directories after the file's end; the
+    // section grows to cover them.
+    const size_t base = f.size();
+    const size_t typeDir = base, nameDirs = base + 16 + 8 * kNames;
+    const size_t total = nameDirs + kNames * (16 + 8 * kPerName) - base;
+    f.resize(base + total);
+    Put16(f, typeDir + 14, kNames);
+    for (size_t n = 0; n < kNames; ++n) {
+        const size_t dir = nameDirs + n * (16 + 8 * kPerName);
+        Put32(f, typeDir + 16 + 8 * n, static_cast<uint32_t>(n + 1));
+        Put32(f, typeDir + 16 + 8 * n + 4, 0x80000000u | static_cast<uint32_t>(dir - root));
+        Put16(f, dir + 12, kPerName / 2); // "named" entries, by the count
+        Put16(f, dir + 14, kPerName / 2);
+        for (size_t l = 0; l < kPerName; ++l) {
+            Put32(f, dir + 16 + 8 * l, static_cast<uint32_t>(l));
+            Put32(f, dir + 16 + 8 * l + 4, dataEntry);
+        }
+    }
+    Put32(f, root + 16 + 4, 0x80000000u | static_cast<uint32_t>(typeDir - root));
+    const uint32_t sectionBytes = static_cast<uint32_t>(f.size() - root);
+    Put32(f, pe.sectionTable + 8, sectionBytes);
+    Put32(f, pe.sectionTable + 16, sectionBytes);
+    EXPECT_EQ(Refusal(f),
+              "module holds more than " + std::to_string(kMaxModuleResources) + " resources");
+}
+
+TEST(DamagedModule, NeTablesPastTheEnd) {
+    const std::vector<uint8_t> whole = test::BuildNe(Small());
+    const std::string size = std::to_string(whole.size());
+    constexpr size_t kNe = 0x40, kTable = 0x80;
+    std::vector<uint8_t> f = whole;
+    Put16(f, kNe + 0x24, 0xFFF0);
+    EXPECT_EQ(Refusal(f), "resource table at byte " + std::to_string(kNe + 0xFFF0) +
+                              " ends at byte " + std::to_string(kNe + 0xFFF0 + 2) + " of " + size);
+    f = whole;
+    Put16(f, kTable, 30);
+    EXPECT_EQ(Refusal(f), "resource table at byte 128 has an alignment shift of 30");
+    f = whole;
+    Put16(f, kTable + 2 + 2, 0xFFFF); // resources of the first type
+    EXPECT_EQ(Refusal(f), "resource type block at byte 130 with 65535 resources ends at byte " +
+                              std::to_string(130 + 8 + 65535 * 12) + " of " + size);
+    f = whole;
+    Put16(f, kTable + 2 + 8, 0xFFF0); // first resource's offset, in units of 16
+    EXPECT_EQ(Refusal(f), "data of resource 14/1 ends at byte " +
+                              std::to_string(0xFFF0 * 16 + U16At(f, kTable + 2 + 10) * 16) +
+                              " of " + size);
+    f = whole;
+    Put16(f, kTable + 2 + 8 + 6, 0x7000); // a name far past the end
+    EXPECT_EQ(Refusal(f).rfind("resource name at byte ", 0), 0u);
+    // A table whose terminator is lost: every block after it read as zeros
+    // would end it, so fill the rest of the file with type blocks.
+    f.assign(whole.begin(), whole.begin() + kTable + 2);
+    while (f.size() < 0x200) {
+        const uint8_t block[8] = {3, 0x80, 0, 0, 0, 0, 0, 0};
+        f.insert(f.end(), block, block + 8);
+    }
+    EXPECT_EQ(Refusal(f),
+              "resource table at byte 128 has no end before byte " + std::to_string(f.size()));
+}
+
+TEST(DamagedModule, DamagedGroupsKeepTheirPlace) {
+    const std::vector<Resource> small = Small(); // group 1, icons 1 and 2
+    const std::vector<uint8_t> hugeCount{0, 0, 1, 0, 0xFF, 0xFF, 1, 2, 3};
+    std::vector<Resource> res{
+        small[0],
+        {ResourceName::Id(14), ResourceName::Id(2), 1033, hugeCount},
+        {ResourceName::Id(14), ResourceName::Id(3), 1033, {0, 0, 1}},
+        {ResourceName::Id(14), ResourceName::Id(4), 1033, small[0].data},
+        small[1],
+        small[2],
+    };
+    const std::vector<uint8_t> pe = test::BuildPe(true, res).bytes;
+    std::vector<IconGroup> groups;
+    std::string reason;
+    ASSERT_TRUE(ListModuleIconGroups(pe, groups, reason)) << reason;
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[1].damage, "with 65535 entries ends at byte 917496 of 9");
+    EXPECT_EQ(groups[2].damage, "header ends at byte 6 of 3");
+    EXPECT_TRUE(groups[3].damage.empty());
+    CIconFile engine;
+    EXPECT_TRUE(engine.LoadModuleIconData(pe, 0)) << engine.LastError();
+    EXPECT_FALSE(engine.LoadModuleIconData(pe, 1));
+    EXPECT_EQ(engine.LastError(), "icon group 2 with 65535 entries ends at byte 917496 of 9");
+    EXPECT_FALSE(engine.LoadModuleIconData(pe, 2));
+    EXPECT_EQ(engine.LastError(), "icon group 3 header ends at byte 6 of 3");
+    EXPECT_TRUE(engine.LoadModuleIconData(pe, 3)) << engine.LastError();
+
+    // A group whose second image is cut short is refused, not shown with
+    // that image left out.
+    res[5].data.resize(30);
+    EXPECT_FALSE(engine.LoadModuleIconData(test::BuildPe(true, res).bytes, 3));
+    EXPECT_EQ(engine.LastError(), "icon group 4: icon resource 2 header ends at byte 40 of 30");
+    EXPECT_TRUE(engine.Images().empty());
+}
+
+} // namespace
+} // namespace pictoform

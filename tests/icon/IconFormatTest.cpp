@@ -1,0 +1,271 @@
+// The icon set model: formats, layers, and the way from a file through the
+// formats back to the bytes of a file.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "icon/IconFile.h"
+#include "icon/IconFormat.h"
+#include "icon/IconTestImages.h"
+
+using namespace pictoform;
+using namespace pictoform::test;
+
+namespace {
+
+std::vector<uint8_t> Encode(const std::vector<IconImageRec>& images) {
+    CIconFile engine;
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(engine.EncodeIconFile(images, 0, bytes)) << engine.LastError();
+    return bytes;
+}
+
+// The file's images as the reader gives them (bottom row first).
+std::vector<IconImageRec> Decode(const std::vector<uint8_t>& bytes) {
+    CIconFile engine;
+    EXPECT_TRUE(engine.ReadIconData(bytes)) << engine.LastError();
+    return engine.TakeImages();
+}
+
+// A 4 x 4 true-colour image with alpha: a few colours, one soft pixel, one
+// transparent pixel.
+IconImageRec Sample32() {
+    return MakeImage(4, 4, kDepth32, [](int x, int y) {
+        if (x == 3 && y == 0) return Px{0, 0, 0, 0};
+        if (x == 1 && y == 2) return Px{40, 80, 120, 200};
+        return Px{static_cast<uint8_t>(60 * x), static_cast<uint8_t>(50 * y), 7, 255};
+    });
+}
+
+std::vector<IconImageRec> SaveList(std::vector<CIconFormat*> formats) {
+    return BuildSaveList(formats);
+}
+
+// Covers some of the 3 x 3 sub-pixels of icon pixel (bx, by) of a tripled picture.
+void CoverSubPixels(CLayerImage& picture, int bx, int by, std::initializer_list<int> cells,
+                    PixelColor colour) {
+    for (int cell : cells) picture.SetBlock(3 * bx + cell % 3, 3 * by + cell / 3, colour, 1);
+}
+
+constexpr PixelColor kRed{255, 0, 0, 255};
+
+} // namespace
+
+TEST(IconFormat, NewFormatHasOneVisibleLayerNamedFromTheCounter) {
+    LayerCounter counter;
+    for (int i = 0; i < 4; ++i) counter.Next();
+    CIconFormat format(25, 16, 16, kDepth256, counter);
+    ASSERT_TRUE(format.IsValid());
+    ASSERT_EQ(format.Layers().size(), 1u);
+    const CIconLayer* layer = format.Layers()[0].get();
+    EXPECT_EQ(format.FirstLayer(), layer);
+    EXPECT_EQ(format.VisibleLayers(), std::vector<CIconLayer*>{format.FirstLayer()});
+    EXPECT_EQ(layer->Name(), "Layer 5");
+    EXPECT_EQ(layer->Opacity(), 1.0f);
+    EXPECT_EQ(layer->Working().Width(), 48);
+    EXPECT_EQ(layer->Committed().Height(), 48);
+    EXPECT_EQ(format.Composite().Width(), 48);
+    EXPECT_EQ(format.Final().Height(), 16);
+
+    // The counter runs on across formats.
+    CIconFormat next(25, 16, 16, kDepth32, counter);
+    EXPECT_EQ(next.Layers()[0]->Name(), "Layer 6");
+    EXPECT_EQ(format.AddLayer(counter, true)->Name(), "Layer 7");
+}
+
+TEST(IconFormat, SizesThePicturesCannotTakeLeaveAnInvalidFormat) {
+    LayerCounter counter;
+    CIconFormat empty(0, 0, 16, kDepth32, counter);
+    EXPECT_FALSE(empty.IsValid());
+    EXPECT_EQ(empty.AddLayer(counter, true), nullptr);
+    // Composing it is harmless and the writer refuses its record.
+    CIconFile engine;
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(engine.EncodeIconFile(SaveList({&empty}), 0, bytes));
+}
+
+TEST(IconFormat, OpeningAFileNamesItsLayersFromOneAgain) {
+    const std::vector<uint8_t> file = Encode({MakeImage(16, 16, kDepth16,
+                                                        [](int, int) {
+                                                            return Px{255, 0, 0, 255};
+                                                        }),
+                                              MakeImage(32, 32, kDepth32,
+                                                        [](int, int) {
+                                                            return Px{1, 2, 3, 255};
+                                                        }),
+                                              MakeImage(48, 48, kDepth2, [](int, int) {
+                                                  return Px{0, 0, 0, 255};
+                                              })});
+    LayerCounter counter;
+    for (int i = 0; i < 9; ++i) counter.Next();
+    std::vector<std::unique_ptr<CIconFormat>> formats;
+    ASSERT_TRUE(CreateFormatsFromImages(Decode(file), counter, formats));
+    ASSERT_EQ(formats.size(), 3u);
+    const int sizes[] = {16, 32, 48};
+    const int32_t depths[] = {kDepth16, kDepth32, kDepth2};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(formats[i]->Layers()[0]->Name(), "Layer " + std::to_string(i + 1));
+        EXPECT_EQ(formats[i]->Width(), sizes[i]);
+        EXPECT_EQ(formats[i]->Depth(), depths[i]);
+        EXPECT_EQ(formats[i]->Zoom(), 400 / sizes[i]);
+    }
+}
+
+TEST(IconFormat, AnUnusableRecordIsRefusedBeforeAnythingChanges) {
+    std::vector<IconImageRec> images = {Sample32(), Sample32()};
+    images[1].mask.pop_back();
+    LayerCounter counter;
+    counter.Next();
+    std::vector<std::unique_ptr<CIconFormat>> formats;
+    formats.push_back(std::make_unique<CIconFormat>(25, 16, 16, kDepth32, counter));
+    EXPECT_FALSE(CreateFormatsFromImages(images, counter, formats));
+    EXPECT_EQ(formats.size(), 1u);
+    EXPECT_EQ(counter.Value(), 2);
+
+    images[1] = Sample32();
+    images[1].depth = 8; // bits per pixel, not a depth code
+    EXPECT_EQ(CreateFormatFromImage(images[1], counter), nullptr);
+}
+
+TEST(IconFormat, OpenedImageFillsBothPicturesTopRowUpAndShowsOnWhite) {
+    // Top row: opaque red, half-transparent blue, transparent.
+    IconImageRec image = MakeImage(3, 2, kDepth32, [](int x, int y) {
+        if (y == 1) return Px{0, 0, 0, 0};
+        return x == 0 ? Px{255, 0, 0, 255} : x == 1 ? Px{0, 0, 255, 128} : Px{9, 9, 9, 0};
+    });
+    FlipRows(image); // as read: bottom row first
+    LayerCounter counter;
+    auto format = CreateFormatFromImage(image, counter);
+    ASSERT_NE(format, nullptr);
+    const CIconLayer& layer = *format->FirstLayer();
+    for (const CLayerImage* picture : {&layer.Working(), &layer.Committed()}) {
+        EXPECT_EQ(picture->GetPixel(2, 2), kRed);
+        EXPECT_EQ(picture->CoveragePlane()[2 * picture->Width() + 2], 1);
+        EXPECT_EQ(picture->GetPixel(4, 1), (PixelColor{0, 0, 255, 128}));
+        EXPECT_EQ(picture->CoveragePlane()[3 * picture->Width() + 1], 0); // bottom row: empty
+    }
+    // The shown image lays the picture on white: (0 + 255 * 127) >> 8 = 126.
+    EXPECT_EQ(format->Final().GetPixel(0, 0), kRed);
+    EXPECT_EQ(format->Final().GetPixel(1, 0), (PixelColor{126, 126, 255, 128}));
+    EXPECT_EQ(format->Final().GetPixel(2, 0), (PixelColor{255, 255, 255, 0}));
+    EXPECT_EQ(format->Final().CoveragePlane()[2], 0);
+}
+
+TEST(IconFormatSave, TrueColourFileComesBackByteForByte) {
+    const std::vector<uint8_t> original = Encode({Sample32()});
+    LayerCounter counter;
+    std::vector<std::unique_ptr<CIconFormat>> formats;
+    ASSERT_TRUE(CreateFormatsFromImages(Decode(original), counter, formats));
+    EXPECT_EQ(Encode(BuildSaveList(formats)), original);
+}
+
+TEST(IconFormatSave, HiddenLayerContributesNothing) {
+    const std::vector<uint8_t> original = Encode({Sample32()});
+    LayerCounter counter;
+    std::vector<std::unique_ptr<CIconFormat>> formats;
+    ASSERT_TRUE(CreateFormatsFromImages(Decode(original), counter, formats));
+    CIconLayer* hidden = formats[0]->AddLayer(counter, false);
+    ASSERT_NE(hidden, nullptr);
+    hidden->Working().Fill(0, 255, 1);
+    EXPECT_EQ(Encode(BuildSaveList(formats)), original);
+
+    // Shown, the same layer covers everything in black.
+    formats[0]->SetVisibleLayers({formats[0]->FirstLayer(), hidden});
+    const IconImageRec rec = BuildSaveList(formats)[0];
+    EXPECT_EQ(rec.colours, std::vector<uint8_t>(16 * 3, 0));
+    EXPECT_EQ(rec.alpha, std::vector<uint8_t>(16, 255));
+}
+
+TEST(IconFormatSave, HalfOpacityHalvesAlphaOrBlendsWithWhiteByDepth) {
+    LayerCounter counter;
+    CIconFormat soft(100, 2, 1, kDepth32, counter);
+    CIconFormat indexed(100, 2, 1, kDepth16, counter);
+    for (CIconFormat* format : {&soft, &indexed}) {
+        format->FirstLayer()->Working().SetBlock(0, 0, PixelColor{0, 20, 30, 255}, 3);
+        format->FirstLayer()->SetOpacity(0.5f);
+    }
+    const std::vector<IconImageRec> read = Decode(Encode(SaveList({&soft, &indexed})));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(ReadPixel(read[0], 0, 0), (Px{0, 20, 30, 127}));
+    EXPECT_EQ(ReadPixel(read[0], 1, 0).a, 0);
+    // Blended always, onto white: (c * 128 + 255 * 128) >> 8, then opaque through the mask.
+    EXPECT_EQ(ReadPixel(read[1], 0, 0), (Px{127, 137, 142, 255}));
+    EXPECT_EQ(ReadPixel(read[1], 1, 0).a, 0);
+}
+
+TEST(IconFormatSave, SixteenColoursTakeAPixelOnlyWhenMostOfItIsCovered) {
+    LayerCounter counter;
+    CIconFormat indexed(100, 2, 1, kDepth16, counter);
+    CIconFormat soft(100, 2, 1, kDepth32, counter);
+    for (CIconFormat* format : {&indexed, &soft}) {
+        CLayerImage& picture = format->FirstLayer()->Working();
+        CoverSubPixels(picture, 0, 0, {0, 2, 4, 6, 8}, kRed);    // weight 8 of 16
+        CoverSubPixels(picture, 1, 0, {0, 1, 2, 4, 6, 8}, kRed); // weight 10
+    }
+    const std::vector<IconImageRec> read = Decode(Encode(SaveList({&indexed, &soft})));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].depth, kDepth16);
+    EXPECT_EQ(ReadPixel(read[0], 0, 0).a, 0);
+    EXPECT_EQ(ReadPixel(read[0], 1, 0), (Px{255, 0, 0, 255}));
+    // Soft edges keep both, alpha by the covered weight: 255 * 8 / 16 and 255 * 10 / 16.
+    EXPECT_EQ(ReadPixel(read[1], 0, 0), (Px{255, 0, 0, 127}));
+    EXPECT_EQ(ReadPixel(read[1], 1, 0), (Px{255, 0, 0, 159}));
+}
+
+TEST(IconFormatSave, OpacityOutsideZeroToOneIsKeptInside) {
+    LayerCounter counter;
+    CIconFormat format(100, 1, 1, kDepth32, counter);
+    CIconLayer& layer = *format.FirstLayer();
+    layer.Working().SetBlock(0, 0, kRed, 3);
+    layer.SetOpacity(2.0f); // would wrap to alpha 254
+    EXPECT_EQ(SaveList({&format})[0].alpha[0], 255);
+    layer.SetOpacity(std::nanf(""));
+    EXPECT_EQ(SaveList({&format})[0].mask[0], 0);
+}
+
+TEST(IconFormatSave, SaveListOwnsItsPlanes) {
+    std::vector<IconImageRec> list;
+    {
+        LayerCounter counter;
+        CIconFormat format(100, 2, 2, kDepth32, counter);
+        format.FirstLayer()->Working().SetBlock(1, 0, kRed, 3);
+        list = SaveList({&format});
+        // Recomposing an emptied format leaves the list as it was.
+        format.FirstLayer()->Working().Fill(255, 0, 0);
+        format.Compose();
+    }
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].mask, (std::vector<uint8_t>{0, 1, 0, 0})); // top row first
+    EXPECT_EQ(list[0].alpha[1], 255);
+    EXPECT_EQ(Decode(Encode(list)).size(), 1u);
+}
+
+TEST(IconFormat, LayersHandedOutKeepTheirVisibilityAndComeBackInOrder) {
+    LayerCounter counter;
+    CIconFormat format(100, 1, 1, kDepth32, counter);
+    CIconLayer* first = format.FirstLayer();
+    CIconLayer* hidden = format.AddLayer(counter, false);
+    CIconLayer* top = format.AddLayer(counter, true);
+    top->Working().SetBlock(0, 0, kRed, 3);
+
+    std::vector<LayerEntry> shown = format.TakeLayers();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].layer.get(), first);
+    EXPECT_FALSE(shown[1].visible);
+    EXPECT_TRUE(shown[2].visible);
+    EXPECT_TRUE(format.Layers().empty());
+    EXPECT_TRUE(format.VisibleLayers().empty());
+    EXPECT_EQ(format.FirstLayer(), nullptr);
+
+    // While they are out, the holder names what is composed.
+    format.SetVisibleLayers({top});
+    format.Compose();
+    EXPECT_EQ(format.Final().GetPixel(0, 0), kRed);
+
+    shown[2].visible = false;
+    format.ReturnLayers(std::move(shown));
+    EXPECT_EQ(format.Layers()[1].get(), hidden);
+    EXPECT_EQ(format.VisibleLayers(), std::vector<CIconLayer*>{first});
+    EXPECT_EQ(format.FirstLayer(), first);
+}

@@ -1,0 +1,167 @@
+// The icon viewer's logic: items and their texts, the 32 x 32 previews, and
+// the index and result text that OK gives, which must load the group shown.
+
+#include <gtest/gtest.h>
+
+#include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
+#include "icon/IconViewerModel.h"
+#include "icon/ModuleFixtures.h"
+
+namespace pictoform {
+namespace {
+
+using test::Resource;
+using test::SampleGroup;
+using test::SampleGroups;
+
+std::string WriteModule(const test::TempDir& dir, const std::string& name,
+                        const std::vector<uint8_t>& bytes) {
+    const std::string path = dir.File(name);
+    test::WriteBytes(path, bytes);
+    return path;
+}
+
+// The nearest-neighbour 32 x 32 BGRA preview of a source record (top row
+// first); fully transparent pixels are all zero.
+std::vector<uint8_t> ExpectedPreview(const IconImageRec& src) {
+    std::vector<uint8_t> out;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const size_t p =
+                static_cast<size_t>(y * src.height / 32) * static_cast<size_t>(src.width) +
+                static_cast<size_t>(x * src.width / 32);
+            const uint8_t a = src.HasAlpha() ? src.alpha[p] : (src.mask[p] ? 255 : 0);
+            if (a == 0) {
+                out.insert(out.end(), {0, 0, 0, 0});
+            } else {
+                out.insert(out.end(),
+                           {src.colours[p * 3], src.colours[p * 3 + 1], src.colours[p * 3 + 2], a});
+            }
+        }
+    }
+    return out;
+}
+
+void ExpectSameLoad(const std::string& path, int index, const SampleGroup& group) {
+    CIconFile engine;
+    ASSERT_TRUE(engine.LoadModuleIcon(path, index)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), group.sources.size()) << "group " << group.name;
+    for (size_t i = 0; i < group.sources.size(); ++i) {
+        EXPECT_TRUE(test::SamePixels(test::PictureOfSource(group.sources[i]),
+                                     test::PictureOf(engine.Images()[i])))
+            << "group " << group.name << " image " << i;
+    }
+}
+
+TEST(IconViewerModel, ChosenIndexLoadsTheGroupShown) {
+    test::TempDir dir;
+    for (bool named : {false, true}) {
+        SCOPED_TRACE(named ? "with the named group" : "identifiers 5, 7, 200");
+        const std::string path =
+            WriteModule(dir, named ? "full.dll" : "three.dll",
+                        test::BuildPe(false, test::SampleResources(named)).bytes);
+        const size_t first = named ? 0 : 1;
+        for (size_t g = first; g < SampleGroups().size(); ++g) {
+            CIconViewerModel model(path);
+            ASSERT_FALSE(model.MustClose()) << model.LoadError();
+            ASSERT_EQ(model.IconCount(), static_cast<int>(SampleGroups().size() - first));
+            const int item = static_cast<int>(g - first);
+            EXPECT_EQ(model.ItemText(item), "icon " + std::to_string(item + 1));
+            EXPECT_EQ(model.ChosenIndex(), -1);
+            EXPECT_EQ(model.ResultText(), "");
+            model.Select(item);
+            model.Accept();
+            EXPECT_EQ(model.ChosenIndex(), item);
+            EXPECT_EQ(model.ResultText(), path + "," + std::to_string(item));
+            ExpectSameLoad(path, model.ChosenIndex(), SampleGroups()[g]);
+        }
+    }
+}
+
+TEST(IconViewerModel, OkWithoutASelectionChoosesNothing) {
+    test::TempDir dir;
+    const std::string path =
+        WriteModule(dir, "lib.icl", test::BuildNe(test::SampleResources(false)));
+    CIconViewerModel model(path);
+    model.Accept();
+    EXPECT_EQ(model.ChosenIndex(), -1);
+    EXPECT_EQ(model.ResultText(), "");
+    model.Select(3); // past the last item
+    EXPECT_EQ(model.SelectedItem(), -1);
+    model.Select(1);
+    model.Select(-1);
+    model.Accept();
+    EXPECT_EQ(model.ChosenIndex(), -1);
+    EXPECT_EQ(model.ResultText(), "");
+}
+
+TEST(IconViewerModel, SaysNoIconForModulesWithoutIcons) {
+    EXPECT_STREQ(CIconViewerModel::kNoIconText, "No Icon!");
+    EXPECT_STREQ(CIconViewerModel::kNoIconCaption, "Pictoform");
+    test::TempDir dir;
+    const std::vector<Resource> versionOnly{
+        {ResourceName::Id(16), ResourceName::Id(1), 1033, std::vector<uint8_t>(64, 0)}};
+    CIconViewerModel empty(WriteModule(dir, "empty.dll", test::BuildPe(true, versionOnly).bytes));
+    EXPECT_TRUE(empty.MustClose());
+    EXPECT_EQ(empty.IconCount(), 0);
+    EXPECT_EQ(empty.LoadError(), "");
+
+    CIconViewerModel notModule(
+        WriteModule(dir, "icon.ico", test::IcoBytes({test::Pattern(16, 16, kDepth32, 1)})));
+    EXPECT_TRUE(notModule.MustClose());
+    EXPECT_EQ(notModule.LoadError(), "not a Windows program or library (no MZ header)");
+    CIconViewerModel missing(dir.File("missing.dll"));
+    EXPECT_TRUE(missing.MustClose());
+    EXPECT_FALSE(missing.LoadError().empty());
+}
+
+TEST(IconViewerModel, PreviewsPreferAnExact32PixelImageElseScaleTheNearest) {
+    test::TempDir dir;
+    const std::string path =
+        WriteModule(dir, "full.dll", test::BuildPe(true, test::SampleResources(true)).bytes);
+    CIconViewerModel model(path);
+    ASSERT_EQ(model.IconCount(), 4);
+    const auto& groups = SampleGroups();
+    // APPICON: 24 x 24 true colour scaled up rather than 16 x 16 monochrome.
+    EXPECT_EQ(model.PreviewBgra(0), ExpectedPreview(groups[0].sources[0]));
+    // Group 5: the 32 x 32 at 32 bits, not the one in 256 colours.
+    EXPECT_EQ(model.PreviewBgra(1), ExpectedPreview(groups[1].sources[3]));
+    // Group 7: 48 x 48 scaled down; group 200: the PNG scaled down.
+    EXPECT_EQ(model.PreviewBgra(2), ExpectedPreview(groups[2].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(3), ExpectedPreview(groups[3].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(4), std::vector<uint8_t>(32 * 32 * 4, 0));
+}
+
+TEST(IconViewerModel, PreviewFallsBackWhenTheBestImageIsUnusable) {
+    const IconImageRec big = test::Pattern(32, 32, kDepth32, 30);
+    const IconImageRec small = test::Pattern(16, 16, kDepth256, 31);
+    std::vector<test::IcoImage> images = test::SplitIco(test::IcoBytes({big, small}));
+    images[0].data.resize(100); // the 32 x 32 image is cut short
+    // A 32-bit image whose alpha bytes are all 0 is drawn by its AND mask.
+    const IconImageRec opaque = test::MakeImage(32, 32, kDepth32, [](int x, int y) {
+        return test::Px{uint8_t(x * 8), uint8_t(y * 8), 9, 255};
+    });
+    std::vector<test::IcoImage> noAlpha = test::SplitIco(test::IcoBytes({opaque}));
+    for (size_t p = 0; p < 32 * 32; ++p) noAlpha[0].data[40 + 4 * p + 3] = 0;
+    const std::vector<Resource> res{
+        {ResourceName::Id(14), ResourceName::Id(1), 1033, test::GroupData(images, 1)},
+        {ResourceName::Id(14), ResourceName::Id(2), 1033, test::GroupData(noAlpha, 3)},
+        {ResourceName::Id(14), ResourceName::Id(3), 1033, test::GroupData(noAlpha, 9)},
+        {ResourceName::Id(3), ResourceName::Id(1), 1033, images[0].data},
+        {ResourceName::Id(3), ResourceName::Id(2), 1033, images[1].data},
+        {ResourceName::Id(3), ResourceName::Id(3), 1033, noAlpha[0].data},
+    };
+    test::TempDir dir;
+    CIconViewerModel model(WriteModule(dir, "odd.dll", test::BuildPe(false, res).bytes));
+    ASSERT_EQ(model.IconCount(), 3);
+    EXPECT_EQ(model.PreviewBgra(0), ExpectedPreview(small));
+    IconImageRec shown = opaque;
+    shown.alpha.clear(); // drawn by the mask: every pixel opaque
+    EXPECT_EQ(model.PreviewBgra(1), ExpectedPreview(shown));
+    // Group 3 names icon 9, which is missing: nothing to show.
+    EXPECT_EQ(model.PreviewBgra(2), std::vector<uint8_t>(32 * 32 * 4, 0));
+}
+
+} // namespace
+} // namespace pictoform

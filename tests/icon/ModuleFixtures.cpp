@@ -1,0 +1,318 @@
+#include "icon/ModuleFixtures.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "icon/IconBytes.h"
+#include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
+#include "icon/PngCodec.h"
+
+namespace pictoform::test {
+
+Picture PictureOf(const IconImageRec& rec) {
+    Picture pic{rec.width, rec.height, {}};
+    for (int y = 0; y < rec.height; ++y) {
+        for (int x = 0; x < rec.width; ++x) {
+            const Px c = ReadPixel(rec, x, y);
+            pic.rgba.insert(pic.rgba.end(), {c.r, c.g, c.b, c.a});
+        }
+    }
+    return pic;
+}
+
+Picture PictureOfSource(const IconImageRec& rec) {
+    IconImageRec flipped = rec;
+    FlipRows(flipped);
+    return PictureOf(flipped);
+}
+
+Picture ReadPngFile(const std::string& path) {
+    PngPixels px;
+    std::string reason;
+    Picture pic;
+    if (!DecodePng(ReadBytes(path), 256, px, reason)) {
+        ADD_FAILURE() << path << ": " << reason;
+        return pic;
+    }
+    pic.width = px.width;
+    pic.height = px.height;
+    pic.rgba = px.bgra;
+    for (size_t p = 0; p + 3 < pic.rgba.size(); p += 4) std::swap(pic.rgba[p], pic.rgba[p + 2]);
+    return pic;
+}
+
+::testing::AssertionResult SamePixels(const Picture& expected, const Picture& actual) {
+    if (expected.width != actual.width || expected.height != actual.height) {
+        return ::testing::AssertionFailure()
+               << "size " << actual.width << "x" << actual.height << ", expected " << expected.width
+               << "x" << expected.height;
+    }
+    size_t differing = 0, first = 0;
+    for (size_t p = 0; p * 4 < expected.rgba.size(); ++p) {
+        const uint8_t* e = &expected.rgba[p * 4];
+        const uint8_t* a = &actual.rgba[p * 4];
+        const bool same = e[3] == a[3] && (e[3] == 0 || std::memcmp(e, a, 3) == 0);
+        if (!same && differing++ == 0) first = p;
+    }
+    if (differing == 0) return ::testing::AssertionSuccess();
+    auto show = [&](const Picture& pic) {
+        std::ostringstream s;
+        for (int i = 0; i < 4; ++i) s << (i ? "," : "(") << int(pic.rgba[first * 4 + i]);
+        return s.str() + ")";
+    };
+    const size_t w = static_cast<size_t>(expected.width);
+    return ::testing::AssertionFailure()
+           << differing << " pixels differ; first at (" << first % w << "," << first / w
+           << "): " << show(actual) << ", expected " << show(expected);
+}
+
+namespace {
+
+uint32_t Hash(int x, int y, uint32_t seed) {
+    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+                 seed * 83492791u;
+    h ^= h >> 13;
+    h *= 0x5bd1e995u;
+    return h ^ (h >> 15);
+}
+
+Px TableColour(uint32_t k) {
+    return {static_cast<uint8_t>(k * 37), static_cast<uint8_t>(k * 91),
+            static_cast<uint8_t>(k * 53 + 1), 255};
+}
+
+std::vector<uint8_t> PngOf(const IconImageRec& source) {
+    PngPixels px;
+    px.width = source.width;
+    px.height = source.height;
+    px.bgra = PictureOfSource(source).rgba;
+    for (size_t p = 0; p + 3 < px.bgra.size(); p += 4) std::swap(px.bgra[p], px.bgra[p + 2]);
+    std::vector<uint8_t> png;
+    std::string reason;
+    EXPECT_TRUE(EncodePng(px, png, reason)) << reason;
+    return png;
+}
+
+} // namespace
+
+IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed) {
+    return MakeImage(width, height, depth, [=](int x, int y) -> Px {
+        const uint32_t h = Hash(x, y, seed);
+        const bool hole = h % 7 == 0;
+        switch (depth) {
+        case kDepth256:
+            return hole ? Px{0, 0, 0, 0} : TableColour(1 + (h >> 4) % 200);
+        case kDepth16:
+            return hole ? Px{0, 0, 0, 0} : TableColour(1 + (h >> 4) % 14);
+        case kDepth2:
+            return (h >> 4) % 2 ? Px{255, 255, 255, 255} : Px{0, 0, 0, 255};
+        default:
+            break;
+        }
+        const uint8_t r = static_cast<uint8_t>(x * 255 / std::max(1, width - 1));
+        const uint8_t g = static_cast<uint8_t>(y * 255 / std::max(1, height - 1));
+        uint8_t a = hole ? 0 : 255;
+        if (depth == kDepth32) a = static_cast<uint8_t>(x == 0 ? 0 : y == 0 ? 255 : h >> 8);
+        return {r, g, static_cast<uint8_t>(h), a};
+    });
+}
+
+std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images) {
+    CIconFile engine;
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(engine.EncodeIconFile(images, 0, out)) << engine.LastError();
+    return out;
+}
+
+std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels,
+                           const std::string& stem) {
+    const std::vector<uint8_t> png = PngOf(pixels);
+    if (png.empty()) return {};
+    const std::string pngPath = dir.File(stem + ".png");
+    const std::string ico = dir.File(stem + ".ico");
+    WriteBytes(pngPath, png);
+    const CommandResult r = Run({IcotoolPath(), "-c", "-o", ico, "--raw=" + pngPath});
+    if (r.status != 0) {
+        ADD_FAILURE() << "icotool: " << r.err;
+        return {};
+    }
+    return ico;
+}
+
+std::vector<IcoImage> SplitIco(const std::vector<uint8_t>& ico) {
+    std::vector<IcoImage> images(U16At(ico, 4));
+    for (size_t i = 0; i < images.size(); ++i) {
+        const size_t e = 6 + 16 * i;
+        IcoImage& im = images[i];
+        im.width = ico.at(e);
+        im.height = ico.at(e + 1);
+        im.colourCount = ico.at(e + 2);
+        im.planes = U16At(ico, e + 4);
+        im.bitCount = U16At(ico, e + 6);
+        const size_t bytes = U32At(ico, e + 8), offset = U32At(ico, e + 12);
+        im.data.assign(ico.begin() + static_cast<std::ptrdiff_t>(offset),
+                       ico.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
+    }
+    return images;
+}
+
+std::vector<uint8_t> GroupData(const std::vector<IcoImage>& images, uint16_t firstId,
+                               uint16_t type) {
+    Bytes g;
+    g.U16(0).U16(type).U16(static_cast<uint32_t>(images.size()));
+    for (size_t i = 0; i < images.size(); ++i) {
+        const IcoImage& im = images[i];
+        g.U8(im.width).U8(im.height).U8(im.colourCount).U8(0).U16(im.planes).U16(im.bitCount);
+        g.U32(static_cast<uint32_t>(im.data.size())).U16(static_cast<uint32_t>(firstId + i));
+    }
+    return g.b;
+}
+
+void AddIconGroup(std::vector<Resource>& resources, const ResourceName& name,
+                  const std::vector<uint8_t>& ico, uint16_t& nextId) {
+    const std::vector<IcoImage> images = SplitIco(ico);
+    resources.push_back({ResourceName::Id(14), name, 1033, GroupData(images, nextId)});
+    for (const IcoImage& im : images) {
+        resources.push_back({ResourceName::Id(3), ResourceName::Id(nextId++), 1033, im.data});
+    }
+}
+
+std::string BuildDll(const TempDir& dir, int bits, const std::vector<RcIcon>& icons,
+                     const std::string& stem) {
+    std::string rc;
+    for (const RcIcon& icon : icons) rc += icon.name + " ICON \"" + icon.icoPath + "\"\n";
+    const std::string rcPath = dir.File(stem + ".rc");
+    const std::string obj = dir.File(stem + ".o");
+    const std::string dll = dir.File(stem + ".dll");
+    WriteBytes(rcPath, std::vector<uint8_t>(rc.begin(), rc.end()));
+    // The script uses no preprocessor feature, so `cat` stands in for the C
+    // preprocessor that windres would otherwise look for.
+    CommandResult r =
+        Run({WindresPath(bits), "--preprocessor=cat", "-i", rcPath, "-O", "coff", "-o", obj});
+    if (r.status != 0) {
+        ADD_FAILURE() << "windres: " << r.err;
+        return {};
+    }
+    // A resource-only library: no code, entry point 0.
+    r = Run({MingwLdPath(bits), "--dll", "-e", "0", "-o", dll, obj});
+    if (r.status != 0) {
+        ADD_FAILURE() << "ld: " << r.err;
+        return {};
+    }
+    return dll;
+}
+
+std::vector<WrestoolEntry> WrestoolList(const std::string& module) {
+    const CommandResult r = Run({WrestoolPath(), "-l", module});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<WrestoolEntry> out;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        WrestoolEntry e;
+        std::istringstream words(line);
+        for (std::string w; words >> w;) {
+            if (w.rfind("[", 0) == 0) w.erase(0, 1);
+            if (!w.empty() && w.back() == ']') w.pop_back();
+            if (w.rfind("--type=", 0) == 0) e.type = w.substr(7);
+            if (w.rfind("--name=", 0) == 0) e.name = w.substr(7);
+            if (w.rfind("size=", 0) == 0) e.size = std::stoul(w.substr(5));
+        }
+        for (std::string* field : {&e.type, &e.name}) {
+            if (field->size() >= 2 && field->front() == '\'' && field->back() == '\'') {
+                *field = field->substr(1, field->size() - 2);
+            }
+        }
+        out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<Picture> WrestoolGroupPictures(const TempDir& dir, const std::string& module,
+                                           const std::string& group) {
+    const std::string stem = std::filesystem::path(module).stem().string() + "-" + group;
+    const std::string ico = dir.File(stem + ".ico");
+    CommandResult r =
+        Run({WrestoolPath(), "-x", "--type=14", "--name=" + group, "-o", ico, module});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string into = dir.File("x-" + stem);
+    std::filesystem::create_directory(into);
+    r = Run({IcotoolPath(), "-x", "-o", into, ico});
+    EXPECT_EQ(r.status, 0) << r.err;
+    // Named <stem>_<index>_<w>x<h>x<bits>.png, index from 1.
+    std::map<int, std::string> byIndex;
+    for (const auto& entry : std::filesystem::directory_iterator(into)) {
+        const std::string name = entry.path().filename().string();
+        byIndex[std::stoi(name.substr(stem.size() + 1))] = entry.path().string();
+    }
+    std::vector<Picture> out;
+    for (const auto& [index, file] : byIndex) out.push_back(ReadPngFile(file));
+    return out;
+}
+
+const std::vector<SampleGroup>& SampleGroups() {
+    static const std::vector<SampleGroup> groups{
+        {"APPICON", {Pattern(24, 24, kDepth24, 10), Pattern(16, 16, kDepth2, 11)}, false},
+        {"5",
+         {Pattern(16, 16, kDepth256, 1), Pattern(16, 16, kDepth32, 2),
+          Pattern(32, 32, kDepth256, 3), Pattern(32, 32, kDepth32, 4)},
+         false},
+        {"7", {Pattern(48, 48, kDepth32, 5), Pattern(16, 16, kDepth16, 6)}, false},
+        {"200", {Pattern(256, 256, kDepth32, 7)}, true},
+    };
+    return groups;
+}
+
+std::vector<Resource> SampleResources(bool named) {
+    std::vector<Resource> out;
+    uint16_t nextId = 1;
+    for (const SampleGroup& g : SampleGroups()) {
+        if (g.name == "APPICON" && !named) continue;
+        const ResourceName name = g.name == "APPICON"
+                                      ? ResourceName::Text(g.name)
+                                      : ResourceName::Id(static_cast<uint32_t>(std::stoi(g.name)));
+        if (!g.png) {
+            AddIconGroup(out, name, IcoBytes(g.sources), nextId);
+            continue;
+        }
+        IcoImage image{0, 0, 0, 1, 32, PngOf(g.sources[0])};
+        out.push_back({ResourceName::Id(14), name, 1033, GroupData({image}, nextId)});
+        out.push_back({ResourceName::Id(3), ResourceName::Id(nextId++), 1033, image.data});
+    }
+    return out;
+}
+
+const SampleLibraries& MinGwLibraries(int bits) {
+    static TempDir dir;
+    static std::map<int, SampleLibraries> built;
+    auto found = built.find(bits);
+    if (found != built.end()) return found->second;
+    SampleLibraries& libs = built[bits];
+    const auto usable = [](const std::string& p) {
+        return !p.empty() && p.find("NOTFOUND") == std::string::npos;
+    };
+    if (!usable(WindresPath(bits)) || !usable(MingwLdPath(bits)) || !usable(IcotoolPath())) {
+        return libs;
+    }
+    std::vector<RcIcon> icons;
+    for (const SampleGroup& g : SampleGroups()) {
+        const std::string stem = "sample-" + g.name;
+        std::string ico = dir.File(stem + ".ico");
+        if (g.png) {
+            ico = IcotoolPngIcon(dir, g.sources[0], stem);
+        } else {
+            WriteBytes(ico, IcoBytes(g.sources));
+        }
+        icons.push_back({g.name, ico});
+    }
+    const std::string prefix = "sample" + std::to_string(bits);
+    libs.full = BuildDll(dir, bits, icons, prefix + "-full");
+    icons.erase(icons.begin());
+    libs.three = BuildDll(dir, bits, icons, prefix + "-three");
+    return libs;
+}
+
+} // namespace pictoform::test

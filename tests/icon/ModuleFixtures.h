@@ -1,0 +1,120 @@
+#pragma once
+// Programs and libraries for the module tests: PE and NE modules written byte
+// by byte here, libraries that the MinGW-w64 resource compiler and linker
+// build, and what wrestool and icotool make of them.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "icon/IconImageRec.h"
+#include "icon/ModuleResources.h"
+#include "support/TestSupport.h"
+
+namespace pictoform::test {
+
+// An image as other programs give it: red, green, blue, alpha, top row first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+// The pixels of a record as our readers give it (bottom row first).
+Picture PictureOf(const IconImageRec& rec);
+// The pixels of a record as the writers take it (top row first).
+Picture PictureOfSource(const IconImageRec& rec);
+Picture ReadPngFile(const std::string& path);
+// Equal sizes and pixels; the colour of a fully transparent pixel is not compared.
+::testing::AssertionResult SamePixels(const Picture& expected, const Picture& actual);
+
+// Known pixels for the writer (top row first): at most 200 colours plus
+// black holes for 256, 14 plus holes for 16, black and white for 2, every
+// pixel its own colour for 24 and 32, and for 32 a spread of opacities that
+// includes 0 and 255.
+IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed);
+// An icon file of these images, written by our writer.
+std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images);
+// Writes `pixels` (top row first, 32 bits) as a PNG and has icotool store it
+// compressed in an icon file; returns the icon file's path, empty on failure.
+std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels, const std::string& stem);
+
+// One image of an icon file as a module holds it: the group entry's fields
+// and the bytes of the icon resource.
+struct IcoImage {
+    uint8_t width = 0, height = 0, colourCount = 0;
+    uint16_t planes = 0, bitCount = 0;
+    std::vector<uint8_t> data;
+};
+std::vector<IcoImage> SplitIco(const std::vector<uint8_t>& ico);
+// Group icon data that lists the images under identifiers firstId, firstId + 1, ...
+std::vector<uint8_t> GroupData(const std::vector<IcoImage>& images, uint16_t firstId,
+                               uint16_t type = 1);
+
+struct Resource {
+    ResourceName type;
+    ResourceName name;
+    uint16_t language = 1033;
+    std::vector<uint8_t> data;
+};
+// Adds the icon file as group `name` and its images as icons nextId, nextId + 1, ...
+void AddIconGroup(std::vector<Resource>& resources, const ResourceName& name,
+                  const std::vector<uint8_t>& ico, uint16_t& nextId);
+
+struct BuiltPe {
+    std::vector<uint8_t> bytes;
+    size_t sectionTable = 0; // file offset of the section table
+    size_t resourceRoot = 0; // file offset of the root resource directory
+};
+// A PE32 or PE32+ library with one section, ".rsrc". Types, names and
+// languages keep the order of first appearance, except that each directory
+// lists its string names before its identifiers, as the format requires.
+BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources);
+// An NE library; types in order of first appearance, resources in the order given.
+std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t alignmentShift = 4);
+
+// A resource-only library of `bits` bits made by windres and ld from icon
+// files, one ICON statement per entry. Returns its path, empty on failure.
+struct RcIcon {
+    std::string name; // "5" or "APPICON"
+    std::string icoPath;
+};
+std::string BuildDll(const TempDir& dir, int bits, const std::vector<RcIcon>& icons,
+                     const std::string& stem);
+
+struct WrestoolEntry {
+    std::string type; // "14"
+    std::string name; // "5", or "APPICON" for a named resource
+    size_t size = 0;
+};
+std::vector<WrestoolEntry> WrestoolList(const std::string& module);
+// The group's images as wrestool extracts the group and icotool decodes it.
+std::vector<Picture> WrestoolGroupPictures(const TempDir& dir, const std::string& module,
+                                           const std::string& group);
+
+// The sample icons of the module tests, in the fixed order: a named group
+// "APPICON" (24 x 24 true colour, 16 x 16 monochrome), group 5 (16 x 16 and
+// 32 x 32, each in 256 colours and 32 bits), group 7 (48 x 48 32 bits,
+// 16 x 16 16 colours) and group 200 (one 256 x 256 PNG image).
+struct SampleGroup {
+    std::string name;
+    std::vector<IconImageRec> sources; // top row first
+    bool png = false;
+};
+const std::vector<SampleGroup>& SampleGroups();
+// The sample groups as resources of a module we write ourselves, the named
+// one left out unless asked for; the PNG image is stored as its PNG bytes.
+std::vector<Resource> SampleResources(bool named);
+
+// The sample groups in libraries built by windres and ld (the PNG one through
+// icotool): "full" holds all four groups, "three" only 5, 7 and 200. Built
+// once per run; empty paths when a tool is missing or failed.
+struct SampleLibraries {
+    std::string full;
+    std::string three;
+};
+const SampleLibraries& MinGwLibraries(int bits);
+
+} // namespace pictoform::test

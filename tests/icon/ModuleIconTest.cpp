@@ -1,0 +1,223 @@
+// Icons read out of programs and libraries: the group list in its fixed
+// order, every image of a group with its exact pixels, and the groups and
+// images that are missing or unusable. Libraries come from our own builders
+// and from MinGW's windres and ld, checked against wrestool and icotool.
+
+#include <gtest/gtest.h>
+
+#include "icon/IconFile.h"
+#include "icon/ModuleFixtures.h"
+#include "icon/ModuleIcons.h"
+
+namespace pictoform {
+namespace {
+
+using test::Picture;
+using test::PictureOf;
+using test::PictureOfSource;
+using test::Resource;
+using test::SamePixels;
+using test::SampleGroup;
+using test::SampleGroups;
+
+void ExpectGroupLoaded(const CIconFile& engine, const SampleGroup& group) {
+    SCOPED_TRACE("group " + group.name);
+    ASSERT_EQ(engine.Images().size(), group.sources.size());
+    EXPECT_EQ(engine.Current(), &engine.Images().front());
+    EXPECT_EQ(engine.FileType(), kIconType);
+    for (size_t i = 0; i < group.sources.size(); ++i) {
+        SCOPED_TRACE("image " + std::to_string(i));
+        const IconImageRec& rec = engine.Images()[i];
+        EXPECT_EQ(rec.depth, group.sources[i].depth);
+        EXPECT_TRUE(SamePixels(PictureOfSource(group.sources[i]), PictureOf(rec)));
+    }
+}
+
+std::vector<std::pair<std::string, std::vector<uint8_t>>> HandBuiltLibraries(bool named) {
+    const std::vector<Resource> res = test::SampleResources(named);
+    return {{"PE32", test::BuildPe(false, res).bytes},
+            {"PE32+", test::BuildPe(true, res).bytes},
+            {"NE", test::BuildNe(res)}};
+}
+
+TEST(ModuleIcon, ListsEveryGroupWithItsEntries) {
+    for (const auto& [kind, bytes] : HandBuiltLibraries(true)) {
+        SCOPED_TRACE(kind);
+        std::vector<IconGroup> groups;
+        std::string reason;
+        ASSERT_TRUE(ListModuleIconGroups(bytes, groups, reason)) << reason;
+        // name: width x height x bits #icon id, per entry.
+        std::string listed;
+        for (const IconGroup& g : groups) {
+            listed += g.name.ToString() + ":";
+            for (const IconGroupEntry& e : g.entries) {
+                listed += " " + std::to_string(e.width) + "x" + std::to_string(e.height) + "x" +
+                          std::to_string(e.bitCount) + "#" + std::to_string(e.iconId);
+            }
+            listed += "; ";
+        }
+        EXPECT_EQ(listed, "APPICON: 24x24x24#1 16x16x1#2; 5: 16x16x8#3 16x16x32#4 32x32x8#5 "
+                          "32x32x32#6; 7: 48x48x32#7 16x16x4#8; 200: 256x256x32#9; ");
+    }
+}
+
+TEST(ModuleIcon, LoadsEachGroupByItsIndex) {
+    for (bool named : {false, true}) {
+        for (const auto& [kind, bytes] : HandBuiltLibraries(named)) {
+            SCOPED_TRACE(kind + (named ? " with the named group" : ""));
+            HotSpot hotSpot{3, 4};
+            CIconFile engine(hotSpot);
+            const size_t first = named ? 0 : 1;
+            for (size_t g = first; g < SampleGroups().size(); ++g) {
+                ASSERT_TRUE(engine.LoadModuleIconData(bytes, static_cast<int>(g - first)))
+                    << engine.LastError();
+                ExpectGroupLoaded(engine, SampleGroups()[g]);
+            }
+            EXPECT_EQ(hotSpot.x, 3u);
+            EXPECT_EQ(hotSpot.y, 4u);
+            const int count = static_cast<int>(SampleGroups().size() - first);
+            EXPECT_FALSE(engine.LoadModuleIconData(bytes, count));
+            EXPECT_EQ(engine.LastError(), "module has " + std::to_string(count) +
+                                              " icon groups; there is none at index " +
+                                              std::to_string(count));
+            EXPECT_TRUE(engine.Images().empty());
+            EXPECT_EQ(engine.FileType(), 0u);
+            EXPECT_FALSE(engine.LoadModuleIconData(bytes, -1));
+        }
+    }
+}
+
+TEST(ModuleIcon, SkipsMissingImagesAndRefusesGroupsLeftEmpty) {
+    const std::vector<uint8_t> ico =
+        test::IcoBytes({test::Pattern(16, 16, kDepth32, 20), test::Pattern(32, 32, kDepth16, 21)});
+    const std::vector<test::IcoImage> images = test::SplitIco(ico);
+    // Group 1 lists icons 10 and 11, of which only 11 is there; group 2
+    // lists icon 12 alone, which is not.
+    const std::vector<Resource> res{
+        {ResourceName::Id(14), ResourceName::Id(1), 1033, test::GroupData(images, 10)},
+        {ResourceName::Id(14), ResourceName::Id(2), 1033, test::GroupData({images[0]}, 12)},
+        {ResourceName::Id(3), ResourceName::Id(11), 1033, images[1].data},
+    };
+    const std::vector<uint8_t> pe = test::BuildPe(false, res).bytes;
+    CIconFile engine;
+    ASSERT_TRUE(engine.LoadModuleIconData(pe, 0)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 1u);
+    EXPECT_EQ(engine.Images()[0].width, 32);
+    EXPECT_EQ(engine.Images()[0].depth, kDepth16);
+    EXPECT_FALSE(engine.LoadModuleIconData(pe, 1));
+    EXPECT_EQ(engine.LastError(), "icon group 2 holds no images (1 missing)");
+}
+
+TEST(ModuleIcon, RefusesCursorGroups) {
+    const std::vector<test::IcoImage> images =
+        test::SplitIco(test::IcoBytes({test::Pattern(16, 16, kDepth32, 22)}));
+    const std::vector<Resource> res{
+        {ResourceName::Id(14), ResourceName::Text("CUR"), 1033, test::GroupData(images, 1, 2)},
+        {ResourceName::Id(3), ResourceName::Id(1), 1033, images[0].data},
+    };
+    CIconFile engine;
+    EXPECT_FALSE(engine.LoadModuleIconData(test::BuildNe(res), 0));
+    EXPECT_EQ(engine.LastError(), "icon group 'CUR' is of type 2, not an icon");
+}
+
+TEST(ModuleIcon, ZeroWidthByteGivesA256PixelBitmap) {
+    const IconImageRec big = test::Pattern(256, 256, kDepth24, 23);
+    std::vector<Resource> res;
+    uint16_t id = 1;
+    test::AddIconGroup(res, ResourceName::Id(1), test::IcoBytes({big}), id);
+    ASSERT_EQ(res[0].data[6], 0u) << "the group stores 256 as 0";
+    CIconFile engine;
+    ASSERT_TRUE(engine.LoadModuleIconData(test::BuildPe(true, res).bytes, 0)) << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 1u);
+    EXPECT_EQ(engine.Images()[0].depth, kDepth24);
+    EXPECT_TRUE(SamePixels(PictureOfSource(big), PictureOf(engine.Images()[0])));
+}
+
+TEST(ModuleIcon, CapsThePixelsAGroupDecodesTo) {
+    // Entries may all name the same icon, so the module's size does not bound
+    // what a group decodes to.
+    const std::vector<test::IcoImage> one =
+        test::SplitIco(test::IcoBytes({test::Pattern(256, 256, kDepth24, 24)}));
+    const size_t count = kMaxDecodedPixels / (256 * 256) + 1;
+    std::vector<uint8_t> group = test::GroupData(std::vector<test::IcoImage>(count, one[0]), 1);
+    for (size_t i = 0; i < count; ++i) { // every entry names icon 1
+        group[6 + 14 * i + 12] = 1;
+        group[6 + 14 * i + 13] = 0;
+    }
+    const std::vector<Resource> res{
+        {ResourceName::Id(14), ResourceName::Id(1), 1033, group},
+        {ResourceName::Id(3), ResourceName::Id(1), 1033, one[0].data},
+    };
+    CIconFile engine;
+    EXPECT_FALSE(engine.LoadModuleIconData(test::BuildPe(false, res).bytes, 0));
+    EXPECT_EQ(engine.LastError(), "icon group 1: file decodes to more than " +
+                                      std::to_string(kMaxDecodedPixels) + " pixels");
+    EXPECT_TRUE(engine.Images().empty());
+}
+
+TEST(ModuleIconInterop, MinGwIdentifiersFiveSevenTwoHundredAreIndicesZeroToTwo) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    for (int bits : {32, 64}) {
+        SCOPED_TRACE(std::to_string(bits) + " bits");
+        PICTOFORM_REQUIRE_MINGW(bits);
+        const std::string dll = test::MinGwLibraries(bits).three;
+        ASSERT_FALSE(dll.empty());
+        CIconFile engine;
+        for (int index = 0; index < 3; ++index) {
+            ASSERT_TRUE(engine.LoadModuleIcon(dll, index)) << engine.LastError();
+            ExpectGroupLoaded(engine, SampleGroups()[static_cast<size_t>(index) + 1]);
+        }
+        EXPECT_FALSE(engine.LoadModuleIcon(dll, 3));
+    }
+}
+
+// Our group list is wrestool's, and each group loads with the pixels that
+// wrestool and icotool extract and that the group was made from.
+void ExpectSameAsWrestoolExtracts(const std::string& module) {
+    std::vector<std::string> listed;
+    for (const test::WrestoolEntry& e : test::WrestoolList(module)) {
+        if (e.type == "14") listed.push_back(e.name);
+    }
+    std::vector<IconGroup> groups;
+    std::string reason;
+    ASSERT_TRUE(ListModuleIconGroups(module, groups, reason)) << reason;
+    ASSERT_EQ(groups.size(), listed.size());
+    ASSERT_EQ(groups.size(), SampleGroups().size());
+    test::TempDir dir;
+    CIconFile engine;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_EQ(groups[g].name.ToString(), listed[g]);
+        ASSERT_TRUE(engine.LoadModuleIcon(module, static_cast<int>(g))) << engine.LastError();
+        ExpectGroupLoaded(engine, SampleGroups()[g]);
+        const std::vector<Picture> theirs = test::WrestoolGroupPictures(dir, module, listed[g]);
+        ASSERT_EQ(theirs.size(), engine.Images().size());
+        for (size_t i = 0; i < theirs.size(); ++i) {
+            EXPECT_TRUE(SamePixels(theirs[i], PictureOf(engine.Images()[i])))
+                << "group " << listed[g] << " image " << i;
+        }
+    }
+}
+
+TEST(ModuleIconInterop, MinGwLibrariesLoadAsWrestoolAndIcotoolExtract) {
+    PICTOFORM_REQUIRE_WRESTOOL();
+    PICTOFORM_REQUIRE_ICOTOOL();
+    for (int bits : {32, 64}) {
+        SCOPED_TRACE(std::to_string(bits) + " bits");
+        PICTOFORM_REQUIRE_MINGW(bits);
+        const std::string dll = test::MinGwLibraries(bits).full;
+        ASSERT_FALSE(dll.empty());
+        ExpectSameAsWrestoolExtracts(dll);
+    }
+}
+
+TEST(ModuleIconInterop, OurNeLibraryLoadsAsWrestoolAndIcotoolExtract) {
+    PICTOFORM_REQUIRE_WRESTOOL();
+    PICTOFORM_REQUIRE_ICOTOOL();
+    test::TempDir dir;
+    const std::string icl = dir.File("lib.icl");
+    test::WriteBytes(icl, test::BuildNe(test::SampleResources(true)));
+    ExpectSameAsWrestoolExtracts(icl);
+}
+
+} // namespace
+} // namespace pictoform
