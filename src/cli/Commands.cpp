@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <ostream>
 
-#include "icon/ByteReader.h"
 #include "icon/IconFile.h"
 #include "icon/ModuleIcons.h"
 #include "icon/PngCodec.h"
-#include "icon/SafeFile.h"
+#include "io/ByteReader.h"
+#include "io/SafeFile.h"
 
 namespace pictoform::cli {
 

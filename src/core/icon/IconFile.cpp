@@ -1,7 +1,7 @@
 #include "icon/IconFile.h"
 
-#include "icon/ByteReader.h"
-#include "icon/SafeFile.h"
+#include "io/ByteReader.h"
+#include "io/SafeFile.h"
 
 namespace pictoform {
 

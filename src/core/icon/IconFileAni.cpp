@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "icon/ByteReader.h"
 #include "icon/IconFile.h"
 #include "icon/IconImageDecoder.h"
-#include "icon/SafeFile.h"
+#include "io/ByteReader.h"
+#include "io/SafeFile.h"
 
 namespace pictoform {
 

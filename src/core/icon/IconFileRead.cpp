@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "icon/ByteReader.h"
 #include "icon/IconFile.h"
 #include "icon/IconImageDecoder.h"
+#include "io/ByteReader.h"
 
 namespace pictoform {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "icon/ByteReader.h"
 #include "icon/ColorReduction.h"
 #include "icon/PngCodec.h"
+#include "io/ByteReader.h"
 
 namespace pictoform {
 

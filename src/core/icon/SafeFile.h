@@ -1,3 +1,0 @@
-#pragma once
-// Moved to io/; kept until every includer follows.
-#include "io/SafeFile.h"
