@@ -114,11 +114,10 @@ bool LoadModuleGroup(const std::vector<uint8_t>& bytes, int index, LoadedFile& o
     return true;
 }
 
-bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile& out,
-              std::string& reason) {
+// An input whose bytes are already read.
+bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
+               std::optional<int> groupIndex, LoadedFile& out, std::string& reason) {
     out = LoadedFile{};
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) return false;
     if (HasPngSignature(bytes)) return LoadPng(bytes, out, reason);
     if (KindOfName(path) == Kind::kPng) {
         reason = "not a PNG file";
@@ -141,6 +140,13 @@ bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile
     out.images = engine.TakeImages();
     for (IconImageRec& rec : out.images) FlipRows(rec);
     return true;
+}
+
+bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile& out,
+              std::string& reason) {
+    std::vector<uint8_t> bytes;
+    return ReadWholeFile(path, kMaxIconFileBytes, bytes, reason) &&
+           LoadBytes(path, bytes, groupIndex, out, reason);
 }
 
 // Gives an image another depth. Alpha does not survive a depth below 32: a
@@ -260,7 +266,7 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
             continue;
         }
         LoadedFile file;
-        if (!LoadFile(path, std::nullopt, file, reason)) {
+        if (!LoadBytes(path, bytes, std::nullopt, file, reason)) {
             Fail(err, "read", path, reason);
             status = 1;
             continue;

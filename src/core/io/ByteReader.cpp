@@ -1,9 +1,11 @@
 #include "io/ByteReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace pictoform {
 
@@ -63,20 +65,28 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
         reason = std::strerror(errno);
         return false;
     }
-    // Read in chunks rather than trusting a size from the file system, so
-    // that pipes and files that change while read are bounded all the same.
-    uint8_t chunk[65536];
+    // The size the file system reports is only a hint for one allocation;
+    // reading goes on in chunks to the real end, so pipes and files that
+    // change while read are bounded all the same.
+    struct stat st {};
+    if (::fstat(::fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        out.reserve(std::min<size_t>(static_cast<size_t>(st.st_size), maxBytes) + 1);
+    }
+    // Unbuffered: the bytes go straight into the vector.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        if (got > 0) {
-            if (out.size() + got > maxBytes) {
-                reason = "file is larger than " + std::to_string(maxBytes) + " bytes";
-                out.clear();
-                return false;
-            }
-            out.insert(out.end(), chunk, chunk + got);
+        const size_t old = out.size();
+        const size_t room = std::max<size_t>(out.capacity() - old, 65536);
+        const size_t want = std::min(room, maxBytes + 1 - old);
+        out.resize(old + want);
+        const size_t got = std::fread(out.data() + old, 1, want, file.get());
+        out.resize(old + got);
+        if (out.size() > maxBytes) {
+            reason = "file is larger than " + std::to_string(maxBytes) + " bytes";
+            out.clear();
+            return false;
         }
-        if (got < sizeof chunk) break;
+        if (got < want) break;
     }
     if (std::ferror(file.get())) {
         reason = std::strerror(errno);
