@@ -8,44 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include "image/PlanePixels.h"
+
 #include "image/Surface.h"
 
 using namespace pictoform;
+using namespace pictoform::imagetest;
 
 namespace {
-
-// A pixel read straight from the planes through the documented layout, so the
-// tests check the bytes themselves and do not lean on GetPixel.
-struct Px {
-    int r, g, b, a, c;
-    friend bool operator==(const Px&, const Px&) = default;
-    friend std::ostream& operator<<(std::ostream& os, const Px& p) {
-        return os << "(" << p.r << "," << p.g << "," << p.b << " a" << p.a << " c" << p.c << ")";
-    }
-};
-constexpr Px kEmpty{255, 255, 255, 0, 0};
-
-Px At(const CLayerImage& img, int x, int y) {
-    const uint8_t* bgr = img.ColourBits() + y * img.Stride() + 3 * x;
-    const size_t i = static_cast<size_t>(y) * img.Width() + x;
-    return {bgr[2], bgr[1], bgr[0], img.AlphaPlane()[i], img.CoveragePlane()[i]};
-}
-
-void Put(CLayerImage& img, int x, int y, Px p) {
-    uint8_t* bgr = img.ColourBits() + y * img.Stride() + 3 * x;
-    bgr[0] = static_cast<uint8_t>(p.b);
-    bgr[1] = static_cast<uint8_t>(p.g);
-    bgr[2] = static_cast<uint8_t>(p.r);
-    const size_t i = static_cast<size_t>(y) * img.Width() + x;
-    img.AlphaPlane()[i] = static_cast<uint8_t>(p.a);
-    img.CoveragePlane()[i] = static_cast<uint8_t>(p.c);
-}
-
-CLayerImage Make(int w, int h) {
-    CLayerImage img;
-    EXPECT_TRUE(img.Create(w, h));
-    return img;
-}
 
 // Every pixel different: v = 10 * (y * w + x) gives (v, v+1, v+2), alpha v+3, coverage v/10+1.
 Px Numbered(int w, int x, int y) {
