@@ -5,13 +5,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
 
 #include "icon/IconFile.h"
 #include "icon/PngCodec.h"
+#include "support/Pictures.h"
 #include "support/TestSupport.h"
 
 namespace pictoform {
@@ -19,12 +18,12 @@ namespace {
 
 using test::CliPath;
 using test::CommandResult;
+using test::PixelFn;
 using test::ReadBytes;
+using test::SamePixels;
 using test::TempDir;
 using test::U16At;
 using test::U32At;
-
-using PixelFn = std::function<std::array<uint8_t, 4>(int x, int y)>; // red, green, blue, alpha
 
 CommandResult Cli(const std::vector<std::string>& args) {
     std::vector<std::string> argv{CliPath()};
@@ -34,16 +33,7 @@ CommandResult Cli(const std::vector<std::string>& args) {
 
 // Top row first, blue, green, red, alpha.
 PngPixels Paint(int width, int height, const PixelFn& fn) {
-    PngPixels png;
-    png.width = width;
-    png.height = height;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::array<uint8_t, 4> c = fn(x, y);
-            png.bgra.insert(png.bgra.end(), {c[2], c[1], c[0], c[3]});
-        }
-    }
-    return png;
+    return test::PngOfPicture(test::Paint(width, height, fn));
 }
 
 void SavePng(const std::string& path, const PngPixels& pixels) {
@@ -54,30 +44,13 @@ void SavePng(const std::string& path, const PngPixels& pixels) {
 }
 
 PngPixels LoadPng(const std::string& path) {
-    PngPixels png;
-    std::string reason;
-    EXPECT_TRUE(DecodePng(ReadBytes(path), 256, png, reason)) << path << ": " << reason;
-    return png;
+    return test::PngOfPicture(test::ReadPngFile(path));
 }
 
-// A record for the writers, top row first; below depth 32 alpha only says
-// which pixels are transparent.
+// A record for the writers, top row first; below depth 32 only fully opaque
+// pixels stay visible, so the patterns used there have no partial alpha.
 IconImageRec Record(int width, int height, int32_t depth, const PixelFn& fn) {
-    const PngPixels png = Paint(width, height, fn);
-    IconImageRec rec;
-    rec.width = width;
-    rec.height = height;
-    rec.depth = depth;
-    const size_t n = rec.PixelCount();
-    rec.colours.resize(n * 3);
-    rec.mask.resize(n);
-    if (depth == kDepth32) rec.alpha.resize(n);
-    for (size_t p = 0; p < n; ++p) {
-        std::memcpy(&rec.colours[p * 3], &png.bgra[p * 4], 3);
-        rec.mask[p] = png.bgra[p * 4 + 3] != 0;
-        if (depth == kDepth32) rec.alpha[p] = png.bgra[p * 4 + 3];
-    }
-    return rec;
+    return test::ToRecord(test::Paint(width, height, fn), depth);
 }
 
 void SaveIcon(const std::string& path, const std::vector<IconImageRec>& images, unsigned flags = 0,
@@ -90,47 +63,7 @@ void SaveIcon(const std::string& path, const std::vector<IconImageRec>& images, 
 // The pixels our reader finds in image `index`, as a top-row-first PNG
 // buffer, transparent pixels cleared.
 PngPixels Decoded(const CIconFile& engine, size_t index) {
-    const IconImageRec& rec = engine.Images().at(index);
-    return Paint(rec.width, rec.height, [&](int x, int y) -> std::array<uint8_t, 4> {
-        const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +
-                         static_cast<size_t>(x);
-        const uint8_t a = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
-        if (a == 0) return {0, 0, 0, 0};
-        return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], a};
-    });
-}
-
-PngPixels Cleared(PngPixels png) {
-    for (size_t p = 0; p + 3 < png.bgra.size(); p += 4) {
-        if (png.bgra[p + 3] == 0) std::memset(&png.bgra[p], 0, 4);
-    }
-    return png;
-}
-
-::testing::AssertionResult SamePixels(const PngPixels& expectedIn, const PngPixels& actualIn) {
-    if (expectedIn.width != actualIn.width || expectedIn.height != actualIn.height) {
-        return ::testing::AssertionFailure()
-               << "size " << actualIn.width << "x" << actualIn.height << ", expected "
-               << expectedIn.width << "x" << expectedIn.height;
-    }
-    const PngPixels expected = Cleared(expectedIn);
-    const PngPixels actual = Cleared(actualIn);
-    size_t differing = 0, first = 0;
-    for (size_t p = 0; p * 4 < expected.bgra.size(); ++p) {
-        if (std::memcmp(&expected.bgra[p * 4], &actual.bgra[p * 4], 4) != 0 && differing++ == 0) {
-            first = p;
-        }
-    }
-    if (differing == 0) return ::testing::AssertionSuccess();
-    auto show = [&](const PngPixels& png) {
-        const uint8_t* c = &png.bgra[first * 4];
-        return "(" + std::to_string(c[2]) + "," + std::to_string(c[1]) + "," +
-               std::to_string(c[0]) + "," + std::to_string(c[3]) + ")";
-    };
-    const size_t w = static_cast<size_t>(expected.width);
-    return ::testing::AssertionFailure()
-           << differing << " pixels differ; first at (" << first % w << "," << first / w
-           << "): " << show(actual) << ", expected " << show(expected) << " (r,g,b,a)";
+    return test::PngOfPicture(test::Normalised(test::PictureOf(engine.Images().at(index))));
 }
 
 // Pixel patterns with known colours. Soft: opacities of every kind, column 0

@@ -6,11 +6,10 @@
 
 #include <array>
 #include <cstring>
-#include <functional>
-#include <sstream>
 
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
+#include "support/Pictures.h"
 #include "support/TestSupport.h"
 
 namespace pictoform {
@@ -18,28 +17,15 @@ namespace {
 
 using test::Bytes;
 using test::CommandResult;
+using test::Paint;
+using test::Picture;
+using test::PictureOf;
 using test::ReadBytes;
+using test::SamePixels;
 using test::TempDir;
+using test::ToRecord;
 using test::U32At;
 using Blob = std::vector<uint8_t>;
-
-// Red, green, blue, alpha, top row first, as other programs see a picture.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    Blob rgba;
-};
-
-Picture Paint(int width, int height, const std::function<std::array<uint8_t, 4>(int, int)>& fn) {
-    Picture pic{width, height, {}};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const auto px = fn(x, y);
-            pic.rgba.insert(pic.rgba.end(), px.begin(), px.end());
-        }
-    }
-    return pic;
-}
 
 // `count` colours (black among them when there are holes); entry k of a
 // table whose red channel alone tells its entries apart.
@@ -63,111 +49,14 @@ Picture ManyColours(int w, int h, bool alpha, uint32_t seed) {
     });
 }
 
-Picture FromRecord(const IconImageRec& rec) {
-    return Paint(rec.width, rec.height, [&](int x, int y) -> std::array<uint8_t, 4> {
-        const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +
-                         static_cast<size_t>(x);
-        const uint8_t a = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
-        return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], a};
-    });
-}
-
-IconImageRec ToRecord(const Picture& pic, int32_t depth) {
-    IconImageRec rec;
-    rec.width = pic.width;
-    rec.height = pic.height;
-    rec.depth = depth;
-    const size_t n = rec.PixelCount();
-    rec.colours.resize(n * 3);
-    rec.mask.resize(n);
-    if (depth == kDepth32) rec.alpha.resize(n);
-    for (size_t p = 0; p < n; ++p) {
-        const uint8_t* px = &pic.rgba[p * 4];
-        rec.colours[p * 3] = px[2];
-        rec.colours[p * 3 + 1] = px[1];
-        rec.colours[p * 3 + 2] = px[0];
-        rec.mask[p] = px[3] != 0;
-        if (depth == kDepth32) rec.alpha[p] = px[3];
-    }
-    return rec;
-}
-
-// Equal pixels, a transparent pixel's colour aside.
-::testing::AssertionResult SamePixels(const Picture& want, const Picture& got) {
-    if (want.width != got.width || want.height != got.height) {
-        return ::testing::AssertionFailure() << "size " << got.width << "x" << got.height
-                                             << ", expected " << want.width << "x" << want.height;
-    }
-    size_t differing = 0, first = 0;
-    for (size_t p = 0; p * 4 < want.rgba.size(); ++p) {
-        const uint8_t* a = &want.rgba[p * 4];
-        const uint8_t* b = &got.rgba[p * 4];
-        if (a[3] == 0 ? b[3] != 0 : std::memcmp(a, b, 4) != 0) {
-            if (differing++ == 0) first = p;
-        }
-    }
-    if (differing == 0) return ::testing::AssertionSuccess();
-    auto show = [&](const Picture& pic) {
-        std::ostringstream s;
-        for (size_t c = 0; c < 4; ++c) s << (c ? "," : "(") << int(pic.rgba[first * 4 + c]);
-        return s.str() + ")";
-    };
-    const size_t w = static_cast<size_t>(want.width);
-    return ::testing::AssertionFailure()
-           << differing << " pixels differ; first at (" << first % w << "," << first / w
-           << "): " << show(got) << ", expected " << show(want);
-}
-
-CommandResult RunPython(const std::string& script, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{test::PythonPath(), "-c", script};
-    argv.insert(argv.end(), args.begin(), args.end());
-    CommandResult r = test::Run(argv);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r;
-}
-
-void SavePng(const std::string& path, const Picture& pic) {
-    const std::string raw = path + ".rgba";
-    test::WriteBytes(raw, pic.rgba);
-    (void)RunPython(R"(
-import sys
-from PIL import Image
-raw, w, h, out = sys.argv[1:]
-with open(raw, 'rb') as f:
-    Image.frombytes('RGBA', (int(w), int(h)), f.read()).save(out)
-)",
-                    {raw, std::to_string(pic.width), std::to_string(pic.height), path});
-}
-
 // Pillow's decode of the first image of each icon file.
 std::vector<Picture> PillowFirstImages(const std::vector<std::string>& paths) {
-    const CommandResult r = RunPython(R"(
-import sys
-from PIL import IcoImagePlugin
-out = sys.stdout.buffer
-for path in sys.argv[1:]:
-    with open(path, 'rb') as fp:
-        ico = IcoImagePlugin.IcoFile(fp)
-        first = min(range(len(ico.entry)), key=lambda i: ico.entry[i]['offset'])
-        f = ico.frame(first).convert('RGBA')
-    out.write(b'%d %d\n' % f.size)
-    out.write(f.tobytes())
-)",
-                                      paths);
-    std::vector<Picture> pics;
-    size_t pos = 0;
-    while (pos < r.out.size()) {
-        const size_t eol = r.out.find('\n', pos);
-        Picture pic;
-        std::istringstream(r.out.substr(pos, eol - pos)) >> pic.width >> pic.height;
-        pos = eol + 1;
-        const size_t n = static_cast<size_t>(pic.width) * static_cast<size_t>(pic.height) * 4;
-        if (pos + n > r.out.size()) break;
-        pic.rgba.assign(r.out.begin() + long(pos), r.out.begin() + long(pos + n));
-        pos += n;
-        pics.push_back(std::move(pic));
+    std::vector<Picture> firsts;
+    for (const std::vector<Picture>& frames : test::PillowDecode(paths)) {
+        if (frames.empty()) break;
+        firsts.push_back(frames.front());
     }
-    return pics;
+    return firsts;
 }
 
 Blob Chunk(const char* id, const Blob& body) {
@@ -233,7 +122,7 @@ Made MakeWithIcotool(const TempDir& dir) {
         argv.insert(argv.end(), {"-o", out});
         for (const Picture& pic : pics) {
             const std::string png = dir.File("src" + std::to_string(serial++) + ".png");
-            SavePng(png, pic);
+            test::SavePngs(dir, {{png, pic}});
             argv.push_back(png);
         }
         const CommandResult r = test::Run(argv);
@@ -257,7 +146,7 @@ void ExpectFrames(const CIconFile& engine, const std::vector<Picture>& want,
     ASSERT_EQ(engine.Images().size(), want.size());
     for (size_t i = 0; i < want.size(); ++i) {
         SCOPED_TRACE("frame " + std::to_string(i));
-        EXPECT_TRUE(SamePixels(want[i], FromRecord(engine.Images()[i])));
+        EXPECT_TRUE(SamePixels(want[i], PictureOf(engine.Images()[i])));
         EXPECT_EQ(engine.Images()[i].frameTime, times[i]);
     }
 }
@@ -385,7 +274,7 @@ TEST(AnimatedInterop, FramesWeWriteDecodeInOtherPrograms) {
     for (size_t i = 0; i < sources.size(); ++i) {
         SCOPED_TRACE("frame " + std::to_string(i));
         EXPECT_TRUE(SamePixels(sources[i].first, pillow[i]));
-        EXPECT_TRUE(SamePixels(sources[i].first, FromRecord(reader.Images()[i])));
+        EXPECT_TRUE(SamePixels(sources[i].first, PictureOf(reader.Images()[i])));
         EXPECT_EQ(reader.Images()[i].depth, sources[i].second);
     }
 }

@@ -7,51 +7,28 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <filesystem>
-#include <functional>
-#include <map>
 #include <sstream>
 
 #include "icon/IconFile.h"
+#include "support/Pictures.h"
 #include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
 
 using test::CommandResult;
+using test::Hash;
 using test::IcotoolPath;
-using test::PythonPath;
+using test::Paint;
+using test::Picture;
+using test::PictureOf;
+using test::PillowDecode;
 using test::ReadBytes;
+using test::RunPython;
+using test::SamePixels;
+using test::SavePngs;
 using test::TempDir;
-
-// An image as other programs see it: red, green, blue, alpha, top row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgba;
-};
-
-using PixelFn = std::function<std::array<uint8_t, 4>(int x, int y)>;
-
-Picture Paint(int width, int height, const PixelFn& fn) {
-    Picture pic{width, height, {}};
-    pic.rgba.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::array<uint8_t, 4> px = fn(x, y);
-            pic.rgba.insert(pic.rgba.end(), px.begin(), px.end());
-        }
-    }
-    return pic;
-}
-
-uint32_t Hash(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
-                 seed * 83492791u;
-    h ^= h >> 13;
-    h *= 0x5bd1e995u;
-    return h ^ (h >> 15);
-}
+using test::ToRecord;
 
 // Colour k of a table whose entries 0..255 are all different (the red channel
 // alone tells them apart); entry 0 is black.
@@ -85,156 +62,6 @@ Picture ManyColours(int width, int height, bool holes, bool alpha, uint32_t seed
                 static_cast<uint8_t>(y * 255 / std::max(1, height - 1)), static_cast<uint8_t>(h),
                 a};
     });
-}
-
-// A transparent pixel hides its colour; programs differ in what they leave there.
-Picture Normalised(Picture pic) {
-    for (size_t p = 0; p + 3 < pic.rgba.size(); p += 4) {
-        if (pic.rgba[p + 3] == 0) std::memset(&pic.rgba[p], 0, 4);
-    }
-    return pic;
-}
-
-// The decoded pixels of one of our reader's records (bottom row first).
-Picture FromRecord(const IconImageRec& rec) {
-    return Paint(rec.width, rec.height, [&](int x, int y) -> std::array<uint8_t, 4> {
-        const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +
-                         static_cast<size_t>(x);
-        const uint8_t a = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
-        return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], a};
-    });
-}
-
-// A record for the writers (top row first). Below depth 32 only fully
-// opaque pixels stay visible.
-IconImageRec ToRecord(const Picture& pic, int32_t depth) {
-    IconImageRec rec;
-    rec.width = pic.width;
-    rec.height = pic.height;
-    rec.depth = depth;
-    const size_t n = rec.PixelCount();
-    rec.colours.resize(n * 3);
-    rec.mask.resize(n);
-    if (depth == kDepth32) rec.alpha.resize(n);
-    for (size_t p = 0; p < n; ++p) {
-        const uint8_t* px = &pic.rgba[p * 4];
-        rec.colours[p * 3] = px[2];
-        rec.colours[p * 3 + 1] = px[1];
-        rec.colours[p * 3 + 2] = px[0];
-        rec.mask[p] = depth == kDepth32 ? px[3] != 0 : px[3] == 255;
-        if (depth == kDepth32) rec.alpha[p] = px[3];
-    }
-    return rec;
-}
-
-::testing::AssertionResult SamePixels(const Picture& expectedIn, const Picture& actualIn) {
-    if (expectedIn.width != actualIn.width || expectedIn.height != actualIn.height) {
-        return ::testing::AssertionFailure()
-               << "size " << actualIn.width << "x" << actualIn.height << ", expected "
-               << expectedIn.width << "x" << expectedIn.height;
-    }
-    const Picture expected = Normalised(expectedIn);
-    const Picture actual = Normalised(actualIn);
-    size_t differing = 0, first = 0;
-    for (size_t p = 0; p * 4 < expected.rgba.size(); ++p) {
-        if (std::memcmp(&expected.rgba[p * 4], &actual.rgba[p * 4], 4) != 0) {
-            if (differing++ == 0) first = p;
-        }
-    }
-    if (differing == 0) return ::testing::AssertionSuccess();
-    auto show = [&](const Picture& pic) {
-        std::ostringstream s;
-        s << "(" << int(pic.rgba[first * 4]) << "," << int(pic.rgba[first * 4 + 1]) << ","
-          << int(pic.rgba[first * 4 + 2]) << "," << int(pic.rgba[first * 4 + 3]) << ")";
-        return s.str();
-    };
-    const size_t w = static_cast<size_t>(expected.width);
-    return ::testing::AssertionFailure()
-           << differing << " pixels differ; first at (" << first % w << "," << first / w
-           << "): " << show(actual) << ", expected " << show(expected);
-}
-
-// --- Pillow -------------------------------------------------------------------
-
-CommandResult RunPython(const std::string& script, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{PythonPath(), "-c", script};
-    argv.insert(argv.end(), args.begin(), args.end());
-    CommandResult r = test::Run(argv);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r;
-}
-
-const char* const kSavePngs = R"(
-import sys
-from PIL import Image
-a = sys.argv[1:]
-for i in range(0, len(a), 4):
-    raw, w, h, out = a[i:i + 4]
-    with open(raw, 'rb') as f:
-        Image.frombytes('RGBA', (int(w), int(h)), f.read()).save(out)
-)";
-
-// Writes each picture as an 8-bit RGBA PNG made by Pillow.
-void SavePngs(const TempDir& dir, const std::vector<std::pair<std::string, Picture>>& files) {
-    std::vector<std::string> args;
-    for (const auto& [path, pic] : files) {
-        const std::string raw = dir.File(std::filesystem::path(path).filename().string() + ".rgba");
-        test::WriteBytes(raw, pic.rgba);
-        args.insert(args.end(), {raw, std::to_string(pic.width), std::to_string(pic.height), path});
-    }
-    (void)RunPython(kSavePngs, args);
-}
-
-// For each file: the frame count, then per frame "w h" and its RGBA bytes.
-// Pillow lists an icon's frames by size; sorting by offset gives file order.
-const char* const kDecode = R"(
-import sys
-from PIL import Image, IcoImagePlugin
-out = sys.stdout.buffer
-for path in sys.argv[1:]:
-    with open(path, 'rb') as fp:
-        if fp.read(8).startswith(b'\x89PNG'):
-            frames = [Image.open(path).convert('RGBA')]
-        else:
-            fp.seek(0)
-            ico = IcoImagePlugin.IcoFile(fp)
-            order = sorted(range(len(ico.entry)), key=lambda i: ico.entry[i]['offset'])
-            frames = [ico.frame(i).convert('RGBA') for i in order]
-    out.write(b'%d\n' % len(frames))
-    for f in frames:
-        out.write(b'%d %d\n' % f.size)
-        out.write(f.tobytes())
-)";
-
-std::vector<std::vector<Picture>> PillowDecode(const std::vector<std::string>& paths) {
-    std::vector<std::vector<Picture>> files(paths.size());
-    const CommandResult r = RunPython(kDecode, paths);
-    if (r.status != 0) return files;
-    size_t pos = 0;
-    auto line = [&]() {
-        const size_t end = r.out.find('\n', pos);
-        std::string text = r.out.substr(pos, end - pos);
-        pos = end == std::string::npos ? r.out.size() : end + 1;
-        return text;
-    };
-    for (std::vector<Picture>& frames : files) {
-        const int count = std::stoi(line());
-        for (int i = 0; i < count; ++i) {
-            Picture pic;
-            std::istringstream(line()) >> pic.width >> pic.height;
-            const size_t bytes =
-                static_cast<size_t>(pic.width) * static_cast<size_t>(pic.height) * 4;
-            if (pos + bytes > r.out.size()) {
-                ADD_FAILURE() << "Pillow's output ends early";
-                return files;
-            }
-            pic.rgba.assign(r.out.begin() + static_cast<std::ptrdiff_t>(pos),
-                            r.out.begin() + static_cast<std::ptrdiff_t>(pos + bytes));
-            pos += bytes;
-            frames.push_back(std::move(pic));
-        }
-    }
-    return files;
 }
 
 // --- icotool ------------------------------------------------------------------
@@ -271,23 +98,12 @@ std::vector<Listed> IcotoolList(const std::string& path, std::string* warnings =
     return out;
 }
 
-// icotool -x: one PNG per image, returned in file order.
-std::vector<std::string> IcotoolExtract(const TempDir& dir, const std::string& path) {
-    const std::string stem = std::filesystem::path(path).stem().string();
-    const std::string into = dir.File("x-" + std::filesystem::path(path).filename().string());
-    std::filesystem::create_directory(into);
-    const CommandResult r = test::Run({IcotoolPath(), "-x", "-o", into, path});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    // Named <stem>_<index>_<w>x<h>x<bits>.png, index from 1.
-    std::map<int, std::string> byIndex;
-    for (const auto& entry : std::filesystem::directory_iterator(into)) {
-        const std::string name = entry.path().filename().string();
-        byIndex[std::stoi(name.substr(stem.size() + 1))] = entry.path().string();
-    }
-    std::vector<std::string> out;
-    for (const auto& [index, file] : byIndex) out.push_back(file);
-    return out;
+// icotool -x, which must find nothing to say about the file.
+std::vector<std::string> ExtractWithoutWarnings(const TempDir& dir, const std::string& path) {
+    std::string warnings;
+    std::vector<std::string> files = test::IcotoolExtract(dir, path, &warnings);
+    EXPECT_EQ(warnings, "");
+    return files;
 }
 
 // ImageMagick's decode of every image, as 8-bit RGBA PNGs in file order.
@@ -311,7 +127,7 @@ std::vector<std::string> PngNames(const TempDir& dir, const std::string& prefix,
 std::vector<Picture> ReadOurs(const std::string& path, CIconFile& engine) {
     std::vector<Picture> out;
     EXPECT_TRUE(engine.ReadIconFile(path)) << engine.LastError();
-    for (const IconImageRec& rec : engine.Images()) out.push_back(FromRecord(rec));
+    for (const IconImageRec& rec : engine.Images()) out.push_back(PictureOf(rec));
     return out;
 }
 
@@ -638,8 +454,8 @@ TEST_P(InteropWrite, IconsAndCursorsDecodeAlikeElsewhere) {
     }
 
     const size_t n = sources.size();
-    const std::vector<std::string> fromIcon = IcotoolExtract(dir, ico);
-    const std::vector<std::string> fromCursor = IcotoolExtract(dir, cur);
+    const std::vector<std::string> fromIcon = ExtractWithoutWarnings(dir, ico);
+    const std::vector<std::string> fromCursor = ExtractWithoutWarnings(dir, cur);
     const std::vector<std::string> fromMagick = MagickExtract(dir, ico, n);
     ASSERT_EQ(fromIcon.size(), n);
     ASSERT_EQ(fromCursor.size(), n);
@@ -700,7 +516,7 @@ TEST(InteropWritePng, CompressedEntriesDecodeInIcotoolAndPillow) {
         EXPECT_EQ(listed[i].bitDepth, bits[i]);
     }
 
-    const std::vector<std::string> extracted = IcotoolExtract(dir, ico);
+    const std::vector<std::string> extracted = ExtractWithoutWarnings(dir, ico);
     ASSERT_EQ(extracted.size(), 3u);
     std::vector<std::string> decode{ico};
     decode.insert(decode.end(), extracted.begin(), extracted.end());

@@ -1,7 +1,6 @@
 #include "icon/ModuleFixtures.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -13,72 +12,7 @@
 
 namespace pictoform::test {
 
-Picture PictureOf(const IconImageRec& rec) {
-    Picture pic{rec.width, rec.height, {}};
-    for (int y = 0; y < rec.height; ++y) {
-        for (int x = 0; x < rec.width; ++x) {
-            const Px c = ReadPixel(rec, x, y);
-            pic.rgba.insert(pic.rgba.end(), {c.r, c.g, c.b, c.a});
-        }
-    }
-    return pic;
-}
-
-Picture PictureOfSource(const IconImageRec& rec) {
-    IconImageRec flipped = rec;
-    FlipRows(flipped);
-    return PictureOf(flipped);
-}
-
-Picture ReadPngFile(const std::string& path) {
-    PngPixels px;
-    std::string reason;
-    Picture pic;
-    if (!DecodePng(ReadBytes(path), 256, px, reason)) {
-        ADD_FAILURE() << path << ": " << reason;
-        return pic;
-    }
-    pic.width = px.width;
-    pic.height = px.height;
-    pic.rgba = px.bgra;
-    for (size_t p = 0; p + 3 < pic.rgba.size(); p += 4) std::swap(pic.rgba[p], pic.rgba[p + 2]);
-    return pic;
-}
-
-::testing::AssertionResult SamePixels(const Picture& expected, const Picture& actual) {
-    if (expected.width != actual.width || expected.height != actual.height) {
-        return ::testing::AssertionFailure()
-               << "size " << actual.width << "x" << actual.height << ", expected " << expected.width
-               << "x" << expected.height;
-    }
-    size_t differing = 0, first = 0;
-    for (size_t p = 0; p * 4 < expected.rgba.size(); ++p) {
-        const uint8_t* e = &expected.rgba[p * 4];
-        const uint8_t* a = &actual.rgba[p * 4];
-        const bool same = e[3] == a[3] && (e[3] == 0 || std::memcmp(e, a, 3) == 0);
-        if (!same && differing++ == 0) first = p;
-    }
-    if (differing == 0) return ::testing::AssertionSuccess();
-    auto show = [&](const Picture& pic) {
-        std::ostringstream s;
-        for (int i = 0; i < 4; ++i) s << (i ? "," : "(") << int(pic.rgba[first * 4 + i]);
-        return s.str() + ")";
-    };
-    const size_t w = static_cast<size_t>(expected.width);
-    return ::testing::AssertionFailure()
-           << differing << " pixels differ; first at (" << first % w << "," << first / w
-           << "): " << show(actual) << ", expected " << show(expected);
-}
-
 namespace {
-
-uint32_t Hash(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
-                 seed * 83492791u;
-    h ^= h >> 13;
-    h *= 0x5bd1e995u;
-    return h ^ (h >> 15);
-}
 
 Px TableColour(uint32_t k) {
     return {static_cast<uint8_t>(k * 37), static_cast<uint8_t>(k * 91),
@@ -86,14 +20,9 @@ Px TableColour(uint32_t k) {
 }
 
 std::vector<uint8_t> PngOf(const IconImageRec& source) {
-    PngPixels px;
-    px.width = source.width;
-    px.height = source.height;
-    px.bgra = PictureOfSource(source).rgba;
-    for (size_t p = 0; p + 3 < px.bgra.size(); p += 4) std::swap(px.bgra[p], px.bgra[p + 2]);
     std::vector<uint8_t> png;
     std::string reason;
-    EXPECT_TRUE(EncodePng(px, png, reason)) << reason;
+    EXPECT_TRUE(EncodePng(PngOfPicture(PictureOfSource(source)), png, reason)) << reason;
     return png;
 }
 
@@ -238,18 +167,8 @@ std::vector<Picture> WrestoolGroupPictures(const TempDir& dir, const std::string
     CommandResult r =
         Run({WrestoolPath(), "-x", "--type=14", "--name=" + group, "-o", ico, module});
     EXPECT_EQ(r.status, 0) << r.err;
-    const std::string into = dir.File("x-" + stem);
-    std::filesystem::create_directory(into);
-    r = Run({IcotoolPath(), "-x", "-o", into, ico});
-    EXPECT_EQ(r.status, 0) << r.err;
-    // Named <stem>_<index>_<w>x<h>x<bits>.png, index from 1.
-    std::map<int, std::string> byIndex;
-    for (const auto& entry : std::filesystem::directory_iterator(into)) {
-        const std::string name = entry.path().filename().string();
-        byIndex[std::stoi(name.substr(stem.size() + 1))] = entry.path().string();
-    }
     std::vector<Picture> out;
-    for (const auto& [index, file] : byIndex) out.push_back(ReadPngFile(file));
+    for (const std::string& file : IcotoolExtract(dir, ico)) out.push_back(ReadPngFile(file));
     return out;
 }
 

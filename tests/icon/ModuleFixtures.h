@@ -11,24 +11,10 @@
 
 #include "icon/IconImageRec.h"
 #include "icon/ModuleResources.h"
+#include "support/Pictures.h"
 #include "support/TestSupport.h"
 
 namespace pictoform::test {
-
-// An image as other programs give it: red, green, blue, alpha, top row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgba;
-};
-
-// The pixels of a record as our readers give it (bottom row first).
-Picture PictureOf(const IconImageRec& rec);
-// The pixels of a record as the writers take it (top row first).
-Picture PictureOfSource(const IconImageRec& rec);
-Picture ReadPngFile(const std::string& path);
-// Equal sizes and pixels; the colour of a fully transparent pixel is not compared.
-::testing::AssertionResult SamePixels(const Picture& expected, const Picture& actual);
 
 // Known pixels for the writer (top row first): at most 200 colours plus
 // black holes for 256, 14 plus holes for 16, black and white for 2, every
