@@ -9,15 +9,6 @@ namespace pictoform {
 
 namespace {
 
-// Toward zero, saturating: coordinates far outside the image must still give
-// an int that the clipping then rejects.
-int ToInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483647.0) return INT_MAX;
-    if (value <= -2147483648.0) return INT_MIN;
-    return static_cast<int>(value);
-}
-
 uint8_t ToByte(double value) {
     return static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
 }
@@ -94,8 +85,8 @@ void WalkBlockLine(const CLayerImage& image, double x0, double y0, double x1, do
     const long long count = static_cast<long long>(last - first);
     for (long long k = 0; k <= count; ++k) {
         const double t = start + static_cast<double>(k);
-        const int major = ToInt(t);
-        const int minor = ToInt((t - t0) * slope + m0);
+        const int major = SaturatingInt(t);
+        const int minor = SaturatingInt((t - t0) * slope + m0);
         if (xMajor)
             step(major, minor, t - t0, t1 - t0);
         else
@@ -124,13 +115,14 @@ void DrawPenLine(CLayerImage& image, const PenOutputs& pen, float x0, float y0, 
         return;
     const double ax = x0 + 0.5, ay = y0 + 0.5, bx = x1 + 0.5, by = y1 + 0.5;
     if (x0 == x1 && y0 == y1) {
-        image.BlendBlock(ToInt(ax), ToInt(ay), pen.colours.front().Rgba32(), 3);
+        image.BlendBlock(SaturatingInt(ax), SaturatingInt(ay), pen.colours.front().Rgba32(), 3);
         return;
     }
     const bool single = pen.colours.size() == 1;
     WalkBlockLine(image, ax, ay, bx, by, [&](int blockX, int blockY, double along, double span) {
         const PixelColor& colour =
-            single ? pen.single : pen.table[std::clamp(ToInt(along * 255.0 / span), 0, 255)];
+            single ? pen.single
+                   : pen.table[std::clamp(SaturatingInt(along * 255.0 / span), 0, 255)];
         image.BlendBlock(blockX, blockY, colour.Rgba32(), 3);
     });
 }
@@ -138,7 +130,8 @@ void DrawPenLine(CLayerImage& image, const PenOutputs& pen, float x0, float y0, 
 void DrawBlendLine(CLayerImage& image, const PenPoint& p0, const PenPoint& p1) {
     if (image.IsNull() || !Finite(p0) || !Finite(p1)) return;
     if (p0.x == p1.x && p0.y == p1.y) {
-        image.BlendBlock(ToInt(p0.x + 0.5), ToInt(p0.y + 0.5), p0.colour.Rgba32(), 3);
+        image.BlendBlock(SaturatingInt(p0.x + 0.5), SaturatingInt(p0.y + 0.5), p0.colour.Rgba32(),
+                         3);
         return;
     }
     const PixelColor& c0 = p0.colour;
@@ -267,6 +260,13 @@ void FillEllipse(CLayerImage& image, int x0, int x1, int y0, int y1, const Pixel
         for (int y = top; y < bottom; ++y)
             ApplyPixelRule(PixelAt(image, x, y), stamp, colour, erase);
     }
+}
+
+int SaturatingInt(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483647.0) return INT_MAX;
+    if (value <= -2147483648.0) return INT_MIN;
+    return static_cast<int>(value);
 }
 
 } // namespace pictoform

@@ -84,6 +84,10 @@ void StrokeRound(CLayerImage& image, const PenPoint& p0, const PenPoint& p1, int
 void StrokeWithStops(CLayerImage& image, const PenOutputs& pen, int x0, int y0, int x1, int y1,
                      int width);
 
+// Toward zero, saturating, NaN to 0: coordinates far outside the image must
+// still give an int that the clipping then rejects.
+[[nodiscard]] int SaturatingInt(double value);
+
 // Fills the 4-connected region of pixels that have the seed's coverage and
 // colour (alpha aside) with the pen's single colour, or with its table laid
 // out as a linear or radial gradient from the origin along the vector. The

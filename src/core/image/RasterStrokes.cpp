@@ -7,20 +7,14 @@ namespace pictoform {
 
 namespace {
 
-int ToInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483647.0) return INT_MAX;
-    if (value <= -2147483648.0) return INT_MIN;
-    return static_cast<int>(value);
-}
-
 // A disc of the given diameter around (x, y). Its box starts where the band
 // of the same width starts, so disc and band meet without a seam for odd
 // widths too.
 void Disc(CLayerImage& image, double x, double y, int width, const PixelColor& colour) {
     const double left = std::ceil(x - width * 0.5);
     const double top = std::ceil(y - width * 0.5);
-    FillEllipse(image, ToInt(left), ToInt(left + width), ToInt(top), ToInt(top + width), colour);
+    FillEllipse(image, SaturatingInt(left), SaturatingInt(left + width), SaturatingInt(top),
+                SaturatingInt(top + width), colour);
 }
 
 // The quadrilateral from a to b, offset by +-(nx, ny), as two triangles whose
@@ -69,8 +63,8 @@ void StrokeRound(CLayerImage& image, const PenPoint& p0, const PenPoint& p1, int
     if (p0.x == p1.x && p0.y == p1.y) {
         const int half = width / 2;
         const double x = p1.x, y = p1.y;
-        FillEllipse(image, ToInt(x - half), ToInt(x + half), ToInt(y - half), ToInt(y + half),
-                    p0.colour);
+        FillEllipse(image, SaturatingInt(x - half), SaturatingInt(x + half),
+                    SaturatingInt(y - half), SaturatingInt(y + half), p0.colour);
         return;
     }
     const double dx = static_cast<double>(p0.x) - p1.x;
