@@ -48,20 +48,7 @@ struct LoadedFile {
 bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
     PngPixels png;
     if (!DecodePng(bytes, 256, png, reason)) return false;
-    IconImageRec rec;
-    rec.width = png.width;
-    rec.height = png.height;
-    rec.depth = kDepth32;
-    const size_t n = rec.PixelCount();
-    rec.colours.resize(n * 3);
-    rec.alpha.resize(n);
-    rec.mask.resize(n);
-    for (size_t p = 0; p < n; ++p) {
-        std::memcpy(&rec.colours[p * 3], &png.bgra[p * 4], 3);
-        rec.alpha[p] = png.bgra[p * 4 + 3];
-        rec.mask[p] = rec.alpha[p] != 0 ? 1 : 0;
-    }
-    out.images.push_back(std::move(rec));
+    out.images.push_back(RecordFromPng(png, false));
     out.kindName = "PNG picture";
     return true;
 }
@@ -183,14 +170,7 @@ std::string PngName(const std::string& output, size_t index, const IconImageRec&
 }
 
 bool WritePng(const std::string& path, const IconImageRec& rec, std::string& reason) {
-    PngPixels png;
-    png.width = rec.width;
-    png.height = rec.height;
-    png.bgra.resize(rec.PixelCount() * 4);
-    for (size_t p = 0; p < rec.PixelCount(); ++p) {
-        std::memcpy(&png.bgra[p * 4], &rec.colours[p * 3], 3);
-        png.bgra[p * 4 + 3] = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
-    }
+    const PngPixels png = PngFromPlanes(rec.width, rec.height, rec.colours, rec.alpha, rec.mask);
     std::vector<uint8_t> bytes;
     return EncodePng(png, bytes, reason) && WriteFileAtomically(path, bytes, reason);
 }

@@ -14,6 +14,8 @@
 namespace pictoform {
 namespace {
 
+using test::Put16;
+using test::Put32;
 using test::Resource;
 using test::U16At;
 using test::U32At;
@@ -30,15 +32,6 @@ std::string Hex(uint32_t v) {
     char t[16];
     std::snprintf(t, sizeof t, "0x%X", v);
     return t;
-}
-
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b.at(at) = static_cast<uint8_t>(v);
-    b.at(at + 1) = static_cast<uint8_t>(v >> 8);
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    Put16(b, at, v & 0xFFFF);
-    Put16(b, at + 2, v >> 16);
 }
 
 // A small library: one group of two images.

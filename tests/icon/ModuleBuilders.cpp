@@ -8,8 +8,6 @@
 
 namespace pictoform::test {
 
-namespace {
-
 void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     b.at(at) = static_cast<uint8_t>(v);
     b.at(at + 1) = static_cast<uint8_t>(v >> 8);
@@ -18,6 +16,8 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     Put16(b, at, v & 0xFFFF);
     Put16(b, at + 2, v >> 16);
 }
+
+namespace {
 
 struct NameNode {
     ResourceName name;

@@ -58,6 +58,9 @@ struct BuiltPe {
 // languages keep the order of first appearance, except that each directory
 // lists its string names before its identifiers, as the format requires.
 BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources);
+// Little-endian fields written into built bytes (to damage them on purpose, too).
+void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v);
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v);
 // An NE library; types in order of first appearance, resources in the order given.
 std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t alignmentShift = 4);
 

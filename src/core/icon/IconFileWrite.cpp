@@ -61,14 +61,7 @@ PreparedPlanes Prepare(const IconImageRec& rec) {
 
 bool EncodePngImage(const IconImageRec& rec, const PreparedPlanes& planes, EncodedImage& out,
                     std::string& reason) {
-    PngPixels png;
-    png.width = rec.width;
-    png.height = rec.height;
-    png.bgra.resize(rec.PixelCount() * 4);
-    for (size_t i = 0; i < rec.PixelCount(); ++i) {
-        std::memcpy(&png.bgra[i * 4], &planes.colours[i * 3], 3);
-        png.bgra[i * 4 + 3] = planes.alpha[i];
-    }
+    const PngPixels png = PngFromPlanes(rec.width, rec.height, planes.colours, planes.alpha, {});
     out.colourCount = 0;
     out.bitCount = 32;
     return EncodePng(png, out.bytes, reason);

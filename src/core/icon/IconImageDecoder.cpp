@@ -36,25 +36,9 @@ bool DecodePngImage(std::span<const uint8_t> png, IconImageRec& rec, std::string
         reason = "holds " + reason;
         return false;
     }
-    // A PNG of another size than its entry is taken at its own size.
-    rec.width = px.width;
-    rec.height = px.height;
-    const size_t w = static_cast<size_t>(rec.width);
-    const size_t n = rec.PixelCount();
-    rec.colours.resize(n * 3);
-    rec.alpha.resize(n);
-    rec.mask.resize(n);
-    // Records from the readers run bottom row first, as bitmaps do.
-    for (size_t y = 0; y < static_cast<size_t>(rec.height); ++y) {
-        const uint8_t* src = px.bgra.data() + (static_cast<size_t>(rec.height) - 1 - y) * w * 4;
-        for (size_t x = 0; x < w; ++x, src += 4) {
-            const size_t p = y * w + x;
-            std::memcpy(&rec.colours[p * 3], src, 3);
-            rec.alpha[p] = src[3];
-            rec.mask[p] = src[3] != 0 ? 1 : 0;
-        }
-    }
-    rec.depth = kDepth32;
+    // A PNG of another size than its entry is taken at its own size; records
+    // from the readers run bottom row first, as bitmaps do.
+    rec = RecordFromPng(px, true);
     return true;
 }
 

@@ -67,4 +67,41 @@ bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out, std::string& 
     return true;
 }
 
+IconImageRec RecordFromPng(const PngPixels& png, bool bottomRowFirst) {
+    IconImageRec rec;
+    rec.width = png.width;
+    rec.height = png.height;
+    rec.depth = kDepth32;
+    const size_t w = static_cast<size_t>(rec.width);
+    const size_t h = static_cast<size_t>(rec.height);
+    const size_t n = rec.PixelCount();
+    rec.colours.resize(n * 3);
+    rec.alpha.resize(n);
+    rec.mask.resize(n);
+    for (size_t y = 0; y < h; ++y) {
+        const uint8_t* src = png.bgra.data() + (bottomRowFirst ? h - 1 - y : y) * w * 4;
+        for (size_t x = 0; x < w; ++x, src += 4) {
+            const size_t p = y * w + x;
+            std::memcpy(&rec.colours[p * 3], src, 3);
+            rec.alpha[p] = src[3];
+            rec.mask[p] = src[3] != 0 ? 1 : 0;
+        }
+    }
+    return rec;
+}
+
+PngPixels PngFromPlanes(int32_t width, int32_t height, std::span<const uint8_t> colours,
+                        std::span<const uint8_t> alpha, std::span<const uint8_t> mask) {
+    PngPixels png;
+    png.width = width;
+    png.height = height;
+    const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+    png.bgra.resize(n * 4);
+    for (size_t p = 0; p < n; ++p) {
+        std::memcpy(&png.bgra[p * 4], &colours[p * 3], 3);
+        png.bgra[p * 4 + 3] = !alpha.empty() ? alpha[p] : (mask[p] ? 255 : 0);
+    }
+    return png;
+}
+
 } // namespace pictoform

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "icon/IconImageRec.h"
+
 namespace pictoform {
 
 [[nodiscard]] bool HasPngSignature(std::span<const uint8_t> data);
@@ -25,5 +27,17 @@ struct PngPixels {
 // Encodes top-row-first BGRA pixels as an 8-bit RGBA PNG.
 [[nodiscard]] bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out,
                              std::string& reason);
+
+// A PNG's pixels as a 32-bit record: alpha kept, mask from alpha != 0, rows
+// bottom row first (as the readers give them) or top row first (as the
+// writers take them).
+[[nodiscard]] IconImageRec RecordFromPng(const PngPixels& png, bool bottomRowFirst);
+
+// Planes as PNG pixels, rows in the planes' own order: alpha where there is
+// an alpha plane, otherwise the mask as opaque or transparent.
+[[nodiscard]] PngPixels PngFromPlanes(int32_t width, int32_t height,
+                                      std::span<const uint8_t> colours,
+                                      std::span<const uint8_t> alpha,
+                                      std::span<const uint8_t> mask);
 
 } // namespace pictoform
