@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "panels/MaskLibrary.h"
+#include "support/TestPaths.h"
 #include "support/TestSupport.h"
 
 using namespace pictoform;
@@ -23,17 +24,11 @@ std::vector<uint8_t> MaskBytes(uint8_t w0, uint8_t w1, uint8_t h0, uint8_t h1,
     return b;
 }
 
-class FolderPaths : public AppPaths {
-public:
-    explicit FolderPaths(std::string masks) : m_masks(std::move(masks)) {}
-    std::string PresetsDir() const override { return {}; }
-    std::string MasksDir() const override { return m_masks; }
-    std::string HistoryRoot() const override { return {}; }
-    std::string SystemIconFile() const override { return {}; }
-
-private:
-    std::string m_masks;
-};
+TestPaths FolderPaths(std::string masks) {
+    TestPaths paths;
+    paths.masks = std::move(masks);
+    return paths;
+}
 
 std::vector<std::string> Titles(const std::vector<MaskEntry>& list) {
     std::vector<std::string> titles;

@@ -27,15 +27,21 @@ MessageAnswer ScriptedUiServices::ShowMessage(const std::string& text, const std
     return answer;
 }
 
-std::optional<PixelColor> ScriptedUiServices::EditColor(const PixelColor& colour) {
-    m_editRequests.push_back(colour);
-    if (m_colours.empty()) {
-        ADD_FAILURE() << "unexpected \"Edit color\" dialog";
+template <typename Request, typename Result>
+std::optional<Result> DialogScript<Request, Result>::Take(const Request& request) {
+    m_requests.push_back(request);
+    if (m_results.empty()) {
+        ADD_FAILURE() << "unexpected \"" << m_title << "\" dialog";
         return std::nullopt;
     }
-    std::optional<PixelColor> result = m_colours.front();
-    m_colours.pop_front();
+    std::optional<Result> result = std::move(m_results.front());
+    m_results.pop_front();
     return result;
 }
+
+template class DialogScript<PixelColor, PixelColor>;
+template class DialogScript<std::string, std::string>;
+template class DialogScript<FileDialogRequest, std::string>;
+template class DialogScript<std::string, int>;
 
 } // namespace pictoform::test

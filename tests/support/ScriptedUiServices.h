@@ -12,6 +12,22 @@
 
 namespace pictoform::test {
 
+// The answers a test queued for one dialog and what the dialog was opened
+// with. A dialog that finds no answer fails the test and is cancelled.
+template <typename Request, typename Result> class DialogScript {
+public:
+    explicit DialogScript(const char* title) : m_title(title) {}
+    void Queue(std::optional<Result> result) { m_results.push_back(std::move(result)); }
+    [[nodiscard]] const std::vector<Request>& Requests() const { return m_requests; }
+    [[nodiscard]] size_t Unused() const { return m_results.size(); }
+    std::optional<Result> Take(const Request& request);
+
+private:
+    const char* m_title;
+    std::deque<std::optional<Result>> m_results;
+    std::vector<Request> m_requests;
+};
+
 class ScriptedUiServices : public UiServices {
 public:
     struct Message {
@@ -26,26 +42,47 @@ public:
     // button needs none. A box that finds the queue empty fails the test and
     // gets the cautious answer (No, or Cancel).
     void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
-    // Results of the next "Edit color" dialogs; nullopt is Cancel. An empty
-    // queue fails the test and cancels.
-    void QueueEditColor(std::optional<PixelColor> result) { m_colours.push_back(result); }
+    // Results of the next dialogs of each kind; nullopt is Cancel.
+    void QueueEditColor(std::optional<PixelColor> result) { editColor.Queue(result); }
+    void QueueFileName(std::optional<std::string> result) { fileName.Queue(std::move(result)); }
+    void QueueFile(std::optional<std::string> path) { files.Queue(std::move(path)); }
+    void QueueModuleIcon(std::optional<int> index) { moduleIcons.Queue(index); }
 
     const std::vector<Message>& Messages() const { return m_messages; }
     // The colours the "Edit color" dialog was opened with, in order.
-    const std::vector<PixelColor>& EditColorRequests() const { return m_editRequests; }
+    const std::vector<PixelColor>& EditColorRequests() const { return editColor.Requests(); }
+    // The names the "Enter File Name" dialog proposed, in order.
+    const std::vector<std::string>& FileNameRequests() const { return fileName.Requests(); }
     // Whether a message with exactly this text and caption was shown.
     bool WasAsked(const std::string& text, const std::string& caption) const;
-    size_t UnusedAnswers() const { return m_answers.size() + m_colours.size(); }
+    size_t UnusedAnswers() const {
+        return m_answers.size() + editColor.Unused() + fileName.Unused() + files.Unused() +
+               moduleIcons.Unused();
+    }
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
-    std::optional<PixelColor> EditColor(const PixelColor& colour) override;
+    std::optional<PixelColor> EditColor(const PixelColor& colour) override {
+        return editColor.Take(colour);
+    }
+    std::optional<std::string> EnterFileName(const std::string& proposed) override {
+        return fileName.Take(proposed);
+    }
+    std::optional<std::string> ChooseFile(const FileDialogRequest& request) override {
+        return files.Take(request);
+    }
+    std::optional<int> ChooseModuleIcon(const std::string& modulePath) override {
+        return moduleIcons.Take(modulePath);
+    }
+
+    DialogScript<PixelColor, PixelColor> editColor{"Edit color"};
+    DialogScript<std::string, std::string> fileName{"Enter File Name"};
+    DialogScript<FileDialogRequest, std::string> files{"file"};
+    DialogScript<std::string, int> moduleIcons{"Pictoform Icon Viewer"};
 
 private:
     std::deque<MessageAnswer> m_answers;
-    std::deque<std::optional<PixelColor>> m_colours;
     std::vector<Message> m_messages;
-    std::vector<PixelColor> m_editRequests;
 };
 
 } // namespace pictoform::test

@@ -111,18 +111,26 @@ bool EditColorModel::LeftButtonDown(int x, int y) {
 }
 
 bool EditColorModel::MouseMove(int x, int y, bool leftHeld, bool rightHeld) {
-    return leftHeld != rightHeld && Pick(x, y);
+    return DragPicks(leftHeld, rightHeld) && Pick(x, y);
 }
 
 bool EditColorModel::Pick(int x, int y) {
-    const int px = x - kPaletteX;
-    const int py = y - kPaletteY;
-    if (px < 0 || py < 0 || px >= kPaletteWidth || py >= kPaletteHeight) return false;
-    const PixelColor picked = m_palette.GetPixel(px, py);
-    m_colour.red = picked.red;
-    m_colour.green = picked.green;
-    m_colour.blue = picked.blue;
+    const std::optional<PixelColor> picked = PickFromPalette(m_palette, kPaletteX, kPaletteY, x, y);
+    if (!picked) return false;
+    m_colour.red = picked->red;
+    m_colour.green = picked->green;
+    m_colour.blue = picked->blue;
     return true;
+}
+
+std::optional<PixelColor> PickFromPalette(const CLayerImage& palette, int left, int top, int x,
+                                          int y) {
+    const int px = x - left;
+    const int py = y - top;
+    if (px < 0 || py < 0 || px >= palette.Width() || py >= palette.Height()) return std::nullopt;
+    PixelColor picked = palette.GetPixel(px, py);
+    picked.alpha = 0;
+    return picked;
 }
 
 void EditColorModel::Paint(Surface& surface) const {

@@ -2,6 +2,7 @@
 // The "Edit color" dialog without its window: four sliders for red, green,
 // blue and alpha, their value texts, and a palette to pick colours from.
 
+#include <optional>
 #include <string>
 
 #include "colour/ColorAdjust.h"
@@ -18,6 +19,15 @@ namespace pictoform {
 // toward black; the columns right of them hold a grey ramp, white at the top.
 // False, with the image null, for a size the image cannot take.
 bool BuildPickingPalette(CLayerImage& image, int width, int height);
+
+// The colour under (x, y) of a palette shown with its top-left corner at
+// (left, top), or nothing outside it. Alpha and the pen's words are 0.
+std::optional<PixelColor> PickFromPalette(const CLayerImage& palette, int left, int top, int x,
+                                          int y);
+// A drag picks while exactly one button is held.
+constexpr bool DragPicks(bool leftHeld, bool rightHeld) {
+    return leftHeld != rightHeld;
+}
 
 class EditColorModel {
 public:

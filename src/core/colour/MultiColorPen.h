@@ -106,6 +106,8 @@ public:
     // the stops and the table the gradient sampled at 256 steps.
     void BuildColors();
     const PenOutputs& Outputs() const { return m_outputs; }
+    // The pen owns the rectangle gradient's outline; the objects fill it.
+    std::vector<RectangleCorner>& RectangleOutline() { return m_outputs.rectangleOutline; }
 
     // Preset files (.gpr): a 32-bit stop count, then 12 bytes a stop. A file
     // that does not describe a usable strip is refused with a reason and the

@@ -28,4 +28,21 @@ void CIconLayer::SetOpacity(float opacity) {
     m_opacity = std::isnan(opacity) ? 0.0f : std::clamp(opacity, 0.0f, 1.0f);
 }
 
+bool CIconLayer::CreateHistory(HistoryStore& store) {
+    m_history = std::make_unique<HistoryChain>();
+    return m_history->AppendLayerSnapshot(m_committed, store);
+}
+
+HistoryTarget CIconLayer::Target(bool softEdges) {
+    return HistoryTarget{m_committed, m_working, m_activeObject.get(), softEdges};
+}
+
+bool CIconLayer::Undo(bool softEdges) {
+    return m_history && m_history->Undo(Target(softEdges));
+}
+
+bool CIconLayer::Redo(bool softEdges) {
+    return m_history && m_history->Redo(Target(softEdges));
+}
+
 } // namespace pictoform

@@ -1,12 +1,16 @@
 #pragma once
-// One layer of an icon format: tripled pictures, an opacity and a name.
+// One layer of an icon format: tripled pictures, an opacity, a name, the
+// layer's undo history and at most one active drawing object.
 
 #include <climits>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "history/HistoryChain.h"
 #include "image/LayerImage.h"
 #include "image/RasterPrimitives.h"
+#include "objects/Pattern.h"
 
 namespace pictoform {
 
@@ -33,12 +37,15 @@ struct CanvasPoint {
     float y = 0.0f;
 };
 
+class HistoryStore;
+
 class CIconLayer {
 public:
-    // Named from the counter; no pictures until Create.
+    // Named from the counter; no pictures until Create, no history until CreateHistory.
     explicit CIconLayer(LayerCounter& counter);
     CIconLayer(const CIconLayer&) = delete;
     CIconLayer& operator=(const CIconLayer&) = delete;
+    // The active object goes first, then the history with its files, then the rest.
     ~CIconLayer() = default;
 
     // Sets the icon size and makes both pictures at three times it, white and
@@ -70,22 +77,42 @@ public:
     [[nodiscard]] std::vector<PenPoint>& StrokePoints() { return m_strokePoints; }
     [[nodiscard]] const std::vector<PenPoint>& StrokePoints() const { return m_strokePoints; }
 
+    // A new history (an old one goes, with its files) that starts with a
+    // snapshot of the committed picture. When that snapshot cannot be
+    // written the user has been told, the history starts empty and later
+    // steps are still recorded; the result is then false.
+    [[nodiscard]] bool CreateHistory(HistoryStore& store);
+    // Null until CreateHistory.
+    [[nodiscard]] HistoryChain* History() { return m_history.get(); }
+    [[nodiscard]] const HistoryChain* History() const { return m_history.get(); }
+    // One step back (forward) on this layer's pictures and active object;
+    // softEdges for a 32-bit format. True when something was re-created and
+    // the view needs a repaint.
+    bool Undo(bool softEdges);
+    bool Redo(bool softEdges);
+
+    // The drawing object floating over the layer, or null.
+    [[nodiscard]] CPattern* ActiveObject() const { return m_activeObject.get(); }
+    // The previous object, if any, is destroyed.
+    void SetActiveObject(std::unique_ptr<CPattern> object) { m_activeObject = std::move(object); }
+    [[nodiscard]] std::unique_ptr<CPattern> TakeActiveObject() { return std::move(m_activeObject); }
+    void DropActiveObject() { m_activeObject.reset(); }
+
 private:
+    [[nodiscard]] HistoryTarget Target(bool softEdges);
+
     int m_index = 0;
     int m_width = 0;
     int m_height = 0;
     float m_opacity = 1.0f;
-    // Still to come, each owned by the layer and destroyed with it:
-    //   the undo history (std::unique_ptr<HistoryChain>, null until the
-    //   format list adds the format), and
-    //   the active drawing object (std::unique_ptr<CPattern>, at most one).
-    // They join as members when their classes exist, so that no incomplete
-    // type ever has to be destroyed here.
     std::vector<CanvasPoint> m_outlinePoints;
     CLayerImage m_working;
     CLayerImage m_committed;
     std::vector<PenPoint> m_strokePoints;
     std::string m_name;
+    // Last, so that they are destroyed first: the object, then the history.
+    std::unique_ptr<HistoryChain> m_history;
+    std::unique_ptr<CPattern> m_activeObject;
 };
 
 } // namespace pictoform

@@ -16,6 +16,15 @@ enum GradientKind : int {
     kGradientRectangle = 4,
 };
 
+// One corner of the rectangle gradient's outline, seen from the gradient's
+// start: its angle (0 to 2 pi), its distance and its frame coordinates.
+struct RectangleCorner {
+    float angle = 0.0f;
+    float distance = 0.0f;
+    float u = 0.0f;
+    float v = 0.0f;
+};
+
 struct PenOutputs {
     // One entry, the single colour, in single-colour mode; the stops in
     // ascending position (StopPosition()) in multi-colour mode.
@@ -25,6 +34,9 @@ struct PenOutputs {
     // The gradient sampled at 256 positions.
     std::array<PixelColor, 256> table{};
     int gradientKind = kGradientVertex;
+    // The rectangle gradient's corners in ascending angle; rebuilt by each
+    // object before it renders with that kind.
+    std::vector<RectangleCorner> rectangleOutline;
 };
 
 } // namespace pictoform

@@ -11,8 +11,14 @@ class AppPaths {
 public:
     virtual ~AppPaths() = default;
 
-    // Folder of the colour presets (*.gpr).
+    // Folder of the colour presets (*.gpr) that come with the program; it may
+    // be read-only.
     [[nodiscard]] virtual std::string PresetsDir() const = 0;
+    // Writable folder where presets the user adds are kept (created on the
+    // first one). Both folders are listed, a user's preset hiding a shipped
+    // one of the same name. Where the program's own folder is writable the
+    // two are the same folder.
+    [[nodiscard]] virtual std::string UserPresetsDir() const { return PresetsDir(); }
     // Folder of the predesigned masks (*.msk).
     [[nodiscard]] virtual std::string MasksDir() const = 0;
     // Writable folder under which each run keeps its undo history files.

@@ -14,6 +14,17 @@ enum class MessageIcon { None, Information, Question, Exclamation, Error };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
+// A file dialog as the program opens it. The filter is "Title|*.a;*.b|..."
+// with a trailing bar; filterIndex counts its pairs from 1.
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    // The suggested name (Save), without a forced extension.
+    std::string fileName;
+    std::string filter;
+    int filterIndex = 1;
+};
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -25,6 +36,18 @@ public:
     // The "Edit color" dialog opened on a colour with alpha: the edited colour
     // after OK, nothing after Cancel.
     virtual std::optional<PixelColor> EditColor(const PixelColor& colour) = 0;
+
+    // The "Enter File Name" dialog, its one edit holding the proposed name:
+    // the text after OK (possibly empty), nothing after Cancel.
+    virtual std::optional<std::string> EnterFileName(const std::string& proposed) = 0;
+
+    // A file dialog: the chosen full path, nothing after Cancel. Saving over
+    // an existing file is confirmed by the dialog itself.
+    virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
+
+    // The icon viewer on a program module: the index of the chosen icon
+    // (as the module's icon list counts them), nothing after Cancel.
+    virtual std::optional<int> ChooseModuleIcon(const std::string& modulePath) = 0;
 
 protected:
     UiServices() = default;

@@ -1,0 +1,196 @@
+#include "editor/PictoformView.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace pictoform {
+
+namespace {
+
+bool SameText(const std::string& a, const char* b) {
+    const std::string other(b);
+    return a.size() == other.size() &&
+           std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsModule(const std::string& extension) {
+    return SameText(extension, "exe") || SameText(extension, "dll") || SameText(extension, "icl");
+}
+
+void ShowError(UiServices& ui, const std::string& text) {
+    ui.ShowMessage(text, "Error", MessageIcon::Error, MessageButtons::Ok);
+}
+
+} // namespace
+
+std::string FileExtension(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return path.substr(dot + 1);
+}
+
+CPictoformView::CPictoformView(Workspace& workspace) : m_workspace(workspace) {
+    m_overlay.pen = &workspace.Colours().GetPen();
+    m_overlay.shadow = &workspace.Shadow();
+}
+
+void CPictoformView::InitialUpdate(const std::string& documentPath) {
+    if (!documentPath.empty() && OpenIconDocument(documentPath, FileExtension(documentPath))) {
+        return;
+    }
+    // New starts afresh: an empty list, an untitled document.
+    m_workspace.FormatList().RemoveAllFormats();
+    m_path.clear();
+    m_extension.clear();
+    m_modified = false;
+    AddDefaultFormat();
+}
+
+void CPictoformView::AddDefaultFormat() {
+    auto format =
+        std::make_unique<CIconFormat>(kBaseZoom / 48, 48, 48, kDepth32, m_workspace.Layers());
+    (void)m_workspace.FormatList().AddFormat(std::move(format), false);
+}
+
+bool CPictoformView::OpenIconDocument(const std::string& path, const std::string& extension) {
+    UiServices& ui = m_workspace.Ui();
+    // The engine reads into its own list; the open icon is only replaced
+    // once the whole file has been read and turned into formats.
+    CIconFile engine(m_workspace.LoadedHotSpot());
+    const bool module = IsModule(extension);
+    if (module) {
+        const std::optional<int> index = ui.ChooseModuleIcon(path);
+        if (!index) return false;
+        if (!engine.LoadModuleIcon(path, *index)) {
+            ShowError(ui, "Cannot open " + path + ": " + engine.LastError());
+            return false;
+        }
+    } else if (!engine.ReadIconFile(path)) {
+        ShowError(ui, "Cannot open " + path + ": " + engine.LastError());
+        return false;
+    }
+
+    std::vector<std::unique_ptr<CIconFormat>> formats;
+    // An open names its layers from "Layer 1" again, but only once it succeeds.
+    LayerCounter counter = m_workspace.Layers();
+    if (!CreateFormatsFromImages(engine.Images(), counter, formats) || formats.empty()) {
+        ShowError(ui, "Cannot open " + path + ": it holds no image that can be edited.");
+        return false;
+    }
+    m_workspace.Layers() = counter;
+
+    if (!module) {
+        const pictoform::HotSpot& loaded = m_workspace.LoadedHotSpot();
+        m_hotSpot = {loaded.x, loaded.y};
+    }
+    m_modified = false;
+    m_path = module ? std::string() : path;
+    m_extension = module ? std::string() : extension;
+    m_workspace.FormatList().RemoveAllFormats();
+    for (auto& format : formats) {
+        if (!m_workspace.FormatList().AddFormat(std::move(format), false)) break;
+    }
+    return true;
+}
+
+bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& extension) {
+    std::vector<IconImageRec> list = m_workspace.FormatList().BuildSaveList();
+    CIconFile engine(m_workspace.LoadedHotSpot());
+    bool written = true;
+    if (SameText(extension, "ico")) {
+        written = engine.WriteIconFile(path, list, 0);
+    } else if (SameText(extension, "cur")) {
+        pictoform::HotSpot& hotSpot = m_workspace.LoadedHotSpot();
+        hotSpot.x = static_cast<uint16_t>(m_hotSpot.x);
+        hotSpot.y = static_cast<uint16_t>(m_hotSpot.y);
+        written = engine.WriteIconFile(path, list, kWriteCursor);
+    } else if (SameText(extension, "ani")) {
+        written = engine.WriteAnimatedCursor(path, list, kWriteCursor);
+    }
+    // Any other extension writes nothing but is taken as saved, as it always was.
+    if (!written) {
+        ShowError(m_workspace.Ui(), "Cannot save " + path + ": " + engine.LastError());
+        return false;
+    }
+    for (int i = 0; i < m_workspace.FormatList().Count(); ++i) {
+        m_workspace.FormatList().Item(i).format->Final().FlattenOverWhite(false);
+    }
+    m_modified = false;
+    m_path = path;
+    m_extension = extension;
+    return true;
+}
+
+void CPictoformView::OnFileOpen() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    request.filter = kOpenFilter;
+    const std::optional<std::string> chosen = m_workspace.Ui().ChooseFile(request);
+    if (chosen) (void)OpenIconDocument(*chosen, FileExtension(*chosen));
+}
+
+void CPictoformView::OnFileSave() {
+    if (m_path.empty()) {
+        OnFileSaveAs();
+        return;
+    }
+    (void)SaveIconDocument(m_path, m_extension);
+}
+
+void CPictoformView::OnFileSaveAs() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.filter = kSaveFilter;
+    request.fileName = m_path.empty()
+                           ? std::string("Untitled")
+                           : m_path.substr(0, m_path.size() - std::min<size_t>(4, m_path.size()));
+    request.filterIndex = SameText(m_extension, "cur") ? 2 : SameText(m_extension, "ani") ? 3 : 1;
+    const std::optional<std::string> chosen = m_workspace.Ui().ChooseFile(request);
+    if (chosen) (void)SaveIconDocument(*chosen, FileExtension(*chosen));
+}
+
+bool CPictoformView::QueryClose() {
+    if (!m_modified) return true;
+    switch (m_workspace.Ui().ShowMessage("Save changes before closing?", "Pictoform",
+                                         MessageIcon::Question, MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes:
+        OnFileSave();
+        // A save that failed or was cancelled keeps the work open.
+        return !m_modified;
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string CPictoformView::Title() const {
+    return (m_path.empty() ? std::string("Untitled") : m_path) + " - Pictoform";
+}
+
+void CPictoformView::Resize(int clientWidth, int clientHeight) {
+    m_clientWidth = std::max(clientWidth, 1);
+    m_clientHeight = std::max(clientHeight, 1);
+    (void)m_display.Create(m_clientWidth, m_clientHeight);
+    (void)m_screen.Create(m_clientWidth, m_clientHeight);
+}
+
+const CLayerImage& CPictoformView::Paint() {
+    if (m_screen.IsNull()) Resize(m_clientWidth, m_clientHeight);
+    PaintScene scene = m_overlay;
+    scene.format = m_workspace.CurrentFormat();
+    scene.currentLayer = m_workspace.CurrentLayer();
+    scene.visibleLayers = m_workspace.LayerPanel().CollectVisibleLayers();
+    scene.pen = &m_workspace.Colours().GetPen();
+    scene.shadow = &m_workspace.Shadow();
+    m_geometry = PaintView(scene, m_clientWidth, m_clientHeight, m_display, m_screen);
+    if (m_afterPaint) m_afterPaint();
+    return m_screen;
+}
+
+} // namespace pictoform

@@ -1,0 +1,96 @@
+#pragma once
+// The editing view's logic: the open file's state (path, extension, the
+// modified flag, the cursor's hot spot), opening and saving, the window
+// title and the question before closing, and the canvas picture that the
+// window shows. The toolkit's view widget only forwards to it and copies
+// Screen() to the window.
+
+#include <functional>
+#include <string>
+
+#include "editor/ViewGeometry.h"
+#include "editor/ViewPaint.h"
+#include "editor/Workspace.h"
+#include "image/LayerImage.h"
+
+namespace pictoform {
+
+class CPictoformView {
+public:
+    static constexpr int kBaseZoom = 400;
+    static constexpr const char* kOpenFilter =
+        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|";
+    static constexpr const char* kSaveFilter = "Icon Files (*.ico)|*.ico|Cursor Files "
+                                               "(*.cur)|*.cur|Animated Cursors (*.ani)|*.ani|";
+
+    explicit CPictoformView(Workspace& workspace);
+    CPictoformView(const CPictoformView&) = delete;
+    CPictoformView& operator=(const CPictoformView&) = delete;
+
+    // Start-up and New: opens the named file, or (with no name, or when it
+    // cannot be opened) starts with one 48 x 48 format of 32 bits.
+    void InitialUpdate(const std::string& documentPath);
+
+    // Replaces the open icon with the file's (a program's icon goes through
+    // the icon viewer). A file that cannot be read is reported with the
+    // reason and the open icon stays as it was.
+    [[nodiscard]] bool OpenIconDocument(const std::string& path, const std::string& extension);
+    // Writes every format in the format list's order as an icon, cursor or
+    // animated cursor by the extension. False, after telling the user, when
+    // the file could not be written; the document then keeps its old name.
+    [[nodiscard]] bool SaveIconDocument(const std::string& path, const std::string& extension);
+
+    // The File commands as the menu gives them.
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    // The question before the window closes; true when it may close.
+    [[nodiscard]] bool QueryClose();
+
+    [[nodiscard]] std::string Title() const;
+    [[nodiscard]] const std::string& Path() const { return m_path; }
+    [[nodiscard]] const std::string& Extension() const { return m_extension; }
+    [[nodiscard]] bool Modified() const { return m_modified; }
+    void SetModified(bool modified) { m_modified = modified; }
+    struct HotSpotPoint {
+        int x = 0;
+        int y = 0;
+    };
+    [[nodiscard]] HotSpotPoint HotSpot() const { return m_hotSpot; }
+    void SetHotSpot(HotSpotPoint hotSpot) { m_hotSpot = hotSpot; }
+
+    // The window's client area changed size.
+    void Resize(int clientWidth, int clientHeight);
+    // Rebuilds the picture of the window from the current format; then the
+    // listener (the format list's thumbnail and the preview) is told.
+    const CLayerImage& Paint();
+    void SetAfterPaint(std::function<void()> listener) { m_afterPaint = std::move(listener); }
+    [[nodiscard]] const CLayerImage& Screen() const { return m_screen; }
+    [[nodiscard]] const CLayerImage& Display() const { return m_display; }
+    [[nodiscard]] const ViewGeometry& Geometry() const { return m_geometry; }
+    // The overlays of a drag in progress, set by the mouse handling.
+    [[nodiscard]] PaintScene& Overlay() { return m_overlay; }
+
+    [[nodiscard]] Workspace& Space() { return m_workspace; }
+
+private:
+    void AddDefaultFormat();
+
+    Workspace& m_workspace;
+    std::string m_path;
+    std::string m_extension;
+    bool m_modified = false;
+    HotSpotPoint m_hotSpot;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+    CLayerImage m_display;
+    CLayerImage m_screen;
+    ViewGeometry m_geometry;
+    PaintScene m_overlay;
+    std::function<void()> m_afterPaint;
+};
+
+// "abc" for "x/y.abc": what follows the last dot of the file name, or "".
+[[nodiscard]] std::string FileExtension(const std::string& path);
+
+} // namespace pictoform

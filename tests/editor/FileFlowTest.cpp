@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "editor/PictoformView.h"
+#include "editor/Workspace.h"
+#include "icon/ModuleFixtures.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+using test::ScriptedUiServices;
+
+class FileFlowTest : public ::testing::Test {
+protected:
+    FileFlowTest() {
+        paths.historyRoot = temp.File("History");
+        EXPECT_TRUE(workspace.StartHistory());
+        view.InitialUpdate("");
+    }
+
+    CPreviewDialog& Formats() { return workspace.FormatList(); }
+    std::string LayerNames() {
+        std::string names;
+        CLayerDialog& layers = workspace.LayerPanel();
+        for (int i = 0; i < layers.Count(); ++i) names += layers.Item(i).layer->Name() + ";";
+        return names;
+    }
+    std::string WriteIcon(const std::string& name, const std::vector<IconImageRec>& images) {
+        test::WriteBytes(temp.File(name), test::IcoBytes(images));
+        return temp.File(name);
+    }
+
+    test::TempDir temp;
+    test::TestPaths paths;
+    ScriptedUiServices ui;
+    Workspace workspace{ui, paths};
+    CPictoformView view{workspace};
+};
+
+TEST_F(FileFlowTest, StartsWithOneUntitled48By48IconReadyToPaint) {
+    ASSERT_EQ(Formats().Count(), 1);
+    const CIconFormat* format = Formats().CurrentFormat();
+    EXPECT_EQ(format->Width(), 48);
+    EXPECT_EQ(format->Height(), 48);
+    EXPECT_EQ(format->Depth(), kDepth32);
+    EXPECT_EQ(format->Zoom(), 8);
+    EXPECT_EQ(LayerNames(), "Layer 1;");
+    ASSERT_NE(workspace.CurrentLayer(), nullptr);
+    // The layer's first picture record is the run's first history file.
+    EXPECT_TRUE(test::FileExists(workspace.HistoryDir() + "/1.cah"));
+    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+    EXPECT_FALSE(view.Modified());
+}
+
+TEST_F(FileFlowTest, OpeningAFileReplacesTheFormatsAndNamesLayersAfresh) {
+    const std::string path =
+        WriteIcon("three.ico", {test::Pattern(16, 16, kDepth32, 1), test::Pattern(32, 32, 256, 2),
+                                test::Pattern(48, 48, 16, 3)});
+    ASSERT_TRUE(view.OpenIconDocument(path, "ico"));
+    ASSERT_EQ(Formats().Count(), 3);
+    EXPECT_EQ(Formats().Item(1).format->Zoom(), 400 / 32);
+    EXPECT_EQ(view.Title(), path + " - Pictoform");
+    EXPECT_EQ(LayerNames(), "Layer 1;");
+    // Each format shows its own layer again when it is picked.
+    ASSERT_TRUE(Formats().SelectItem(2));
+    EXPECT_EQ(LayerNames(), "Layer 3;");
+    ASSERT_TRUE(Formats().SelectItem(0));
+    EXPECT_EQ(LayerNames(), "Layer 1;");
+    EXPECT_NE(workspace.CurrentLayer(), nullptr);
+}
+
+TEST_F(FileFlowTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
+    const CIconFormat* before = Formats().CurrentFormat();
+    test::WriteBytes(temp.File("bad.ico"), {0, 0, 1, 0, 5, 0});
+    EXPECT_FALSE(view.OpenIconDocument(temp.File("bad.ico"), "ico"));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].caption, "Error");
+    EXPECT_EQ(ui.Messages()[0].text.rfind("Cannot open " + temp.File("bad.ico") + ": ", 0), 0u);
+    EXPECT_EQ(Formats().Count(), 1);
+    EXPECT_EQ(Formats().CurrentFormat(), before);
+    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+}
+
+TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {
+    ui.QueueFile(temp.File("first.cur"));
+    view.SetHotSpot({5, 7});
+    view.SetModified(true);
+    view.OnFileSave();
+    ASSERT_EQ(ui.files.Requests().size(), 1u);
+    const FileDialogRequest& asked = ui.files.Requests()[0];
+    EXPECT_EQ(asked.kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(asked.fileName, "Untitled");
+    EXPECT_EQ(asked.filter, CPictoformView::kSaveFilter);
+    EXPECT_EQ(asked.filterIndex, 1);
+    EXPECT_FALSE(view.Modified());
+    EXPECT_EQ(view.Title(), temp.File("first.cur") + " - Pictoform");
+
+    // Save As now suggests the name without its extension and the cursor filter.
+    ui.QueueFile(std::nullopt);
+    view.OnFileSaveAs();
+    EXPECT_EQ(ui.files.Requests()[1].fileName, temp.File("first"));
+    EXPECT_EQ(ui.files.Requests()[1].filterIndex, 2);
+
+    view.SetHotSpot({0, 0});
+    ASSERT_TRUE(view.OpenIconDocument(temp.File("first.cur"), "cur"));
+    EXPECT_EQ(view.HotSpot().x, 5);
+    EXPECT_EQ(view.HotSpot().y, 7);
+    CIconFile reader;
+    ASSERT_TRUE(reader.ReadIconFile(temp.File("first.cur")));
+    EXPECT_EQ(reader.FileType(), kCursorType);
+    ASSERT_EQ(reader.Images().size(), 1u);
+    EXPECT_EQ(reader.Images()[0].width, 48);
+}
+
+TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {
+    view.SetModified(true);
+    EXPECT_FALSE(view.SaveIconDocument(temp.File("missing/dir/x.ico"), "ico"));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].caption, "Error");
+    EXPECT_TRUE(view.Modified());
+    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+}
+
+TEST_F(FileFlowTest, CloseQuestionAndItsThreeAnswers) {
+    EXPECT_TRUE(view.QueryClose()); // unmodified: nothing asked
+    EXPECT_TRUE(ui.Messages().empty());
+    view.SetModified(true);
+    ui.QueueAnswer(MessageAnswer::Cancel);
+    EXPECT_FALSE(view.QueryClose());
+    ui.QueueAnswer(MessageAnswer::No);
+    EXPECT_TRUE(view.QueryClose());
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages()[0].text, "Save changes before closing?");
+    EXPECT_EQ(ui.Messages()[0].caption, "Pictoform");
+    EXPECT_EQ(ui.Messages()[0].buttons, MessageButtons::YesNoCancel);
+    // Yes saves first; a cancelled file dialog keeps the window open.
+    ui.QueueAnswer(MessageAnswer::Yes);
+    ui.QueueFile(std::nullopt);
+    EXPECT_FALSE(view.QueryClose());
+    ui.QueueAnswer(MessageAnswer::Yes);
+    ui.QueueFile(temp.File("kept.ico"));
+    EXPECT_TRUE(view.QueryClose());
+    EXPECT_TRUE(test::FileExists(temp.File("kept.ico")));
+}
+
+TEST_F(FileFlowTest, ProgramIconsOpenThroughTheViewerAndStayUntitled) {
+    const std::string dll = temp.File("lib.dll");
+    test::WriteBytes(dll, test::BuildPe(false, test::SampleResources(false)).bytes);
+    ui.QueueModuleIcon(std::nullopt);
+    EXPECT_FALSE(view.OpenIconDocument(dll, "DLL"));
+    EXPECT_EQ(Formats().Count(), 1);
+
+    ui.QueueModuleIcon(1);
+    ASSERT_TRUE(view.OpenIconDocument(dll, "dll"));
+    EXPECT_EQ(ui.moduleIcons.Requests().back(), dll);
+    CIconFile direct;
+    ASSERT_TRUE(direct.LoadModuleIcon(dll, 1));
+    EXPECT_EQ(static_cast<size_t>(Formats().Count()), direct.Images().size());
+    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+    EXPECT_TRUE(view.Path().empty());
+}
+
+TEST_F(FileFlowTest, LeavingTheRunDeletesItsHistory) {
+    std::string dir;
+    {
+        test::TestPaths morePaths;
+        morePaths.historyRoot = temp.File("Other");
+        ScriptedUiServices quiet;
+        Workspace other(quiet, morePaths);
+        ASSERT_TRUE(other.StartHistory());
+        CPictoformView otherView(other);
+        otherView.InitialUpdate("");
+        dir = other.HistoryDir();
+        EXPECT_TRUE(test::FileExists(dir + "/1.cah"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir));
+}
+
+} // namespace
+} // namespace pictoform

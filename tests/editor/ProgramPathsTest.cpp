@@ -1,0 +1,76 @@
+#include "editor/ProgramPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProgramPathsTest : public ::testing::Test {
+protected:
+    ProgramPaths::Environment Env() {
+        return [this](const char* name) -> const char* {
+            auto it = vars.find(name);
+            return it == vars.end() ? nullptr : it->second.c_str();
+        };
+    }
+    ProgramPaths Paths(const std::string& exe) {
+        return ProgramPaths(exe, Env(), [this](const std::string& path) {
+            return readOnly.count(path) == 0 && fs::is_directory(path);
+        });
+    }
+    test::TempDir temp;
+    std::map<std::string, std::string> vars{{"HOME", "/home/ann"}};
+    std::set<std::string> readOnly;
+};
+
+TEST_F(ProgramPathsTest, ABuildTreeKeepsEverythingBesideTheProgram) {
+    const std::string exe = temp.File("bin");
+    fs::create_directories(exe + "/Presets");
+    fs::create_directories(exe + "/Masks");
+    const ProgramPaths paths = Paths(exe);
+    EXPECT_TRUE(paths.Portable());
+    EXPECT_EQ(paths.PresetsDir(), exe + "/Presets");
+    EXPECT_EQ(paths.UserPresetsDir(), exe + "/Presets");
+    EXPECT_EQ(paths.MasksDir(), exe + "/Masks");
+    EXPECT_EQ(paths.HistoryRoot(), exe + "/History");
+    EXPECT_EQ(paths.SystemIconFile(), exe + "/sysiconinfo.ini");
+}
+
+TEST_F(ProgramPathsTest, AnInstalledProgramWritesOnlyIntoTheUsersFolders) {
+    vars["XDG_DATA_HOME"] = "/data";
+    vars["XDG_RUNTIME_DIR"] = "/run/user/1000";
+    vars["XDG_CONFIG_HOME"] = "relative/is/ignored";
+    const ProgramPaths paths = Paths("/usr/local/bin");
+    EXPECT_FALSE(paths.Portable());
+    EXPECT_EQ(paths.PresetsDir(), "/usr/local/share/pictoform/Presets");
+    EXPECT_EQ(paths.MasksDir(), "/usr/local/share/pictoform/Masks");
+    EXPECT_EQ(paths.UserPresetsDir(), "/data/pictoform/Presets");
+    EXPECT_EQ(paths.HistoryRoot(), "/run/user/1000/pictoform/History");
+    EXPECT_EQ(paths.SystemIconFile(), "/home/ann/.config/pictoform/sysiconinfo.ini");
+
+    vars.erase("XDG_RUNTIME_DIR");
+    EXPECT_EQ(Paths("/usr/bin").HistoryRoot(), "/home/ann/.cache/pictoform/History");
+}
+
+TEST_F(ProgramPathsTest, AReadOnlyPortableCopyKeepsItsHistoryElsewhere) {
+    const std::string exe = temp.File("ro");
+    fs::create_directories(exe + "/Presets");
+    readOnly = {exe, exe + "/Presets"};
+    vars["XDG_CACHE_HOME"] = "/cache";
+    const ProgramPaths paths = Paths(exe);
+    EXPECT_EQ(paths.PresetsDir(), exe + "/Presets");
+    EXPECT_EQ(paths.UserPresetsDir(), "/home/ann/.local/share/pictoform/Presets");
+    EXPECT_EQ(paths.HistoryRoot(), "/cache/pictoform/History");
+    EXPECT_EQ(paths.SystemIconFile(), "/home/ann/.config/pictoform/sysiconinfo.ini");
+}
+
+} // namespace
+} // namespace pictoform

@@ -1,0 +1,94 @@
+#include "editor/ViewGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "editor/RunHistoryDir.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+TEST(ViewGeometryTest, ZoomFollowsTheClientAndTheLimits) {
+    struct Case {
+        int clientW, clientH, w, h, zoom, originX, originY;
+    };
+    // 1000 x 800: 16 x 16 stops at the ceiling of 16; 48 x 48 at 500 div 48.
+    // A zoom of 5 or less is never held to 500 pixels; a client smaller than
+    // the format gives zoom 1 and a negative origin.
+    for (const Case& c :
+         {Case{1000, 800, 16, 16, 16, 371, 271}, Case{1000, 800, 48, 48, 10, 259, 159},
+          Case{600, 400, 256, 256, 1, 171, 71}, Case{700, 600, 128, 100, 5, 29, 49},
+          Case{100, 50, 256, 256, 1, -78, -103}, Case{4000, 4000, 600, 10, 1, 1699, 1994}}) {
+        const ViewGeometry g = ViewGeometry::Fit(c.clientW, c.clientH, c.w, c.h);
+        EXPECT_EQ(g.zoom, c.zoom) << c.w << "x" << c.h;
+        EXPECT_EQ(g.canvasWidth, c.zoom * c.w + 1);
+        EXPECT_EQ(g.canvasHeight, c.zoom * c.h + 1);
+        EXPECT_EQ(g.originX, c.originX) << c.w << "x" << c.h;
+        EXPECT_EQ(g.originY, c.originY) << c.w << "x" << c.h;
+    }
+}
+
+TEST(ViewGeometryTest, WindowPointsMapToPixelsAndCanvasUnits) {
+    const ViewGeometry g = ViewGeometry::Fit(1000, 800, 48, 48); // zoom 10, origin (259, 159)
+    EXPECT_EQ(g.WindowToIconPixel(259, 159).x, 0);
+    EXPECT_EQ(g.WindowToIconPixel(278, 169).x, 1);
+    EXPECT_EQ(g.WindowToIconPixel(278, 169).y, 1);
+    // 19 screen pixels in: 19 * 3 / 10 = 5.7, truncated.
+    EXPECT_EQ(g.WindowToCanvas(278, 159).x, 5.0f);
+    // Left of the canvas, division truncates toward zero as everywhere.
+    EXPECT_EQ(g.WindowToIconPixel(255, 159).x, 0);
+    EXPECT_EQ(g.WindowToCanvas(249, 159).x, -3.0f);
+    // Back: canvas 30 (icon pixel 10) shows 100 screen pixels in.
+    EXPECT_EQ(g.CanvasToWindow(30.0f, 0.0f).x, 359);
+    EXPECT_EQ(g.CanvasToWindow(30.0f, 0.0f).y, 159);
+}
+
+TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRun) {
+    test::TempDir temp;
+    const std::string root = temp.File("History");
+    std::filesystem::create_directories(root + "/7");
+    unsigned draws[] = {1007, 7, 42};
+    size_t next = 0;
+    std::string error;
+    std::string made;
+    {
+        RunHistoryDir dir;
+        // 1007 % 1000 and 7 are taken; 42 is free.
+        ASSERT_TRUE(dir.Create(
+            root, [&] { return draws[next++]; }, error))
+            << error;
+        EXPECT_EQ(dir.Path(), root + "/42");
+        EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
+        made = dir.Path();
+    }
+    EXPECT_FALSE(std::filesystem::exists(made));
+    EXPECT_TRUE(std::filesystem::exists(root + "/7"));
+}
+
+TEST(RunHistoryDirTest, AFolderThatStillHoldsFilesStays) {
+    test::TempDir temp;
+    std::string error;
+    std::string made;
+    {
+        RunHistoryDir dir;
+        ASSERT_TRUE(dir.Create(temp.File("H"), error));
+        made = dir.Path();
+        test::WriteBytes(made + "/1.cah", {1, 2, 3});
+    }
+    EXPECT_TRUE(std::filesystem::exists(made + "/1.cah"));
+}
+
+TEST(RunHistoryDirTest, AnUnwritableRootIsReportedNotIgnored) {
+    test::TempDir temp;
+    test::WriteBytes(temp.File("file"), {0});
+    RunHistoryDir dir;
+    std::string error;
+    EXPECT_FALSE(dir.Create(temp.File("file") + "/History", error));
+    EXPECT_NE(error.find("Cannot create the history folder"), std::string::npos);
+    EXPECT_TRUE(dir.Path().empty());
+}
+
+} // namespace
+} // namespace pictoform

@@ -1,0 +1,144 @@
+#include "editor/ViewPaint.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "icon/IconFormat.h"
+
+namespace pictoform {
+namespace {
+
+struct Rgb {
+    uint8_t r, g, b;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+Rgb ScreenPixel(const CLayerImage& screen, int x, int y) {
+    const uint8_t* p = screen.ColourBits() + static_cast<size_t>(y) * screen.Stride() + 3 * x;
+    return {p[2], p[1], p[0]};
+}
+
+// Compares every pixel of the screen with what the rule gives; stops at the
+// first few differences so a failure stays readable.
+void ExpectScreen(const CLayerImage& screen, const std::function<Rgb(int, int)>& expected) {
+    int failures = 0;
+    for (int y = 0; y < screen.Height() && failures < 5; ++y) {
+        for (int x = 0; x < screen.Width() && failures < 5; ++x) {
+            const Rgb want = expected(x, y);
+            const Rgb got = ScreenPixel(screen, x, y);
+            if (!(want == got)) {
+                ADD_FAILURE() << "(" << x << ", " << y << "): got " << int{got.r} << ","
+                              << int{got.g} << "," << int{got.b} << " want " << int{want.r} << ","
+                              << int{want.g} << "," << int{want.b};
+                ++failures;
+            }
+        }
+    }
+}
+
+constexpr Rgb kGrey{150, 150, 150};
+constexpr Rgb kGridGrey{180, 180, 180};
+constexpr Rgb kWhite{255, 255, 255};
+
+// The canvas of a zoomed format at (cx, cy) inside it: the grid's dotted
+// lines every zoom pixels, else the icon pixel's block, with its centre dot.
+Rgb ZoomedCanvas(int cx, int cy, int zoom, int w, int h, Rgb block, Rgb dot) {
+    const int gridRight = w * zoom;
+    const int gridBottom = h * zoom;
+    if (cy % zoom == 0 && cx % 2 == 1 && cx < gridRight) return kGridGrey;
+    if (cx % zoom == 0 && cy % 2 == 1 && cy < gridBottom) return kGridGrey;
+    if (cx >= gridRight || cy >= gridBottom) return kWhite;
+    if (cx % zoom == zoom / 2 && cy % zoom == zoom / 2) return dot;
+    return block;
+}
+
+class ViewPaintTest : public ::testing::Test {
+protected:
+    ViewGeometry Paint(CIconFormat& format, int clientW, int clientH) {
+        EXPECT_TRUE(display.Create(clientW, clientH));
+        EXPECT_TRUE(screen.Create(clientW, clientH));
+        PaintScene scene;
+        scene.format = &format;
+        scene.currentLayer = format.FirstLayer();
+        scene.visibleLayers = format.VisibleLayers();
+        scene.pen = &pen;
+        scene.shadow = &shadow;
+        return PaintView(scene, clientW, clientH, display, screen);
+    }
+
+    LayerCounter counter;
+    CMultiColorPen pen;
+    ShadowSettings shadow;
+    CLayerImage display;
+    CLayerImage screen;
+};
+
+TEST_F(ViewPaintTest, EmptyFormatShowsGridDotsAndGreyBands) {
+    CIconFormat format(25, 16, 16, kDepth32, counter);
+    const ViewGeometry g = Paint(format, 1000, 800);
+    ASSERT_EQ(g.zoom, 16);
+    EXPECT_EQ(format.Zoom(), 16);
+    ExpectScreen(screen, [&](int x, int y) {
+        const int cx = x - g.originX;
+        const int cy = y - g.originY;
+        if (cx < 0 || cy < 0 || cx >= g.canvasWidth || cy >= g.canvasHeight) return kGrey;
+        // Empty pixels stay white with a black dot in the middle.
+        return ZoomedCanvas(cx, cy, 16, 16, 16, kWhite, Rgb{0, 0, 0});
+    });
+}
+
+TEST_F(ViewPaintTest, HalfOpaqueLayerIsBlendedOverTheCanvas) {
+    CIconFormat format(8, 48, 48, kDepth32, counter);
+    CIconLayer* layer = format.FirstLayer();
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 48; ++x) layer->Working().SetBlock(x, y, PixelColor{255, 0, 0, 255}, 3);
+    }
+    layer->SetOpacity(0.5f);
+    const ViewGeometry g = Paint(format, 1000, 800);
+    ASSERT_EQ(g.zoom, 10);
+    // Alpha 255 * 0.5 = 127 blended with weight 128 over white: (255, 127,
+    // 127) at alpha 127; the centre dot is that colour times its alpha.
+    const Rgb block{255, 127, 127};
+    const Rgb dot{126, 63, 63};
+    ExpectScreen(screen, [&](int x, int y) {
+        const int cx = x - g.originX;
+        const int cy = y - g.originY;
+        if (cx < 0 || cy < 0 || cx >= g.canvasWidth || cy >= g.canvasHeight) return kGrey;
+        return ZoomedCanvas(cx, cy, 10, 48, 48, block, dot);
+    });
+    const PixelColor final = format.Final().GetPixel(20, 30);
+    EXPECT_EQ(final, (PixelColor{255, 127, 127, 127}));
+}
+
+TEST_F(ViewPaintTest, FormatLargerThanTheClientIsCentredAndCutOff) {
+    CIconFormat format(1, 256, 256, kDepth32, counter);
+    CIconLayer* layer = format.FirstLayer();
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            layer->Working().SetBlock(
+                x, y, PixelColor{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 0, 255}, 3);
+        }
+    }
+    const ViewGeometry g = Paint(format, 200, 100);
+    ASSERT_EQ(g.zoom, 1);
+    ASSERT_EQ(g.originX, -28);
+    ASSERT_EQ(g.originY, -78);
+    // No grid and no dots at zoom 1: the window shows the middle of the icon.
+    ExpectScreen(screen, [](int x, int y) {
+        return Rgb{static_cast<uint8_t>(x + 28), static_cast<uint8_t>(y + 78), 0};
+    });
+}
+
+TEST_F(ViewPaintTest, NoFormatPaintsAllGrey) {
+    ASSERT_TRUE(display.Create(30, 20));
+    ASSERT_TRUE(screen.Create(30, 20));
+    PaintScene scene;
+    scene.pen = &pen;
+    scene.shadow = &shadow;
+    PaintView(scene, 30, 20, display, screen);
+    ExpectScreen(screen, [](int, int) { return kGrey; });
+}
+
+} // namespace
+} // namespace pictoform

@@ -1,0 +1,82 @@
+// The New Format and Custom Size dialogs, driven field by field.
+
+#include <gtest/gtest.h>
+
+#include "panels/NewFormatDialog.h"
+#include "support/ScriptedUiServices.h"
+
+using namespace pictoform;
+using namespace pictoform::test;
+
+namespace {
+
+std::string Texts(const std::vector<ComboItem>& items) {
+    std::string out;
+    for (const ComboItem& item : items) out += item.text + "=" + std::to_string(item.data) + ";";
+    return out;
+}
+
+} // namespace
+
+TEST(NewFormatDialog, ChoicesAreRememberedAndCustomTakesTheSizeDialogsAnswer) {
+    ScriptedUiServices ui;
+    NewFormatMemory memory;
+    {
+        CNewFmtDialog dialog(memory, ui);
+        EXPECT_EQ(Texts(dialog.SizeItems()),
+                  "16 X 16=1048592;24 X 24=1572888;32 X 32=2097184;48 X 48=3145776;"
+                  "64 X 64=4194368;72 X 72=4718664;96 X 96=6291552;128 X 128=8388736;"
+                  "Custom(32 X 32)=2097184;");
+        EXPECT_EQ(Texts(dialog.DepthItems()),
+                  "Monochrome=2;16 Color=16;256 Color=256;True Color=24;Windows XP=32;");
+        EXPECT_EQ(std::pair(dialog.SizeSelection(), dialog.DepthSelection()), std::pair(2, 4));
+        EXPECT_EQ(dialog.Result(), (FormatChoice{32, 32, 32}));
+        dialog.SelectSize(6, {});
+        dialog.SelectDepth(2);
+        dialog.SelectDepth(-1); // a drop-down list keeps its selection
+        EXPECT_EQ(dialog.Result(), (FormatChoice{96, 96, 256}));
+    }
+    {
+        // Reopened on the same choices; the custom item offers the last size chosen.
+        CNewFmtDialog dialog(memory, ui);
+        EXPECT_EQ(std::pair(dialog.SizeSelection(), dialog.DepthSelection()), std::pair(6, 2));
+        EXPECT_EQ(dialog.SizeItems().back().text, "Custom(96 X 96)");
+        dialog.SelectSize(8, [&](CSizeDialog& size) {
+            EXPECT_EQ(size.WidthText(), "96");
+            size.SetWidthText("200");
+            size.SetHeightText("20");
+            EXPECT_FALSE(size.Ok());
+            size.SetWidthText("100");
+            return size.Ok();
+        });
+        EXPECT_TRUE(ui.WasAsked("Cannot make an icon bigger than 128!", "Error"));
+        EXPECT_EQ(Texts({dialog.SizeItems().begin() + 7, dialog.SizeItems().end()}),
+                  "128 X 128=8388736;Custom(100 X 20)=6553620;");
+        EXPECT_EQ(dialog.Result(), (FormatChoice{100, 20, 256}));
+    }
+    CNewFmtDialog dialog(memory, ui);
+    EXPECT_EQ(dialog.SizeSelection(), 8);
+    EXPECT_EQ(dialog.SizeItems().back().text, "Custom(100 X 20)");
+    dialog.SelectSize(8, [](CSizeDialog&) { return false; }); // cancelled: nothing changes
+    EXPECT_EQ(dialog.Result(), (FormatChoice{100, 20, 256}));
+}
+
+TEST(SizeDialog, RefusesZeroAndSizesAbove128AndTakesDigitsOnly) {
+    const char* zero = "Cannot make an icon with 0 !";
+    const char* big = "Cannot make an icon bigger than 128!";
+    const std::tuple<const char*, const char*, const char*, int, int> cases[] = {
+        {"0", "5", zero, 7, 9},          {"5", "", zero, 7, 9},
+        {"129", "5", big, 7, 9},         {"5", "99999999999", big, 7, 9},
+        {"0", "300", zero, 7, 9},        {"128", "128", nullptr, 128, 128},
+        {"a1b2", "0007", nullptr, 12, 7}};
+    for (const auto& [width, height, message, w, h] : cases) {
+        ScriptedUiServices ui;
+        CSizeDialog dialog(ui, 7, 9);
+        dialog.SetWidthText(width);
+        dialog.SetHeightText(height);
+        EXPECT_EQ(dialog.Ok(), message == nullptr) << width << " x " << height;
+        EXPECT_EQ(std::pair(dialog.Width(), dialog.Height()), std::pair(w, h));
+        ASSERT_EQ(ui.Messages().size(), message ? 1u : 0u);
+        EXPECT_TRUE(!message || ui.WasAsked(message, "Error"));
+    }
+}
