@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libgl-dev)
 # Programs that read and write icon files, and the Windows resource tools that
 # build test programs; the tests check our files against them.
 TEST_PACKAGES=(icoutils python3-pil imagemagick clang-format binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
@@ -42,8 +43,7 @@ run)
     shift
     install_missing "${BUILD_PACKAGES[@]}"
     build build
-    # The editor's window is not there yet; the file engine is.
-    exec build/src/cli/pictoform-cli "${@:---help}"
+    exec build/src/desktop/pictoform "$@"
     ;;
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"

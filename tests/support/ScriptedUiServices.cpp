@@ -43,5 +43,6 @@ template class DialogScript<PixelColor, PixelColor>;
 template class DialogScript<std::string, std::string>;
 template class DialogScript<FileDialogRequest, std::string>;
 template class DialogScript<std::string, int>;
+template class DialogScript<FontDescription, FontDescription>;
 
 } // namespace pictoform::test

@@ -47,6 +47,7 @@ public:
     void QueueFileName(std::optional<std::string> result) { fileName.Queue(std::move(result)); }
     void QueueFile(std::optional<std::string> path) { files.Queue(std::move(path)); }
     void QueueModuleIcon(std::optional<int> index) { moduleIcons.Queue(index); }
+    void QueueFont(std::optional<FontDescription> font) { fonts.Queue(std::move(font)); }
 
     const std::vector<Message>& Messages() const { return m_messages; }
     // The colours the "Edit color" dialog was opened with, in order.
@@ -57,7 +58,7 @@ public:
     bool WasAsked(const std::string& text, const std::string& caption) const;
     size_t UnusedAnswers() const {
         return m_answers.size() + editColor.Unused() + fileName.Unused() + files.Unused() +
-               moduleIcons.Unused();
+               moduleIcons.Unused() + fonts.Unused();
     }
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
@@ -74,11 +75,15 @@ public:
     std::optional<int> ChooseModuleIcon(const std::string& modulePath) override {
         return moduleIcons.Take(modulePath);
     }
+    std::optional<FontDescription> ChooseFont(const FontDescription& font) override {
+        return fonts.Take(font);
+    }
 
     DialogScript<PixelColor, PixelColor> editColor{"Edit color"};
     DialogScript<std::string, std::string> fileName{"Enter File Name"};
     DialogScript<FileDialogRequest, std::string> files{"file"};
     DialogScript<std::string, int> moduleIcons{"Pictoform Icon Viewer"};
+    DialogScript<FontDescription, FontDescription> fonts{"Font"};
 
 private:
     std::deque<MessageAnswer> m_answers;

@@ -4,6 +4,9 @@
 #include <cctype>
 #include <memory>
 
+#include "editor/ViewCommands.h"
+#include "editor/ViewMouse.h"
+
 namespace pictoform {
 
 namespace {
@@ -34,10 +37,14 @@ std::string FileExtension(const std::string& path) {
     return path.substr(dot + 1);
 }
 
-CPictoformView::CPictoformView(Workspace& workspace) : m_workspace(workspace) {
+CPictoformView::CPictoformView(Workspace& workspace)
+    : m_workspace(workspace), m_mouse(std::make_unique<CViewMouse>(*this)),
+      m_commands(std::make_unique<CViewCommands>(*this)) {
     m_overlay.pen = &workspace.Colours().GetPen();
     m_overlay.shadow = &workspace.Shadow();
 }
+
+CPictoformView::~CPictoformView() = default;
 
 void CPictoformView::InitialUpdate(const std::string& documentPath) {
     if (!documentPath.empty() && OpenIconDocument(documentPath, FileExtension(documentPath))) {
@@ -92,6 +99,7 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
     m_path = module ? std::string() : path;
     m_extension = module ? std::string() : extension;
     m_workspace.FormatList().RemoveAllFormats();
+    m_commands->DiscardCopyBuffer();
     for (auto& format : formats) {
         if (!m_workspace.FormatList().AddFormat(std::move(format), false)) break;
     }

@@ -6,6 +6,7 @@
 // Screen() to the window.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "editor/ViewGeometry.h"
@@ -14,6 +15,9 @@
 #include "image/LayerImage.h"
 
 namespace pictoform {
+
+class CViewMouse;
+class CViewCommands;
 
 class CPictoformView {
 public:
@@ -26,6 +30,11 @@ public:
     explicit CPictoformView(Workspace& workspace);
     CPictoformView(const CPictoformView&) = delete;
     CPictoformView& operator=(const CPictoformView&) = delete;
+    ~CPictoformView();
+
+    // The mouse tools and the edit commands work on this view.
+    [[nodiscard]] CViewMouse& Mouse() { return *m_mouse; }
+    [[nodiscard]] CViewCommands& Commands() { return *m_commands; }
 
     // Start-up and New: opens the named file, or (with no name, or when it
     // cannot be opened) starts with one 48 x 48 format of 32 bits.
@@ -88,6 +97,8 @@ private:
     ViewGeometry m_geometry;
     PaintScene m_overlay;
     std::function<void()> m_afterPaint;
+    std::unique_ptr<CViewMouse> m_mouse;
+    std::unique_ptr<CViewCommands> m_commands;
 };
 
 // "abc" for "x/y.abc": what follows the last dot of the file name, or "".

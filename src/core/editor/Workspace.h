@@ -9,6 +9,7 @@
 #include <string>
 
 #include "colour/DropShadow.h"
+#include "editor/DialogRunners.h"
 #include "editor/RunHistoryDir.h"
 #include "history/HistoryFile.h"
 #include "icon/IconFile.h"
@@ -20,6 +21,8 @@
 #include "panels/SameIconDialog.h"
 #include "panels/ToolDialog.h"
 #include "platform/AppPaths.h"
+#include "platform/Clipboard.h"
+#include "platform/TextRasterizer.h"
 #include "platform/UiServices.h"
 
 namespace pictoform {
@@ -44,6 +47,16 @@ public:
     [[nodiscard]] HotSpot& LoadedHotSpot() { return m_loadedHotSpot; }
     [[nodiscard]] ShadowSettings& Shadow() { return m_shadow; }
     [[nodiscard]] NewFormatMemory& NewFormatChoices() { return m_newFormat; }
+    // The font of the "Add Text" dialog and the text tool, one for the run.
+    [[nodiscard]] FontDescription& TextFont() { return m_textFont; }
+    [[nodiscard]] DialogRunners& Dialogs() { return m_dialogs; }
+
+    // The desktop's text drawing and clipboard; null until the application
+    // (or a test) gives them. Text and the outside clipboard need them.
+    [[nodiscard]] const TextRasterizer* Text() const { return m_text; }
+    void SetText(const TextRasterizer* text) { m_text = text; }
+    [[nodiscard]] Clipboard* SystemClipboard() const { return m_clipboard; }
+    void SetClipboard(Clipboard* clipboard) { m_clipboard = clipboard; }
 
     [[nodiscard]] CToolDialog& Tools() { return *m_tools; }
     [[nodiscard]] CAdvColorDialog& Colours() { return *m_colours; }
@@ -69,6 +82,10 @@ private:
     HotSpot m_loadedHotSpot;
     ShadowSettings m_shadow;
     NewFormatMemory m_newFormat;
+    FontDescription m_textFont;
+    DialogRunners m_dialogs;
+    const TextRasterizer* m_text = nullptr;
+    Clipboard* m_clipboard = nullptr;
     std::unique_ptr<CSameIconDialog> m_preview;
     std::unique_ptr<CAdvColorDialog> m_colours;
     std::unique_ptr<CToolDialog> m_tools;

@@ -26,6 +26,9 @@ public:
         return std::nullopt;
     }
     std::optional<int> ChooseModuleIcon(const std::string&) override { return std::nullopt; }
+    std::optional<FontDescription> ChooseFont(const FontDescription&) override {
+        return std::nullopt;
+    }
 };
 
 } // namespace pictoform

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/PixelColor.h"
+#include "platform/TextRasterizer.h"
 
 namespace pictoform {
 
@@ -48,6 +49,9 @@ public:
     // The icon viewer on a program module: the index of the chosen icon
     // (as the module's icon list counts them), nothing after Cancel.
     virtual std::optional<int> ChooseModuleIcon(const std::string& modulePath) = 0;
+
+    // The desktop's font dialog opened on a font: the chosen one after OK.
+    virtual std::optional<FontDescription> ChooseFont(const FontDescription& font) = 0;
 
 protected:
     UiServices() = default;

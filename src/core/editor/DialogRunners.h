@@ -1,0 +1,34 @@
+#pragma once
+// The dialogs that a command or tool opens in the middle of its work and
+// whose rules live in the core as models. The desktop shows each model in a
+// window and returns true for OK; a test fills the model and answers. A
+// runner that is not set counts as Cancel.
+
+#include <functional>
+
+namespace pictoform {
+
+class CTextInputDialog;
+class CSubdivideDialog;
+class CDSOPTDialog;
+class CNewFmtDialog;
+class FilterDialogModel;
+class AdjustColorModel;
+
+struct DialogRunners {
+    std::function<bool(CTextInputDialog&)> addText;
+    std::function<bool(CSubdivideDialog&)> subdivide;
+    std::function<bool(CDSOPTDialog&)> shadowOptions;
+    std::function<bool(CNewFmtDialog&)> newFormat;
+    std::function<bool(FilterDialogModel&)> filter;
+    std::function<bool(AdjustColorModel&)> adjustColor;
+    // "Change System Icons"; modal, nothing comes back.
+    std::function<void()> systemIcons;
+};
+
+// Runs the dialog when its runner is set; false (Cancel) otherwise.
+template <typename Model> bool RunDialog(const std::function<bool(Model&)>& runner, Model& model) {
+    return runner ? runner(model) : false;
+}
+
+} // namespace pictoform

@@ -1,0 +1,391 @@
+#include "editor/ViewCommands.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "colour/AdjustColorModel.h"
+#include "colour/ColorAdjust.h"
+#include "colour/FilterDialogModel.h"
+#include "colour/ShadowOptionsDialog.h"
+#include "editor/ObjectEditing.h"
+#include "editor/PictoformView.h"
+#include "editor/ViewMouse.h"
+#include "objects/CopiedPattern.h"
+#include "objects/MaskedPattern.h"
+#include "objects/TriPattern.h"
+#include "panels/NewFormatDialog.h"
+#include "panels/SubdivideDialog.h"
+
+namespace pictoform {
+
+namespace {
+
+CCopiedPattern* AsCopied(CPattern* object) {
+    return dynamic_cast<CCopiedPattern*>(object);
+}
+
+// Masks, ellipses and both kinds of text.
+CMaskedPattern* AsMasked(CPattern* object) {
+    return dynamic_cast<CMaskedPattern*>(object);
+}
+
+constexpr const char* kMorphText = "&Morph";
+constexpr const char* kCancelMorphText = "Cancel &Morph";
+
+bool IsFilter(int id) {
+    return id == command::kBrighten || id == command::kContrast || id == command::kInvert ||
+           id == command::kGrayscale || id == command::kSaturation || id == command::kAdjustColor;
+}
+
+} // namespace
+
+CViewCommands::CViewCommands(CPictoformView& view) : m_view(view) {}
+
+CViewCommands::~CViewCommands() = default;
+
+CIconLayer* CViewCommands::Layer() const {
+    return m_view.Space().CurrentLayer();
+}
+
+CPattern* CViewCommands::ActiveObject() const {
+    const CIconLayer* layer = Layer();
+    return layer ? layer->ActiveObject() : nullptr;
+}
+
+bool CViewCommands::Run(int id) {
+    Workspace& space = m_view.Space();
+    CMultiColorPen& pen = space.Colours().GetPen();
+    if (IsFilter(id)) {
+        RunFilter(id);
+        return true;
+    }
+    switch (id) {
+    case command::kNew:
+        // The desktop has asked whether to save before it sends New.
+        m_view.InitialUpdate("");
+        return true;
+    case command::kOpen:
+        m_view.OnFileOpen();
+        return true;
+    case command::kSave:
+        m_view.OnFileSave();
+        return true;
+    case command::kSaveAs:
+        m_view.OnFileSaveAs();
+        return true;
+    case command::kUndo:
+    case command::kRedo:
+        UndoRedo(id == command::kRedo);
+        return true;
+    case command::kCut:
+        Cut();
+        return true;
+    case command::kCopy:
+        Copy();
+        return true;
+    case command::kPaste:
+        Paste();
+        return true;
+    case command::kCancel:
+        Cancel();
+        return true;
+    case command::kSelectAll:
+        SelectAll();
+        return true;
+    case command::kSetHotspot:
+        m_view.Mouse().SetHotSpotMode(!m_view.Mouse().HotSpotMode());
+        return true;
+    case command::kGradientVertex:
+        pen.SetGradientKind(kGradientVertex);
+        return true;
+    case command::kGradientLinear:
+        pen.SetGradientKind(kGradientLinear);
+        return true;
+    case command::kGradientRadial:
+        pen.SetGradientKind(kGradientRadial);
+        return true;
+    case command::kGradientRectangle:
+        pen.SetGradientKind(kGradientRectangle);
+        return true;
+    case command::kShadowEnabled:
+        pen.SetShadowEnabled(!pen.ShadowEnabled());
+        return true;
+    case command::kShadowOption:
+        ShadowOption();
+        return true;
+    case command::kMorph:
+        Morph();
+        return true;
+    case command::kFlipVertical:
+    case command::kFlipHorizontal:
+        Flip(id == command::kFlipVertical);
+        return true;
+    case command::kRemove:
+        Remove();
+        return true;
+    case command::kDeselect:
+        Deselect();
+        return true;
+    case command::kReplaceSysIcons:
+        if (space.Dialogs().systemIcons) space.Dialogs().systemIcons();
+        return true;
+    case command::kNewFormat:
+    case command::kNewBlankFormat:
+        NewFormat(id == command::kNewFormat);
+        return true;
+    case command::kDeleteFormat:
+        (void)space.FormatList().DeleteFormat();
+        return true;
+    case command::kFormatUp:
+        (void)space.FormatList().MoveUp();
+        return true;
+    case command::kFormatDown:
+        (void)space.FormatList().MoveDown();
+        return true;
+    default:
+        return false;
+    }
+}
+
+CommandUpdate CViewCommands::Update(int id) const {
+    Workspace& space = m_view.Space();
+    const CMultiColorPen& pen = space.Colours().GetPen();
+    CPattern* object = ActiveObject();
+    const bool floodFill = ToolOf(space.Tools().GetCurrentTool()) == ToolOf(kToolFloodFill);
+    CommandUpdate update;
+    if (IsFilter(id) || id == command::kCut || id == command::kCopy) {
+        update.enabled = AsCopied(object) != nullptr;
+        return update;
+    }
+    switch (id) {
+    case command::kRemove:
+    case command::kDeselect:
+        update.enabled = object != nullptr;
+        break;
+    case command::kMorph:
+        update.enabled = object != nullptr;
+        update.text = object && object->MorphMode() ? kCancelMorphText : kMorphText;
+        break;
+    case command::kFlipVertical:
+    case command::kFlipHorizontal:
+        update.enabled = AsCopied(object) || AsMasked(object);
+        break;
+    case command::kGradientVertex:
+        update.enabled = !floodFill;
+        update.checked = pen.GradientKind() == kGradientVertex;
+        break;
+    case command::kGradientRectangle:
+        update.enabled = !floodFill;
+        update.checked = pen.GradientKind() == kGradientRectangle;
+        break;
+    case command::kGradientLinear:
+        update.checked = pen.GradientKind() == kGradientLinear;
+        break;
+    case command::kGradientRadial:
+        update.checked = pen.GradientKind() == kGradientRadial;
+        break;
+    case command::kShadowEnabled:
+        update.checked = pen.ShadowEnabled();
+        break;
+    default:
+        break;
+    }
+    return update;
+}
+
+void CViewCommands::Cancel() {
+    CIconLayer* layer = Layer();
+    if (!layer) return;
+    layer->Committed().CopyTo(layer->Working());
+    layer->StrokePoints().clear();
+    layer->OutlinePoints().clear();
+}
+
+void CViewCommands::SelectAll() {
+    Workspace& space = m_view.Space();
+    CIconFormat* format = space.CurrentFormat();
+    CIconLayer* layer = Layer();
+    if (!format || !layer) return;
+    // The old object lands in the layer as a press outside it would leave it,
+    // history included: its records would otherwise stay in the chain with
+    // nothing to apply them to, and undo could never get past them.
+    MergeActiveObject(space, *format, *layer, true, true);
+    auto object = std::make_unique<CCopiedPattern>();
+    CLayerImage& committed = layer->Committed();
+    if (!object->CreateFromSelection(committed, 0, 0, committed.Width(), committed.Height(),
+                                     false)) {
+        return;
+    }
+    committed.CopyTo(layer->Working());
+    StartObject(space, *layer, std::move(object));
+    // Its first pixels on record, so that undoing a later filter has a state to return to.
+    RecordObject(space, *layer, true);
+}
+
+void CViewCommands::Copy() {
+    CCopiedPattern* object = AsCopied(ActiveObject());
+    if (!object) return;
+    if (!m_copyBuffer.CloneFrom(object->Picture())) return;
+    Clipboard* clipboard = m_view.Space().SystemClipboard();
+    if (!clipboard) return;
+    // Other programs get the icon-sized picture, opaque over white.
+    CLayerImage small;
+    if (!small.Create(m_copyBuffer.Width() / 3, m_copyBuffer.Height() / 3)) return;
+    CLayerImage::Downsample3x(m_copyBuffer, nullptr, 0, small, false);
+    small.FlattenOverWhite(false);
+    clipboard->PutImage(small);
+}
+
+void CViewCommands::Cut() {
+    CIconLayer* layer = Layer();
+    if (!layer || !AsCopied(layer->ActiveObject())) return;
+    Copy();
+    // The object's records go with it, as with Remove: left in the chain they
+    // would stop every later undo at their creation marker.
+    RemoveActiveObject(*layer);
+}
+
+bool CViewCommands::TakeOutsidePicture(CLayerImage& tripled) const {
+    Clipboard* clipboard = m_view.Space().SystemClipboard();
+    if (!clipboard || clipboard->OwnsClipboard()) return false;
+    CLayerImage picture;
+    if (!clipboard->TakeImage(picture) || picture.IsNull()) return false;
+    const int width = picture.Width();
+    const int height = picture.Height();
+    if (!tripled.Create(3 * width, 3 * height)) return false;
+    // LoadPixels reads its rows from the bottom up, packed.
+    const size_t rowBytes = 3 * static_cast<size_t>(width);
+    std::vector<uint8_t> colours(rowBytes * static_cast<size_t>(height));
+    for (int row = 0; row < height; ++row) {
+        const uint8_t* source =
+            picture.ColourBits() + static_cast<size_t>(picture.Stride()) * (height - 1 - row);
+        std::copy_n(source, rowBytes, colours.begin() + static_cast<ptrdiff_t>(rowBytes * row));
+    }
+    const std::vector<uint8_t> mask(static_cast<size_t>(width) * static_cast<size_t>(height), 255);
+    tripled.LoadPixels(colours.data(), nullptr, mask.data());
+    return true;
+}
+
+void CViewCommands::Paste() {
+    Workspace& space = m_view.Space();
+    CIconFormat* format = space.CurrentFormat();
+    CIconLayer* layer = Layer();
+    if (!format || !layer) return;
+    CLayerImage outside;
+    const bool fromOutside = TakeOutsidePicture(outside);
+    if (!fromOutside && m_copyBuffer.IsNull()) return;
+    CLayerImage& picture = fromOutside ? outside : m_copyBuffer;
+    // Merged without its shadow; recorded like any merge (see SelectAll).
+    MergeActiveObject(space, *format, *layer, false, true);
+    auto object = std::make_unique<CCopiedPattern>();
+    if (!object->CreateFromSelection(picture, 0, 0, picture.Width(), picture.Height(), true)) {
+        return;
+    }
+    StartObject(space, *layer, std::move(object));
+    RecordObject(space, *layer, true);
+    space.Colours().GetPen().SetShadowEnabled(false);
+}
+
+void CViewCommands::Remove() {
+    if (CIconLayer* layer = Layer()) RemoveActiveObject(*layer);
+}
+
+void CViewCommands::Deselect() {
+    Workspace& space = m_view.Space();
+    CIconFormat* format = space.CurrentFormat();
+    CIconLayer* layer = Layer();
+    if (!format || !layer) return;
+    MergeActiveObject(space, *format, *layer, true, true);
+}
+
+void CViewCommands::RunFilter(int id) {
+    Workspace& space = m_view.Space();
+    CIconLayer* layer = Layer();
+    CCopiedPattern* object = layer ? AsCopied(layer->ActiveObject()) : nullptr;
+    if (!object) return;
+    CLayerImage& picture = object->Picture();
+    bool changed = true;
+    switch (id) {
+    case command::kInvert:
+        Invert(picture);
+        break;
+    case command::kGrayscale:
+        Grayscale(picture);
+        break;
+    case command::kAdjustColor: {
+        AdjustColorModel model(picture);
+        changed = RunDialog(space.Dialogs().adjustColor, model);
+        break;
+    }
+    default: {
+        const FilterKind kind = id == command::kBrighten   ? FilterKind::Brighten
+                                : id == command::kContrast ? FilterKind::Contrast
+                                                           : FilterKind::Saturation;
+        FilterDialogModel model(picture, kind);
+        changed = RunDialog(space.Dialogs().filter, model);
+        break;
+    }
+    }
+    if (changed) RecordObject(space, *layer, true);
+}
+
+void CViewCommands::ShadowOption() {
+    Workspace& space = m_view.Space();
+    ShadowSettings& shadow = space.Shadow();
+    CDSOPTDialog dialog(space.Ui(), shadow.OptionX(), shadow.OptionY(), shadow.Colour());
+    if (RunDialog(space.Dialogs().shadowOptions, dialog)) {
+        shadow.ApplyOptions(dialog.X(), dialog.Y(), dialog.Colour());
+    }
+}
+
+void CViewCommands::Morph() {
+    CPattern* object = ActiveObject();
+    if (!object) return;
+    if (!object->HasMorphGrid()) {
+        if (dynamic_cast<CTriPattern*>(object)) {
+            object->InitMorphGrid(0, 0);
+        } else {
+            CSubdivideDialog dialog;
+            if (!RunDialog(m_view.Space().Dialogs().subdivide, dialog)) return;
+            object->InitMorphGrid(dialog.Horizontal(), dialog.Vertical());
+        }
+        // A count the grid refuses (0, or more cells than a frame can show)
+        // leaves no grid, and morph mode without one has no points to drag.
+        if (!object->HasMorphGrid()) return;
+    }
+    object->SetMorphMode(!object->MorphMode());
+}
+
+void CViewCommands::Flip(bool vertical) {
+    CPattern* object = ActiveObject();
+    CLayerImage* picture = nullptr;
+    if (CCopiedPattern* copied = AsCopied(object)) picture = &copied->Picture();
+    if (CMaskedPattern* masked = AsMasked(object)) picture = &masked->Mask();
+    if (!picture) return;
+    if (vertical) {
+        picture->FlipVertical();
+    } else {
+        picture->FlipHorizontal();
+    }
+}
+
+void CViewCommands::UndoRedo(bool redo) {
+    Workspace& space = m_view.Space();
+    CIconLayer* layer = Layer();
+    if (!layer) return;
+    const CIconFormat* format = space.CurrentFormat();
+    const bool softEdges = format && format->SoftEdges();
+    (void)(redo ? layer->Redo(softEdges) : layer->Undo(softEdges));
+}
+
+void CViewCommands::NewFormat(bool copyCurrent) {
+    Workspace& space = m_view.Space();
+    CNewFmtDialog dialog(space.NewFormatChoices(), space.Ui());
+    if (RunDialog(space.Dialogs().newFormat, dialog)) {
+        (void)space.FormatList().AddNewFormat(dialog.Result(), copyCurrent);
+    }
+}
+
+} // namespace pictoform

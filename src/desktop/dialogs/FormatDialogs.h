@@ -1,0 +1,56 @@
+#pragma once
+// "New Format" (a size and a depth list) and "Custom Size" (width and
+// height), each a window over its core model.
+
+#include <QDialog>
+
+#include "panels/NewFormatDialog.h"
+#include "panels/SizeDialog.h"
+
+class QComboBox;
+
+namespace pictoform {
+
+class UpDownEdit;
+
+class CustomSizeDialog : public QDialog {
+    Q_OBJECT
+public:
+    CustomSizeDialog(CSizeDialog& model, QWidget* parent);
+    [[nodiscard]] UpDownEdit& WidthEdit() { return *m_width; }
+    [[nodiscard]] UpDownEdit& HeightEdit() { return *m_height; }
+    // OK: closes only when the model takes the size (it tells the user why not).
+    void Ok();
+
+private:
+    CSizeDialog& m_model;
+    UpDownEdit* m_width = nullptr;
+    UpDownEdit* m_height = nullptr;
+};
+
+class NewFormatDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The Custom item runs the size dialog through sizeRunner; by default a
+    // CustomSizeDialog over this window.
+    NewFormatDialog(CNewFmtDialog& model, QWidget* parent,
+                    CNewFmtDialog::SizeDialogRunner sizeRunner = {});
+    [[nodiscard]] QComboBox& Sizes() { return *m_sizes; }
+    [[nodiscard]] QComboBox& Depths() { return *m_depths; }
+    // The user picked a size item (the Custom one asks for a size).
+    void PickSize(int position);
+
+private:
+    void FillSizes();
+
+    CNewFmtDialog& m_model;
+    CNewFmtDialog::SizeDialogRunner m_sizeRunner;
+    QComboBox* m_sizes = nullptr;
+    QComboBox* m_depths = nullptr;
+};
+
+// The modal runs; true for OK.
+bool RunCustomSizeDialog(QWidget* parent, CSizeDialog& model);
+bool RunNewFormatDialog(QWidget* parent, CNewFmtDialog& model);
+
+} // namespace pictoform

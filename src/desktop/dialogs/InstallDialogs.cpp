@@ -1,0 +1,32 @@
+#include "dialogs/InstallDialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include "dialogs/ColourDialogs.h"
+#include "dialogs/FormatDialogs.h"
+#include "dialogs/ObjectDialogs.h"
+#include "editor/Workspace.h"
+
+namespace pictoform {
+
+void InstallDialogRunners(Workspace& workspace, QWidget* parent) {
+    const QPointer<QWidget> owner(parent);
+    DialogRunners& runners = workspace.Dialogs();
+    runners.addText = [owner](CTextInputDialog& model) { return RunTextInputDialog(owner, model); };
+    runners.subdivide = [owner](CSubdivideDialog& model) {
+        return RunSubdivideDialog(owner, model);
+    };
+    runners.shadowOptions = [owner](CDSOPTDialog& model) {
+        return RunShadowOptionsDialog(owner, model);
+    };
+    runners.newFormat = [owner](CNewFmtDialog& model) { return RunNewFormatDialog(owner, model); };
+    runners.filter = [owner](FilterDialogModel& model) { return RunFilterDialog(owner, model); };
+    runners.adjustColor = [owner](AdjustColorModel& model) {
+        return RunAdjustColorDialog(owner, model);
+    };
+    // "Change System Icons" comes with the system icon work (issue 9).
+    runners.systemIcons = {};
+}
+
+} // namespace pictoform

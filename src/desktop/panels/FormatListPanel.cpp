@@ -1,0 +1,118 @@
+#include "panels/FormatListPanel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollArea>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "ImageConvert.h"
+#include "editor/PictoformView.h"
+#include "editor/ViewCommands.h"
+#include "editor/Workspace.h"
+#include "panels/PanelSupport.h"
+
+namespace pictoform {
+
+namespace {
+
+struct FormatCommand {
+    int id;
+    const char* text;
+    const char* tooltip;
+    Glyph glyph;
+};
+
+constexpr FormatCommand kCommands[] = {
+    {32835, "&New Format", "Create new format based on the image you selected", Glyph::NewFormat},
+    {32880, "New &Blank Format", "Create blank format", Glyph::BlankFormat},
+    {32834, "&Delete Format", "Delete format", Glyph::Delete},
+    {32897, "Up", "Move selected format up", Glyph::Up},
+    {32898, "Down", "Move selected format down", Glyph::Down},
+};
+
+} // namespace
+
+FormatListPanel::FormatListPanel(Workspace& workspace, CPictoformView& view, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_view(view) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* toolbar = new QToolBar(this);
+    toolbar->setIconSize(QSize(16, 16));
+    for (const FormatCommand& command : kCommands) {
+        QAction* action =
+            toolbar->addAction(GlyphIcon(command.glyph), QString(command.text).remove('&'));
+        action->setToolTip(command.tooltip);
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    }
+    layout->addWidget(toolbar);
+
+    m_list = new OwnerDrawnList(kItemHeight, this);
+    m_list->SetDrawItem([this](QPainter& p, int i, const QRect& r) { DrawItem(p, i, r); });
+    m_list->SetItemClick([this](int index, int) { Select(index); });
+    m_list->SetStep([this](int index) { Select(index); });
+    m_list->SetContextMenu([this](const QPoint& pos) { ShowMenu(pos); });
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(m_list);
+    layout->addWidget(scroll, 1);
+    Refresh();
+}
+
+void FormatListPanel::Refresh() {
+    const CPreviewDialog& formats = m_workspace.FormatList();
+    m_list->SetItems(formats.Count(), formats.SelectedIndex());
+}
+
+void FormatListPanel::RunCommand(int id) {
+    (void)m_view.Commands().Run(id);
+    Refresh();
+    RepaintView(m_view, this);
+}
+
+void FormatListPanel::Select(int index) {
+    if (index == m_workspace.FormatList().SelectedIndex()) return;
+    if (!m_workspace.FormatList().SelectItem(index)) return;
+    Refresh();
+    RepaintView(m_view, this);
+}
+
+void FormatListPanel::ShowMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    for (const FormatCommand& command : kCommands) {
+        QAction* action = menu.addAction(command.text);
+        action->setEnabled(m_view.Commands().Update(command.id).enabled);
+        action->setData(command.id);
+    }
+    if (QAction* chosen = menu.exec(globalPos)) RunCommand(chosen->data().toInt());
+}
+
+void FormatListPanel::DrawItem(QPainter& painter, int index, const QRect& rect) {
+    const FormatItemDrawing item = m_workspace.FormatList().DrawItem(
+        index, PanelRect{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1});
+    const QRect itemRect = ToQRect(item.item);
+    if (item.selected) {
+        painter.fillRect(itemRect, ToQColor(kSelectionFill));
+        painter.setPen(ToQColor(kSelectionOutline));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(itemRect.adjusted(0, 0, -1, -1));
+    } else {
+        painter.fillRect(itemRect, palette().base());
+    }
+    if (item.picture != nullptr && !item.picture->IsNull()) {
+        // Stretched thumbnails stay crisp: icons are pixel art.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(ToQRect(item.pictureRect), WrapImage(*item.picture));
+    }
+    painter.setPen(palette().color(QPalette::Text));
+    painter.setFont(FontOrFallback(kFormatLabelFont, kFormatLabelPoints));
+    painter.drawText(ToQRect(item.labelRect), Qt::AlignCenter | Qt::TextSingleLine,
+                     QString::fromStdString(item.label));
+}
+
+} // namespace pictoform

@@ -1,0 +1,362 @@
+// The panel widgets and dialogs over fresh models: what they show (pixels
+// and texts) and what their input does to the models.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "dialogs/ColourDialogs.h"
+#include "dialogs/FormatDialogs.h"
+#include "dialogs/ObjectDialogs.h"
+#include "editor/PictoformView.h"
+#include "editor/Workspace.h"
+#include "panels/ColourPanel.h"
+#include "panels/FormatListPanel.h"
+#include "panels/LayersPanel.h"
+#include "panels/PanelSupport.h"
+#include "panels/PreviewPanel.h"
+#include "panels/StripWidget.h"
+#include "panels/ToolsPanel.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+using test::ScriptedUiServices;
+
+QColor PixelOf(QWidget& widget, int x, int y) {
+    return widget.grab().toImage().pixelColor(x, y);
+}
+QColor Rgb(const DisplayColor& colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+class PanelsTest : public ::testing::Test {
+protected:
+    PanelsTest() {
+        paths.historyRoot = temp.File("History");
+        paths.presets = temp.File("Presets");
+        EXPECT_TRUE(workspace.StartHistory());
+        view.InitialUpdate("");
+    }
+    ~PanelsTest() override { EXPECT_EQ(ui.UnusedAnswers(), 0u); }
+
+    test::TempDir temp;
+    test::TestPaths paths;
+    ScriptedUiServices ui;
+    Workspace workspace{ui, paths};
+    CPictoformView view{workspace};
+};
+
+TEST_F(PanelsTest, LayersListShowsItsModelAndHandsClicksAndTheSliderToIt) {
+    LayersPanel panel(workspace, view, nullptr);
+    panel.resize(220, 260);
+    panel.show();
+    CLayerDialog& layers = workspace.LayerPanel();
+    panel.RunCommand(LayersPanel::kAddLayer);
+    ASSERT_EQ(layers.Count(), 2);
+    EXPECT_EQ(panel.List().Count(), 2);
+    EXPECT_FALSE(layers.Item(1).visible);
+
+    // The visibility column toggles, the body selects.
+    QTest::mouseClick(&panel.List(), Qt::LeftButton, {}, QPoint(10, 36 + 18));
+    EXPECT_TRUE(layers.Item(1).visible);
+    QTest::mouseClick(&panel.List(), Qt::LeftButton, {}, QPoint(150, 36 + 18));
+    EXPECT_EQ(layers.CurrentIndex(), 1);
+    EXPECT_TRUE(layers.Item(1).active);
+
+    panel.Opacity().setValue(128);
+    EXPECT_FLOAT_EQ(layers.Item(1).layer->Opacity(), 128 * 0.003921569f);
+    EXPECT_EQ(panel.Opacity().toolTip(), "50%");
+
+    // The selected body in the selection colours, the columns as raised cells.
+    const int right = panel.List().width();
+    EXPECT_EQ(PixelOf(panel.List(), right - 3, 36 + 3), Rgb(kSelectionFill));
+    EXPECT_EQ(PixelOf(panel.List(), right - 1, 36 + 3), Rgb(kSelectionOutline));
+    EXPECT_EQ(PixelOf(panel.List(), 5, 0), QColor(Qt::white));
+    EXPECT_EQ(PixelOf(panel.List(), 5, 35), Rgb(kCellShadow));
+
+    panel.RunCommand(LayersPanel::kMoveDown); // already the top one
+    EXPECT_EQ(layers.CurrentIndex(), 1);
+    panel.RunCommand(LayersPanel::kMoveUp);
+    EXPECT_EQ(layers.CurrentIndex(), 0);
+    EXPECT_EQ(layers.Item(0).layer->Name(), "Layer 2");
+}
+
+TEST_F(PanelsTest, FormatListSelectsFormatsAndDrawsThemAsTheModelSays) {
+    // In a main window, so that the layers pane follows the format list.
+    QMainWindow window;
+    window.setCentralWidget(new QWidget(&window));
+    auto* layersDock = new QDockWidget(&window);
+    auto* layers = new LayersPanel(workspace, view, layersDock);
+    layersDock->setWidget(layers);
+    window.addDockWidget(Qt::LeftDockWidgetArea, layersDock);
+    auto* formatsDock = new QDockWidget(&window);
+    FormatListPanel& formats = *new FormatListPanel(workspace, view, formatsDock);
+    formatsDock->setWidget(&formats);
+    window.addDockWidget(Qt::RightDockWidgetArea, formatsDock);
+    window.resize(500, 400);
+    window.show();
+    PreviewPanel preview(workspace, nullptr);
+    layers->Opacity().setValue(128);
+    CPreviewDialog& model = workspace.FormatList();
+    ASSERT_TRUE(model.AddNewFormat(FormatChoice{16, 16, 16}, false));
+    formats.Refresh();
+    ASSERT_EQ(formats.List().Count(), 2);
+
+    const int itemHeight = FormatListPanel::kItemHeight;
+    QTest::mouseClick(&formats.List(), Qt::LeftButton, {}, QPoint(40, itemHeight + 10));
+    EXPECT_EQ(model.SelectedIndex(), 1);
+    EXPECT_EQ(model.CurrentFormat(), model.Item(1).format.get());
+    EXPECT_EQ(workspace.LayerPanel().ShownFormat(), model.CurrentFormat());
+    EXPECT_EQ(layers->Opacity().value(), 255); // the new format's layer, at full opacity
+    QTest::keyClick(&formats.List(), Qt::Key_Up);
+    EXPECT_EQ(model.SelectedIndex(), 0);
+
+    EXPECT_EQ(PixelOf(formats.List(), 0, 0), Rgb(kSelectionOutline));
+    EXPECT_EQ(PixelOf(formats.List(), 2, 2), Rgb(kSelectionFill));
+    EXPECT_EQ(PixelOf(formats.List(), 2, itemHeight + 2), formats.List().palette().base().color());
+
+    // The preview: the 48 x 48 final image 1:1 in the middle of 100 x 80.
+    preview.resize(100, 80);
+    (void)view.Paint();
+    const QImage shown = preview.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(0, 0), Rgb(kPreviewBand));
+    EXPECT_EQ(shown.pixelColor(25, 16), Rgb(kPreviewBand));
+    const PixelColor corner = model.CurrentFormat()->Final().GetPixel(47, 47);
+    EXPECT_EQ(shown.pixelColor(26 + 47, 16 + 47), QColor(corner.red, corner.green, corner.blue));
+    EXPECT_EQ(shown.pixelColor(26 + 48, 16 + 47), Rgb(kPreviewBand));
+}
+
+TEST_F(PanelsTest, ToolButtonsPaintTheirLookAndChangeTheTool) {
+    ToolsPanel panel(workspace, nullptr);
+    panel.show();
+    CToolDialog& tools = workspace.Tools();
+    const QColor background = panel.palette().color(QPalette::Window);
+    EXPECT_EQ(PixelOf(panel.Button(ToolButton::Selection), 2, 2), Rgb(kSelectionFill));
+    EXPECT_EQ(PixelOf(panel.Button(ToolButton::Line), 2, 2), background);
+    // The Eraser's menu triangle: columns 35 to 38 hold 1 to 4 black pixels up from 38.
+    const QImage eraser = panel.Button(ToolButton::Eraser).grab().toImage();
+    EXPECT_EQ(eraser.pixelColor(38, 35), QColor(Qt::black));
+    EXPECT_NE(eraser.pixelColor(38, 34), QColor(Qt::black));
+    EXPECT_EQ(eraser.pixelColor(35, 38), QColor(Qt::black));
+    EXPECT_NE(eraser.pixelColor(35, 37), QColor(Qt::black));
+
+    struct Case {
+        ToolButton button;
+        bool widths;
+        bool masks;
+    };
+    for (const Case& c : {Case{ToolButton::Line, true, false}, Case{ToolButton::Mask, false, true},
+                          Case{ToolButton::Text, false, false}}) {
+        QTest::mouseClick(&panel.Button(c.button), Qt::LeftButton);
+        EXPECT_EQ(tools.CurrentButton(), c.button);
+        EXPECT_EQ(panel.WidthList().isEnabled(), c.widths);
+        EXPECT_EQ(panel.MaskList().isEnabled(), c.masks);
+    }
+    panel.WidthList().setCurrentIndex(4);
+    emit panel.WidthList().activated(4);
+    EXPECT_EQ(tools.PenWidth(), 5);
+
+    // Right button on the Eraser: its menu, the active shape checked; the
+    // second entry (Round) chosen from the keyboard.
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        for (QAction* action : menu->actions()) {
+            shown << action->text() + (action->isChecked() ? "*" : "");
+        }
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QTest::mouseClick(&panel.Button(ToolButton::Eraser), Qt::RightButton);
+    EXPECT_EQ(shown, QStringList({"&Square*", "&Round"}));
+    EXPECT_EQ(tools.CurrentButton(), ToolButton::Eraser);
+    EXPECT_EQ(tools.GetCurrentTool(), kToolEraserRound);
+}
+
+TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
+    ColourPanel panel(workspace, view, nullptr);
+    panel.resize(262, 260);
+    panel.show();
+    CAdvColorDialog& colours = workspace.Colours();
+    QStringList values;
+    for (int c = 0; c < 4; ++c) values << panel.Value(c).text();
+    EXPECT_EQ(values, QStringList({"255", "180", "60", "255"}));
+
+    panel.Slider(3).setValue(100);
+    EXPECT_EQ(colours.CurrentColour().alpha, 100);
+    EXPECT_EQ(panel.Value(3).text(), "100");
+    // The palette's top row is white, its middle row of column 0 pure red.
+    EXPECT_EQ(PixelOf(panel, 10, 180), QColor(Qt::white));
+    EXPECT_EQ(PixelOf(panel, 10, 200), QColor(255, 0, 0));
+    QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(10, 200));
+    EXPECT_EQ(colours.CurrentColour(), (PixelColor{255, 0, 0, 100}));
+    EXPECT_EQ(panel.Value(1).text(), "0");
+
+    panel.EraseAction().trigger();
+    EXPECT_TRUE(panel.EraseAction().isChecked());
+    EXPECT_FALSE(panel.Slider(0).isEnabled());
+    EXPECT_EQ(colours.GetPen().SingleColor().word2, 1u);
+    EXPECT_FALSE(panel.ReverseAction().isEnabled());
+}
+
+TEST_F(PanelsTest, ColourPanelMultiModeEditsTheStripAndThePresets) {
+    ColourPanel panel(workspace, view, nullptr);
+    panel.resize(262, 260);
+    panel.show();
+    panel.Tabs().setCurrentIndex(1);
+    CAdvColorDialog& colours = workspace.Colours();
+    EXPECT_EQ(colours.Mode(), kPenMultiColour);
+    EXPECT_TRUE(panel.Strip().isVisible());
+    EXPECT_FALSE(panel.Slider(0).isVisible());
+
+    // A double-click (its press selects) on the left end stop edits its colour.
+    const int h = StripWidget::kHeight;
+    ui.QueueEditColor(PixelColor{0, 255, 0, 255});
+    QTest::mousePress(&panel.Strip(), Qt::LeftButton, {}, QPoint(6, h - 9));
+    QTest::mouseDClick(&panel.Strip(), Qt::LeftButton, {}, QPoint(6, h - 9));
+    ASSERT_EQ(ui.EditColorRequests().size(), 1u);
+    EXPECT_EQ(ui.EditColorRequests()[0].Rgba32(), (PixelColor{255, 0, 0, 200}.Rgba32()));
+    EXPECT_EQ(colours.GetPen().Stop(0).Rgba32(), (PixelColor{0, 255, 0, 255}.Rgba32()));
+    // Column 7 of the band (width 236) on a dark checker cell: (0, 253, 1) at
+    // alpha 254 gives ((c - 128) * 254 + 32640) >> 8 = (0, 251, 1). Column 6
+    // holds the selected stop's black line.
+    EXPECT_EQ(PixelOf(panel.Strip(), 7, 0), QColor(0, 251, 1));
+    EXPECT_EQ(PixelOf(panel.Strip(), 6, 0), QColor(Qt::black));
+
+    panel.ReverseAction().trigger();
+    EXPECT_TRUE(colours.GetPen().Reverse());
+    ui.QueueFileName("Warm");
+    panel.AddPresetAction().trigger();
+    ASSERT_EQ(panel.Presets().count(), 1);
+    EXPECT_EQ(panel.Presets().item(0)->text(), "Warm");
+    EXPECT_TRUE(std::filesystem::exists(paths.presets + "/Warm.gpr"));
+}
+
+TEST_F(PanelsTest, FormatDialogsTakeTypedValuesThroughTheirModels) {
+    CSizeDialog size(ui, 32, 32);
+    CustomSizeDialog sizeDialog(size, nullptr);
+    sizeDialog.WidthEdit().Edit().clear();
+    QTest::keyClicks(&sizeDialog.WidthEdit().Edit(), "2x00");
+    EXPECT_EQ(sizeDialog.WidthEdit().Edit().text(), "200");
+    sizeDialog.Ok();
+    EXPECT_TRUE(ui.WasAsked("Cannot make an icon bigger than 128!", "Error"));
+    EXPECT_EQ(sizeDialog.result(), QDialog::Rejected);
+    sizeDialog.WidthEdit().Edit().setText("");
+    QTest::keyClicks(&sizeDialog.WidthEdit().Edit(), "100");
+    QTest::keyClick(&sizeDialog.HeightEdit().Edit(), Qt::Key_Up);
+    EXPECT_EQ(sizeDialog.HeightEdit().Edit().text(), "33");
+    sizeDialog.Ok();
+    EXPECT_EQ(sizeDialog.result(), QDialog::Accepted);
+    EXPECT_EQ(size.Width(), 100);
+    EXPECT_EQ(size.Height(), 33);
+
+    CNewFmtDialog model(workspace.NewFormatChoices(), ui);
+    NewFormatDialog dialog(model, nullptr, [](CSizeDialog& custom) {
+        custom.SetWidthText("100");
+        custom.SetHeightText("20");
+        return custom.Ok();
+    });
+    EXPECT_EQ(dialog.Sizes().currentText(), "32 X 32");
+    EXPECT_EQ(dialog.Depths().currentText(), "Windows XP");
+    dialog.PickSize(dialog.Sizes().count() - 1);
+    EXPECT_EQ(dialog.Sizes().currentText(), "Custom(100 X 20)");
+    emit dialog.Depths().activated(1);
+    EXPECT_EQ(model.Result(), (FormatChoice{100, 20, 16}));
+}
+
+TEST_F(PanelsTest, ColourDialogsShowTheirModelsPixels) {
+    EditColorDialog edit(PixelColor{1, 2, 3, 40, 7, 9}, nullptr);
+    edit.Slider(0).setValue(10);
+    EXPECT_EQ(edit.Value(0).text(), "10");
+    // The palette at (10, 140): its middle row of column 0 pure red, alpha kept.
+    EXPECT_EQ(PixelOf(edit, 10, 165), QColor(255, 0, 0));
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(10, 165));
+    EXPECT_EQ(edit.Model().Colour(), (PixelColor{255, 0, 0, 40, 7, 9}));
+    EXPECT_EQ(edit.Slider(1).value(), 0);
+
+    // A 2 x 2 icon of (100, 200, 255): the after preview shows each dialog's change.
+    CLayerImage target;
+    ASSERT_TRUE(target.Create(6, 6));
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) target.SetBlock(x, y, PixelColor{100, 200, 255, 255}, 3);
+    }
+    AdjustColorModel adjust(target);
+    AdjustColorDialog adjustDialog(adjust, nullptr);
+    adjustDialog.Slider(2).setValue(0);
+    EXPECT_EQ(adjustDialog.Slider(2).toolTip(), "-100%");
+    const int x0 = adjust.Preview().OriginX();
+    const int y0 = adjust.Preview().OriginY();
+    EXPECT_EQ(PixelOf(adjustDialog, x0, y0), QColor(100, 200, 255));
+    EXPECT_EQ(PixelOf(adjustDialog, x0 + PicturePreview::kAfterOffset + 1, y0 + 1),
+              QColor(100, 200, 127));
+    EXPECT_EQ(PixelOf(adjustDialog, 5, 25), QColor(Qt::black));
+
+    FilterDialogModel brighten(target, FilterKind::Brighten);
+    FilterDialog filterDialog(brighten, nullptr);
+    EXPECT_EQ(filterDialog.windowTitle(), "Filter -- Brighten");
+    filterDialog.Slider().setValue(200);
+    EXPECT_EQ(filterDialog.Slider().toolTip(), "100%");
+    EXPECT_EQ(PixelOf(filterDialog, x0 + PicturePreview::kAfterOffset, y0), QColor(141, 255, 255));
+    // Only OK changes the picture: Cancel keeps it, OK applies the last preview.
+    adjustDialog.reject();
+    EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{100, 200, 255, 255}));
+    filterDialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(filterDialog.result(), QDialog::Accepted);
+    EXPECT_EQ(target.GetPixel(5, 5), (PixelColor{141, 255, 255, 255}));
+}
+
+TEST_F(PanelsTest, ObjectDialogsTakeTypedValuesThroughTheirModels) {
+    CSubdivideDialog subdivide;
+    SubdivideDialog subdivideDialog(subdivide, nullptr);
+    subdivideDialog.HorizontalEdit().Edit().clear();
+    QTest::keyClicks(&subdivideDialog.HorizontalEdit().Edit(), "-3");
+    subdivideDialog.VerticalEdit().StepBy(1);
+    EXPECT_EQ(subdivide.Horizontal(), 3);
+    EXPECT_EQ(subdivide.Vertical(), 2);
+
+    CTextInputDialog text(ui, workspace.TextFont());
+    TextInputDialog textDialog(text, nullptr);
+    QTest::keyClicks(&textDialog.TextEdit(), "Hi");
+    EXPECT_EQ(text.Text(), "Hi");
+    ui.QueueFont(FontDescription{"Serif", 30, 700, true});
+    textDialog.ChooseFont();
+    EXPECT_EQ(workspace.TextFont().pixelHeight, 30);
+    EXPECT_EQ(textDialog.TextEdit().font().pixelSize(), 30);
+
+    CDSOPTDialog shadow(ui, 4, -3, PixelColor{9, 9, 9, 50});
+    ShadowOptionsDialog shadowDialog(shadow, nullptr);
+    shadowDialog.resize(shadowDialog.sizeHint());
+    EXPECT_EQ(shadowDialog.YEdit().Edit().text(), "-3");
+    shadowDialog.XEdit().Edit().clear();
+    QTest::keyClicks(&shadowDialog.XEdit().Edit(), "25");
+    EXPECT_EQ(shadow.X(), 25);
+    ui.QueueEditColor(PixelColor{10, 20, 30, 40});
+    QTest::mouseClick(&shadowDialog.Swatch(), Qt::LeftButton);
+    EXPECT_EQ(shadow.Colour(), (PixelColor{10, 20, 30, 40}));
+    shadowDialog.Default();
+    EXPECT_EQ(shadowDialog.XEdit().Edit().text(), "2");
+    EXPECT_EQ(shadow.Colour(), CDSOPTDialog::kDefaultColour);
+}
+
+} // namespace
+} // namespace pictoform

@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QToolBar>
+
+#include "CanvasWidget.h"
+#include "ImageConvert.h"
+#include "MainFrame.h"
+#include "QtClipboard.h"
+#include "QtTextRasterizer.h"
+#include "QtUiServices.h"
+#include "editor/PictoformView.h"
+#include "editor/Workspace.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+class ShellTest : public ::testing::Test {
+protected:
+    ShellTest() {
+        QSettings().clear();
+        paths.historyRoot = temp.File("History");
+        EXPECT_TRUE(workspace.StartHistory());
+        view.InitialUpdate("");
+        frame = std::make_unique<MainFrame>(workspace, view);
+        frame->resize(1100, 800);
+        frame->show();
+        QApplication::processEvents();
+    }
+
+    void Mouse(QEvent::Type type, int iconX, int iconY, Qt::MouseButton button) {
+        const ViewGeometry& g = view.Geometry();
+        const QPointF at(g.originX + iconX * g.zoom + g.zoom / 2,
+                         g.originY + iconY * g.zoom + g.zoom / 2);
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, at, frame->Canvas().mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(&frame->Canvas(), &event);
+    }
+
+    test::TempDir temp;
+    test::TestPaths paths;
+    test::ScriptedUiServices ui;
+    Workspace workspace{ui, paths};
+    CPictoformView view{workspace};
+    std::unique_ptr<MainFrame> frame;
+};
+
+// What a Qt menu holds, in the core's terms: "|" for a separator, "text=id"
+// for a command, "text{...}" for a submenu.
+std::string Describe(const QMenu& menu) {
+    std::string out;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            out += "|";
+        } else if (action->menu()) {
+            out += action->text().toStdString() + "{" + Describe(*action->menu()) + "}";
+        } else if (action->data().toInt() != 0) {
+            out +=
+                action->text().toStdString() + "=" + std::to_string(action->data().toInt()) + ";";
+        } else if (!action->isVisible() || !action->isEnabled()) {
+            // The recent-file slots: the disabled placeholder, the hidden entries.
+            if (out.back() != '*') out += "*";
+        }
+    }
+    return out;
+}
+
+std::string Describe(const std::vector<MenuEntry>& entries) {
+    std::string out;
+    for (const MenuEntry& entry : entries) {
+        if (entry.IsSeparator()) {
+            out += "|";
+        } else if (!entry.submenu.empty()) {
+            out += entry.text + "{" + Describe(entry.submenu) + "}";
+        } else if (entry.id == command::kRecentFile) {
+            out += "*";
+        } else {
+            out += entry.text + "=" + std::to_string(entry.id) + ";";
+        }
+    }
+    return out;
+}
+
+TEST_F(ShellTest, MenusToolbarAndKeysFollowTheCoreModel) {
+    const QList<QAction*> top = frame->menuBar()->actions();
+    const std::vector<MenuEntry>& menus = MainMenu();
+    ASSERT_EQ(top.size(), static_cast<qsizetype>(menus.size() + 1));
+    EXPECT_EQ(top[2]->text(), "&View");
+    for (size_t i = 0, q = 0; i < menus.size(); ++i, ++q) {
+        if (q == 2) ++q;
+        EXPECT_EQ(top[q]->text().toStdString(), menus[i].text);
+        EXPECT_EQ(Describe(*top[q]->menu()), Describe(menus[i].submenu)) << menus[i].text;
+    }
+    EXPECT_EQ(Describe(*top[2]->menu()), "Drawing Tools=32771;Color=32772;Layers=32773;Format "
+                                         "List=32830;Preview=32831;|&Customize...=35001;");
+
+    std::vector<int> bar;
+    for (const QAction* action : frame->ToolBar().actions()) bar.push_back(action->data().toInt());
+    EXPECT_EQ(bar, ToolBarCommands());
+
+    const std::vector<std::pair<int, QString>> keys = {{command::kNew, "Ctrl+N"},
+                                                       {command::kOpen, "Ctrl+O"},
+                                                       {command::kSave, "Ctrl+S"},
+                                                       {command::kUndo, "Ctrl+Z"},
+                                                       {command::kRedo, "Ctrl+Y"},
+                                                       {command::kCut, "Ctrl+X; Shift+Del"},
+                                                       {command::kCopy, "Ctrl+C; Ctrl+Ins"},
+                                                       {command::kPaste, "Ctrl+V; Shift+Ins"},
+                                                       {command::kSelectAll, "Ctrl+A"},
+                                                       {command::kRemove, "Del"},
+                                                       {command::kCancel, "Esc"},
+                                                       {MainFrame::kHelp, "F1"},
+                                                       {MainFrame::kContextHelp, "Shift+F1"},
+                                                       {MainFrame::kNextPane, "F6"},
+                                                       {MainFrame::kPreviousPane, "Shift+F6"}};
+    for (const auto& [id, expected] : keys) {
+        ASSERT_NE(frame->Action(id), nullptr) << id;
+        QStringList shown;
+        for (const QKeySequence& key : frame->Action(id)->shortcuts()) shown << key.toString();
+        EXPECT_EQ(shown.join("; "), expected) << id;
+    }
+}
+
+TEST_F(ShellTest, PanesSitWhereTheLayoutSaysAndToggleFromTheViewMenu) {
+    const char* titles[] = {"Drawing Tools", "Color", "Layers", "Format List", "Preview"};
+    const Qt::DockWidgetArea sides[] = {Qt::RightDockWidgetArea, Qt::RightDockWidgetArea,
+                                        Qt::RightDockWidgetArea, Qt::LeftDockWidgetArea,
+                                        Qt::LeftDockWidgetArea};
+    for (int pane = 1; pane <= 5; ++pane) {
+        QDockWidget* dock = frame->Pane(pane);
+        ASSERT_NE(dock, nullptr);
+        EXPECT_EQ(dock->objectName(), QString("pane%1").arg(pane));
+        EXPECT_EQ(dock->windowTitle(), titles[pane - 1]);
+        EXPECT_EQ(frame->dockWidgetArea(dock), sides[pane - 1]);
+        EXPECT_NE(dock->widget(), nullptr);
+    }
+    // Stacked top to bottom in their columns.
+    EXPECT_LT(frame->Pane(1)->y(), frame->Pane(2)->y());
+    EXPECT_LT(frame->Pane(2)->y(), frame->Pane(3)->y());
+    EXPECT_LT(frame->Pane(4)->y(), frame->Pane(5)->y());
+
+    QAction* showLayers = frame->Action(command::kShowLayers);
+    ASSERT_TRUE(showLayers->isChecked());
+    frame->RunCommand(command::kShowLayers);
+    EXPECT_FALSE(frame->Pane(3)->isVisible());
+    EXPECT_FALSE(showLayers->isChecked());
+    showLayers->trigger();
+    EXPECT_TRUE(frame->Pane(3)->isVisible());
+    EXPECT_TRUE(showLayers->isChecked());
+}
+
+TEST_F(ShellTest, ADragOnTheCanvasPaintsThePixelsUnderIt) {
+    workspace.Tools().LeftButtonDown(ToolButton::Pencil);
+    workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
+    ASSERT_GE(view.Geometry().zoom, 4);
+    Mouse(QEvent::MouseButtonPress, 5, 5, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, 9, 5, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, 9, 5, Qt::LeftButton);
+    EXPECT_TRUE(view.Modified());
+    const CLayerImage& icon = workspace.CurrentFormat()->Final();
+    for (int x = 5; x <= 9; ++x) {
+        const PixelColor p = icon.GetPixel(x, 5);
+        EXPECT_EQ((std::array<int, 4>{p.red, p.green, p.blue, p.alpha}),
+                  (std::array<int, 4>{255, 0, 0, 255}))
+            << x;
+    }
+    EXPECT_EQ(icon.GetPixel(7, 7).alpha, 0);
+    // The window shows the screen picture: the pixel's block is red there too.
+    const QImage shown = frame->Canvas().grab().toImage();
+    const ViewGeometry& g = view.Geometry();
+    EXPECT_EQ(shown.pixelColor(g.originX + 7 * g.zoom + 2, g.originY + 5 * g.zoom + 2),
+              QColor(255, 0, 0));
+}
+
+TEST_F(ShellTest, ClosingAsksWhenModifiedAndKeepsTheLayout) {
+    view.SetModified(true);
+    ui.QueueAnswer(MessageAnswer::Cancel);
+    QCloseEvent refused;
+    QApplication::sendEvent(frame.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_TRUE(ui.WasAsked("Save changes before closing?", "Pictoform"));
+    EXPECT_FALSE(QSettings().contains("NormalLayout"));
+
+    ui.QueueAnswer(MessageAnswer::No);
+    frame->Pane(5)->hide();
+    QCloseEvent accepted;
+    QApplication::sendEvent(frame.get(), &accepted);
+    EXPECT_TRUE(accepted.isAccepted());
+    EXPECT_TRUE(QSettings().contains("NormalLayout"));
+    EXPECT_TRUE(QSettings().contains("CommandBars/IconSize"));
+
+    // A new window takes the saved layout: the hidden pane stays hidden.
+    MainFrame again(workspace, view);
+    again.show();
+    EXPECT_FALSE(again.Pane(5)->isVisible());
+    EXPECT_TRUE(again.Pane(4)->isVisible());
+}
+
+TEST_F(ShellTest, ReplacingUnsavedWorkAsksFirst) {
+    ASSERT_TRUE(workspace.FormatList().AddNewFormat(FormatChoice{16, 16, kDepth32}, false));
+    const int formats = workspace.FormatList().Count();
+    view.SetModified(true);
+    // Cancel keeps everything: no file dialog, no new icon.
+    ui.QueueAnswer(MessageAnswer::Cancel);
+    frame->RunCommand(command::kOpen);
+    ui.QueueAnswer(MessageAnswer::Cancel);
+    frame->RunCommand(command::kNew);
+    EXPECT_TRUE(ui.files.Requests().empty());
+    EXPECT_EQ(workspace.FormatList().Count(), formats);
+    EXPECT_EQ(ui.Messages().size(), 2u);
+
+    ui.QueueAnswer(MessageAnswer::No);
+    frame->RunCommand(command::kNew);
+    EXPECT_EQ(workspace.FormatList().Count(), 1);
+    EXPECT_FALSE(view.Modified());
+    EXPECT_EQ(frame->windowTitle(), "Untitled - Pictoform");
+}
+
+TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {
+    for (const char* path : {"/a.ico", "/b.ico", "/c.cur", "/d.ani", "/e.ico", "/c.cur"}) {
+        frame->RememberFile(path);
+    }
+    EXPECT_EQ(frame->RecentFiles(), QStringList({"/c.cur", "/e.ico", "/d.ani", "/b.ico"}));
+}
+
+TEST(QtSeams, TextIsDrawnBlackInsideItsMeasuredBox) {
+    const QtTextRasterizer text;
+    const FontDescription font{"NoSuchFamilyAnywhere", 30, 700, false};
+    const TextExtent box = text.Measure("Hi", font);
+    ASSERT_GT(box.width, 10);
+    ASSERT_GT(box.height, 20);
+    CLayerImage target;
+    ASSERT_TRUE(target.Create(box.width + 20, box.height + 20));
+    text.Draw("Hi", font, target);
+    int black = 0;
+    for (int y = 0; y < target.Height(); ++y) {
+        for (int x = 0; x < target.Width(); ++x) {
+            const PixelColor p = target.GetPixel(x, y);
+            const int grey = p.red;
+            // No smoothing: every pixel is paper or ink, and ink lies in the box.
+            ASSERT_TRUE((grey == 0 || grey == 255) && p.green == grey && p.blue == grey);
+            if (grey != 0) continue;
+            ++black;
+            EXPECT_LT(x, box.width);
+            EXPECT_LT(y, box.height);
+        }
+    }
+    EXPECT_GT(black, 40);
+    EXPECT_EQ(target.GetPixel(0, 0).alpha, 0); // only the colour plane is drawn
+    EXPECT_EQ(FromQFont(ToQFont({"Tahoma", 16, 700, true})).pixelHeight, 16);
+    QFont points("Sans");
+    points.setPointSize(12);
+    EXPECT_EQ(FromQFont(points).pixelHeight, 16);
+}
+
+TEST(QtSeams, TheClipboardKnowsItsOwnCopyAndTakesOthersOpaque) {
+    QtClipboard clipboard;
+    CLayerImage picture;
+    ASSERT_TRUE(picture.Create(5, 2));
+    picture.SetBlock(1, 0, PixelColor{10, 20, 30, 255}, 1);
+    picture.SetBlock(4, 1, PixelColor{200, 100, 50, 255}, 1);
+    clipboard.PutImage(picture);
+    EXPECT_TRUE(clipboard.OwnsClipboard());
+    CLayerImage back;
+    ASSERT_TRUE(clipboard.TakeImage(back));
+    ASSERT_EQ(back.Width(), 5);
+    ASSERT_EQ(back.Height(), 2);
+    EXPECT_EQ(back.GetPixel(1, 0), (PixelColor{10, 20, 30, 255}));
+    EXPECT_EQ(back.GetPixel(4, 1), (PixelColor{200, 100, 50, 255}));
+    EXPECT_EQ(back.GetPixel(0, 0), (PixelColor{255, 255, 255, 255}));
+
+    // Another program's copy, or another run's, is not ours.
+    QtClipboard otherRun;
+    otherRun.PutImage(picture);
+    EXPECT_FALSE(clipboard.OwnsClipboard());
+    QImage outside(3, 1, QImage::Format_ARGB32);
+    outside.setPixel(0, 0, qRgba(1, 2, 3, 0));
+    outside.setPixel(1, 0, qRgba(40, 50, 60, 128));
+    outside.setPixel(2, 0, qRgba(70, 80, 90, 255));
+    QGuiApplication::clipboard()->setImage(outside);
+    EXPECT_FALSE(otherRun.OwnsClipboard());
+    ASSERT_TRUE(clipboard.TakeImage(back));
+    EXPECT_EQ(back.GetPixel(2, 0), (PixelColor{70, 80, 90, 255}));
+    EXPECT_EQ(back.GetPixel(0, 0).alpha, 255);
+}
+
+TEST(QtSeams, ImagesShareOrCopyTheColourPlane) {
+    CLayerImage image;
+    ASSERT_TRUE(image.Create(5, 3)); // 15 bytes a row, padded to 16
+    image.SetBlock(4, 2, PixelColor{1, 2, 3, 255}, 1);
+    const QImage wrapped = WrapImage(image);
+    EXPECT_EQ(wrapped.constBits(), image.ColourBits());
+    EXPECT_EQ(wrapped.pixel(4, 2), qRgb(1, 2, 3));
+    QImage source(5, 3, QImage::Format_RGB32);
+    source.fill(qRgb(9, 8, 7));
+    source.setPixel(3, 1, qRgb(100, 110, 120));
+    CLayerImage copy;
+    FromQImage(source, copy);
+    ASSERT_EQ(copy.Width(), 5);
+    EXPECT_EQ(copy.GetPixel(3, 1).red, 100);
+    EXPECT_EQ(copy.GetPixel(3, 1).blue, 120);
+    EXPECT_EQ(copy.GetPixel(4, 2).green, 8);
+    EXPECT_EQ(ToQImage(copy).pixel(3, 1), qRgb(100, 110, 120));
+}
+
+TEST(QtSeams, FileFiltersBecomeQtFiltersWithTheirExtensions) {
+    const struct {
+        std::string filter;
+        QString expected;
+    } cases[] = {
+        {CPictoformView::kOpenFilter,
+         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll"},
+        {CPictoformView::kSaveFilter,
+         "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated Cursors (*.ani)=ani"},
+        {"All Files|*.*|Broken|", "All Files (*.*)="},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        QStringList shown;
+        for (const QtFileFilter& f : ConvertFileFilter(c.filter))
+            shown << f.text + "=" + f.extension;
+        EXPECT_EQ(shown.join(";;"), c.expected) << c.filter;
+    }
+}
+
+TEST(QtSeams, TheUserGuideIsFoundInstalledOrInTheSourceTree) {
+    test::TempDir temp;
+    QDir(QString::fromStdString(temp.Path())).mkpath("prefix/bin");
+    QDir(QString::fromStdString(temp.Path())).mkpath("prefix/share/pictoform/docs");
+    const QString bin = QString::fromStdString(temp.File("prefix/bin"));
+    EXPECT_EQ(MainFrame::FindUserGuide(bin), "");
+    test::WriteBytes(temp.File("prefix/share/pictoform/docs/index.html"), {'<', '>'});
+    EXPECT_TRUE(MainFrame::FindUserGuide(bin).endsWith("share/pictoform/docs/index.html"));
+}
+
+} // namespace
+} // namespace pictoform

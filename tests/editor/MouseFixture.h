@@ -1,0 +1,205 @@
+#pragma once
+// A workspace with its view laid out at zoom 3 with the canvas at the
+// window's corner, so that a window point is the canvas point of the same
+// numbers; tools are picked by their codes and the mouse is driven in
+// whole gestures.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/ObjectEditing.h"
+#include "editor/PictoformView.h"
+#include "editor/ViewMouse.h"
+#include "editor/Workspace.h"
+#include "support/BoxTextRasterizer.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+
+namespace pictoform::test {
+
+struct Pt {
+    int x;
+    int y;
+};
+
+class MouseFixture : public ::testing::Test {
+protected:
+    MouseFixture() {
+        EXPECT_TRUE(workspace.StartHistory());
+        view.InitialUpdate("");
+        Show();
+    }
+
+    // Resizes the window so that the current format shows at zoom 3 from (0, 0).
+    void Show() {
+        const CIconFormat& f = *workspace.CurrentFormat();
+        view.Resize(3 * f.Width() + 1, 3 * f.Height() + 1);
+        view.Paint();
+        ASSERT_EQ(view.Geometry().zoom, 3);
+        ASSERT_EQ(view.Geometry().originX, 0);
+    }
+
+    // Adds a format of this size and depth and edits it.
+    void UseFormat(int width, int height, int32_t depth) {
+        ASSERT_TRUE(workspace.FormatList().AddFormat(
+            std::make_unique<CIconFormat>(3, width, height, depth, workspace.Layers()), false));
+        ASSERT_TRUE(workspace.FormatList().SelectItem(workspace.FormatList().Count() - 1));
+        Show();
+    }
+
+    void Use(ToolCode code, int width = 1) {
+        CToolDialog& tools = workspace.Tools();
+        switch (code) {
+        case kToolPencilRound:
+            tools.OnCommand(CToolDialog::kPencilRoundCommand);
+            break;
+        case kToolPencilSquare:
+            tools.OnCommand(CToolDialog::kPencilSquareCommand);
+            break;
+        case kToolPencilRightDiagonal:
+            tools.OnCommand(CToolDialog::kPencilRightDiagonalCommand);
+            break;
+        case kToolPencilLeftDiagonal:
+            tools.OnCommand(CToolDialog::kPencilLeftDiagonalCommand);
+            break;
+        case kToolEraserRound:
+            tools.OnCommand(CToolDialog::kEraserRoundCommand);
+            break;
+        case kToolEraserSquare:
+            tools.OnCommand(CToolDialog::kEraserSquareCommand);
+            break;
+        default:
+            tools.LeftButtonDown(ButtonOf(code));
+            break;
+        }
+        tools.ChooseWidth(width - 1);
+        ASSERT_EQ(tools.GetCurrentTool(), code);
+    }
+
+    static ToolButton ButtonOf(ToolCode code) {
+        switch (code) {
+        case kToolLine:
+            return ToolButton::Line;
+        case kToolEllipse:
+            return ToolButton::Ellipse;
+        case kToolRectangleFrame:
+            return ToolButton::RectangleFrame;
+        case kToolRectangle:
+            return ToolButton::Rectangle;
+        case kToolColorPicker:
+            return ToolButton::ColorPicker;
+        case kToolText:
+            return ToolButton::Text;
+        case kToolTriangle:
+            return ToolButton::Triangle;
+        case kToolFloodFill:
+            return ToolButton::FloodFill;
+        case kToolMask:
+            return ToolButton::Mask;
+        default:
+            return ToolButton::Selection;
+        }
+    }
+
+    // Press at the first point, drag through the others with the left
+    // button, release at the last; the view repaints after each, as the
+    // desktop does.
+    void Drag(const std::vector<Pt>& points) {
+        Mouse().Press(points.front().x, points.front().y);
+        view.Paint();
+        for (size_t i = 1; i < points.size(); ++i) {
+            Mouse().Move(points[i].x, points[i].y, mouse::kLeft);
+            view.Paint();
+        }
+        Mouse().Release(points.back().x, points.back().y);
+        view.Paint();
+    }
+    void Click(int x, int y) { Drag({{x, y}}); }
+    void Hover(int x, int y) {
+        Mouse().Move(x, y, 0);
+        view.Paint();
+    }
+
+    CViewMouse& Mouse() { return view.Mouse(); }
+    CIconFormat& Format() { return *workspace.CurrentFormat(); }
+    CIconLayer& Layer() { return *workspace.CurrentLayer(); }
+    CMultiColorPen& Pen() { return workspace.Colours().GetPen(); }
+    CPattern* Object() { return Layer().ActiveObject(); }
+
+    // The kinds of the layer's records from the first, "*" marking the present one.
+    std::string Records() {
+        std::string kinds;
+        const HistoryChain* chain = Layer().History();
+        for (const HistoryNode* n = chain ? chain->First() : nullptr; n; n = n->Next()) {
+            kinds += std::to_string(static_cast<unsigned>(n->Kind()));
+            if (n == chain->Current()) kinds += "*";
+            kinds += " ";
+        }
+        return kinds;
+    }
+
+    // The covered pixels of a picture as rows of '#' and '.', over a window of it.
+    static std::string Rows(const CLayerImage& image, int x0, int y0, int x1, int y1) {
+        std::string rows;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) rows += Covered(image, x, y) ? '#' : '.';
+            rows += '\n';
+        }
+        return rows;
+    }
+    // The same for the final image, where alpha tells what shows.
+    static std::string Shown(const CLayerImage& image, int x0, int y0, int x1, int y1) {
+        std::string rows;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) rows += image.GetPixel(x, y).alpha != 0 ? '#' : '.';
+            rows += '\n';
+        }
+        return rows;
+    }
+    static bool Covered(const CLayerImage& image, int x, int y) {
+        return image.CoveragePlane()[static_cast<size_t>(y) * image.Width() + x] != 0;
+    }
+    static bool SamePicture(const CLayerImage& a, const CLayerImage& b) {
+        if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+        for (int y = 0; y < a.Height(); ++y)
+            for (int x = 0; x < a.Width(); ++x)
+                if (a.GetPixel(x, y) != b.GetPixel(x, y) || Covered(a, x, y) != Covered(b, x, y))
+                    return false;
+        return true;
+    }
+    // Paints the whole committed picture in one colour, as an earlier step
+    // would have left it.
+    void FillLayer(const PixelColor& colour) {
+        CLayerImage& c = Layer().Committed();
+        for (int y = 0; y < c.Height() / 3; ++y)
+            for (int x = 0; x < c.Width() / 3; ++x) c.SetBlock(x, y, colour, 3);
+        c.CopyTo(Layer().Working());
+    }
+
+    static constexpr PixelColor kRed{200, 10, 20, 255};
+
+    TempDir temp;
+    TestPaths paths = MakePaths(temp);
+    ScriptedUiServices ui;
+    Workspace workspace{ui, paths};
+    CPictoformView view{workspace};
+    BoxTextRasterizer boxes;
+
+private:
+    static TestPaths MakePaths(const TempDir& dir) {
+        TestPaths p;
+        p.historyRoot = dir.File("History");
+        p.masks = dir.File("Masks");
+        std::filesystem::create_directories(p.masks);
+        // A 4 x 2 mask: the left half inside.
+        WriteBytes(p.masks + "/aplus.msk", {'p', 'a', 't', 0, 4, 0, 2, 1, 1, 0, 0, 1, 1, 0, 0});
+        return p;
+    }
+};
+
+} // namespace pictoform::test

@@ -1,0 +1,247 @@
+// The object-making tools through the mouse: shapes, masks, lifted pixels
+// and text made, dragged by their handles and merged by a press outside, the
+// hover cursors and the object menu per kind.
+
+#include <cmath>
+
+#include "editor/MouseFixture.h"
+#include "objects/CopiedPattern.h"
+#include "objects/MaskedPattern.h"
+#include "objects/RectPattern.h"
+#include "objects/TriPattern.h"
+#include "panels/TextInputDialog.h"
+
+namespace pictoform {
+namespace {
+
+using test::MouseFixture;
+
+class ObjectToolsTest : public MouseFixture {
+protected:
+    ObjectToolsTest() { workspace.Colours().SetColor(kRed.Rgba32(), 0, 0); }
+    static std::vector<float> Frame(const CPattern& p) {
+        return {p.Origin().x, p.Origin().y, p.AxisU().x, p.AxisU().y, p.AxisV().x, p.AxisV().y};
+    }
+    static std::string Texts(const MenuEntry& menu) {
+        std::string texts;
+        for (const MenuEntry& e : menu.submenu) texts += (e.IsSeparator() ? "-" : e.text) + "|";
+        return texts;
+    }
+};
+
+TEST_F(ObjectToolsTest, RectangleIsMadeByTheDragResizedRotatedAndMergedByAPressOutside) {
+    Use(kToolRectangle);
+    Hover(30, 30);
+    // Under one icon pixel makes nothing.
+    Drag({{30, 30}, {32, 40}});
+    EXPECT_EQ(Object(), nullptr);
+    Mouse().Press(30, 30);
+    Mouse().Move(33, 33, mouse::kLeft);
+    ASSERT_NE(Object(), nullptr);
+    EXPECT_EQ(Object()->Kind(), PatternKind::Rect);
+    EXPECT_EQ(Object()->ActiveHandle(), kHandleRightBottom);
+    Mouse().Move(60, 45, mouse::kLeft);
+    Mouse().Release(60, 45);
+    EXPECT_EQ(Frame(*Object()), (std::vector<float>{30, 30, 30, 0, 0, 15}));
+    EXPECT_EQ(Records(), "3 4 1* ");
+    view.Paint();
+    EXPECT_TRUE(Covered(Layer().Working(), 45, 40));
+    EXPECT_FALSE(Covered(Layer().Working(), 45, 50));
+    EXPECT_FALSE(Covered(Layer().Committed(), 45, 40));
+
+    // Hovering tells what a press would take.
+    Hover(60, 45);
+    EXPECT_EQ(Mouse().Cursor(), ViewCursor::OverHandle);
+    EXPECT_EQ(Mouse().Tooltip(), CPattern::HandleName(kHandleRightBottom));
+    Hover(40, 35);
+    EXPECT_EQ(Mouse().Cursor(), ViewCursor::InsideObject);
+    EXPECT_EQ(Mouse().Tooltip(), "");
+
+    // Resize by the corner, then move: a press inside never paints.
+    Drag({{60, 45}, {75, 60}});
+    EXPECT_EQ(Frame(*Object()), (std::vector<float>{30, 30, 45, 0, 0, 30}));
+    Drag({{40, 40}, {43, 46}});
+    EXPECT_EQ(Frame(*Object()), (std::vector<float>{33, 36, 45, 0, 0, 30}));
+    EXPECT_EQ(Records(), "3 4 1 1 1* ");
+    // Rotate by the rotation handle.
+    const Vec2 handle = Object()->RotationHandle();
+    const Vec2 centre = Object()->RotationCentre();
+    Drag({{static_cast<int>(handle.x), static_cast<int>(handle.y)},
+          {static_cast<int>(centre.x + 40), static_cast<int>(centre.y)}});
+    EXPECT_GT(std::fabs(Object()->Angle()), 0.1f);
+    EXPECT_EQ(Records(), "3 4 1 1 1 1* ");
+
+    Use(kToolPencilSquare);
+    Mouse().Press(140, 140);
+    EXPECT_EQ(Object(), nullptr);
+    EXPECT_FALSE(Covered(Layer().Committed(), 140, 140)) << "the merging press paints nothing";
+    Mouse().Release(140, 140);
+    EXPECT_TRUE(Covered(Layer().Committed(), centre.x + 3, centre.y + 3));
+    EXPECT_EQ(Records().substr(0, 6), "3 3 3*");
+    // Undo goes back past the merge to the empty layer.
+    ASSERT_TRUE(Layer().Undo(true));
+    ASSERT_TRUE(Layer().Undo(true));
+    EXPECT_FALSE(Covered(Layer().Committed(), centre.x + 3, centre.y + 3));
+}
+
+TEST_F(ObjectToolsTest, FrameEllipseTriangleAndMaskAreMadeAsTheirToolsSay) {
+    // A frame 2 pixels thick: 6 units of edge, a hole inside.
+    Use(kToolRectangleFrame, 2);
+    Drag({{30, 30}, {60, 60}});
+    view.Paint();
+    EXPECT_EQ(Rows(Layer().Working(), 28, 45, 40, 46), "..######....\n");
+    EXPECT_TRUE(Covered(Layer().Working(), 32, 45));
+    EXPECT_FALSE(Covered(Layer().Working(), 45, 45));
+    RemoveActiveObject(Layer());
+
+    // The ellipse previews in the working picture and becomes an object at the release.
+    Use(kToolEllipse);
+    Mouse().Press(30, 30);
+    Mouse().Move(60, 60, mouse::kLeft);
+    EXPECT_EQ(Layer().OutlinePoints().size(), 4u);
+    EXPECT_TRUE(Covered(Layer().Working(), 45, 45));
+    EXPECT_FALSE(Covered(Layer().Committed(), 45, 45));
+    Mouse().Release(60, 60);
+    ASSERT_NE(Object(), nullptr);
+    EXPECT_EQ(Object()->Kind(), PatternKind::Masked);
+    EXPECT_TRUE(Layer().OutlinePoints().empty());
+    RemoveActiveObject(Layer());
+
+    // Triangle: two corners wait across their releases; the hover shows the
+    // band, then the preview; the third press takes the first and last corner.
+    Use(kToolTriangle);
+    Hover(10, 10);
+    Click(10, 10);
+    Hover(40, 10);
+    EXPECT_EQ(Layer().OutlinePoints().size(), 2u);
+    Click(40, 10);
+    Hover(25, 40);
+    EXPECT_EQ(Layer().OutlinePoints().size(), 3u);
+    EXPECT_TRUE(Covered(Layer().Working(), 25, 20));
+    Click(25, 40);
+    ASSERT_NE(Object(), nullptr);
+    ASSERT_EQ(Object()->Kind(), PatternKind::Triangle);
+    EXPECT_EQ(Records(), "3 4* ");
+    EXPECT_TRUE(Layer().StrokePoints().empty());
+    EXPECT_TRUE(Layer().OutlinePoints().empty());
+    RemoveActiveObject(Layer());
+    // Changing the tool forgets a stored corner.
+    Click(10, 10);
+    Use(kToolLine);
+    Hover(12, 12);
+    EXPECT_TRUE(Layer().StrokePoints().empty());
+    Use(kToolTriangle);
+
+    // The mask is made at the first drag step of a pixel and its corner follows.
+    Use(kToolMask);
+    Mouse().Press(30, 30);
+    Mouse().Move(31, 31, mouse::kLeft);
+    EXPECT_EQ(Object(), nullptr);
+    Mouse().Move(34, 34, mouse::kLeft);
+    ASSERT_NE(Object(), nullptr);
+    EXPECT_EQ(Frame(*Object()), (std::vector<float>{30, 30, 1, 0, 0, 1}));
+    Mouse().Move(54, 42, mouse::kLeft);
+    Mouse().Release(54, 42);
+    EXPECT_EQ(Frame(*Object()), (std::vector<float>{30, 30, 24, 0, 0, 12}));
+    view.Paint();
+    // The mask's left half is inside.
+    EXPECT_TRUE(Covered(Layer().Working(), 33, 36));
+    EXPECT_FALSE(Covered(Layer().Working(), 51, 36));
+}
+
+TEST_F(ObjectToolsTest, ASelectionLiftsWholePixelsAndMovesByWholePixelsOnly) {
+    FillLayer(kRed);
+    Use(kToolSelection);
+    // A click lifts nothing.
+    Click(20, 20);
+    EXPECT_EQ(Object(), nullptr);
+    Mouse().Press(4, 4);
+    Mouse().Move(14, 14, mouse::kLeft);
+    ASSERT_EQ(Layer().OutlinePoints().size(), 4u);
+    EXPECT_EQ(Layer().OutlinePoints()[2].x, 12.0f);
+    Mouse().Release(14, 14);
+    ASSERT_NE(Object(), nullptr);
+    ASSERT_EQ(Object()->Kind(), PatternKind::Copied);
+    EXPECT_EQ(Records(), "3 4 2* ");
+    EXPECT_FALSE(Covered(Layer().Committed(), 5, 5));
+    EXPECT_TRUE(Covered(Layer().Committed(), 12, 5));
+    auto& lifted = static_cast<CCopiedPattern&>(*Object());
+    EXPECT_EQ(lifted.Picture().Width(), 9);
+
+    // Two units is less than a pixel; four make one.
+    Drag({{6, 6}, {8, 7}});
+    EXPECT_EQ(lifted.SnappedX(), 3);
+    Drag({{6, 6}, {10, 10}});
+    EXPECT_EQ(lifted.SnappedX() % 3, 0);
+    EXPECT_EQ(lifted.SnappedY() % 3, 0);
+    const int x = lifted.SnappedX();
+    Click(140, 140);
+    EXPECT_EQ(Object(), nullptr);
+    EXPECT_TRUE(Covered(Layer().Committed(), x + 1, x + 1));
+    EXPECT_EQ(Layer().Committed().GetPixel(x + 1, x + 1), (PixelColor{200, 10, 20, 255}));
+}
+
+TEST_F(ObjectToolsTest, TextIsSmoothOn32BitsAndWholePixelsOnOtherDepths) {
+    workspace.SetText(&boxes);
+    int asked = 0;
+    workspace.Dialogs().addText = [&](CTextInputDialog& dialog) {
+        ++asked;
+        EXPECT_EQ(dialog.Font().family, "Tahoma");
+        dialog.SetText("A");
+        return true;
+    };
+    struct Case {
+        int32_t depth;
+        bool partialEdge;
+    };
+    for (const Case& c : {Case{kDepth32, true}, Case{256, false}}) {
+        SCOPED_TRACE(c.depth);
+        UseFormat(32, 32, c.depth);
+        Use(kToolText);
+        // One glyph, 8 x 16 pixels at its own height; three times that on 32 bits.
+        Mouse().Press(31, 31);
+        Mouse().Move(60, 90, mouse::kLeft);
+        EXPECT_EQ(Layer().OutlinePoints().size(), 4u);
+        Mouse().Release(60, 90);
+        ASSERT_NE(Object(), nullptr);
+        EXPECT_EQ(Object()->Kind(),
+                  c.depth == kDepth32 ? PatternKind::Masked : PatternKind::PixelText);
+        view.Paint();
+        const CLayerImage& shown = Format().Final();
+        EXPECT_EQ(shown.GetPixel(12, 15).alpha, 255);
+        const uint8_t edge = shown.GetPixel(10, 15).alpha;
+        EXPECT_EQ(edge > 0 && edge < 255, c.partialEdge) << int(edge);
+        EXPECT_EQ(shown.GetPixel(19, 15).alpha, 0);
+        EXPECT_EQ(Records(), "3 4 1* ");
+    }
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(ObjectToolsTest, TheObjectMenuLeavesOutWhatDoesNotFitTheKind) {
+    FillLayer(kRed);
+    struct Case {
+        ToolCode tool;
+        const char* entries;
+    };
+    const std::vector<Case> cases = {
+        {kToolSelection,
+         "&Filter|-|&Drop Shadow|-|Flip &Vertical|Flip &Horizontal|-|Re&move\tDelete|De&select|"},
+        {kToolEllipse, "&Gradient|-|&Drop Shadow|&Morph...|-|Flip &Vertical|Flip "
+                       "&Horizontal|-|Re&move\tDelete|De&select|"},
+        {kToolRectangle, "&Gradient|-|&Drop Shadow|&Morph...|-|Re&move\tDelete|De&select|"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tool);
+        Use(c.tool);
+        Drag({{30, 30}, {33, 33}, {60, 60}});
+        ASSERT_NE(Object(), nullptr);
+        EXPECT_FALSE(Mouse().RightClick(100, 100).has_value());
+        const std::optional<MenuEntry> menu = Mouse().RightClick(45, 45);
+        ASSERT_TRUE(menu.has_value());
+        EXPECT_EQ(Texts(*menu), c.entries);
+        RemoveActiveObject(Layer());
+    }
+}
+
+} // namespace
+} // namespace pictoform
