@@ -39,7 +39,7 @@ constexpr const char* kLayoutKey = "NormalLayout";
 constexpr const char* kBarsGroup = "CommandBars";
 constexpr const char* kRecentKey = "RecentFiles";
 
-struct PaneSpec {
+struct PaneLayout {
     const char* title; // the pane's caption, then its short name
     int width;
     int height;
@@ -48,7 +48,7 @@ struct PaneSpec {
     int command;
 };
 
-constexpr PaneSpec kPanes[] = {
+constexpr PaneLayout kPanes[] = {
     {"Drawing Tools\nTools", 270, 60, Qt::RightDockWidgetArea, 0, command::kShowTools},
     {"Color\nColors", 250, 90, Qt::RightDockWidgetArea, 1, command::kShowColour},
     {"Layers\nLayers", 250, 70, Qt::RightDockWidgetArea, 2, command::kShowLayers},
@@ -197,20 +197,20 @@ void MainFrame::BuildPanes() {
     QList<QDockWidget*> columns[2];
     QList<int> heights[2];
     for (size_t i = 0; i < std::size(kPanes); ++i) {
-        const PaneSpec& spec = kPanes[i];
+        const PaneLayout& layout = kPanes[i];
         QDockWidget* pane = m_panes[i].get();
         pane->setWidget(panels[i]);
-        if (spec.below == 0) {
-            addDockWidget(spec.side, pane);
+        if (layout.below == 0) {
+            addDockWidget(layout.side, pane);
         } else {
-            splitDockWidget(Pane(spec.below), pane, Qt::Vertical);
+            splitDockWidget(Pane(layout.below), pane, Qt::Vertical);
         }
-        const int column = spec.side == Qt::RightDockWidgetArea ? 0 : 1;
+        const int column = layout.side == Qt::RightDockWidgetArea ? 0 : 1;
         columns[column].append(pane);
-        heights[column].append(spec.height);
+        heights[column].append(layout.height);
         QAction* toggle = pane->toggleViewAction();
-        toggle->setData(spec.command);
-        m_actions[spec.command] = toggle;
+        toggle->setData(layout.command);
+        m_actions[layout.command] = toggle;
     }
     resizeDocks({Pane(1), Pane(4)}, {kPanes[0].width, kPanes[3].width}, Qt::Horizontal);
     for (int column = 0; column < 2; ++column) {

@@ -1,5 +1,7 @@
 #include "panels/SizeDialog.h"
 
+#include "panels/DigitEdit.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -7,22 +9,9 @@ namespace pictoform {
 
 namespace {
 
-std::string DigitsOf(std::string_view text) {
-    std::string digits;
-    for (char c : text) {
-        if (std::isdigit(static_cast<unsigned char>(c))) digits.push_back(c);
-    }
-    return digits;
-}
-
-// An empty edit reads as 0; a long run of digits stays just above the range
-// rather than wrapping into it.
+// A long run of digits stays just above the range rather than wrapping into it.
 int ValueOf(const std::string& digits) {
-    int value = 0;
-    for (char c : digits) {
-        value = std::min(value * 10 + (c - '0'), CSizeDialog::kMaxSide + 1);
-    }
-    return value;
+    return DigitsValue(digits, CSizeDialog::kMaxSide + 1);
 }
 
 void Step(std::string& text, int delta) {

@@ -1,5 +1,7 @@
 #include "panels/SubdivideDialog.h"
 
+#include "panels/DigitEdit.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -8,18 +10,8 @@ namespace pictoform {
 
 namespace {
 
-std::string DigitsOf(std::string_view text) {
-    std::string digits;
-    for (char c : text) {
-        if (std::isdigit(static_cast<unsigned char>(c))) digits.push_back(c);
-    }
-    return digits;
-}
-
 int ValueOf(const std::string& digits) {
-    long long value = 0;
-    for (char c : digits) value = std::min<long long>(value * 10 + (c - '0'), INT_MAX);
-    return static_cast<int>(value);
+    return DigitsValue(digits, INT_MAX);
 }
 
 void Step(std::string& text, int delta) {
