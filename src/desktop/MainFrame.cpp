@@ -139,9 +139,17 @@ void UpdateTree(QWidget* widget) {
 
 } // namespace
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/pictoform-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
     : m_workspace(workspace), m_view(view) {
     setObjectName("MainFrame");
+    setWindowIcon(ProgramIcon());
     m_canvas = std::make_unique<CanvasWidget>(view, this);
     setCentralWidget(m_canvas.get());
     connect(m_canvas.get(), &CanvasWidget::CommandChosen, this, &MainFrame::RunCommand);
@@ -156,10 +164,13 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
     BuildToolBar();
     BuildShortcuts();
     RestoreSettings();
-    // Each repaint of the canvas shows in the format's thumbnail and the preview.
+    // Each repaint of the canvas shows in the format's thumbnail and the
+    // preview; the toolbar follows too, since a panel's command (a tool
+    // picked, a format chosen) changes what its buttons may do.
     m_view.SetAfterPaint([this] {
         UpdateTree(m_formats.get());
         UpdateTree(m_preview.get());
+        RefreshToolBar();
     });
     setWindowTitle(QString::fromStdString(m_view.Title()));
     RefreshToolBar();
@@ -188,6 +199,8 @@ void MainFrame::BuildPanes() {
         m_panes.push_back(std::move(pane));
     }
     m_tools = std::make_unique<ToolsPanel>(m_workspace, Pane(1));
+    // The tool decides which gradients the toolbar offers.
+    connect(m_tools.get(), &ToolsPanel::Changed, this, &MainFrame::RefreshToolBar);
     m_colour = std::make_unique<ColourPanel>(m_workspace, m_view, Pane(2));
     m_layers = std::make_unique<LayersPanel>(m_workspace, m_view, Pane(3));
     m_formats = std::make_unique<FormatListPanel>(m_workspace, m_view, Pane(4));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -22,6 +23,9 @@ class LayersPanel;
 class PreviewPanel;
 class ToolsPanel;
 class Workspace;
+
+// The program's icon at the sizes it ships in, for every window of it.
+[[nodiscard]] QIcon ProgramIcon();
 
 // How the toolbar looks, as the user customised it.
 struct BarSettings {

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QSettings>
+#include <QTest>
 #include <QToolBar>
 
 #include "CanvasWidget.h"
@@ -17,7 +18,12 @@
 #include "QtTextRasterizer.h"
 #include "QtUiServices.h"
 #include "editor/PictoformView.h"
+#include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
+#include "icon/IconFile.h"
+#include "panels/FormatListPanel.h"
+#include "panels/PanelSupport.h"
+#include "panels/ToolsPanel.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestPaths.h"
 #include "support/TestSupport.h"
@@ -180,6 +186,66 @@ TEST_F(ShellTest, ADragOnTheCanvasPaintsThePixelsUnderIt) {
     const ViewGeometry& g = view.Geometry();
     EXPECT_EQ(shown.pixelColor(g.originX + 7 * g.zoom + 2, g.originY + 5 * g.zoom + 2),
               QColor(255, 0, 0));
+}
+
+TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
+    // Two formats, as the command line would hand them to the program.
+    std::vector<IconImageRec> images(2);
+    for (IconImageRec& rec : images) {
+        const int size = &rec == &images[0] ? 16 : 32;
+        rec.width = rec.height = size;
+        rec.depth = kDepth32;
+        rec.colours.assign(static_cast<size_t>(size) * size * 3, 0);
+        rec.mask.assign(static_cast<size_t>(size) * size, 0);
+        rec.alpha.assign(static_cast<size_t>(size) * size, 0);
+    }
+    const std::string path = temp.File("named.ico");
+    HotSpot hot;
+    ASSERT_TRUE(CIconFile(hot).WriteIconFile(path, images, 0));
+    view.InitialUpdate(path);
+    frame->RefreshAll();
+    QApplication::processEvents();
+    auto* formats = frame->findChild<FormatListPanel*>();
+    ASSERT_NE(formats, nullptr);
+    EXPECT_EQ(formats->List().Count(), 2);
+    EXPECT_EQ(frame->windowTitle().toStdString(), path + " - Pictoform");
+    EXPECT_FALSE(frame->windowIcon().isNull());
+    EXPECT_TRUE(frame->windowIcon().availableSizes().contains(QSize(256, 256)));
+
+    workspace.Tools().LeftButtonDown(ToolButton::Pencil);
+    workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
+    Mouse(QEvent::MouseButtonPress, 3, 4, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, 6, 4, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, 6, 4, Qt::LeftButton);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(view.Modified());
+    CIconFile saved(hot);
+    ASSERT_TRUE(saved.ReadIconFile(path)) << saved.LastError();
+    ASSERT_EQ(saved.Images().size(), 2u);
+    // Read back bottom row first: row 4 of 16 is record row 11.
+    const IconImageRec& first = saved.Images()[0];
+    const size_t at = (11 * 16 + 5) * 3;
+    EXPECT_EQ((std::array<int, 4>{first.colours[at], first.colours[at + 1], first.colours[at + 2],
+                                  first.alpha[11 * 16 + 5]}),
+              (std::array<int, 4>{0, 0, 255, 255}));
+
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(5, 4).alpha, 0);
+    EXPECT_TRUE(view.Modified());
+
+    // A tool picked in its panel changes the toolbar at once.
+    QAction* vertex = nullptr;
+    for (QAction* action : frame->ToolBar().actions())
+        if (action->data().toInt() == command::kGradientVertex) vertex = action;
+    ASSERT_NE(vertex, nullptr);
+    EXPECT_TRUE(vertex->isEnabled());
+    auto* tools = frame->findChild<ToolsPanel*>();
+    ASSERT_NE(tools, nullptr);
+    QTest::mouseClick(&tools->Button(ToolButton::FloodFill), Qt::LeftButton);
+    EXPECT_FALSE(view.Commands().Update(command::kGradientVertex).enabled);
+    EXPECT_FALSE(vertex->isEnabled()) << "a fill has no vertex gradient";
 }
 
 TEST_F(ShellTest, ClosingAsksWhenModifiedAndKeepsTheLayout) {

@@ -5,8 +5,10 @@
 #include "colour/FilterDialogModel.h"
 #include "colour/ShadowOptionsDialog.h"
 #include "editor/CommandFixture.h"
+#include "editor/ViewMouse.h"
 #include "objects/MaskedPattern.h"
 #include "objects/TriPattern.h"
+#include "panels/NewFormatDialog.h"
 #include "panels/SubdivideDialog.h"
 
 namespace pictoform::test {
@@ -61,6 +63,82 @@ TEST_F(Commands, UpdateFollowsTheObjectAndThePenAndMorphBuildsItsGridOnce) {
     workspace.Tools().LeftButtonDown(ToolButton::FloodFill);
     EXPECT_EQ(flags(gradients), "0110");
     EXPECT_FALSE(Run(kExit)); // the shell's, not the view's
+}
+
+TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
+    view.Resize(145, 145);
+    view.Paint();
+    workspace.Colours().SetColor(kRed.Rgba32(), 0, 0);
+    // The line's preview is in the working picture until the release.
+    workspace.Tools().LeftButtonDown(ToolButton::Line);
+    view.Mouse().Press(10, 10);
+    view.Mouse().Move(40, 10, mouse::kLeft);
+    ASSERT_FALSE(Layer().StrokePoints().empty());
+    ASSERT_EQ(Pixels(Layer().Working(), {{9, 3}}), "255 0 0 255");
+    ASSERT_TRUE(Run(kCancel));
+    EXPECT_TRUE(Layer().StrokePoints().empty());
+    EXPECT_EQ(Pixels(Layer().Working(), {{3, 3}, {9, 3}, {13, 3}}), "-|-|-");
+    view.Mouse().Release(40, 10);
+    EXPECT_EQ(Pixels(Layer().Committed(), {{3, 3}, {9, 3}}), "-|-")
+        << "a cancelled line is not kept";
+
+    // New Format asks for size and depth, New Blank Format too; both go last.
+    workspace.Dialogs().newFormat = [](CNewFmtDialog& dialog) {
+        dialog.SelectSize(0, {});
+        dialog.SelectDepth(0);
+        return true;
+    };
+    ASSERT_TRUE(Run(kNewFormat));
+    ASSERT_TRUE(Run(kNewBlankFormat));
+    CPreviewDialog& list = workspace.FormatList();
+    ASSERT_EQ(list.Count(), 3);
+    auto order = [&] {
+        std::string out;
+        for (int i = 0; i < list.Count(); ++i)
+            out += std::to_string(list.Item(i).format->Width()) + " ";
+        return out;
+    };
+    EXPECT_EQ(order(), "48 16 16 ");
+    ASSERT_TRUE(list.SelectItem(0));
+    ASSERT_TRUE(Run(kFormatDown));
+    EXPECT_EQ(order(), "16 48 16 ");
+    ASSERT_TRUE(Run(kFormatUp));
+    EXPECT_EQ(order(), "48 16 16 ");
+    ASSERT_TRUE(Run(kDeleteFormat));
+    EXPECT_EQ(order(), "16 16 ");
+    // A dialog left with Cancel adds nothing.
+    workspace.Dialogs().newFormat = [](CNewFmtDialog&) { return false; };
+    ASSERT_TRUE(Run(kNewFormat));
+    EXPECT_EQ(list.Count(), 2);
+}
+
+TEST_F(Commands, WorkDoneOnlyThroughCommandsAndTheLayersPanelIsUnsavedWork) {
+    Paint(0, 0, kRed);
+    Paint(1, 0, kRed);
+    view.SetModified(false); // as a save leaves it
+    for (const int id :
+         {kCopy, kSetHotspot, kSetHotspot, kShadowEnabled, command::kGradientRadial}) {
+        ASSERT_TRUE(Run(id));
+        EXPECT_FALSE(view.Modified()) << id;
+    }
+    ASSERT_TRUE(Run(kUndo));
+    EXPECT_TRUE(view.Modified()) << "an undo after saving is unsaved work";
+    view.SetModified(false);
+    ASSERT_TRUE(Run(kInvert));
+    EXPECT_TRUE(view.Modified());
+
+    CLayerDialog& layers = workspace.LayerPanel();
+    view.SetModified(false);
+    ASSERT_TRUE(layers.AddLayer());
+    EXPECT_TRUE(view.Modified());
+    view.SetModified(false);
+    layers.ClickItem(1, 100); // choosing the layer to paint on changes nothing
+    EXPECT_FALSE(view.Modified());
+    layers.ClickItem(1, 2); // its visibility does
+    EXPECT_TRUE(view.Modified());
+    view.SetModified(false);
+    layers.MoveSlider(100);
+    EXPECT_TRUE(view.Modified());
 }
 
 TEST_F(Commands, DeselectMergesWithTheShadowWhenItIsOnAndItsOptionsMoveIt) {

@@ -1,1 +1,260 @@
-// placeholder
+// A whole editing session per file kind: a file that another program (or the
+// format's own layout) made is opened, painted on with the mouse, the stroke
+// undone, another painted, and the document saved through File > Save. The
+// saved bytes are compared with a file this test builds from the formats'
+// layout rules, so a fault anywhere on the way (reading, the painting
+// pipeline, undo, flattening, writing) shows as a byte that differs.
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/MenuModel.h"
+#include "editor/MouseFixture.h"
+#include "editor/ViewCommands.h"
+#include "support/Pictures.h"
+
+namespace pictoform {
+namespace {
+
+using test::MouseFixture;
+using test::ReadBytes;
+using test::RunPython;
+using test::WriteBytes;
+
+// A picture as the file keeps it: blue, green, red, alpha, top row first.
+struct Bgra {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+
+    uint8_t* At(int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
+};
+
+// Opaque and translucent colours with a transparent border, so that alpha,
+// the mask and the black of transparent pixels are all exercised.
+Bgra Sample(int width, int height, int seed) {
+    Bgra p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint8_t* px = p.At(x, y);
+            const bool border = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+            px[0] = static_cast<uint8_t>(x * 15 + seed);
+            px[1] = static_cast<uint8_t>(y * 15);
+            px[2] = static_cast<uint8_t>(200 - seed);
+            px[3] = border ? 0 : (x + y) % 3 == 0 ? 128 : 255;
+            if (border) std::memset(px, 0, 3);
+        }
+    }
+    return p;
+}
+
+test::Picture RgbaOf(const Bgra& p) {
+    test::Picture out{p.width, p.height, p.pixels};
+    for (size_t i = 0; i < out.rgba.size(); i += 4) std::swap(out.rgba[i], out.rgba[i + 2]);
+    return out;
+}
+
+void Put16(std::vector<uint8_t>& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+void PutId(std::vector<uint8_t>& b, const char (&id)[5]) {
+    Put32(b, static_cast<uint32_t>(id[0]) | static_cast<uint32_t>(id[1]) << 8 |
+                 static_cast<uint32_t>(id[2]) << 16 | static_cast<uint32_t>(id[3]) << 24);
+}
+
+// The image data of a 32-bit entry: the 40-byte header (height doubled for
+// the mask), the colour rows bottom-up with alpha, then the mask rows
+// (1 = transparent, each row padded to 32 bits).
+std::vector<uint8_t> BitmapEntry(const Bgra& p) {
+    std::vector<uint8_t> b;
+    Put32(b, 40);
+    Put32(b, static_cast<uint32_t>(p.width));
+    Put32(b, static_cast<uint32_t>(p.height * 2));
+    Put16(b, 1);
+    Put16(b, 32);
+    Put32(b, 0);
+    Put32(b, static_cast<uint32_t>(p.width * p.height * 4));
+    for (int i = 0; i < 4; ++i) Put32(b, 0);
+    for (int y = p.height - 1; y >= 0; --y) {
+        const uint8_t* row = &p.pixels[static_cast<size_t>(y) * p.width * 4];
+        b.insert(b.end(), row, row + p.width * 4);
+    }
+    const size_t maskStride = static_cast<size_t>((p.width + 31) / 32 * 4);
+    for (int y = p.height - 1; y >= 0; --y) {
+        std::vector<uint8_t> row(maskStride, 0);
+        for (int x = 0; x < p.width; ++x)
+            if (p.pixels[(static_cast<size_t>(y) * p.width + x) * 4 + 3] == 0)
+                row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        b.insert(b.end(), row.begin(), row.end());
+    }
+    return b;
+}
+
+// A one-image icon (type 1) or cursor (type 2, the hot spot in the entry's
+// planes and bit count fields) file.
+std::vector<uint8_t> SingleImageFile(const Bgra& p, uint16_t type, int hotX = 0, int hotY = 0) {
+    const std::vector<uint8_t> data = BitmapEntry(p);
+    std::vector<uint8_t> b;
+    Put16(b, 0);
+    Put16(b, type);
+    Put16(b, 1);
+    b.push_back(static_cast<uint8_t>(p.width));
+    b.push_back(static_cast<uint8_t>(p.height));
+    b.push_back(0);
+    b.push_back(0);
+    Put16(b, type == 1 ? 1 : static_cast<uint32_t>(hotX));
+    Put16(b, type == 1 ? 32 : static_cast<uint32_t>(hotY));
+    Put32(b, static_cast<uint32_t>(data.size()));
+    Put32(b, 22);
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+// An animated cursor: the 36-byte header (frames = steps, size, 32 bits,
+// one plane, 10 jiffies, frames are icons) and the frames as cursor files.
+std::vector<uint8_t> AnimatedCursorFile(const std::vector<Bgra>& frames, int hotX, int hotY) {
+    std::vector<uint8_t> list;
+    PutId(list, "fram");
+    for (const Bgra& f : frames) {
+        const std::vector<uint8_t> cursor = SingleImageFile(f, 2, hotX, hotY);
+        PutId(list, "icon");
+        Put32(list, static_cast<uint32_t>(cursor.size()));
+        list.insert(list.end(), cursor.begin(), cursor.end());
+    }
+    std::vector<uint8_t> b;
+    PutId(b, "RIFF");
+    Put32(b, static_cast<uint32_t>(4 + 8 + 36 + 8 + list.size()));
+    PutId(b, "ACON");
+    PutId(b, "anih");
+    Put32(b, 36);
+    for (const uint32_t v :
+         {36u, static_cast<uint32_t>(frames.size()), static_cast<uint32_t>(frames.size()),
+          static_cast<uint32_t>(frames.front().width), static_cast<uint32_t>(frames.front().height),
+          32u, 1u, 10u, 1u})
+        Put32(b, v);
+    PutId(b, "LIST");
+    Put32(b, static_cast<uint32_t>(list.size()));
+    b.insert(b.end(), list.begin(), list.end());
+    return b;
+}
+
+class EndToEndTest : public MouseFixture {
+protected:
+    static constexpr PixelColor kInk{30, 160, 90, 255}; // red, green, blue, alpha
+
+    void Open(const std::string& path) {
+        ASSERT_TRUE(view.OpenIconDocument(path, path.substr(path.size() - 3)));
+        Show();
+    }
+
+    // Paints a short stroke, takes it back with Edit > Undo, then clicks one
+    // pixel; returns the picture as it should now be saved.
+    Bgra PaintUndoPaint(Bgra expected, int clickX, int clickY) {
+        workspace.Colours().SetColor(kInk.Rgba32(), 0, 0);
+        Use(kToolPencilSquare);
+        const std::vector<uint8_t> before = FinalBytes();
+        Drag({{4, 7}, {19, 7}, {19, 22}});
+        EXPECT_NE(FinalBytes(), before) << "the stroke painted nothing";
+        EXPECT_TRUE(view.Commands().Update(command::kUndo).enabled);
+        view.Commands().Run(command::kUndo);
+        view.Paint();
+        EXPECT_EQ(FinalBytes(), before) << "undo did not restore the picture";
+
+        Click(3 * clickX + 1, 3 * clickY + 1);
+        uint8_t* px = expected.At(clickX, clickY);
+        px[0] = kInk.blue;
+        px[1] = kInk.green;
+        px[2] = kInk.red;
+        px[3] = 255;
+        EXPECT_TRUE(view.Modified());
+        return expected;
+    }
+
+    // The current format's final picture as blue, green, red, alpha rows.
+    std::vector<uint8_t> FinalBytes() {
+        const CLayerImage& f = Format().Final();
+        std::vector<uint8_t> out;
+        for (int y = 0; y < f.Height(); ++y) {
+            for (int x = 0; x < f.Width(); ++x) {
+                const PixelColor c = f.GetPixel(x, y);
+                for (const uint8_t v : {c.blue, c.green, c.red, c.alpha}) out.push_back(v);
+            }
+        }
+        return out;
+    }
+
+    void SaveAndCompare(const std::string& path, const std::vector<uint8_t>& expected) {
+        view.OnFileSave();
+        EXPECT_FALSE(view.Modified());
+        EXPECT_TRUE(ui.Messages().empty());
+        const std::vector<uint8_t> saved = ReadBytes(path);
+        ASSERT_EQ(saved.size(), expected.size());
+        const auto diff = std::mismatch(saved.begin(), saved.end(), expected.begin());
+        EXPECT_TRUE(diff.first == saved.end())
+            << "first difference at byte " << (diff.first - saved.begin()) << ": "
+            << int(*diff.first) << " for " << int(*diff.second);
+    }
+};
+
+TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedAsBitmapIcon) {
+    PICTOFORM_REQUIRE_PILLOW();
+    const Bgra sample = Sample(16, 16, 40);
+    // Pillow stores the picture as a PNG inside the icon.
+    const std::string raw = temp.File("sample.rgba");
+    const std::string path = temp.File("sample.ico");
+    WriteBytes(raw, RgbaOf(sample).rgba);
+    const auto made = RunPython("import sys\nfrom PIL import Image\n"
+                                "im = Image.frombytes('RGBA', (16, 16), open(sys.argv[1], "
+                                "'rb').read())\n"
+                                "im.save(sys.argv[2], sizes=[(16, 16)])\n",
+                                {raw, path});
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    Open(path);
+    ASSERT_EQ(workspace.FormatList().Count(), 1);
+    ASSERT_EQ(Format().Depth(), kDepth32);
+    const Bgra expected = PaintUndoPaint(sample, 5, 9);
+    SaveAndCompare(path, SingleImageFile(expected, 1));
+}
+
+TEST_F(EndToEndTest, CursorThatIcotoolWroteKeepsItsHotSpotThroughTheSession) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    const Bgra sample = Sample(32, 32, 10);
+    const std::string pngPath = temp.File("sample.png");
+    test::SavePngs(temp, {{pngPath, RgbaOf(sample)}});
+    const std::string path = temp.File("sample.cur");
+    const auto made = test::Run({test::IcotoolPath(), "-c", "--cursor", "--hotspot-x=7",
+                                 "--hotspot-y=11", "-o", path, pngPath});
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    Open(path);
+    ASSERT_EQ(Format().Depth(), kDepth32);
+    EXPECT_EQ(view.HotSpot().x, 7);
+    EXPECT_EQ(view.HotSpot().y, 11);
+    const Bgra expected = PaintUndoPaint(sample, 20, 3);
+    SaveAndCompare(path, SingleImageFile(expected, 2, 7, 11));
+}
+
+TEST_F(EndToEndTest, AnimatedCursorFramesAreEditedOneByOneAndSavedInOrder) {
+    const std::vector<Bgra> frames = {Sample(16, 16, 0), Sample(16, 16, 60), Sample(16, 16, 120)};
+    const std::string path = temp.File("busy.ani");
+    WriteBytes(path, AnimatedCursorFile(frames, 2, 5));
+
+    Open(path);
+    ASSERT_EQ(workspace.FormatList().Count(), 3);
+    // The second frame is the one painted; the others go back as they came.
+    ASSERT_TRUE(workspace.FormatList().SelectItem(1));
+    Show();
+    std::vector<Bgra> expected = frames;
+    expected[1] = PaintUndoPaint(frames[1], 8, 8);
+    SaveAndCompare(path, AnimatedCursorFile(expected, 2, 5));
+}
+
+} // namespace
+} // namespace pictoform

@@ -123,6 +123,14 @@ TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {
     EXPECT_EQ(ui.Messages()[0].caption, "Error");
     EXPECT_TRUE(view.Modified());
     EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+
+    // A name the program cannot write is refused, not taken as saved.
+    EXPECT_FALSE(view.SaveIconDocument(temp.File("x.png"), "png"));
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages()[1].text,
+              "Cannot save " + temp.File("x.png") + ": the name must end in .ico, .cur or .ani.");
+    EXPECT_FALSE(test::FileExists(temp.File("x.png")));
+    EXPECT_TRUE(view.Modified());
 }
 
 TEST_F(FileFlowTest, CloseQuestionAndItsThreeAnswers) {

@@ -4,11 +4,14 @@
 
 #include <cmath>
 
+#include "editor/MenuModel.h"
 #include "editor/MouseFixture.h"
+#include "editor/ViewCommands.h"
 #include "objects/CopiedPattern.h"
 #include "objects/MaskedPattern.h"
 #include "objects/RectPattern.h"
 #include "objects/TriPattern.h"
+#include "panels/SubdivideDialog.h"
 #include "panels/TextInputDialog.h"
 
 namespace pictoform {
@@ -82,6 +85,46 @@ TEST_F(ObjectToolsTest, RectangleIsMadeByTheDragResizedRotatedAndMergedByAPressO
     ASSERT_TRUE(Layer().Undo(true));
     ASSERT_TRUE(Layer().Undo(true));
     EXPECT_FALSE(Covered(Layer().Committed(), centre.x + 3, centre.y + 3));
+}
+
+TEST_F(ObjectToolsTest, MorphGridPointsAreDraggedAndCancellingMorphKeepsTheShape) {
+    Use(kToolRectangle);
+    Drag({{30, 30}, {60, 60}});
+    ASSERT_NE(Object(), nullptr);
+    workspace.Dialogs().subdivide = [](CSubdivideDialog& dialog) {
+        dialog.SetHorizontalText("2");
+        dialog.SetVerticalText("2");
+        return true;
+    };
+    ASSERT_TRUE(view.Commands().Run(command::kMorph));
+    ASSERT_TRUE(Object()->MorphMode());
+    ASSERT_EQ(Object()->MorphColumns(), 2);
+    // Grid points are kept in the frame's own units, (1, 1) its far corner.
+    EXPECT_EQ(Object()->MorphPoint(2, 2).x, 1.0f);
+    EXPECT_EQ(Object()->MorphPoint(2, 2).y, 1.0f);
+    const std::string before = Records();
+
+    // The bottom right grid point pulled out: the shape follows it beyond
+    // the frame it was made in; the frame's own corner handle does not take
+    // the press in morph mode.
+    Hover(60, 60);
+    EXPECT_EQ(Mouse().Tooltip(), CPattern::HandleName(kHandleMorphPoint));
+    Drag({{60, 60}, {70, 66}, {84, 84}});
+    EXPECT_FLOAT_EQ(Object()->MorphPoint(2, 2).x, 1.8f);
+    EXPECT_FLOAT_EQ(Object()->MorphPoint(2, 2).y, 1.8f);
+    EXPECT_EQ(Object()->MorphPoint(0, 0).x, 0.0f);
+    EXPECT_EQ(Records(), before.substr(0, before.size() - 2) + " 1* ");
+    view.Paint();
+    EXPECT_TRUE(Covered(Layer().Working(), 72, 72));
+    EXPECT_FALSE(Covered(Layer().Working(), 72, 35)) << "the top right corner stayed";
+    EXPECT_FALSE(Covered(Layer().Committed(), 72, 72));
+
+    // Leaving morph mode keeps the morphed shape; merging commits it.
+    ASSERT_TRUE(view.Commands().Run(command::kMorph));
+    EXPECT_FALSE(Object()->MorphMode());
+    Click(150, 150);
+    EXPECT_EQ(Object(), nullptr);
+    EXPECT_TRUE(Covered(Layer().Committed(), 72, 72));
 }
 
 TEST_F(ObjectToolsTest, FrameEllipseTriangleAndMaskAreMadeAsTheirToolsSay) {

@@ -254,7 +254,8 @@ TEST(AnimatedCursorWrite, CursorFramesCarryTheHotSpot) {
     ASSERT_EQ(reader.Images().size(), 1u);
     EXPECT_EQ(reader.Images()[0].depth, kDepth32);
     ExpectPixels(reader.Images()[0], 16, 16, Pattern(2, true));
-    EXPECT_EQ(untouched.x, 99) << "the hot spot is not taken from frames";
+    EXPECT_EQ(untouched.x, 3) << "the first frame's hot spot is the file's";
+    EXPECT_EQ(untouched.y, 8);
 }
 
 TEST(AnimatedCursorWrite, RefusesWhatCannotBeWritten) {
@@ -384,9 +385,18 @@ TEST(AnimatedCursorRead, FrameTypeDecidesWhatTheBitCountFieldMeans) {
     ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(1), Frames({f.b})}))) << engine.LastError();
     EXPECT_EQ(engine.Images()[0].depth, kDepth32);
     EXPECT_EQ(engine.Images()[0].alpha, (Blob{0, 128, 255, 64}));
-    EXPECT_EQ(hot.x, 5);
+    EXPECT_EQ(hot.x, 1);
+    EXPECT_EQ(hot.y, 8);
     EXPECT_TRUE(engine.EntryHotSpots().empty());
+    // An icon frame has no hot spot to give: the one held stays.
+    hot = {5, 6};
     f.b[2] = 1;
+    f.b[10] = 1;
+    f.b[12] = 32;
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(1), Frames({f.b})}))) << engine.LastError();
+    EXPECT_EQ(hot.x, 5);
+    EXPECT_EQ(hot.y, 6);
+    f.b[12] = 8;
     EXPECT_FALSE(engine.ReadAnimatedData(Riff({Anih(1), Frames({f.b})})));
 }
 

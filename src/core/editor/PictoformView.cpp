@@ -42,9 +42,12 @@ CPictoformView::CPictoformView(Workspace& workspace)
       m_commands(std::make_unique<CViewCommands>(*this)) {
     m_overlay.pen = &workspace.Colours().GetPen();
     m_overlay.shadow = &workspace.Shadow();
+    workspace.LayerPanel().SetEditedHook([this] { m_modified = true; });
 }
 
-CPictoformView::~CPictoformView() = default;
+CPictoformView::~CPictoformView() {
+    m_workspace.LayerPanel().SetEditedHook({});
+}
 
 void CPictoformView::InitialUpdate(const std::string& documentPath) {
     if (!documentPath.empty() && OpenIconDocument(documentPath, FileExtension(documentPath))) {
@@ -109,18 +112,25 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
 bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& extension) {
     std::vector<IconImageRec> list = m_workspace.FormatList().BuildSaveList();
     CIconFile engine(m_workspace.LoadedHotSpot());
-    bool written = true;
-    if (SameText(extension, "ico")) {
-        written = engine.WriteIconFile(path, list, 0);
-    } else if (SameText(extension, "cur")) {
+    bool written = false;
+    // Cursors and animated cursors carry the view's hot spot.
+    if (SameText(extension, "cur") || SameText(extension, "ani")) {
         pictoform::HotSpot& hotSpot = m_workspace.LoadedHotSpot();
         hotSpot.x = static_cast<uint16_t>(m_hotSpot.x);
         hotSpot.y = static_cast<uint16_t>(m_hotSpot.y);
+    }
+    if (SameText(extension, "ico")) {
+        written = engine.WriteIconFile(path, list, 0);
+    } else if (SameText(extension, "cur")) {
         written = engine.WriteIconFile(path, list, kWriteCursor);
     } else if (SameText(extension, "ani")) {
         written = engine.WriteAnimatedCursor(path, list, kWriteCursor);
+    } else {
+        // Writing nothing and calling the work saved would lose it at close.
+        ShowError(m_workspace.Ui(),
+                  "Cannot save " + path + ": the name must end in .ico, .cur or .ani.");
+        return false;
     }
-    // Any other extension writes nothing but is taken as saved, as it always was.
     if (!written) {
         ShowError(m_workspace.Ui(), "Cannot save " + path + ": " + engine.LastError());
         return false;

@@ -39,6 +39,30 @@ bool IsFilter(int id) {
            id == command::kGrayscale || id == command::kSaturation || id == command::kAdjustColor;
 }
 
+// Commands that change what a save would write. A press in the view marks
+// the document modified; without these too, work done only through commands
+// (an undo after saving, a filter, a new format) would be closed unasked.
+bool ChangesTheIcon(int id) {
+    switch (id) {
+    case command::kUndo:
+    case command::kRedo:
+    case command::kCut:
+    case command::kPaste:
+    case command::kFlipVertical:
+    case command::kFlipHorizontal:
+    case command::kRemove:
+    case command::kDeselect:
+    case command::kNewFormat:
+    case command::kNewBlankFormat:
+    case command::kDeleteFormat:
+    case command::kFormatUp:
+    case command::kFormatDown:
+        return true;
+    default:
+        return IsFilter(id);
+    }
+}
+
 } // namespace
 
 CViewCommands::CViewCommands(CPictoformView& view) : m_view(view) {}
@@ -55,6 +79,12 @@ CPattern* CViewCommands::ActiveObject() const {
 }
 
 bool CViewCommands::Run(int id) {
+    const bool ran = Dispatch(id);
+    if (ran && ChangesTheIcon(id)) m_view.SetModified(true);
+    return ran;
+}
+
+bool CViewCommands::Dispatch(int id) {
     Workspace& space = m_view.Space();
     CMultiColorPen& pen = space.Colours().GetPen();
     if (IsFilter(id)) {

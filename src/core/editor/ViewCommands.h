@@ -43,6 +43,7 @@ public:
     [[nodiscard]] const CLayerImage& CopyBuffer() const { return m_copyBuffer; }
 
 private:
+    bool Dispatch(int id);
     [[nodiscard]] CIconLayer* Layer() const;
     [[nodiscard]] CPattern* ActiveObject() const;
 

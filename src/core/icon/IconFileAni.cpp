@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "icon/IconFile.h"
 #include "icon/IconImageDecoder.h"
@@ -82,8 +83,10 @@ private:
 
 // Decodes the first image of the icon file that one "icon" chunk holds;
 // further images of that file are not frames of their own. On failure
-// `reason` completes a sentence that starts "frame N ".
-bool DecodeFrame(std::span<const uint8_t> frame, IconImageRec& rec, std::string& reason) {
+// `reason` completes a sentence that starts "frame N ". A cursor frame's
+// entry gives its hot spot.
+bool DecodeFrame(std::span<const uint8_t> frame, IconImageRec& rec, std::optional<HotSpot>& hotSpot,
+                 std::string& reason) {
     ByteReader r(frame);
     uint16_t reserved = 0, type = 0, count = 0, planes = 0, bits = 0;
     uint8_t w = 0, h = 0, colours = 0, entryReserved = 0;
@@ -108,8 +111,9 @@ bool DecodeFrame(std::span<const uint8_t> frame, IconImageRec& rec, std::string&
     info.height = h == 0 ? 256 : h;
     info.colourCount = colours;
     info.bitCount = bits;
-    // In a cursor frame these fields are the hot spot, which is not taken.
+    // In a cursor frame these fields are the hot spot, not the depth.
     info.entryBitsCount = type == kIconType;
+    if (type == kCursorType) hotSpot = HotSpot{planes, bits};
     info.declaredBytes = bytes;
     std::string why;
     if (!DecodeIconImage(frame, offset, info, rec, why)) {
@@ -164,6 +168,9 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
     bool haveFrameList = false;
     uint32_t headerFrames = 0;
     std::vector<std::span<const uint8_t>> rates;
+    // The first cursor frame's hot spot is the file's: without it a file
+    // opened and saved again would lose where its cursor points.
+    std::optional<HotSpot> firstHotSpot;
     ChunkWalk top(file, 12, size);
     Chunk c;
     while (top.Next(c)) {
@@ -188,10 +195,12 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
                 if (!isFrame) continue;
                 IconImageRec rec;
                 std::string reason;
+                std::optional<HotSpot> frameHotSpot;
                 const size_t frameBytes = static_cast<size_t>(f.end) - f.start;
-                if (!DecodeFrame(file.subspan(f.start, frameBytes), rec, reason)) {
+                if (!DecodeFrame(file.subspan(f.start, frameBytes), rec, frameHotSpot, reason)) {
                     return damaged(what + " " + reason);
                 }
+                if (!firstHotSpot) firstHotSpot = frameHotSpot;
                 if (!AppendDecoded(std::move(rec))) return damaged(m_error);
             }
             if (c.end > size) return damaged("frame list " + EndsAt(c.end, size));
@@ -227,6 +236,7 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
             m_images[frame++].frameTime = static_cast<int32_t>(U32At(rate, at));
         }
     }
+    if (firstHotSpot) *m_hotSpot = *firstHotSpot;
     return true;
 }
 

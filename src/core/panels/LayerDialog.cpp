@@ -79,6 +79,7 @@ void CLayerDialog::ClickItem(int index, int x) {
     if (x < kColumnWidth) {
         LayerItem& item = m_items[static_cast<size_t>(index)];
         item.visible = !item.visible;
+        Edited();
     } else {
         SelectItem(index);
     }
@@ -97,6 +98,7 @@ bool CLayerDialog::AddLayer() {
     CIconLayer& added = *layer;
     m_items.push_back({false, false, std::move(layer)});
     if (m_onLayerAdded) m_onLayerAdded(added);
+    Edited();
     return true;
 }
 
@@ -113,6 +115,7 @@ bool CLayerDialog::DeleteLayer() {
     SelectItem(index == 0 ? 0 : static_cast<int>(index) - 1);
     // The format may still name the deleted layer among its visible ones.
     (void)CollectVisibleLayers();
+    Edited();
     Repaint();
     return true;
 }
@@ -120,6 +123,7 @@ bool CLayerDialog::DeleteLayer() {
 void CLayerDialog::SwapWithCurrent(int other) {
     std::swap(m_items[static_cast<size_t>(m_current)], m_items[static_cast<size_t>(other)]);
     SelectItem(other);
+    Edited();
     Repaint();
 }
 
@@ -141,6 +145,7 @@ void CLayerDialog::MoveSlider(int position) {
     if (!IsIndex(m_current)) return;
     m_items[static_cast<size_t>(m_current)].layer->SetOpacity(static_cast<float>(m_slider) *
                                                               kSliderStep);
+    Edited();
     Repaint();
 }
 

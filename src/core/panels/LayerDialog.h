@@ -69,6 +69,10 @@ public:
     void SetLayerAddedHook(LayerAddedHook hook) { m_onLayerAdded = std::move(hook); }
     // The editing view's repaint, after every change that alters the picture.
     void SetRepaintHook(std::function<void()> hook) { m_repaint = std::move(hook); }
+    // After every change that the saved file would show (a layer added,
+    // deleted, moved, shown or hidden, its opacity), so that the document
+    // knows it has unsaved work.
+    void SetEditedHook(std::function<void()> hook) { m_edited = std::move(hook); }
 
     // Moves the format's layers into the list, bottom first, marking the
     // visible ones; no item is active yet. Layers of a format still shown are
@@ -121,11 +125,15 @@ private:
     void Repaint() const {
         if (m_repaint) m_repaint();
     }
+    void Edited() const {
+        if (m_edited) m_edited();
+    }
 
     UiServices& m_ui;
     LayerCounter& m_counter;
     LayerAddedHook m_onLayerAdded;
     std::function<void()> m_repaint;
+    std::function<void()> m_edited;
     CIconFormat* m_format = nullptr;
     std::vector<LayerItem> m_items;
     int m_current = -1;

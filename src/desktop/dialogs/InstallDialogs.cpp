@@ -6,6 +6,7 @@
 #include "dialogs/ColourDialogs.h"
 #include "dialogs/FormatDialogs.h"
 #include "dialogs/ObjectDialogs.h"
+#include "dialogs/SystemIconsDialog.h"
 #include "editor/Workspace.h"
 
 namespace pictoform {
@@ -25,8 +26,7 @@ void InstallDialogRunners(Workspace& workspace, QWidget* parent) {
     runners.adjustColor = [owner](AdjustColorModel& model) {
         return RunAdjustColorDialog(owner, model);
     };
-    // "Change System Icons" comes with the system icon work (issue 9).
-    runners.systemIcons = {};
+    runners.systemIcons = SystemIconsRunner(workspace, parent);
 }
 
 } // namespace pictoform

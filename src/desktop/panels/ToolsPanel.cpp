@@ -260,7 +260,10 @@ ToolsPanel::ToolsPanel(Workspace& workspace, QWidget* parent)
     layout->addWidget(maskBox);
     layout->addStretch(1);
 
-    m_tools.SetChangeListener([this] { Refresh(); });
+    m_tools.SetChangeListener([this] {
+        Refresh();
+        emit Changed();
+    });
     Refresh();
 }
 

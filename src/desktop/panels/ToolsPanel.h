@@ -54,6 +54,10 @@ public:
 public slots:
     void Refresh();
 
+signals:
+    // The current tool, its shape or a list choice changed.
+    void Changed();
+
 private:
     CToolDialog& m_tools;
     std::array<ToolButtonWidget*, 12> m_buttons{};

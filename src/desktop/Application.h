@@ -1,0 +1,47 @@
+#pragma once
+// Everything one run of the program is made of, in the order it needs: the
+// data folders, the Qt services, the workspace, the document's view and the
+// main window. main() makes one; the start-up benchmark makes many.
+
+#include <QStringList>
+
+#include <memory>
+
+#include "MainFrame.h"
+#include "QtClipboard.h"
+#include "QtTextRasterizer.h"
+#include "QtUiServices.h"
+#include "editor/PictoformView.h"
+#include "editor/ProgramPaths.h"
+#include "editor/Workspace.h"
+
+namespace pictoform {
+
+class Application {
+public:
+    // arguments as QCoreApplication::arguments() gives them: the program,
+    // then an optional file to open. A QApplication must exist.
+    explicit Application(const QStringList& arguments);
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    ~Application();
+
+    // Shows the main window over the screen's available area.
+    void Show();
+    [[nodiscard]] MainFrame& Frame() { return *m_frame; }
+    [[nodiscard]] Workspace& Space() { return m_workspace; }
+    [[nodiscard]] CPictoformView& View() { return m_view; }
+
+private:
+    // Declared in the order they are made; the frame goes first and the
+    // workspace (with its history folder) after everything that borrows it.
+    ProgramPaths m_paths;
+    QtUiServices m_ui;
+    QtTextRasterizer m_text;
+    QtClipboard m_clipboard;
+    Workspace m_workspace;
+    CPictoformView m_view;
+    std::unique_ptr<MainFrame> m_frame;
+};
+
+} // namespace pictoform

@@ -1,0 +1,136 @@
+// Takes the user guide's pictures of the main window: at start-up, and with
+// an icon open whose 48 x 48 format has three layers and a drawing object
+// still active; and of the "Change System Icons" dialog. Run by scripts/take_screenshots.sh under
+// Xvfb:
+//     pictoform_screenshots ICON.ico OUTDIR
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "Application.h"
+#include "CanvasWidget.h"
+#include "editor/MenuModel.h"
+#include "editor/ViewCommands.h"
+#include "editor/ViewMouse.h"
+
+namespace {
+
+using namespace pictoform;
+
+void Settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool Save(Application& program, const QString& path) {
+    program.Frame().RefreshAll();
+    Settle(800);
+    const QPixmap shot = program.Frame().grab();
+    if (!shot.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s (%d x %d)\n", qPrintable(path), shot.width(), shot.height());
+    return true;
+}
+
+// A gesture on the canvas in icon pixels, as the mouse would make it.
+void Drag(CPictoformView& view, int x0, int y0, int x1, int y1) {
+    const ViewGeometry& g = view.Geometry();
+    auto wx = [&](int x) { return g.originX + x * g.zoom + g.zoom / 2; };
+    auto wy = [&](int y) { return g.originY + y * g.zoom + g.zoom / 2; };
+    view.Mouse().Press(wx(x0), wy(y0));
+    view.Mouse().Move(wx((x0 + x1) / 2), wy((y0 + y1) / 2), mouse::kLeft);
+    view.Mouse().Move(wx(x1), wy(y1), mouse::kLeft);
+    view.Mouse().Release(wx(x1), wy(y1));
+}
+
+int MaskIndex(const CToolDialog& tools, const std::string& title) {
+    for (size_t i = 0; i < tools.Masks().size(); ++i)
+        if (tools.Masks()[i].title == title) return static_cast<int>(i);
+    return -1;
+}
+
+bool LayeredIcon(const QString& icon, const QString& out) {
+    Application program({QCoreApplication::applicationFilePath(), icon});
+    program.Show();
+    Settle(300);
+    Workspace& space = program.Space();
+    CPictoformView& view = program.View();
+    CPreviewDialog& formats = space.FormatList();
+    for (int i = 0; i < formats.Count(); ++i)
+        if (formats.Item(i).format->Width() == 48) (void)formats.SelectItem(i);
+    program.Frame().RefreshAll();
+    Settle(300);
+
+    // Layer 2: a gold star from the mask library, merged into it.
+    CToolDialog& tools = space.Tools();
+    // A new layer shows once its eye is clicked.
+    if (!space.LayerPanel().AddLayer()) return false;
+    space.LayerPanel().ClickItem(1, 2);
+    space.LayerPanel().SelectItem(1);
+    space.Colours().SetColor(0xFF20C0F0u, 0, 0); // ABGR: gold
+    tools.LeftButtonDown(ToolButton::Mask);
+    const int star = MaskIndex(tools, "Star");
+    if (star >= 0) tools.ChooseMask(star);
+    Drag(view, 26, 2, 46, 22);
+    (void)view.Commands().Run(command::kDeselect);
+
+    // Layer 3: a radial gradient ellipse left active, its handles showing.
+    if (!space.LayerPanel().AddLayer()) return false;
+    space.LayerPanel().ClickItem(2, 2);
+    space.LayerPanel().SelectItem(2);
+    space.LayerPanel().MoveSlider(200);
+    space.Colours().SelectTab(CAdvColorDialog::kMultiColourTab);
+    (void)view.Commands().Run(command::kGradientRadial);
+    tools.LeftButtonDown(ToolButton::Ellipse);
+    Drag(view, 4, 26, 22, 44);
+    return Save(program, out + "/screenshot-layers.png");
+}
+
+// The "Change System Icons" dialog as the System menu opens it.
+bool SystemIcons(const QString& out) {
+    Application program({QCoreApplication::applicationFilePath()});
+    program.Show();
+    Settle(300);
+    bool saved = false;
+    QTimer::singleShot(800, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            const QPixmap shot = dialog->grab();
+            saved = shot.save(out + "/screenshot-sysicons.png");
+            std::printf("%s/screenshot-sysicons.png (%d x %d)\n", qPrintable(out), shot.width(),
+                        shot.height());
+            dialog->close();
+        }
+    });
+    (void)program.View().Commands().Run(command::kReplaceSysIcons);
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication qt(argc, argv);
+    QCoreApplication::setOrganizationName("PictoformScreenshots");
+    QCoreApplication::setApplicationName("Pictoform");
+    QApplication::setWindowIcon(ProgramIcon());
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pictoform_screenshots ICON.ico OUTDIR\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    {
+        Application program({QCoreApplication::applicationFilePath()});
+        program.Show();
+        if (!Save(program, out + "/screenshot-start.png")) return 1;
+    }
+    if (!LayeredIcon(QString::fromLocal8Bit(argv[1]), out)) return 1;
+    return SystemIcons(out) ? 0 : 1;
+}

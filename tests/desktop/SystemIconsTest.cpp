@@ -1,0 +1,245 @@
+// "Change System Icons" on real widgets: the objects with their icons, and
+// an icon replaced from an icon file and from a module, then restored.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImageReader>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "QtShell.h"
+#include "dialogs/InstallDialogs.h"
+#include "dialogs/SystemIconsDialog.h"
+#include "editor/Workspace.h"
+#include "icon/ModuleFixtures.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+#include "sysicons/FileRegistry.h"
+
+namespace pictoform {
+namespace {
+
+const RegRoot HKCR = RegRoot::ClassesRoot;
+const RegRoot HKCU = RegRoot::CurrentUser;
+
+// An icon file of one 32 x 32 opaque colour.
+std::vector<uint8_t> SolidIco(uint8_t r, uint8_t g, uint8_t b) {
+    IconImageRec rec;
+    rec.width = rec.height = 32;
+    rec.depth = kDepth32;
+    for (int i = 0; i < 32 * 32; ++i) rec.colours.insert(rec.colours.end(), {b, g, r});
+    rec.alpha.assign(32 * 32, 255);
+    rec.mask.assign(32 * 32, 1);
+    return test::IcoBytes({rec});
+}
+
+QColor IconColour(const QListWidgetItem* item) {
+    return item->icon().pixmap(32, 32).toImage().pixelColor(16, 16);
+}
+
+class SystemIconsTest : public ::testing::Test {
+protected:
+    SystemIconsTest() {
+        const std::vector<QColor> colours = {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta};
+        const std::vector<SysIconItem> items = BuiltInSysIconItems();
+        for (size_t i = 0; i < items.size(); ++i) {
+            const std::string file = temp.File("seed" + std::to_string(i) + ".ico");
+            const QColor& c = colours[i];
+            test::WriteBytes(file, SolidIco(static_cast<uint8_t>(c.red()),
+                                            static_cast<uint8_t>(c.green()),
+                                            static_cast<uint8_t>(c.blue())));
+            seeded.push_back(file + ",0");
+        }
+        registry = std::make_unique<FileRegistry>(temp.File("registry.txt"), ui, [&](Registry& r) {
+            for (size_t i = 0; i < items.size(); ++i) {
+                for (const IconRegEntry& e : items[i].entries) {
+                    ASSERT_TRUE(r.CreateKey(e.root, e.keyPath));
+                    if (i == 3 && e.valueName.empty()) continue;
+                    ASSERT_TRUE(r.WriteString(e.root, e.keyPath, e.valueName, seeded[i]));
+                }
+            }
+        });
+    }
+    ~SystemIconsTest() override { EXPECT_EQ(ui.UnusedAnswers(), 0u); }
+
+    EnvironmentLookup Env() const {
+        return [this](const char* name) -> const char* {
+            const auto found = env.find(name);
+            return found == env.end() ? nullptr : found->second.c_str();
+        };
+    }
+
+    test::TempDir temp;
+    test::ScriptedUiServices ui;
+    std::vector<std::string> seeded;
+    std::unique_ptr<FileRegistry> registry;
+    std::map<std::string, std::string> env{{"XDG_DATA_HOME", temp.File("data")}};
+    QtShell shell{Env()};
+};
+
+TEST_F(SystemIconsTest, ShowsTheObjectsWithTheirIconsAndTheItemMenu) {
+    CChangeSysIconDialog dialog(temp.File("conf"), *registry, shell, ui, nullptr);
+    dialog.show();
+    QListWidget& list = dialog.List();
+    ASSERT_EQ(list.count(), 5);
+    EXPECT_EQ(list.item(0)->text(), "My Computer");
+    EXPECT_EQ(list.item(2)->text(), "Recycle Bin(Empty)");
+    EXPECT_EQ(list.item(4)->text(), "My Documents");
+    EXPECT_EQ(IconColour(list.item(0)), QColor(Qt::red));
+    EXPECT_EQ(IconColour(list.item(4)), QColor(Qt::magenta));
+    EXPECT_EQ(list.viewMode(), QListView::IconMode);
+    EXPECT_EQ(list.iconSize(), QSize(32, 32));
+    EXPECT_EQ(list.font().pointSize(), 8);
+    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(dialog.RestoreAllButton().text(), "Restore All");
+    // Opening backed up every object, and wrote the set's file.
+    EXPECT_EQ(registry->ReadString(HKCR, "EditReg\\My_Computer", ""), seeded[0]);
+    EXPECT_TRUE(test::FileExists(temp.File("conf/sysiconinfo.ini")));
+
+    QStringList shown;
+    QString tip;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        for (QAction* action : menu->actions()) shown << action->text();
+        tip = menu->actions().back()->toolTip();
+        menu->close();
+    });
+    dialog.ShowItemMenu(list.visualItemRect(list.item(1)).center());
+    EXPECT_EQ(shown, QStringList({"Replace with ICO File", "Replace with icon in DLL", "Restore"}));
+    EXPECT_EQ(tip, "Use system default value");
+}
+
+TEST_F(SystemIconsTest, ReplacesFromAnIconFileAndAModuleThenRestores) {
+    const std::string yellow = temp.File("yellow.ico");
+    test::WriteBytes(yellow, SolidIco(255, 255, 0));
+    std::vector<test::Resource> resources;
+    uint16_t nextId = 1;
+    test::AddIconGroup(resources, ResourceName::Id(10), SolidIco(0, 0, 0), nextId);
+    test::AddIconGroup(resources, ResourceName::Id(11), SolidIco(255, 128, 0), nextId);
+    const std::string dll = temp.File("icons.dll");
+    test::WriteBytes(dll, test::BuildPe(false, resources).bytes);
+
+    CChangeSysIconDialog dialog(temp.File("conf"), *registry, shell, ui, nullptr);
+    dialog.show();
+    QListWidget& list = dialog.List();
+    const std::string key = BuiltInSysIconItems()[4].entries[0].keyPath;
+    const std::string userKey = BuiltInSysIconItems()[4].entries[1].keyPath;
+
+    // Double-click on My Documents: an icon file is asked for.
+    const QPoint documents = list.visualItemRect(list.item(4)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, documents);
+    ASSERT_TRUE(list.item(4)->isSelected());
+    ui.QueueFile(yellow);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, documents);
+    EXPECT_EQ(registry->ReadString(HKCR, key, ""), yellow + ",0");
+    EXPECT_EQ(registry->ReadString(HKCU, userKey, ""), yellow + ",0");
+    ASSERT_EQ(list.count(), 5);
+    EXPECT_EQ(IconColour(list.item(4)), QColor(255, 255, 0));
+
+    // The second icon of the module, for My Documents and My Computer at once.
+    list.item(0)->setSelected(true);
+    list.item(4)->setSelected(true);
+    ui.QueueFile(dll);
+    ui.QueueModuleIcon(1);
+    dialog.ReplaceDllAction().trigger();
+    ASSERT_EQ(ui.files.Requests().size(), 2u);
+    EXPECT_EQ(ui.files.Requests()[1].filter,
+              "Dll & Exe File (*.dll, *.exe)|*.dll;*.exe|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.moduleIcons.Requests(), std::vector<std::string>{dll});
+    EXPECT_EQ(registry->ReadString(HKCR, key, ""), dll + ",1");
+    EXPECT_EQ(registry->ReadString(HKCR, BuiltInSysIconItems()[0].entries[0].keyPath, ""),
+              dll + ",1");
+    EXPECT_EQ(IconColour(list.item(0)), QColor(255, 128, 0));
+    EXPECT_EQ(IconColour(list.item(4)), QColor(255, 128, 0));
+
+    // Restore from the item menu on My Documents only.
+    list.clearSelection();
+    list.item(4)->setSelected(true);
+    dialog.RestoreAction().trigger();
+    EXPECT_EQ(registry->ReadString(HKCR, key, ""), seeded[4]);
+    EXPECT_EQ(registry->ReadString(HKCU, userKey, ""), seeded[4]);
+    EXPECT_EQ(IconColour(list.item(4)), QColor(Qt::magenta));
+    EXPECT_EQ(IconColour(list.item(0)), QColor(255, 128, 0));
+
+    // Restore All puts My Computer back too.
+    QTest::mouseClick(&dialog.RestoreAllButton(), Qt::LeftButton);
+    EXPECT_EQ(IconColour(list.item(0)), QColor(Qt::red));
+    EXPECT_EQ(registry->ReadString(HKCR, BuiltInSysIconItems()[0].entries[0].keyPath, ""),
+              seeded[0]);
+}
+
+TEST_F(SystemIconsTest, AnItemWhoseIconIsGoneLeavesTheList) {
+    std::filesystem::remove(temp.File("seed1.ico"));
+    CChangeSysIconDialog dialog(temp.File("conf"), *registry, shell, ui, nullptr);
+    QListWidget& list = dialog.List();
+    ASSERT_EQ(list.count(), 4);
+    EXPECT_EQ(list.item(1)->text(), "Recycle Bin(Empty)");
+    // Rows and items still agree: the second row replaces the empty trash.
+    list.item(1)->setSelected(true);
+    const std::string yellow = temp.File("yellow.ico");
+    test::WriteBytes(yellow, SolidIco(255, 255, 0));
+    ui.QueueFile(yellow);
+    dialog.ReplaceIcoAction().trigger();
+    EXPECT_EQ(registry->ReadString(HKCR, kRecycleBinKey, "Empty"), yellow + ",0");
+    // The trash is empty: its shown icon follows.
+    EXPECT_EQ(registry->ReadString(HKCR, kRecycleBinKey, ""), yellow + ",0");
+}
+
+TEST_F(SystemIconsTest, SvgThemeIconsNeedTheDesktopsSvgSupport) {
+    const std::string svg = temp.File("computer.svg");
+    const std::string text = "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+                             "<rect width='16' height='16' fill='#00ff00'/></svg>";
+    test::WriteBytes(svg, std::vector<uint8_t>(text.begin(), text.end()));
+    const std::optional<ShellIcon> icon = shell.ExtractIcon(svg, 0);
+    if (!QImageReader::supportedImageFormats().contains("svg")) {
+        EXPECT_FALSE(icon);
+        return;
+    }
+    ASSERT_TRUE(icon);
+    ASSERT_TRUE(icon->IsValid());
+    const size_t centre = (16 * 32 + 16) * 4;
+    EXPECT_EQ(std::vector<uint8_t>(icon->bgra.begin() + centre, icon->bgra.begin() + centre + 4),
+              (std::vector<uint8_t>{0, 255, 0, 255}));
+    EXPECT_FALSE(shell.ExtractIcon(svg, 1));
+}
+
+TEST_F(SystemIconsTest, TheCommandOpensTheDialogBesideTheSystemIconFile) {
+    // The runner's own registry goes to the test's config folder; its theme
+    // lookup to empty folders of this test.
+    setenv("XDG_DATA_HOME", temp.File("data").c_str(), 1);
+    setenv("XDG_DATA_DIRS", temp.File("none").c_str(), 1);
+    test::TestPaths paths;
+    paths.systemIconFile = temp.File("portable/sysiconinfo.ini");
+    Workspace workspace(ui, paths);
+    InstallDialogRunners(workspace, nullptr);
+    ASSERT_TRUE(workspace.Dialogs().systemIcons);
+    int listed = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CChangeSysIconDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        listed = dialog->List().count();
+        dialog->accept();
+    });
+    workspace.Dialogs().systemIcons();
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_DATA_DIRS");
+    // No theme icons here: nothing to show, but the set's file was written.
+    EXPECT_EQ(listed, 0);
+    EXPECT_TRUE(test::FileExists(temp.File("portable/sysiconinfo.ini")));
+    EXPECT_TRUE(
+        test::FileExists(std::string(std::getenv("XDG_CONFIG_HOME")) + "/pictoform/registry.txt"));
+}
+
+} // namespace
+} // namespace pictoform

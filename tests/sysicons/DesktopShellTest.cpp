@@ -1,0 +1,213 @@
+// The freedesktop shell: the trash's state, icons taken from icon files,
+// PNG pictures and modules (exact pixels), and the icon theme seeding.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "icon/ModuleFixtures.h"
+#include "icon/PngCodec.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+#include "sysicons/DesktopShell.h"
+#include "sysicons/FileRegistry.h"
+#include "sysicons/IconThemeSeed.h"
+#include "sysicons/SysIconSet.h"
+
+namespace pictoform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Pattern;
+
+// The pixel of a top-row-first record as the shell hands it over: fully
+// transparent pixels are all zero.
+std::array<uint8_t, 4> SourcePixel(const IconImageRec& rec, int x, int y) {
+    const size_t p =
+        static_cast<size_t>(y) * static_cast<size_t>(rec.width) + static_cast<size_t>(x);
+    const uint8_t alpha = rec.HasAlpha() ? rec.alpha[p] : (rec.mask[p] ? 255 : 0);
+    if (alpha == 0) return {0, 0, 0, 0};
+    return {rec.colours[p * 3], rec.colours[p * 3 + 1], rec.colours[p * 3 + 2], alpha};
+}
+
+std::array<uint8_t, 4> IconPixel(const ShellIcon& icon, int x, int y) {
+    const size_t p =
+        (static_cast<size_t>(y) * static_cast<size_t>(icon.width) + static_cast<size_t>(x)) * 4;
+    return {icon.bgra[p], icon.bgra[p + 1], icon.bgra[p + 2], icon.bgra[p + 3]};
+}
+
+// Every pixel of the 32 x 32 icon is the source's pixel (x * w / 32, y * h / 32).
+void ExpectScaledFrom(const ShellIcon& icon, const IconImageRec& source) {
+    ASSERT_EQ(icon.width, 32);
+    ASSERT_EQ(icon.height, 32);
+    ASSERT_TRUE(icon.IsValid());
+    int wrong = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            if (IconPixel(icon, x, y) !=
+                SourcePixel(source, x * source.width / 32, y * source.height / 32))
+                ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+class Environment {
+public:
+    std::map<std::string, std::string> vars;
+    EnvironmentLookup Lookup() const {
+        return [this](const char* name) -> const char* {
+            const auto found = vars.find(name);
+            return found == vars.end() ? nullptr : found->second.c_str();
+        };
+    }
+};
+
+class DesktopShellTest : public ::testing::Test {
+protected:
+    DesktopShellTest() {
+        env.vars = {{"HOME", temp.File("home")},
+                    {"XDG_DATA_HOME", temp.File("data")},
+                    {"XDG_DATA_DIRS", temp.File("sys1") + ":" + temp.File("sys2")}};
+    }
+    std::string Touch(const std::string& relative, const std::vector<uint8_t>& bytes = {1}) {
+        const std::string file = temp.File(relative);
+        fs::create_directories(fs::path(file).parent_path());
+        test::WriteBytes(file, bytes);
+        return file;
+    }
+
+    test::TempDir temp;
+    Environment env;
+    DesktopShell shell{env.Lookup()};
+};
+
+TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
+    EXPECT_EQ(shell.TrashFilesDir(), temp.File("data/Trash/files"));
+    EXPECT_EQ(shell.IsTrashEmpty(), true); // no folder yet
+    fs::create_directories(temp.File("data/Trash/files"));
+    EXPECT_EQ(shell.IsTrashEmpty(), true);
+    Touch("data/Trash/info/a.trashinfo");
+    EXPECT_EQ(shell.IsTrashEmpty(), true);
+    Touch("data/Trash/files/a");
+    EXPECT_EQ(shell.IsTrashEmpty(), false);
+    fs::remove_all(temp.File("data/Trash"));
+    Touch("data/Trash/files");
+    EXPECT_EQ(shell.IsTrashEmpty(), std::nullopt);
+}
+
+TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
+    const IconImageRec exact = Pattern(32, 32, kDepth32, 4);
+    const std::string ico =
+        Touch("a.ico", test::IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3),
+                                       exact, Pattern(48, 48, kDepth32, 5)}));
+    const std::optional<ShellIcon> icon = shell.ExtractIcon(ico, 0);
+    ASSERT_TRUE(icon);
+    ExpectScaledFrom(*icon, exact);
+    // An icon file holds one icon.
+    EXPECT_FALSE(shell.ExtractIcon(ico, 1));
+
+    // No 32 x 32 image: the nearest in size, scaled.
+    const IconImageRec nearest = Pattern(24, 24, kDepth16, 6);
+    const std::string other =
+        Touch("b.ico",
+              test::IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
+    const std::optional<ShellIcon> scaled = shell.ExtractIcon(other, 0);
+    ASSERT_TRUE(scaled);
+    ExpectScaledFrom(*scaled, nearest);
+}
+
+TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
+    IconImageRec source = Pattern(64, 48, kDepth32, 9);
+    const PngPixels pixels =
+        PngFromPlanes(source.width, source.height, source.colours, source.alpha, source.mask);
+    std::vector<uint8_t> png;
+    std::string reason;
+    ASSERT_TRUE(EncodePng(pixels, png, reason)) << reason;
+    const std::string file = Touch("theme/computer.png", png);
+    const std::optional<ShellIcon> icon = shell.ExtractIcon(file, 0);
+    ASSERT_TRUE(icon);
+    ExpectScaledFrom(*icon, source);
+    EXPECT_FALSE(shell.ExtractIcon(file, 2));
+}
+
+TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
+    const std::string dll =
+        Touch("lib.dll", test::BuildPe(false, test::SampleResources(false)).bytes);
+    // Position 0 is group 5, whose 32 x 32 image of most bits is shown.
+    const std::optional<ShellIcon> first = shell.ExtractIcon(dll, 0);
+    ASSERT_TRUE(first);
+    ExpectScaledFrom(*first, test::SampleGroups()[1].sources[3]);
+    // -7 is the group with identifier 7: only 48 x 48 and 16 x 16 there.
+    const std::optional<ShellIcon> seven = shell.ExtractIcon(dll, -7);
+    ASSERT_TRUE(seven);
+    ExpectScaledFrom(*seven, test::SampleGroups()[2].sources[0]);
+    EXPECT_EQ(shell.ExtractIcon(dll, 1)->bgra, seven->bgra);
+    EXPECT_FALSE(shell.ExtractIcon(dll, 3));
+    EXPECT_FALSE(shell.ExtractIcon(dll, -8));
+    EXPECT_FALSE(shell.ExtractIcon(dll, -2147483647 - 1));
+}
+
+TEST_F(DesktopShellTest, WhatIsNoIconGivesNone) {
+    EXPECT_FALSE(shell.ExtractIcon(temp.File("missing.ico"), 0));
+    EXPECT_FALSE(shell.ExtractIcon(Touch("text.ico", {'h', 'i'}), 0));
+    EXPECT_FALSE(shell.ExtractIcon(Touch("cut.ico", {0, 0, 1, 0, 5, 0, 32}), 0));
+    EXPECT_FALSE(shell.ExtractIcon(Touch("bad.dll", {'M', 'Z', 0, 0}), 0));
+    // Vector pictures need the desktop.
+    EXPECT_FALSE(shell.ExtractIcon(Touch("a.svg", {'<', 's'}), 0));
+}
+
+TEST_F(DesktopShellTest, ThemeIconsAreFoundThemeFirstThenSizeThenFolder) {
+    const std::vector<std::string> bases = IconBaseDirs(env.Lookup());
+    EXPECT_EQ(bases, (std::vector<std::string>{temp.File("data/icons"), temp.File("sys1/icons"),
+                                               temp.File("sys2/icons")}));
+    EXPECT_FALSE(FindThemeIcon(bases, "computer"));
+
+    const std::string hicolor = Touch("sys1/icons/hicolor/32x32/apps/computer.png");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), hicolor);
+    const std::string scalable = Touch("sys2/icons/Adwaita/scalable/devices/computer.svg");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), scalable);
+    const std::string big = Touch("sys2/icons/Adwaita/48x48/devices/computer.png");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), big);
+    const std::string small = Touch("sys2/icons/Adwaita/24x24/devices/computer.png");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), big);
+    const std::string exact = Touch("sys2/icons/Adwaita/32x32/legacy/computer.png");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), exact);
+    // The user's own folder before the system's, and contexts by name.
+    const std::string mine = Touch("data/icons/Adwaita/32x32/places/computer.png");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), mine);
+    const std::string devices = Touch("data/icons/Adwaita/32x32/devices/computer.png");
+    EXPECT_EQ(FindThemeIcon(bases, "computer"), devices);
+    (void)small;
+}
+
+TEST_F(DesktopShellTest, ANewRegistryShowsTheThemesIcons) {
+    const std::string computer = Touch("sys1/icons/Adwaita/48x48/devices/computer.png");
+    const std::string full = Touch("sys1/icons/Adwaita/32x32/status/user-trash-full.png");
+    const std::string trash = Touch("sys1/icons/hicolor/32x32/places/user-trash.png");
+    const std::string docs = Touch("sys1/icons/Adwaita/32x32/places/folder-documents.png");
+    Touch("data/Trash/files/old.txt");
+    test::ScriptedUiServices ui;
+    const EnvironmentLookup lookup = env.Lookup();
+    FileRegistry registry(temp.File("reg.txt"), ui, [&](Registry& r) {
+        SeedSystemIconKeys(r, IconBaseDirs(lookup), shell.IsTrashEmpty());
+    });
+    const RegRoot HKCR = RegRoot::ClassesRoot;
+    const RegRoot HKCU = RegRoot::CurrentUser;
+    const std::vector<SysIconItem> items = BuiltInSysIconItems();
+    EXPECT_EQ(registry.ReadString(HKCR, items[0].entries[0].keyPath, ""), computer + ",0");
+    EXPECT_EQ(registry.ReadString(HKCU, items[0].entries[1].keyPath, ""), computer + ",0");
+    EXPECT_EQ(registry.ReadString(HKCR, kRecycleBinKey, "Empty"), trash + ",0");
+    EXPECT_EQ(registry.ReadString(HKCU, kUserRecycleBinKey, "Full"), full + ",0");
+    // The trash holds a file: the full icon is shown.
+    EXPECT_EQ(registry.ReadString(HKCR, kRecycleBinKey, ""), full + ",0");
+    EXPECT_EQ(registry.ReadString(HKCU, kUserRecycleBinKey, ""), full + ",0");
+    EXPECT_EQ(registry.ReadString(HKCU, items[4].entries[1].keyPath, ""), docs + ",0");
+    // No network icon in these themes: its keys exist, without a value.
+    EXPECT_TRUE(registry.KeyExists(HKCU, items[1].entries[1].keyPath));
+    EXPECT_EQ(registry.ReadString(HKCR, items[1].entries[0].keyPath, ""), std::nullopt);
+}
+
+} // namespace
+} // namespace pictoform
