@@ -30,16 +30,18 @@ void Outlined(QPainter& p, const QPainterPath& path, const QColor& fill) {
     p.drawPath(path);
 }
 
+// A closed outline through the points.
+QPainterPath Polygon(std::initializer_list<QPointF> points) {
+    QPainterPath path;
+    path.addPolygon(QPolygonF(points));
+    path.closeSubpath();
+    return path;
+}
+
 // A tool lying from the top right down to its tip at the bottom left.
 QCursor PencilCursor() {
     return Drawn(1, 30, [](QPainter& p) {
-        QPainterPath body;
-        body.moveTo(1, 30);
-        body.lineTo(4, 22);
-        body.lineTo(23, 3);
-        body.lineTo(28, 8);
-        body.lineTo(9, 27);
-        body.closeSubpath();
+        const QPainterPath body = Polygon({{1, 30}, {4, 22}, {23, 3}, {28, 8}, {9, 27}});
         Outlined(p, body, QColor(250, 210, 70));
         p.setBrush(Qt::black);
         p.drawPolygon(QPolygonF({QPointF(1, 30), QPointF(2.5, 26), QPointF(5, 28.5)}));
@@ -49,13 +51,7 @@ QCursor PencilCursor() {
 
 QCursor PickerCursor() {
     return Drawn(1, 30, [](QPainter& p) {
-        QPainterPath tube;
-        tube.moveTo(1, 30);
-        tube.lineTo(2, 26);
-        tube.lineTo(16, 12);
-        tube.lineTo(19, 15);
-        tube.lineTo(5, 29);
-        tube.closeSubpath();
+        const QPainterPath tube = Polygon({{1, 30}, {2, 26}, {16, 12}, {19, 15}, {5, 29}});
         Outlined(p, tube, Qt::white);
         QPainterPath bulb;
         bulb.addEllipse(QPointF(23, 8), 6, 6);
@@ -66,12 +62,7 @@ QCursor PickerCursor() {
 
 QCursor BucketCursor() {
     return Drawn(2, 24, [](QPainter& p) {
-        QPainterPath pail;
-        pail.moveTo(12, 6);
-        pail.lineTo(25, 14);
-        pail.lineTo(17, 27);
-        pail.lineTo(4, 19);
-        pail.closeSubpath();
+        const QPainterPath pail = Polygon({{12, 6}, {25, 14}, {17, 27}, {4, 19}});
         Outlined(p, pail, QColor(200, 200, 200));
         QPainterPath drop;
         drop.moveTo(4, 19);
@@ -86,18 +77,8 @@ QCursor BucketCursor() {
 
 QCursor EraserCursor() {
     return Drawn(5, 27, [](QPainter& p) {
-        QPainterPath block;
-        block.moveTo(2, 24);
-        block.lineTo(16, 10);
-        block.lineTo(26, 20);
-        block.lineTo(12, 34);
-        block.closeSubpath();
-        QPainterPath top;
-        top.moveTo(16, 10);
-        top.lineTo(22, 4);
-        top.lineTo(31, 13);
-        top.lineTo(26, 20);
-        top.closeSubpath();
+        const QPainterPath block = Polygon({{2, 24}, {16, 10}, {26, 20}, {12, 34}});
+        const QPainterPath top = Polygon({{16, 10}, {22, 4}, {31, 13}, {26, 20}});
         Outlined(p, block, QColor(240, 150, 160));
         Outlined(p, top, QColor(90, 120, 220));
     });

@@ -17,6 +17,7 @@
 #include "QtClipboard.h"
 #include "QtTextRasterizer.h"
 #include "QtUiServices.h"
+#include "desktop/DesktopSupport.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
@@ -45,12 +46,7 @@ protected:
     }
 
     void Mouse(QEvent::Type type, int iconX, int iconY, Qt::MouseButton button) {
-        const ViewGeometry& g = view.Geometry();
-        const QPointF at(g.originX + iconX * g.zoom + g.zoom / 2,
-                         g.originY + iconY * g.zoom + g.zoom / 2);
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-        QMouseEvent event(type, at, frame->Canvas().mapToGlobal(at), button, held, Qt::NoModifier);
-        QApplication::sendEvent(&frame->Canvas(), &event);
+        test::SendCanvasMouse(frame->Canvas(), view.Geometry(), type, iconX, iconY, button);
     }
 
     test::TempDir temp;

@@ -17,14 +17,7 @@ namespace pictoform {
 
 namespace {
 
-struct FormatCommand {
-    int id;
-    const char* text;
-    const char* tooltip;
-    Glyph glyph;
-};
-
-constexpr FormatCommand kCommands[] = {
+constexpr PanelCommand kCommands[] = {
     {32835, "&New Format", "Create new format based on the image you selected", Glyph::NewFormat},
     {32880, "New &Blank Format", "Create blank format", Glyph::BlankFormat},
     {32834, "&Delete Format", "Delete format", Glyph::Delete},
@@ -40,16 +33,7 @@ FormatListPanel::FormatListPanel(Workspace& workspace, CPictoformView& view, QWi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto* toolbar = new QToolBar(this);
-    toolbar->setIconSize(QSize(16, 16));
-    for (const FormatCommand& command : kCommands) {
-        QAction* action =
-            toolbar->addAction(GlyphIcon(command.glyph), QString(command.text).remove('&'));
-        action->setToolTip(command.tooltip);
-        const int id = command.id;
-        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    }
-    layout->addWidget(toolbar);
+    layout->addWidget(MakeCommandBar(this, kCommands, [this](int id) { RunCommand(id); }));
 
     m_list = new OwnerDrawnList(kItemHeight, this);
     m_list->SetDrawItem([this](QPainter& p, int i, const QRect& r) { DrawItem(p, i, r); });
@@ -83,13 +67,10 @@ void FormatListPanel::Select(int index) {
 }
 
 void FormatListPanel::ShowMenu(const QPoint& globalPos) {
-    QMenu menu(this);
-    for (const FormatCommand& command : kCommands) {
-        QAction* action = menu.addAction(command.text);
-        action->setEnabled(m_view.Commands().Update(command.id).enabled);
-        action->setData(command.id);
-    }
-    if (QAction* chosen = menu.exec(globalPos)) RunCommand(chosen->data().toInt());
+    const int chosen = ChooseCommand(this, kCommands, globalPos, [this](int id) {
+        return m_view.Commands().Update(id).enabled;
+    });
+    if (chosen != 0) RunCommand(chosen);
 }
 
 void FormatListPanel::DrawItem(QPainter& painter, int index, const QRect& rect) {

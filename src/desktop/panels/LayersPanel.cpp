@@ -20,14 +20,7 @@ namespace pictoform {
 
 namespace {
 
-struct LayerCommand {
-    int id;
-    const char* menuText;
-    const char* tooltip;
-    Glyph glyph;
-};
-
-constexpr LayerCommand kCommands[] = {
+constexpr PanelCommand kCommands[] = {
     {LayersPanel::kAddLayer, "&Add Layer", "Add Layer", Glyph::AddLayer},
     {LayersPanel::kDeleteLayer, "&Delete Layer", "Delete Layer", Glyph::Delete},
     {LayersPanel::kMoveUp, "Move Up", "Move selected layer up", Glyph::Up},
@@ -99,16 +92,7 @@ LayersPanel::LayersPanel(Workspace& workspace, CPictoformView& view, QWidget* pa
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
 
-    auto* toolbar = new QToolBar(this);
-    toolbar->setIconSize(QSize(16, 16));
-    for (const LayerCommand& command : kCommands) {
-        QAction* action =
-            toolbar->addAction(GlyphIcon(command.glyph), QString(command.menuText).remove('&'));
-        action->setToolTip(command.tooltip);
-        const int id = command.id;
-        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    }
-    layout->addWidget(toolbar);
+    layout->addWidget(MakeCommandBar(this, kCommands, [this](int id) { RunCommand(id); }));
 
     m_list = new OwnerDrawnList(CLayerDialog::kItemHeight, this);
     m_list->SetDrawItem([this](QPainter& p, int i, const QRect& r) { DrawItem(p, i, r); });
@@ -183,10 +167,7 @@ void LayersPanel::MoveSlider(int position) {
 }
 
 void LayersPanel::ShowMenu(const QPoint& globalPos) {
-    QMenu menu(this);
-    for (const LayerCommand& command : kCommands)
-        menu.addAction(command.menuText)->setData(command.id);
-    if (QAction* chosen = menu.exec(globalPos)) RunCommand(chosen->data().toInt());
+    if (const int chosen = ChooseCommand(this, kCommands, globalPos)) RunCommand(chosen);
 }
 
 void LayersPanel::DrawItem(QPainter& painter, int index, const QRect& rect) {

@@ -7,8 +7,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -263,6 +265,32 @@ bool UpDownEdit::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+QToolBar* MakeCommandBar(QWidget* owner, std::span<const PanelCommand> commands,
+                         const std::function<void(int)>& run) {
+    auto* toolbar = new QToolBar(owner);
+    toolbar->setIconSize(QSize(16, 16));
+    for (const PanelCommand& command : commands) {
+        QAction* action =
+            toolbar->addAction(GlyphIcon(command.glyph), QString(command.menuText).remove('&'));
+        action->setToolTip(command.tooltip);
+        const int id = command.id;
+        QObject::connect(action, &QAction::triggered, owner, [run, id] { run(id); });
+    }
+    return toolbar;
+}
+
+int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const QPoint& globalPos,
+                  const std::function<bool(int)>& enabled) {
+    QMenu menu(owner);
+    for (const PanelCommand& command : commands) {
+        QAction* action = menu.addAction(command.menuText);
+        action->setData(command.id);
+        if (enabled) action->setEnabled(enabled(command.id));
+    }
+    const QAction* chosen = menu.exec(globalPos);
+    return chosen ? chosen->data().toInt() : 0;
 }
 
 } // namespace pictoform

@@ -9,7 +9,10 @@
 #include <QPainter>
 #include <QRect>
 #include <QWidget>
+
+class QToolBar;
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -68,6 +71,22 @@ enum class Glyph {
     AddPreset,
 };
 QIcon GlyphIcon(Glyph glyph);
+
+// A command of a list panel: its toolbar button and its pop-up menu entry.
+struct PanelCommand {
+    int id;
+    const char* menuText; // with its '&' mnemonic; the button's text leaves it out
+    const char* tooltip;
+    Glyph glyph;
+};
+
+// The panel's toolbar of 16 x 16 glyph buttons, each running its command.
+QToolBar* MakeCommandBar(QWidget* owner, std::span<const PanelCommand> commands,
+                         const std::function<void(int)>& run);
+// The pop-up menu of the same commands at a screen point; the chosen id, or
+// 0. `enabled` says which entries may be chosen (all when it is empty).
+int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const QPoint& globalPos,
+                  const std::function<bool(int)>& enabled = {});
 
 // A list whose items are all one height and drawn by a callback, for the
 // format and layer lists whose models say what each item shows. Clicks and
