@@ -164,13 +164,10 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
     BuildToolBar();
     BuildShortcuts();
     RestoreSettings();
-    // Each repaint of the canvas shows in the format's thumbnail and the
-    // preview; the toolbar follows too, since a panel's command (a tool
-    // picked, a format chosen) changes what its buttons may do.
+    // Each repaint of the canvas shows in the format's thumbnail and the preview.
     m_view.SetAfterPaint([this] {
         UpdateTree(m_formats.get());
         UpdateTree(m_preview.get());
-        RefreshToolBar();
     });
     setWindowTitle(QString::fromStdString(m_view.Title()));
     RefreshToolBar();

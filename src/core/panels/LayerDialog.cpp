@@ -83,7 +83,6 @@ void CLayerDialog::ClickItem(int index, int x) {
     } else {
         SelectItem(index);
     }
-    Repaint();
 }
 
 bool CLayerDialog::AddLayer() {
@@ -116,7 +115,6 @@ bool CLayerDialog::DeleteLayer() {
     // The format may still name the deleted layer among its visible ones.
     (void)CollectVisibleLayers();
     Edited();
-    Repaint();
     return true;
 }
 
@@ -124,7 +122,6 @@ void CLayerDialog::SwapWithCurrent(int other) {
     std::swap(m_items[static_cast<size_t>(m_current)], m_items[static_cast<size_t>(other)]);
     SelectItem(other);
     Edited();
-    Repaint();
 }
 
 bool CLayerDialog::MoveUp() {
@@ -146,7 +143,6 @@ void CLayerDialog::MoveSlider(int position) {
     m_items[static_cast<size_t>(m_current)].layer->SetOpacity(static_cast<float>(m_slider) *
                                                               kSliderStep);
     Edited();
-    Repaint();
 }
 
 LayerItemDrawing CLayerDialog::DrawItem(int index, int width) const {

@@ -67,8 +67,6 @@ public:
     ~CLayerDialog() = default;
 
     void SetLayerAddedHook(LayerAddedHook hook) { m_onLayerAdded = std::move(hook); }
-    // The editing view's repaint, after every change that alters the picture.
-    void SetRepaintHook(std::function<void()> hook) { m_repaint = std::move(hook); }
     // After every change that the saved file would show (a layer added,
     // deleted, moved, shown or hidden, its opacity), so that the document
     // knows it has unsaved work.
@@ -122,9 +120,6 @@ public:
 private:
     [[nodiscard]] bool IsIndex(int index) const { return index >= 0 && index < Count(); }
     void SwapWithCurrent(int other);
-    void Repaint() const {
-        if (m_repaint) m_repaint();
-    }
     void Edited() const {
         if (m_edited) m_edited();
     }
@@ -132,7 +127,6 @@ private:
     UiServices& m_ui;
     LayerCounter& m_counter;
     LayerAddedHook m_onLayerAdded;
-    std::function<void()> m_repaint;
     std::function<void()> m_edited;
     CIconFormat* m_format = nullptr;
     std::vector<LayerItem> m_items;

@@ -51,7 +51,6 @@ bool CPreviewDialog::AddNewFormat(const FormatChoice& choice, bool copyCurrent) 
     auto format = std::make_unique<CIconFormat>(500 / std::max(choice.width, choice.height),
                                                 choice.width, choice.height, choice.depth, counter);
     if (!AddFormat(std::move(format), copyCurrent)) return false;
-    Repaint();
     return true;
 }
 
@@ -88,7 +87,6 @@ void CPreviewDialog::ShowCurrent() {
     // takes the paint until another is chosen, rather than nothing at all.
     m_layers.SelectItem(0);
     m_preview.Show(m_current);
-    Repaint();
 }
 
 bool CPreviewDialog::SelectItem(int index) {

@@ -60,8 +60,6 @@ public:
 
     // Called with the first layer of every format added.
     void SetLayerAddedHook(LayerAddedHook hook) { m_onLayerAdded = std::move(hook); }
-    // The editing view's repaint, after the current format changed.
-    void SetRepaintHook(std::function<void()> hook) { m_repaint = std::move(hook); }
 
     // Appends the format. The first format becomes current and is shown in
     // both panels; later ones leave the current format as it is. With copy,
@@ -98,14 +96,10 @@ public:
 private:
     void ShowCurrent();
     void CopyCurrentInto(CIconFormat& format, CIconLayer& first);
-    void Repaint() const {
-        if (m_repaint) m_repaint();
-    }
 
     CLayerDialog& m_layers;
     CSameIconDialog& m_preview;
     LayerAddedHook m_onLayerAdded;
-    std::function<void()> m_repaint;
     std::vector<FormatItem> m_items;
     CIconFormat* m_current = nullptr;
     int m_selected = -1;

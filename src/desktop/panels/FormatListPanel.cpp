@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ImageConvert.h"
+#include "editor/MenuModel.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
@@ -18,11 +19,12 @@ namespace pictoform {
 namespace {
 
 constexpr PanelCommand kCommands[] = {
-    {32835, "&New Format", "Create new format based on the image you selected", Glyph::NewFormat},
-    {32880, "New &Blank Format", "Create blank format", Glyph::BlankFormat},
-    {32834, "&Delete Format", "Delete format", Glyph::Delete},
-    {32897, "Up", "Move selected format up", Glyph::Up},
-    {32898, "Down", "Move selected format down", Glyph::Down},
+    {command::kNewFormat, "&New Format", "Create new format based on the image you selected",
+     Glyph::NewFormat},
+    {command::kNewBlankFormat, "New &Blank Format", "Create blank format", Glyph::BlankFormat},
+    {command::kDeleteFormat, "&Delete Format", "Delete format", Glyph::Delete},
+    {command::kFormatUp, "Up", "Move selected format up", Glyph::Up},
+    {command::kFormatDown, "Down", "Move selected format down", Glyph::Down},
 };
 
 } // namespace

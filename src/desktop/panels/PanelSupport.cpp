@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "ImageConvert.h"
+#include "MainFrame.h"
 #include "editor/PictoformView.h"
 #include "panels/AdvColorDialog.h"
 #include "panels/FormatListPanel.h"
@@ -50,6 +51,9 @@ void RepaintView(CPictoformView& view, QWidget* from) {
             // thumbnails: both lists follow whichever panel made the change.
             for (auto* layers : main->findChildren<LayersPanel*>()) layers->Refresh();
             for (auto* formats : main->findChildren<FormatListPanel*>()) formats->Refresh();
+            // Another format or layer has another object: Cut, Copy and the
+            // rest of the toolbar follow.
+            if (auto* frame = qobject_cast<MainFrame*>(main)) frame->RefreshToolBar();
             return;
         }
     }
