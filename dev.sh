@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
+BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev)
 # Programs that read and write icon files, and the Windows resource tools that
 # build test programs; the tests check our files against them.
@@ -34,7 +34,10 @@ install_missing() {
 build() { # build-dir, extra cmake arguments...
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja -DPICTOFORM_WERROR=ON "$@" >/dev/null
+    # The compiler cache takes paths relative to the checkout, so a fresh
+    # clone elsewhere on the same machine reuses what an earlier build made.
+    export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+    cmake -S . -B "$dir" -G Ninja -DPICTOFORM_WERROR=ON -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
     cmake --build "$dir" --parallel "$(nproc)"
 }
 

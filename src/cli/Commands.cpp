@@ -38,11 +38,11 @@ Kind KindOfName(const std::string& path) {
 // The images of one input, top row first, as the writers take them.
 struct LoadedFile {
     std::vector<IconImageRec> images;
-    std::vector<HotSpot> hotSpots; // one per image, cursors only
     std::string kindName;
     bool cursor = false;
     bool animated = false;
     HotSpot loadedHotSpot;
+    AnimationInfo animation;
 };
 
 bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
@@ -123,7 +123,7 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
     out.animated = IsAnimated(bytes);
     out.cursor = !out.animated && engine.FileType() == kCursorType;
     out.kindName = out.animated ? "animated cursor" : (out.cursor ? "cursor" : "icon");
-    out.hotSpots = engine.EntryHotSpots();
+    out.animation = engine.Animation();
     out.images = engine.TakeImages();
     for (IconImageRec& rec : out.images) FlipRows(rec);
     return true;
@@ -158,6 +158,7 @@ void ChangeDepth(IconImageRec& rec, int32_t depth) {
         rec.alpha.clear();
     }
     rec.depth = depth;
+    rec.png = rec.png && depth == kDepth32;
     rec.palette.clear();
     rec.paletteSize = -1;
 }
@@ -254,9 +255,8 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
         for (size_t i = 0; i < file.images.size(); ++i) {
             const IconImageRec& rec = file.images[i];
             out << path << "[" << i << "]: " << DescribeImage(rec.width, rec.height, rec.depth);
-            if (file.cursor && i < file.hotSpots.size()) {
-                out << ", hot spot " << file.hotSpots[i].x << "," << file.hotSpots[i].y;
-            }
+            if (rec.png) out << ", PNG";
+            if (rec.hotSpot) out << ", hot spot " << rec.hotSpot->x << "," << rec.hotSpot->y;
             if (file.animated) out << ", shown " << rec.frameTime << "/60 s";
             out << "\n";
         }
@@ -270,7 +270,13 @@ namespace {
 
 // Writes the images in the file kind that the output's name asks for.
 bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>& images,
-                 HotSpot hotSpot, bool png256, std::ostream& out, std::ostream& err) {
+                 const AnimationInfo& animation, std::optional<int> pngFrom, std::ostream& out,
+                 std::ostream& err) {
+    if (pngFrom) {
+        for (IconImageRec& rec : images) {
+            rec.png = rec.depth == kDepth32 && rec.width >= *pngFrom && rec.height >= *pngFrom;
+        }
+    }
     if (kind == Kind::kPng) {
         for (size_t i = 0; i < images.size(); ++i) {
             const std::string name = PngName(output, i, images[i]);
@@ -283,11 +289,11 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         }
         return true;
     }
-    CIconFile engine(hotSpot);
-    unsigned flags = kind == Kind::kCursor ? unsigned{kWriteCursor} : 0u;
-    if (png256) flags |= kWritePng256;
-    const bool ok = kind == Kind::kAnimated ? engine.WriteAnimatedCursor(output, images, flags)
-                                            : engine.WriteIconFile(output, images, flags);
+    CIconFile engine;
+    const unsigned flags = kind == Kind::kCursor ? unsigned{kWriteCursor} : 0u;
+    const bool ok = kind == Kind::kAnimated
+                        ? engine.WriteAnimatedCursor(output, images, flags, animation)
+                        : engine.WriteIconFile(output, images, flags);
     if (!ok) Fail(err, "write", output, engine.LastError());
     return ok;
 }
@@ -351,7 +357,7 @@ int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& e
         }
         const std::string name = options.output + "/" + BaseName(path) + "-" + std::to_string(i) +
                                  "-" + FileNamePart(groups[i].name) + ".ico";
-        if (!WriteImages(name, Kind::kIcon, group.images, {}, options.png256, out, err)) {
+        if (!WriteImages(name, Kind::kIcon, group.images, {}, options.pngFrom, out, err)) {
             status = 1;
             continue;
         }
@@ -371,7 +377,8 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
         return 1;
     }
     std::vector<IconImageRec> images;
-    HotSpot hotSpot;
+    // An animated cursor converted alone keeps its order of frames and names.
+    AnimationInfo animation;
     for (const std::string& path : options.inputs) {
         LoadedFile file;
         std::string reason;
@@ -379,17 +386,20 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             Fail(err, "read", path, reason);
             return 1;
         }
-        if (file.cursor) hotSpot = file.loadedHotSpot;
+        if (options.inputs.size() == 1) animation = file.animation;
         for (IconImageRec& rec : file.images) {
             if (options.depth) ChangeDepth(rec, *options.depth);
             images.push_back(std::move(rec));
         }
     }
     if (options.hotSpot) {
-        hotSpot.x = static_cast<uint16_t>(options.hotSpot->first);
-        hotSpot.y = static_cast<uint16_t>(options.hotSpot->second);
+        for (IconImageRec& rec : images) {
+            rec.hotSpot = HotSpot{static_cast<uint16_t>(options.hotSpot->first),
+                                  static_cast<uint16_t>(options.hotSpot->second)};
+        }
     }
-    return WriteImages(options.output, outKind, images, hotSpot, options.png256, out, err) ? 0 : 1;
+    return WriteImages(options.output, outKind, images, animation, options.pngFrom, out, err) ? 0
+                                                                                              : 1;
 }
 
 } // namespace pictoform::cli

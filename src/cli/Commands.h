@@ -14,7 +14,10 @@ struct ConvertOptions {
     std::string output;
     std::optional<int> depth;
     std::optional<std::pair<int, int>> hotSpot;
-    bool png256 = false;
+    // Which 32-bit images to store PNG-compressed: those at least this many
+    // pixels a side; none with a value above 1024; without a value, each
+    // image as its input stored it.
+    std::optional<int> pngFrom;
     // Which icon group of a program input to take; all of them into a folder.
     std::optional<int> index;
     bool all = false;

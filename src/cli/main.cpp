@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "Commands.h"
+#include "icon/IconImageRec.h"
 
 namespace {
 
 const char* const kUsage =
     "Usage: pictoform-cli info FILE...\n"
-    "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png 256]\n"
+    "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png SIZE|none]\n"
     "       pictoform-cli convert PROGRAM --index N -o OUT\n"
     "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
     "\n"
@@ -34,8 +35,11 @@ const char* const kUsage =
     "  --depth D        write every image at depth D: 2, 4, 16 or 256 colours, or 24 or\n"
     "                   32 bits (32 keeps alpha). Default: 32 for PNG input, otherwise\n"
     "                   each image's own depth\n"
-    "  --hotspot X,Y    hot spot of a .cur output (default: the input cursor's, or 0,0)\n"
-    "  --png 256        store 256 x 256 images of 32 bits PNG-compressed\n"
+    "  --hotspot X,Y    hot spot of every image of a .cur or .ani output (default:\n"
+    "                   each input cursor image's own, or 0,0)\n"
+    "  --png SIZE       store the 32-bit images of at least SIZE pixels a side\n"
+    "                   PNG-compressed, the others as bitmaps; --png none: none.\n"
+    "                   Default: each image as its input stored it\n"
     "  --index N        the icon group of a program to take (0 is the first; see info);\n"
     "                   needed when the program holds more than one\n"
     "  --all            every icon group of one program, each into FOLDER as\n"
@@ -94,8 +98,15 @@ int Convert(const std::vector<std::string>& args) {
         } else if (a == "--all") {
             options.all = true;
         } else if (a == "--png") {
-            if (!hasValue || args[i + 1] != "256") return UsageError("--png takes 256");
-            options.png256 = true;
+            int side = 0;
+            if (hasValue && args[i + 1] == "none") {
+                options.pngFrom = pictoform::kMaxPngSide + 1;
+            } else if (hasValue && ParseInt(args[i + 1], side) && side >= 1 &&
+                       side <= pictoform::kMaxPngSide) {
+                options.pngFrom = side;
+            } else {
+                return UsageError("--png takes a size from 1 to 1024, or none");
+            }
             ++i;
         } else if (a.size() > 1 && a[0] == '-') {
             return UsageError("unknown option '" + a + "'");

@@ -16,7 +16,7 @@ TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
         EXPECT_EQ(Labels(window), QStringList({"Select Resolution", "Select Colorbit"}));
         EXPECT_EQ(Items(dialog.Sizes()),
                   QStringList({"16 X 16", "24 X 24", "32 X 32", "48 X 48", "64 X 64", "72 X 72",
-                               "96 X 96", "128 X 128", "Custom(32 X 32)"}));
+                               "96 X 96", "128 X 128", "256 X 256", "Custom(32 X 32)"}));
         EXPECT_EQ(dialog.Sizes().currentText(), "32 X 32");
         EXPECT_EQ(Items(dialog.Depths()),
                   QStringList({"Monochrome", "16 Color", "256 Color", "True Color", "Windows XP"}));

@@ -38,9 +38,9 @@ Blob Cat(const std::vector<Blob>& parts) {
     return out;
 }
 
-Blob Anih(uint32_t frames) {
+Blob Anih(uint32_t frames, uint32_t displayRate = 10) {
     Bytes b;
-    b.U32(36).U32(frames).U32(frames).U32(0).U32(0).U32(32).U32(1).U32(10).U32(1);
+    b.U32(36).U32(frames).U32(frames).U32(0).U32(0).U32(32).U32(1).U32(displayRate).U32(1);
     return Chunk("anih", b.b);
 }
 
@@ -203,7 +203,7 @@ TEST(AnimatedCursorWrite, FramesKeepTheirOwnSizeAndDepth) {
         SCOPED_TRACE("frame " + std::to_string(i));
         const IconImageRec& rec = reader.Images()[i];
         EXPECT_EQ(rec.depth, images[i].depth);
-        EXPECT_EQ(rec.frameTime, 240) << "no rate chunk is written";
+        EXPECT_EQ(rec.frameTime, kNewFrameTime) << "a record without a time";
         ExpectPixels(rec, cases[i].w, cases[i].h, cases[i].fn);
     }
 }
@@ -296,7 +296,7 @@ TEST(AnimatedCursorRead, RatesApplyByIndex) {
     ASSERT_EQ(engine.Images().size(), 3u);
     EXPECT_EQ(engine.Images()[0].frameTime, 7);
     EXPECT_EQ(engine.Images()[1].frameTime, 30);
-    EXPECT_EQ(engine.Images()[2].frameTime, 240);
+    EXPECT_EQ(engine.Images()[2].frameTime, 10) << "the header's display rate";
     EXPECT_EQ(engine.Images()[1].depth, kDepth16);
     ExpectPixels(engine.Images()[1], 5, 3, Pattern(1, true));
     EXPECT_EQ(engine.Current(), nullptr) << "the read makes no record current";
@@ -308,9 +308,9 @@ TEST(AnimatedCursorRead, RatesApplyByIndex) {
     ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), frames, Rate({1, 2, 3, 4, 5})})));
     EXPECT_EQ(engine.Images()[2].frameTime, 3);
     const Blob cutRate = Chunk("rate", {9, 0, 0, 0, 8, 0, 0});
-    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), cutRate, frames})));
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3, 0), cutRate, frames})));
     EXPECT_EQ(engine.Images()[0].frameTime, 9);
-    EXPECT_EQ(engine.Images()[1].frameTime, 240);
+    EXPECT_EQ(engine.Images()[1].frameTime, 240) << "a display rate of 0 stands for 240";
 }
 
 TEST(AnimatedCursorRead, SequenceDoesNotRepeatFrames) {
@@ -387,7 +387,7 @@ TEST(AnimatedCursorRead, FrameTypeDecidesWhatTheBitCountFieldMeans) {
     EXPECT_EQ(engine.Images()[0].alpha, (Blob{0, 128, 255, 64}));
     EXPECT_EQ(hot.x, 1);
     EXPECT_EQ(hot.y, 8);
-    EXPECT_TRUE(engine.EntryHotSpots().empty());
+    EXPECT_EQ(engine.Images()[0].hotSpot, (HotSpot{1, 8}));
     // An icon frame has no hot spot to give: the one held stays.
     hot = {5, 6};
     f.b[2] = 1;
@@ -410,7 +410,7 @@ TEST(AnimatedCursorRead, EveryEntryPointLeadsHere) {
     ASSERT_TRUE(engine.ReadAnimatedCursor(dir.File("a.ani"))) << engine.LastError();
     EXPECT_EQ(engine.Images().size(), 1u);
     ASSERT_TRUE(engine.ReadIconData(ani));
-    EXPECT_EQ(engine.Images()[0].frameTime, 240);
+    EXPECT_EQ(engine.Images()[0].frameTime, 10);
     WriteBytes(dir.File("a.ico"), Frame(3, 3, kDepth24, 0));
     EXPECT_FALSE(engine.ReadAnimatedCursor(dir.File("a.ico")));
     EXPECT_EQ(engine.LastError(), "not an animated cursor (no RIFF ACON header)");

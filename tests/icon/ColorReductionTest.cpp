@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <span>
 
 #include "icon/ColorReduction.h"
 
@@ -13,10 +14,13 @@ struct Rgb {
 };
 
 // The plane stores blue, green, red.
-std::vector<uint8_t> Plane(std::initializer_list<Rgb> pixels) {
+std::vector<uint8_t> Plane(std::span<const Rgb> pixels) {
     std::vector<uint8_t> bgr;
     for (const Rgb& p : pixels) bgr.insert(bgr.end(), {p.b, p.g, p.r});
     return bgr;
+}
+std::vector<uint8_t> Plane(std::initializer_list<Rgb> pixels) {
+    return Plane(std::span(pixels.begin(), pixels.size()));
 }
 
 std::vector<uint8_t> Entry(const std::vector<uint8_t>& palette, size_t i) {
@@ -57,15 +61,39 @@ TEST(ColorReduction, BoxThatStillSpansColoursGetsTheirMean) {
     EXPECT_EQ(indices, (std::vector<uint8_t>{0, 0, 1, 1, 0}));
 }
 
-TEST(ColorReduction, BoxesStillWaitingComeBeforeFinishedOnes) {
-    // Black is split down to a single cell first and finishes; then the budget
-    // is reached with the two other colours still in the work list, so they
-    // take entries 0 and 1 and black comes last.
-    const auto bgr = Plane({{0, 0, 0}, {255, 0, 0}, {255, 255, 0}});
+TEST(ColorReduction, TheBudgetGoesWhereTheErrorIs) {
+    // Two near blacks on one pixel each, and a hundred reds of two shades:
+    // the last entry splits the reds, not the blacks that lie lower in the
+    // cube. Entries still come in cube order, lower halves first.
+    std::vector<Rgb> pixels = {{0, 0, 0}, {0, 0, 8}};
+    for (int i = 0; i < 50; ++i) pixels.push_back({200, 0, 0});
+    for (int i = 0; i < 50; ++i) pixels.push_back({250, 0, 0});
+    const auto bgr = Plane(pixels);
     std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 3, 3, 8, palette, indices));
-    EXPECT_EQ(palette, (std::vector<uint8_t>{0, 0, 255, 255, 0, 255, 255, 255, 0, 0, 0, 255}));
-    EXPECT_EQ(indices, (std::vector<uint8_t>{2, 0, 1}));
+    ASSERT_TRUE(ReduceColors(bgr, pixels.size(), 3, 8, palette, indices));
+    EXPECT_EQ(palette, (std::vector<uint8_t>{4, 0, 0, 255, 0, 0, 200, 255, 0, 0, 250, 255}));
+    EXPECT_EQ(indices[0], 0);
+    EXPECT_EQ(indices[1], 0);
+    EXPECT_EQ(indices[2], 1);
+    EXPECT_EQ(indices[101], 2);
+}
+
+TEST(ColorReduction, AGreyRampIsCutIntoEvenSteps) {
+    // Every grey once, 16 entries: each entry ends up within 8 of its pixels,
+    // as even steps of 16 give; spending the budget on the dark end first
+    // would leave the light half on one entry.
+    std::vector<Rgb> pixels;
+    for (int v = 0; v < 256; ++v) {
+        const auto g = static_cast<uint8_t>(v);
+        pixels.push_back({g, g, g});
+    }
+    const auto bgr = Plane(pixels);
+    std::vector<uint8_t> palette, indices;
+    ASSERT_TRUE(ReduceColors(bgr, 256, 16, 4, palette, indices));
+    for (size_t p = 0; p < 256; ++p) {
+        const unsigned e = PackedIndexAt(indices, p, 4);
+        EXPECT_LE(std::abs(int{palette[e * 4]} - static_cast<int>(p)), 8) << "grey " << p;
+    }
 }
 
 TEST(ColorReduction, NeverMoreEntriesThanTheLimit) {
@@ -120,10 +148,10 @@ TEST(ColorReduction, RefusesWhatItCannotPack) {
     EXPECT_FALSE(ReduceColors(bgr, 2, 8, 8, palette, indices));
 }
 
-TEST(ColorReduction, LimitOfOneLeavesTheUnsplitCubeBlack) {
+TEST(ColorReduction, LimitOfOneGivesTheMeanOfEveryPixel) {
     const auto bgr = Plane({{9, 9, 9}, {200, 100, 50}});
     std::vector<uint8_t> palette, indices;
     ASSERT_TRUE(ReduceColors(bgr, 2, 1, 8, palette, indices));
-    EXPECT_EQ(palette, (std::vector<uint8_t>{0, 0, 0, 255}));
+    EXPECT_EQ(palette, (std::vector<uint8_t>{29, 54, 104, 255}));
     EXPECT_EQ(indices, (std::vector<uint8_t>{0, 0}));
 }

@@ -56,16 +56,15 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     EXPECT_EQ(U32At(b, 38), 0u);
     EXPECT_EQ(U32At(b, 42), 128u);
     EXPECT_EQ(Slice(b, 46, 16), std::vector<uint8_t>(16, 0));
-    // Palette: black (the blanked transparent pixel), green, red, in the
-    // reduction's order; unused entries and the reserved entry 15 are zero.
-    EXPECT_EQ(Slice(b, 62, 12),
-              (std::vector<uint8_t>{0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255}));
-    EXPECT_EQ(Slice(b, 74, 52), std::vector<uint8_t>(52, 0));
+    // Palette: green, red, in the reduction's order (the transparent pixel
+    // takes no entry); unused entries and the reserved entry 15 are zero.
+    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 255, 0, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(Slice(b, 70, 56), std::vector<uint8_t>(56, 0));
     // Rows bottom first: the bottom row, then the top row with index 15.
     EXPECT_EQ(Slice(b, 126, 8),
-              (std::vector<uint8_t>{0x22, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
+              (std::vector<uint8_t>{0x11, 0x11, 0x11, 0x11, 0x00, 0x00, 0x00, 0x00}));
     EXPECT_EQ(Slice(b, 126 + 15 * 8, 8),
-              (std::vector<uint8_t>{0xF2, 0x22, 0x22, 0x22, 0x11, 0x11, 0x11, 0x11}));
+              (std::vector<uint8_t>{0xF1, 0x11, 0x11, 0x11, 0x00, 0x00, 0x00, 0x00}));
     // AND mask, 4 bytes a row: only the top row's first bit.
     EXPECT_EQ(Slice(b, 254, 60), std::vector<uint8_t>(60, 0));
     EXPECT_EQ(Slice(b, 314, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
@@ -122,15 +121,13 @@ TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
     EXPECT_EQ(Slice(b, 74, 1012), std::vector<uint8_t>(1012, 0));
     EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 0, 2, 0}));
 
-    // A transparent pixel: its blanked black joins the reduction and the
-    // pixel itself takes index 255.
+    // A transparent pixel takes index 255 and no computed entry.
     const IconImageRec holed = MakeImage(
         3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kClear : kBlue); });
     b = Encode({holed});
-    EXPECT_EQ(Slice(b, 62, 12),
-              (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(Slice(b, 62, 12), (std::vector<uint8_t>{255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
     EXPECT_EQ(Slice(b, 62 + 1020, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{2, 255, 1, 0}));
+    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 255, 0, 0}));
     EXPECT_EQ(b[62 + 1024 + 4], 0x40);
 }
 
@@ -155,10 +152,10 @@ TEST(IconFileLayout, FewColourDepths) {
     EXPECT_EQ(b[8], 4);
     EXPECT_EQ(U16At(b, 12), 2);
     EXPECT_EQ(U32At(b, 14), 40u + 16u + 4u + 4u);
-    // black, blue, green, red
+    // blue, green, red; the transparent pixel takes no entry
     EXPECT_EQ(Slice(b, 62, 16),
-              (std::vector<uint8_t>{0, 0, 0, 255, 255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255}));
-    EXPECT_EQ(b[78], 0b11101101); // red 3, green 2, transparent 3, blue 1
+              (std::vector<uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
+    EXPECT_EQ(b[78], 0b10011100); // red 2, green 1, transparent 3, blue 0
     EXPECT_EQ(b[82], 0b00100000);
 }
 

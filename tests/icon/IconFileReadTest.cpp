@@ -71,9 +71,9 @@ TEST(IconFileRead, LastCursorImageSetsTheHotSpot) {
     ASSERT_TRUE(engine.ReadIconData(f.b)) << engine.LastError();
     EXPECT_EQ(hot.x, 0);
     EXPECT_EQ(hot.y, 1);
-    ASSERT_EQ(engine.EntryHotSpots().size(), 2u);
-    EXPECT_EQ(engine.EntryHotSpots()[0].x, 1);
-    EXPECT_EQ(engine.EntryHotSpots()[0].y, 0);
+    ASSERT_EQ(engine.Images().size(), 2u);
+    EXPECT_EQ(engine.Images()[0].hotSpot, (HotSpot{1, 0}));
+    EXPECT_EQ(engine.Images()[1].hotSpot, (HotSpot{0, 1}));
 }
 
 TEST(IconFileRead, PalettedImagesExpandThroughTheirPalette) {

@@ -261,14 +261,9 @@ TEST(InteropIcotool, ReadsCursorsWithTheirHotSpots) {
     const std::vector<Picture> ours = ReadOurs(cur, engine);
     ASSERT_EQ(ours.size(), 3u);
     EXPECT_EQ(engine.FileType(), kCursorType);
-    const std::vector<HotSpot>& spots = engine.EntryHotSpots();
-    ASSERT_EQ(spots.size(), 3u);
-    EXPECT_EQ(spots[0].x, 15);
-    EXPECT_EQ(spots[0].y, 15);
-    EXPECT_EQ(spots[1].x, 4);
-    EXPECT_EQ(spots[1].y, 8);
-    EXPECT_EQ(spots[2].x, 0);
-    EXPECT_EQ(spots[2].y, 4);
+    EXPECT_EQ(engine.Images()[0].hotSpot, (HotSpot{15, 15}));
+    EXPECT_EQ(engine.Images()[1].hotSpot, (HotSpot{4, 8}));
+    EXPECT_EQ(engine.Images()[2].hotSpot, (HotSpot{0, 4}));
     // The last image read wins.
     EXPECT_EQ(engine.LoadedHotSpot().x, 0);
     EXPECT_EQ(engine.LoadedHotSpot().y, 4);

@@ -70,10 +70,17 @@ TEST(PngImage, OwnSizeWinsOverTheEntry) {
     EXPECT_EQ(ReadPixel(engine.Images()[0], 47, 19), (Px{47, 19, 99, 47 * 19 % 256}));
 }
 
-TEST(PngImage, LargerThanAnIconCanBeIsRefused) {
+TEST(PngImage, LargerThan256IsReadAtItsOwnSizeUpTo1024) {
+    // Programs carry such pictures (a 194 x 313 one in Wine's winecfg.exe).
     CIconFile engine;
-    EXPECT_FALSE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(257, 4)).b));
-    EXPECT_EQ(engine.LastError(), "image 0 holds a PNG of 257 x 4 pixels, larger than 256 a side");
+    ASSERT_TRUE(engine.ReadIconData(IconWithPng(194, 57, GradientPng(194, 313)).b))
+        << engine.LastError();
+    EXPECT_EQ(engine.Images()[0].width, 194);
+    EXPECT_EQ(engine.Images()[0].height, 313);
+    EXPECT_EQ(ReadPixel(engine.Images()[0], 193, 312), (Px{193, 56, 99, 193 * 312 % 256}));
+    EXPECT_FALSE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(1025, 4)).b));
+    EXPECT_EQ(engine.LastError(),
+              "image 0 holds a PNG of 1025 x 4 pixels, larger than 1024 a side");
     EXPECT_TRUE(engine.Images().empty());
 }
 

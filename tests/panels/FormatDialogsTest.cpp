@@ -26,7 +26,7 @@ TEST(NewFormatDialog, ChoicesAreRememberedAndCustomTakesTheSizeDialogsAnswer) {
         EXPECT_EQ(Texts(dialog.SizeItems()),
                   "16 X 16=1048592;24 X 24=1572888;32 X 32=2097184;48 X 48=3145776;"
                   "64 X 64=4194368;72 X 72=4718664;96 X 96=6291552;128 X 128=8388736;"
-                  "Custom(32 X 32)=2097184;");
+                  "256 X 256=16777472;Custom(32 X 32)=2097184;");
         EXPECT_EQ(Texts(dialog.DepthItems()),
                   "Monochrome=2;16 Color=16;256 Color=256;True Color=24;Windows XP=32;");
         EXPECT_EQ(std::pair(dialog.SizeSelection(), dialog.DepthSelection()), std::pair(2, 4));
@@ -41,7 +41,7 @@ TEST(NewFormatDialog, ChoicesAreRememberedAndCustomTakesTheSizeDialogsAnswer) {
         CNewFmtDialog dialog(memory, ui);
         EXPECT_EQ(std::pair(dialog.SizeSelection(), dialog.DepthSelection()), std::pair(6, 2));
         EXPECT_EQ(dialog.SizeItems().back().text, "Custom(96 X 96)");
-        dialog.SelectSize(8, [&](CSizeDialog& size) {
+        dialog.SelectSize(9, [&](CSizeDialog& size) {
             EXPECT_EQ(size.WidthText(), "96");
             size.SetWidthText("200");
             size.SetHeightText("20");
@@ -50,14 +50,15 @@ TEST(NewFormatDialog, ChoicesAreRememberedAndCustomTakesTheSizeDialogsAnswer) {
             return size.Ok();
         });
         EXPECT_TRUE(ui.WasAsked("Cannot make an icon bigger than 128!", "Error"));
+        // 256 is on the list, but Custom keeps its own limit.
         EXPECT_EQ(Texts({dialog.SizeItems().begin() + 7, dialog.SizeItems().end()}),
-                  "128 X 128=8388736;Custom(100 X 20)=6553620;");
+                  "128 X 128=8388736;256 X 256=16777472;Custom(100 X 20)=6553620;");
         EXPECT_EQ(dialog.Result(), (FormatChoice{100, 20, 256}));
     }
     CNewFmtDialog dialog(memory, ui);
-    EXPECT_EQ(dialog.SizeSelection(), 8);
+    EXPECT_EQ(dialog.SizeSelection(), 9);
     EXPECT_EQ(dialog.SizeItems().back().text, "Custom(100 X 20)");
-    dialog.SelectSize(8, [](CSizeDialog&) { return false; }); // cancelled: nothing changes
+    dialog.SelectSize(9, [](CSizeDialog&) { return false; }); // cancelled: nothing changes
     EXPECT_EQ(dialog.Result(), (FormatChoice{100, 20, 256}));
 }
 

@@ -63,6 +63,8 @@ inline constexpr int kNewBlankFormat = 32880;
 inline constexpr int kDeleteFormat = 32834;
 inline constexpr int kFormatUp = 32897;
 inline constexpr int kFormatDown = 32898;
+// Checked while the selected 32-bit format is saved PNG-compressed.
+inline constexpr int kStoreAsPng = 32951;
 } // namespace command
 
 struct MenuEntry {

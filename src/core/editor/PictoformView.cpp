@@ -58,6 +58,7 @@ void CPictoformView::InitialUpdate(const std::string& documentPath) {
     m_path.clear();
     m_extension.clear();
     m_modified = false;
+    m_animation = {};
     AddDefaultFormat();
 }
 
@@ -94,10 +95,7 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
     }
     m_workspace.Layers() = counter;
 
-    if (!module) {
-        const pictoform::HotSpot& loaded = m_workspace.LoadedHotSpot();
-        m_hotSpot = {loaded.x, loaded.y};
-    }
+    m_animation = engine.Animation();
     m_modified = false;
     m_path = module ? std::string() : path;
     m_extension = module ? std::string() : extension;
@@ -111,20 +109,23 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
 
 bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& extension) {
     std::vector<IconImageRec> list = m_workspace.FormatList().BuildSaveList();
-    CIconFile engine(m_workspace.LoadedHotSpot());
+    // Each format carries its own hot spot; one without is written at (0, 0).
+    CIconFile engine;
     bool written = false;
-    // Cursors and animated cursors carry the view's hot spot.
-    if (SameText(extension, "cur") || SameText(extension, "ani")) {
-        pictoform::HotSpot& hotSpot = m_workspace.LoadedHotSpot();
-        hotSpot.x = static_cast<uint16_t>(m_hotSpot.x);
-        hotSpot.y = static_cast<uint16_t>(m_hotSpot.y);
-    }
     if (SameText(extension, "ico")) {
         written = engine.WriteIconFile(path, list, 0);
     } else if (SameText(extension, "cur")) {
         written = engine.WriteIconFile(path, list, kWriteCursor);
     } else if (SameText(extension, "ani")) {
-        written = engine.WriteAnimatedCursor(path, list, kWriteCursor);
+        // Formats added or deleted since the file was opened may leave the
+        // order of frames naming frames that are gone; then every frame is
+        // shown once in list order.
+        AnimationInfo animation = m_animation;
+        if (std::any_of(animation.sequence.begin(), animation.sequence.end(),
+                        [&](uint32_t frame) { return frame >= list.size(); })) {
+            animation.sequence.clear();
+        }
+        written = engine.WriteAnimatedCursor(path, list, kWriteCursor, animation);
     } else {
         // Writing nothing and calling the work saved would lose it at close.
         ShowError(m_workspace.Ui(),
@@ -142,6 +143,19 @@ bool CPictoformView::SaveIconDocument(const std::string& path, const std::string
     m_path = path;
     m_extension = extension;
     return true;
+}
+
+CPictoformView::HotSpotPoint CPictoformView::HotSpot() const {
+    const CIconFormat* format = m_workspace.CurrentFormat();
+    if (!format || !format->CursorHotSpot()) return {};
+    return {format->CursorHotSpot()->x, format->CursorHotSpot()->y};
+}
+
+void CPictoformView::SetHotSpot(HotSpotPoint hotSpot) {
+    if (CIconFormat* format = m_workspace.CurrentFormat()) {
+        format->SetCursorHotSpot(
+            pictoform::HotSpot{static_cast<uint16_t>(hotSpot.x), static_cast<uint16_t>(hotSpot.y)});
+    }
 }
 
 void CPictoformView::OnFileOpen() {

@@ -65,8 +65,14 @@ public:
         int x = 0;
         int y = 0;
     };
-    [[nodiscard]] HotSpotPoint HotSpot() const { return m_hotSpot; }
-    void SetHotSpot(HotSpotPoint hotSpot) { m_hotSpot = hotSpot; }
+    // The current format's hot spot ((0, 0) when it has none); setting it
+    // changes that format's alone.
+    [[nodiscard]] HotSpotPoint HotSpot() const;
+    void SetHotSpot(HotSpotPoint hotSpot);
+    // The animated cursor's order of frames and names, as opened; saved
+    // again with an animated cursor.
+    [[nodiscard]] const AnimationInfo& Animation() const { return m_animation; }
+    void SetAnimation(AnimationInfo animation) { m_animation = std::move(animation); }
 
     // The window's client area changed size.
     void Resize(int clientWidth, int clientHeight);
@@ -89,7 +95,7 @@ private:
     std::string m_path;
     std::string m_extension;
     bool m_modified = false;
-    HotSpotPoint m_hotSpot;
+    AnimationInfo m_animation;
     int m_clientWidth = 0;
     int m_clientHeight = 0;
     CLayerImage m_display;

@@ -57,6 +57,7 @@ bool ChangesTheIcon(int id) {
     case command::kDeleteFormat:
     case command::kFormatUp:
     case command::kFormatDown:
+    case command::kStoreAsPng:
         return true;
     default:
         return IsFilter(id);
@@ -174,6 +175,11 @@ bool CViewCommands::Dispatch(int id) {
     case command::kFormatDown:
         (void)space.FormatList().MoveDown();
         return true;
+    case command::kStoreAsPng:
+        if (CIconFormat* format = space.CurrentFormat()) {
+            format->SetStoredAsPng(!format->StoredAsPng());
+        }
+        return true;
     default:
         return false;
     }
@@ -219,6 +225,12 @@ CommandUpdate CViewCommands::Update(int id) const {
     case command::kShadowEnabled:
         update.checked = pen.ShadowEnabled();
         break;
+    case command::kStoreAsPng: {
+        const CIconFormat* format = space.CurrentFormat();
+        update.enabled = format && format->Depth() == kDepth32;
+        update.checked = format && format->StoredAsPng();
+        break;
+    }
     default:
         break;
     }

@@ -151,6 +151,8 @@ void CViewMouse::PressHotSpot(int wx, int wy) {
         return;
     }
     m_view.SetHotSpot({p.x, p.y});
+    // The hot spot is saved with the format: closing now must ask.
+    m_view.SetModified(true);
     m_cursor = ViewCursor::Default;
     m_hotSpotMode = false;
     m_tooltip.clear();

@@ -62,6 +62,21 @@ void DrawEraserOutline(DisplayPainter& painter, const PaintScene& scene, const V
     painter.LineTo(left, top);
 }
 
+// A small cross on the hot spot's pixel, inverting what is under it so that
+// it shows on any colour. The arms leave the middle pixel alone, which the
+// other arm would invert back.
+void DrawHotSpot(DisplayPainter& painter, HotSpot spot, int zoom) {
+    const int cx = SaturatingInt((2.0 * spot.x + 1) * zoom / 2);
+    const int cy = SaturatingInt((2.0 * spot.y + 1) * zoom / 2);
+    const int arm = std::max(zoom, 4);
+    painter.SetPen(PenStyle::Solid, DisplayColor{});
+    painter.SetInvert(true);
+    painter.Line(cx - arm, cy, cx + arm + 1, cy);
+    painter.Line(cx, cy - arm, cx, cy);
+    painter.Line(cx, cy + 1, cx, cy + arm + 1);
+    painter.SetInvert(false);
+}
+
 // The window's view of the display: grey everywhere but the canvas, which is
 // the display's top-left part placed at the origin (and cut off where it
 // does not fit).
@@ -123,7 +138,14 @@ ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLa
     }
     display.Fill(255, 0, 1);
     format->Final().Fill(255, 0, 1);
-    CLayerImage::Downsample3x(composite, &display, g.zoom, format->Final(), !soft);
+    if (PaletteEntriesOf(format->Depth()) > 0) {
+        // A format of few colours is shown in the colours it will be saved in.
+        CLayerImage::Downsample3x(composite, nullptr, 0, format->Final(), !soft);
+        format->ShowStoredColours();
+        CLayerImage::ShowZoomed(format->Final(), display, g.zoom);
+    } else {
+        CLayerImage::Downsample3x(composite, &display, g.zoom, format->Final(), !soft);
+    }
     if (g.zoom >= 4) display.DrawGrid(g.zoom, format->Width(), format->Height());
 
     DisplayPainter painter(display);
@@ -134,6 +156,7 @@ ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLa
     } else if (layer) {
         DrawOutlinePoints(painter, layer->OutlinePoints(), g.zoom);
     }
+    if (format->CursorHotSpot()) DrawHotSpot(painter, *format->CursorHotSpot(), g.zoom);
     if (layer && scene.fillLine) DrawFillLine(painter, scene, g);
     if (scene.eraser != EraserOutline::None) DrawEraserOutline(painter, scene, g);
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reduces true-colour pixels to a small palette by halving boxes of the RGB
-// cube, depth first, without dithering.
+// cube, without dithering. The box whose halving lowers the error most is
+// always halved next, so the palette goes where the picture needs it.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,11 +14,26 @@ namespace pictoform {
 // On success `palette` holds limit entries of blue, green, red, reserved
 // (reserved 0 for 1-bit indices, else 255; unused entries all zero) and
 // `indices` the packed index of every pixel in pixel order, most significant
-// bits first. Fails (both outputs emptied) when bitsPerIndex is not 1, 2, 4
-// or 8, when limit is below 1, or when bgr holds fewer than pixelCount pixels.
+// bits first. A picture of no more distinct colours than the limit keeps
+// every colour exactly. Fails (both outputs emptied) when bitsPerIndex is not
+// 1, 2, 4 or 8, when limit is below 1, or when bgr holds fewer than
+// pixelCount pixels.
 [[nodiscard]] bool ReduceColors(std::span<const uint8_t> bgr, size_t pixelCount, int limit,
                                 int bitsPerIndex, std::vector<uint8_t>& palette,
                                 std::vector<uint8_t>& indices);
+
+// The palette and indices an image of 2, 4, 16 or 256 colours is stored
+// with: every entry of the palette as the file holds it, and one index per
+// pixel (not packed). bgr has its transparent pixels (mask 0) black already.
+// At 16 and 256 colours they take the reserved black last entry and at 4 the
+// last entry, and are left out of the reduction; at 2 colours they take
+// black's index like any pixel.
+struct PaletteImage {
+    std::vector<uint8_t> palette;
+    std::vector<uint8_t> indices;
+};
+[[nodiscard]] bool ReduceForDepth(std::span<const uint8_t> bgr, std::span<const uint8_t> mask,
+                                  int32_t depth, PaletteImage& out);
 
 // Reads index p of an array packed as ReduceColors and the file rows pack it.
 [[nodiscard]] unsigned PackedIndexAt(std::span<const uint8_t> packed, size_t p, int bits);

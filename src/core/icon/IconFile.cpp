@@ -16,7 +16,7 @@ bool CIconFile::Fail(std::string reason) {
 
 void CIconFile::ClearImages() {
     m_images.clear();
-    m_entryHotSpots.clear();
+    m_animation = {};
     m_position = 0;
     m_hasCurrent = false;
     m_current = 0;

@@ -11,16 +11,22 @@
 
 namespace pictoform {
 
-// The hot spot of the last cursor read, and the one a cursor is written with.
-struct HotSpot {
-    uint16_t x = 0;
-    uint16_t y = 0;
+// What an animated cursor holds beside its frames.
+struct AnimationInfo {
+    // The frames' order of showing ("seq "), as frame indices; empty when the
+    // frames are shown once each in file order.
+    std::vector<uint32_t> sequence;
+    // The "INAM" and "IART" texts of the INFO list.
+    std::string title;
+    std::string author;
+    friend bool operator==(const AnimationInfo&, const AnimationInfo&) = default;
 };
 
 enum IconWriteFlags : unsigned {
     kWriteCursor = 1u << 0,
     // Store 256 x 256 true-colour-with-alpha images PNG-compressed, as most
-    // icons made since Windows Vista do; every other image stays a bitmap.
+    // icons made since Windows Vista do, whatever their records say; other
+    // images follow their records.
     kWritePng256 = 1u << 1,
 };
 
@@ -51,11 +57,14 @@ public:
     // readers hand such files over to these.
     [[nodiscard]] bool ReadAnimatedCursor(const std::string& path);
     [[nodiscard]] bool ReadAnimatedData(std::span<const uint8_t> data);
-    // Writes the images (top row first) as the frames of an animated cursor.
+    // Writes the images (top row first) as the frames of an animated cursor,
+    // each shown for its frame time, with the order and names of `info`.
     [[nodiscard]] bool WriteAnimatedCursor(const std::string& path,
-                                           const std::vector<IconImageRec>& images, unsigned flags);
+                                           const std::vector<IconImageRec>& images, unsigned flags,
+                                           const AnimationInfo& info = {});
     [[nodiscard]] bool EncodeAnimatedCursor(const std::vector<IconImageRec>& images, unsigned flags,
-                                            std::vector<uint8_t>& out);
+                                            std::vector<uint8_t>& out,
+                                            const AnimationInfo& info = {});
 
     // Reads every image of icon group `index` of a program or library, the
     // groups counted in the order ListModuleIconGroups gives them. No code of
@@ -85,9 +94,8 @@ public:
     [[nodiscard]] const std::vector<IconImageRec>& Images() const { return m_images; }
     // Hands the whole list to the caller, leaving the engine empty.
     [[nodiscard]] std::vector<IconImageRec> TakeImages();
-    // Hot spot of every image of the cursor file last read, in file order
-    // (the loaded hot spot keeps only the last of them).
-    [[nodiscard]] const std::vector<HotSpot>& EntryHotSpots() const { return m_entryHotSpots; }
+    // What the animated cursor last read says beyond its frames.
+    [[nodiscard]] const AnimationInfo& Animation() const { return m_animation; }
     // Type of the file last read (icon or cursor); 0 before a successful read.
     [[nodiscard]] uint16_t FileType() const { return m_fileType; }
 
@@ -104,7 +112,7 @@ private:
     HotSpot m_ownHotSpot;
     HotSpot* m_hotSpot;
     std::vector<IconImageRec> m_images;
-    std::vector<HotSpot> m_entryHotSpots;
+    AnimationInfo m_animation;
     size_t m_position = 0;
     bool m_hasCurrent = false;
     size_t m_current = 0;

@@ -18,11 +18,9 @@ namespace {
 
 constexpr size_t kChunkHeaderBytes = 8;
 constexpr size_t kAnihBytes = 36;
-// Without a rate chunk a frame is shown for this long, in sixtieths of a second.
-constexpr int32_t kDefaultFrameTime = 240;
-// What the writer puts in the header; the reader does not use it.
-constexpr uint32_t kDisplayRate = 10;
+// Header flags: the frames are icon files; a "seq " chunk gives their order.
 constexpr uint32_t kFramesAreIcons = 1;
+constexpr uint32_t kHasSequence = 2;
 
 uint32_t U32At(std::span<const uint8_t> data, size_t at) {
     return static_cast<uint32_t>(data[at]) | (static_cast<uint32_t>(data[at + 1]) << 8) |
@@ -120,8 +118,19 @@ bool DecodeFrame(std::span<const uint8_t> frame, IconImageRec& rec, std::optiona
         reason = "image " + why;
         return false;
     }
-    rec.frameTime = kDefaultFrameTime;
+    rec.hotSpot = hotSpot;
     return true;
+}
+
+// The text of an INFO entry: up to its first zero byte.
+std::string InfoText(std::span<const uint8_t> body) {
+    const auto end = std::find(body.begin(), body.end(), uint8_t{0});
+    return std::string(body.begin(), end);
+}
+
+void ReadInfoEntry(const Chunk& c, std::span<const uint8_t> body, AnimationInfo& info) {
+    if (IdIs(c.id, "INAM")) info.title = InfoText(body);
+    if (IdIs(c.id, "IART")) info.author = InfoText(body);
 }
 
 void PutU32(std::vector<uint8_t>& out, uint32_t v) {
@@ -162,20 +171,37 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
         return Fail(std::move(reason));
     };
 
-    // The RIFF size is not used: the walk goes to the end of the bytes, and a
-    // file cut short shows in the sizes of the chunks it cuts.
+    // The chunks end where the RIFF chunk says; what follows it is not part
+    // of the cursor (some tools leave stray bytes there). A size that does
+    // not fit the file is not trusted, and a file cut short shows in the
+    // sizes of the chunks it cuts.
+    const uint64_t riffEnd = kChunkHeaderBytes + uint64_t{U32At(file, 4)};
+    const size_t walkEnd = riffEnd >= 12 && riffEnd <= size ? static_cast<size_t>(riffEnd) : size;
     bool haveHeader = false;
     bool haveFrameList = false;
     uint32_t headerFrames = 0;
+    int32_t displayRate = 0;
     std::vector<std::span<const uint8_t>> rates;
-    // The first cursor frame's hot spot is the file's: without it a file
-    // opened and saved again would lose where its cursor points.
+    std::optional<std::span<const uint8_t>> sequence;
+    // The first cursor frame's hot spot is the loaded one, as a cursor
+    // file's last image's is.
     std::optional<HotSpot> firstHotSpot;
-    ChunkWalk top(file, 12, size);
+    ChunkWalk top(file, 12, walkEnd);
     Chunk c;
     while (top.Next(c)) {
         if (IdIs(c.id, "LIST") && c.end - c.start >= 4 && c.start + 4 <= size &&
-            !IdIs(file.subspan(c.start, 4), "INFO")) {
+            IdIs(file.subspan(c.start, 4), "INFO")) {
+            if (c.end > size) return damaged("information list " + EndsAt(c.end, size));
+            ChunkWalk entries(file, c.start + 4, static_cast<size_t>(c.end));
+            Chunk e;
+            while (entries.Next(e)) {
+                if (e.end > c.end) break; // a cut entry says nothing whole
+                ReadInfoEntry(e, file.subspan(e.start, static_cast<size_t>(e.end) - e.start),
+                              m_animation);
+            }
+            continue;
+        }
+        if (IdIs(c.id, "LIST") && c.end - c.start >= 4 && c.start + 4 <= size) {
             // The frame list, normally LIST "fram"; any list but "INFO" is
             // taken for it, its type not insisted on. Its frames are walked as far as the
             // bytes go, so that a file cut inside a frame names that frame.
@@ -210,17 +236,21 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
         const std::span<const uint8_t> body =
             file.subspan(c.start, static_cast<size_t>(c.end) - c.start);
         if (IdIs(c.id, "anih")) {
-            // Its fields are not used: the frames and the rate chunk say the
-            // same with less room for error. Only its frame count serves to
-            // tell a file cut before its frames from one that has none.
+            // Sizes and depth come from the frames themselves. The frame
+            // count tells a file cut before its frames from one that has
+            // none; the display rate is every frame's time without a "rate".
             haveHeader = true;
             if (body.size() >= 8) headerFrames = U32At(body, 4);
+            if (body.size() >= 32) displayRate = static_cast<int32_t>(U32At(body, 28));
         } else if (IdIs(c.id, "rate")) {
             rates.push_back(body);
+        } else if (IdIs(c.id, "seq ")) {
+            // Frames are still taken once each in file order; the order of
+            // showing is kept beside them.
+            sequence = body;
+        } else {
+            ReadInfoEntry(c, body, m_animation);
         }
-        // "seq " is skipped: frames are taken once each in file order, so a
-        // sequence that repeats frames does not duplicate them. LIST "INFO"
-        // and unknown chunks are skipped too.
     }
     if (!haveHeader) return damaged("animated cursor has no \"anih\" header chunk");
     if (!haveFrameList && headerFrames > 0) {
@@ -228,12 +258,34 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
                        " frames but the file holds no frame list");
     }
 
-    // Rates apply by index; frames beyond them keep the default time, values
-    // beyond the frames are ignored.
-    size_t frame = 0;
+    const int32_t defaultTime = displayRate > 0 ? displayRate : kDefaultAnimatedRate;
+    for (IconImageRec& rec : m_images) rec.frameTime = defaultTime;
+    if (sequence) {
+        for (size_t at = 0; at + 4 <= sequence->size(); at += 4) {
+            m_animation.sequence.push_back(U32At(*sequence, at));
+        }
+        // A sequence that names a frame the file lacks cannot be shown; the
+        // frames are then shown in file order.
+        if (std::any_of(m_animation.sequence.begin(), m_animation.sequence.end(),
+                        [&](uint32_t f) { return f >= m_images.size(); })) {
+            m_animation.sequence.clear();
+        }
+    }
+    // Rates apply by step: a step is a frame in file order, or an entry of
+    // the sequence, whose frame takes the rate of the first step that shows
+    // it. Steps beyond the rates keep the default time, rates beyond the
+    // steps are ignored.
+    std::vector<bool> timed(m_images.size(), false);
+    size_t step = 0;
     for (std::span<const uint8_t> rate : rates) {
-        for (size_t at = 0; at + 4 <= rate.size() && frame < m_images.size(); at += 4) {
-            m_images[frame++].frameTime = static_cast<int32_t>(U32At(rate, at));
+        for (size_t at = 0; at + 4 <= rate.size(); at += 4, ++step) {
+            const size_t frame = m_animation.sequence.empty() ? step
+                                                              : (step < m_animation.sequence.size()
+                                                                     ? m_animation.sequence[step]
+                                                                     : m_images.size());
+            if (frame >= m_images.size() || timed[frame]) continue;
+            timed[frame] = true;
+            m_images[frame].frameTime = static_cast<int32_t>(U32At(rate, at));
         }
     }
     if (firstHotSpot) *m_hotSpot = *firstHotSpot;
@@ -241,28 +293,75 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
 }
 
 bool CIconFile::EncodeAnimatedCursor(const std::vector<IconImageRec>& images, unsigned flags,
-                                     std::vector<uint8_t>& out) {
+                                     std::vector<uint8_t>& out, const AnimationInfo& info) {
     out.clear();
     if (images.empty()) return Fail("an animated cursor needs at least one frame");
+    for (uint32_t frame : info.sequence) {
+        if (frame >= images.size()) {
+            return Fail("the order of frames names frame " + std::to_string(frame) + " of " +
+                        std::to_string(images.size()));
+        }
+    }
     // A frame written with a hot spot is a cursor file, so that readers take
     // its entry's fields as the hot spot and not as its depth.
     const uint16_t frameType = (flags & kWriteCursor) ? kCursorType : kIconType;
+
+    // One time per step; a frame that never had one is shown as a new frame is.
+    std::vector<uint32_t> steps = info.sequence;
+    if (steps.empty()) {
+        for (size_t i = 0; i < images.size(); ++i) steps.push_back(static_cast<uint32_t>(i));
+    }
+    std::vector<uint32_t> times;
+    for (uint32_t frame : steps) {
+        const int32_t time = images[frame].frameTime;
+        times.push_back(static_cast<uint32_t>(time > 0 ? time : kNewFrameTime));
+    }
+    const bool sameTimes =
+        std::all_of(times.begin(), times.end(), [&](uint32_t t) { return t == times.front(); });
 
     const IconImageRec& first = images.front();
     PutId(out, "RIFF");
     PutU32(out, 0); // patched when the length is known
     PutId(out, "ACON");
+    if (!info.title.empty() || !info.author.empty()) {
+        const size_t infoStart = out.size();
+        PutId(out, "LIST");
+        PutU32(out, 0); // patched below
+        PutId(out, "INFO");
+        const auto putText = [&](const char* id, const std::string& text) {
+            if (text.empty()) return;
+            PutId(out, id);
+            PutU32(out, static_cast<uint32_t>(text.size() + 1));
+            out.insert(out.end(), text.begin(), text.end());
+            out.push_back(0);
+            if (out.size() & 1) out.push_back(0);
+        };
+        putText("INAM", info.title);
+        putText("IART", info.author);
+        PatchU32(out, infoStart + 4,
+                 static_cast<uint32_t>(out.size() - infoStart - kChunkHeaderBytes));
+    }
     PutId(out, "anih");
     PutU32(out, kAnihBytes);
     PutU32(out, kAnihBytes);
     PutU32(out, static_cast<uint32_t>(images.size()));
-    PutU32(out, static_cast<uint32_t>(images.size()));
+    PutU32(out, static_cast<uint32_t>(steps.size()));
     PutU32(out, static_cast<uint32_t>(first.width));
     PutU32(out, static_cast<uint32_t>(first.height));
     PutU32(out, static_cast<uint32_t>(BitsPerPixelOf(first.depth)));
     PutU32(out, 1);
-    PutU32(out, kDisplayRate);
-    PutU32(out, kFramesAreIcons);
+    PutU32(out, times.front());
+    PutU32(out, kFramesAreIcons | (info.sequence.empty() ? 0 : kHasSequence));
+    if (!sameTimes) {
+        PutId(out, "rate");
+        PutU32(out, static_cast<uint32_t>(times.size() * 4));
+        for (uint32_t t : times) PutU32(out, t);
+    }
+    if (!info.sequence.empty()) {
+        PutId(out, "seq ");
+        PutU32(out, static_cast<uint32_t>(steps.size() * 4));
+        for (uint32_t frame : steps) PutU32(out, frame);
+    }
     const size_t listStart = out.size();
     PutId(out, "LIST");
     PutU32(out, 0); // patched as well
@@ -299,9 +398,10 @@ bool CIconFile::EncodeAnimatedCursor(const std::vector<IconImageRec>& images, un
 }
 
 bool CIconFile::WriteAnimatedCursor(const std::string& path,
-                                    const std::vector<IconImageRec>& images, unsigned flags) {
+                                    const std::vector<IconImageRec>& images, unsigned flags,
+                                    const AnimationInfo& info) {
     std::vector<uint8_t> bytes;
-    if (!EncodeAnimatedCursor(images, flags, bytes)) return false;
+    if (!EncodeAnimatedCursor(images, flags, bytes, info)) return false;
     std::string reason;
     if (!WriteFileAtomically(path, bytes, reason)) return Fail(reason);
     return true;

@@ -79,10 +79,9 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
 bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index) {
     const DirEntry e = ReadEntry(file, index);
     if (m_fileType == kCursorType) {
-        // With several images the last one read wins.
+        // Every image keeps its own; the loaded hot spot is the last one read.
         m_hotSpot->x = e.planes;
         m_hotSpot->y = e.bitCount;
-        m_entryHotSpots.push_back(*m_hotSpot);
     }
     ImageEntryInfo info;
     info.width = e.width;
@@ -96,11 +95,12 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index) {
     if (!DecodeIconImage(file, e.offset, info, rec, reason)) {
         return Fail("image " + std::to_string(index) + " " + reason);
     }
+    if (m_fileType == kCursorType) rec.hotSpot = HotSpot{e.planes, e.bitCount};
     return AppendDecoded(std::move(rec));
 }
 
 bool CIconFile::AppendDecoded(IconImageRec&& rec) {
-    // One image is at most 256 x 256, so checking after the decode bounds
+    // One image is at most 1024 x 1024, so checking after the decode bounds
     // what is held all the same.
     if (m_decodedPixels + rec.PixelCount() > kMaxDecodedPixels) {
         return Fail("file decodes to more than " + std::to_string(kMaxDecodedPixels) + " pixels");

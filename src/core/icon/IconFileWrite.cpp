@@ -92,27 +92,17 @@ bool EncodeBitmapImage(const IconImageRec& rec, const PreparedPlanes& planes, En
     // Rows go bottom row first; the record's rows run top row first.
     auto recordRow = [&](size_t fileRow) { return h - 1 - fileRow; };
     if (entries > 0) {
-        // 16 and 256 colours keep their last entry black for transparent
-        // pixels; 4 colours use all four and put transparent pixels at 3.
-        const int computed = entries >= 16 ? entries - 1 : entries;
-        const unsigned transparentIndex = entries == 2 ? 0 : static_cast<unsigned>(entries - 1);
-        std::vector<uint8_t> palette, indices;
-        if (!ReduceColors(planes.colours, w * h, computed, bits, palette, indices)) {
+        PaletteImage reduced;
+        if (!ReduceForDepth(planes.colours, rec.mask, rec.depth, reduced)) {
             reason = "colour reduction failed";
             return false;
         }
-        b.insert(b.end(), palette.begin(), palette.end());
-        b.insert(b.end(), static_cast<size_t>(entries - computed) * 4, 0);
+        b.insert(b.end(), reduced.palette.begin(), reduced.palette.end());
         std::vector<uint8_t> row(stride);
         for (size_t fy = 0; fy < h; ++fy) {
             std::fill(row.begin(), row.end(), 0);
             const size_t y = recordRow(fy);
-            for (size_t x = 0; x < w; ++x) {
-                const size_t p = y * w + x;
-                unsigned index = PackedIndexAt(indices, p, bits);
-                if (entries != 2 && rec.mask[p] == 0) index = transparentIndex;
-                SetPackedIndex(row, x, bits, index);
-            }
+            for (size_t x = 0; x < w; ++x) SetPackedIndex(row, x, bits, reduced.indices[y * w + x]);
             b.insert(b.end(), row.begin(), row.end());
         }
     } else if (rec.depth == kDepth24) {
@@ -165,25 +155,29 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
                                         " is not 2, 4, 16, "
                                         "256, 24 or 32"));
         }
-        if (rec.width < 1 || rec.height < 1 || rec.width > 256 || rec.height > 256) {
+        // Only 32-bit images are compressed; a record asks for it, or the
+        // caller does for every 256 x 256 one.
+        const bool png =
+            rec.depth == kDepth32 &&
+            (rec.png || ((flags & kWritePng256) && rec.width == 256 && rec.height == 256));
+        const int32_t maxSide = png ? kMaxPngSide : 256;
+        if (rec.width < 1 || rec.height < 1 || rec.width > maxSide || rec.height > maxSide) {
             return Fail(Unusable(i, "size " + std::to_string(rec.width) + " x " +
-                                        std::to_string(rec.height) + " is not 1 to 256 a side"));
+                                        std::to_string(rec.height) + " is not 1 to " +
+                                        std::to_string(maxSide) + " a side"));
         }
         if (!rec.IsConsistent()) return Fail(Unusable(i, "its planes do not match its size"));
 
         const PreparedPlanes planes = Prepare(rec);
-        const bool png = (flags & kWritePng256) && rec.depth == kDepth32 && rec.width == 256 &&
-                         rec.height == 256;
         std::string reason;
         const bool ok = png ? EncodePngImage(rec, planes, encoded[i], reason)
                             : EncodeBitmapImage(rec, planes, encoded[i], reason);
         if (!ok) return Fail(Unusable(i, reason));
         if ((flags & kWriteCursor)) {
             // A hot spot outside the image is pulled onto its last column or row.
-            encoded[i].planes =
-                std::min<uint16_t>(m_hotSpot->x, static_cast<uint16_t>(rec.width - 1));
-            encoded[i].bitCount =
-                std::min<uint16_t>(m_hotSpot->y, static_cast<uint16_t>(rec.height - 1));
+            const HotSpot spot = rec.hotSpot.value_or(*m_hotSpot);
+            encoded[i].planes = std::min<uint16_t>(spot.x, static_cast<uint16_t>(rec.width - 1));
+            encoded[i].bitCount = std::min<uint16_t>(spot.y, static_cast<uint16_t>(rec.height - 1));
         }
     }
 
@@ -194,8 +188,10 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
     for (size_t i = 0; i < images.size(); ++i) {
         const EncodedImage& e = encoded[i];
         if (offset + e.bytes.size() > UINT32_MAX) return Fail("file would exceed 4 GiB");
-        out.push_back(static_cast<uint8_t>(images[i].width & 0xFF));
-        out.push_back(static_cast<uint8_t>(images[i].height & 0xFF));
+        // 0 stands for 256, and for larger compressed images, whose own
+        // header gives their size.
+        out.push_back(static_cast<uint8_t>(images[i].width < 256 ? images[i].width : 0));
+        out.push_back(static_cast<uint8_t>(images[i].height < 256 ? images[i].height : 0));
         out.push_back(e.colourCount);
         out.push_back(0);
         PutU16(out, e.planes);

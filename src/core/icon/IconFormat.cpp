@@ -1,12 +1,17 @@
 #include "icon/IconFormat.h"
 
+#include "icon/ColorReduction.h"
+
 #include <algorithm>
 #include <utility>
 
 namespace pictoform {
 
 CIconFormat::CIconFormat(int zoom, int width, int height, int32_t depth, LayerCounter& counter)
-    : m_zoom(zoom), m_width(width), m_height(height), m_depth(depth) {
+    : m_zoom(zoom), m_width(width), m_height(height), m_depth(depth),
+      // Every current system reads 256 x 256 images compressed, and they are
+      // a fifth of the size.
+      m_png(width == 256 && height == 256) {
     auto layer = std::make_unique<CIconLayer>(counter);
     // Sizes are checked by the layer; the format's pictures follow its verdict.
     if (layer->Create(width, height)) {
@@ -30,6 +35,42 @@ void CIconFormat::Compose() {
     CLayerImage::Downsample3x(m_composite, nullptr, 0, m_final, !soft);
 }
 
+void CIconFormat::TakeStorageFrom(const CIconFormat& other) {
+    m_png = m_png || other.StoredAsPng();
+    m_frameTime = other.m_frameTime;
+    m_hotSpot.reset();
+    if (!other.m_hotSpot || other.m_width < 1 || other.m_height < 1) return;
+    // The same place in the picture, at the new size.
+    const auto scale = [](int v, int from, int to) {
+        const int64_t scaled = int64_t{v} * to / from;
+        return static_cast<uint16_t>(std::clamp<int64_t>(scaled, 0, std::max(to - 1, 0)));
+    };
+    m_hotSpot = HotSpot{scale(other.m_hotSpot->x, other.m_width, m_width),
+                        scale(other.m_hotSpot->y, other.m_height, m_height)};
+}
+
+void CIconFormat::ShowStoredColours() {
+    if (PaletteEntriesOf(m_depth) == 0 || m_final.IsNull()) return;
+    const IconImageRec rec = ExportFinal();
+    // The writer stores transparent pixels black, and black takes part in
+    // the reduction as they do.
+    std::vector<uint8_t> colours = rec.colours;
+    for (size_t p = 0; p < rec.mask.size(); ++p) {
+        if (rec.mask[p] == 0)
+            std::fill_n(colours.begin() + static_cast<std::ptrdiff_t>(p * 3), 3, 0);
+    }
+    PaletteImage reduced;
+    if (!ReduceForDepth(colours, rec.mask, m_depth, reduced)) return;
+    const size_t w = static_cast<size_t>(m_width);
+    for (size_t p = 0; p < rec.mask.size(); ++p) {
+        if (rec.mask[p] == 0) continue;
+        // Stored opaque, whatever alpha the layers left.
+        const uint8_t* entry = &reduced.palette[size_t{reduced.indices[p]} * 4];
+        m_final.SetBlock(static_cast<int>(p % w), static_cast<int>(p / w),
+                         PixelColor{entry[2], entry[1], entry[0], 255}, 1);
+    }
+}
+
 IconImageRec CIconFormat::ExportFinal() const {
     PixelExport pixels = m_final.ExportPixels();
     IconImageRec rec;
@@ -39,6 +80,9 @@ IconImageRec CIconFormat::ExportFinal() const {
     rec.alpha = std::move(pixels.alpha);
     rec.mask = std::move(pixels.coverage);
     rec.depth = m_depth;
+    rec.png = StoredAsPng();
+    rec.hotSpot = m_hotSpot;
+    rec.frameTime = m_frameTime;
     return rec;
 }
 
@@ -93,6 +137,9 @@ std::unique_ptr<CIconFormat> CreateFormatFromImage(const IconImageRec& image,
                                                 image.depth, counter);
     CIconLayer* layer = format->FirstLayer();
     if (!format->IsValid() || !layer) return nullptr;
+    format->SetStoredAsPng(image.png);
+    format->SetCursorHotSpot(image.hotSpot);
+    if (image.frameTime > 0) format->SetFrameTime(image.frameTime);
 
     const uint8_t* alpha = image.HasAlpha() ? image.alpha.data() : nullptr;
     layer->Working().LoadPixels(image.colours.data(), alpha, image.mask.data());

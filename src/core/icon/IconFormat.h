@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -73,6 +74,25 @@ public:
     [[nodiscard]] int32_t Depth() const { return m_depth; }
     [[nodiscard]] bool SoftEdges() const { return m_depth == kDepth32; }
 
+    // Whether the format is saved PNG-compressed; only 32-bit formats are.
+    [[nodiscard]] bool StoredAsPng() const { return m_png && m_depth == kDepth32; }
+    void SetStoredAsPng(bool png) { m_png = png; }
+    // The format's own hot spot when it is a cursor image; none until a
+    // cursor is opened or the user sets one.
+    [[nodiscard]] const std::optional<HotSpot>& CursorHotSpot() const { return m_hotSpot; }
+    void SetCursorHotSpot(std::optional<HotSpot> hotSpot) { m_hotSpot = hotSpot; }
+    // How long the format is shown as a frame of an animated cursor, in
+    // sixtieths of a second.
+    [[nodiscard]] int32_t FrameTime() const { return m_frameTime; }
+    void SetFrameTime(int32_t time) { m_frameTime = time; }
+    // Takes the stored form, hot spot (scaled to this format's size) and
+    // frame time of another format, as New Format does from the selected one.
+    void TakeStorageFrom(const CIconFormat& other);
+
+    // At 2 to 256 colours, gives the final image the colours the writer will
+    // store it with; other depths are left as they are.
+    void ShowStoredColours();
+
 private:
     std::vector<std::unique_ptr<CIconLayer>> m_layers;
     std::vector<CIconLayer*> m_visibleLayers;
@@ -83,6 +103,9 @@ private:
     int m_width = 0;
     int m_height = 0;
     int32_t m_depth = kDepth32;
+    bool m_png = false;
+    std::optional<HotSpot> m_hotSpot;
+    int32_t m_frameTime = kNewFrameTime;
 };
 
 // A format holding one decoded image (bottom row first, as the readers give

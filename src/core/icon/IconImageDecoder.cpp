@@ -1,5 +1,6 @@
 #include "icon/IconImageDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "icon/ColorReduction.h"
@@ -32,13 +33,14 @@ int32_t DecidePaletteSize(uint16_t headerBits, const ImageEntryInfo& e) {
 
 bool DecodePngImage(std::span<const uint8_t> png, IconImageRec& rec, std::string& reason) {
     PngPixels px;
-    if (!DecodePng(png, 256, px, reason)) {
+    if (!DecodePng(png, kMaxPngSide, px, reason)) {
         reason = "holds " + reason;
         return false;
     }
     // A PNG of another size than its entry is taken at its own size; records
     // from the readers run bottom row first, as bitmaps do.
     rec = RecordFromPng(px, true);
+    rec.png = true;
     return true;
 }
 
@@ -62,8 +64,10 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
 
     ByteReader r(file);
     uint32_t headerSize = 0;
+    int32_t headerWidth = 0, headerHeight = 0;
     uint16_t headerBits = 0;
-    (void)(r.Seek(start) && r.ReadU32(headerSize) && r.Seek(start + 14) && r.ReadU16(headerBits));
+    (void)(r.Seek(start) && r.ReadU32(headerSize) && r.ReadI32(headerWidth) &&
+           r.ReadI32(headerHeight) && r.Seek(start + 14) && r.ReadU16(headerBits));
     // Later bitmap headers are longer; the palette follows whatever length
     // the header gives. Shorter ones (the old core header) are not icons.
     if (headerSize < kBitmapHeaderBytes) {
@@ -71,13 +75,20 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
         return false;
     }
     if (start + headerSize > size) return EndsPast("header", start + headerSize, size, reason);
-    if (e.width < 1 || e.height < 1 || e.width > 256 || e.height > 256) {
-        reason = "has a size of " + std::to_string(e.width) + " x " + std::to_string(e.height);
+    // The bitmap's own size is the one its rows are laid out by (its height
+    // counts the mask too); a directory that disagrees is wrong, as in
+    // cursors whose entry gives the bitmap's height or icons that give twice
+    // it. A bitmap size out of bounds leaves the directory's.
+    const int32_t bitmapHeight = headerHeight / 2;
+    const bool bitmapSizeUsable =
+        headerWidth >= 1 && headerWidth <= 256 && bitmapHeight >= 1 && bitmapHeight <= 256;
+    rec.width = bitmapSizeUsable ? headerWidth : e.width;
+    rec.height = bitmapSizeUsable ? bitmapHeight : e.height;
+    if (rec.width < 1 || rec.height < 1 || rec.width > 256 || rec.height > 256) {
+        reason = "has a size of " + std::to_string(rec.width) + " x " + std::to_string(rec.height);
         return false;
     }
 
-    rec.width = e.width;
-    rec.height = e.height;
     const size_t w = static_cast<size_t>(rec.width);
     const size_t h = static_cast<size_t>(rec.height);
     const size_t n = w * h;
@@ -129,18 +140,29 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
     const size_t maskStride = static_cast<size_t>(RowStride(rec.width, 1));
     const size_t maskEnd = colourEnd + maskStride * h;
     rec.mask.resize(n);
-    if (rec.depth == kDepth32 && maskEnd > declaredEnd) {
-        // Some writers end a 32-bit image after its colours, as its entry's
-        // size says; what follows belongs to another image, so the mask comes
-        // from alpha. A mask cut off by the end of the data is damage instead.
-        for (size_t p = 0; p < n; ++p) rec.mask[p] = rec.alpha[p] != 0 ? 1 : 0;
-    } else {
-        if (maskEnd > size) return EndsPast("mask", maskEnd, size, reason);
-        const uint8_t* maskRows = file.data() + colourEnd;
-        for (size_t y = 0; y < h; ++y) {
-            const std::span<const uint8_t> row(maskRows + y * maskStride, maskStride);
-            for (size_t x = 0; x < w; ++x) rec.mask[y * w + x] = PackedIndexAt(row, x, 1) ? 0 : 1;
+    // Some writers end an image after its colours, as its entry's size says;
+    // what follows belongs to another image. A 32-bit image then takes its
+    // mask from alpha, any other is opaque. A mask cut off by the end of the
+    // data is damage instead.
+    const bool noMask = rec.depth == kDepth32 ? maskEnd > declaredEnd
+                                              : colourEnd <= declaredEnd && declaredEnd < maskEnd;
+    if (noMask) {
+        for (size_t p = 0; p < n; ++p) {
+            rec.mask[p] = rec.depth != kDepth32 || rec.alpha[p] != 0 ? 1 : 0;
         }
+        return true;
+    }
+    if (maskEnd > size) return EndsPast("mask", maskEnd, size, reason);
+    const uint8_t* maskRows = file.data() + colourEnd;
+    for (size_t y = 0; y < h; ++y) {
+        const std::span<const uint8_t> row(maskRows + y * maskStride, maskStride);
+        for (size_t x = 0; x < w; ++x) rec.mask[y * w + x] = PackedIndexAt(row, x, 1) ? 0 : 1;
+    }
+    // Editors from before alpha wrote 32-bit images with every alpha byte 0
+    // and the shape in the mask; read as they were meant, not as nothing.
+    if (rec.depth == kDepth32 &&
+        std::all_of(rec.alpha.begin(), rec.alpha.end(), [](uint8_t a) { return a == 0; })) {
+        for (size_t p = 0; p < n; ++p) rec.alpha[p] = rec.mask[p] ? 255 : 0;
     }
     return true;
 }

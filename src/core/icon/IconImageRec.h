@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace pictoform {
@@ -26,6 +28,23 @@ enum DepthCode : int32_t {
 // Bytes of one row of a bitmap with this many bits per pixel, padded to 32 bits.
 [[nodiscard]] int32_t RowStride(int32_t width, int bitsPerPixel);
 
+// Where a cursor points, in pixels from the image's top-left corner.
+struct HotSpot {
+    uint16_t x = 0;
+    uint16_t y = 0;
+    friend bool operator==(const HotSpot&, const HotSpot&) = default;
+};
+
+// Largest side of a PNG-compressed image that is read or written; bitmaps
+// stop at 256.
+inline constexpr int32_t kMaxPngSide = 1024;
+
+// Frames of an animated cursor without a display rate of their own are shown
+// for this long, in sixtieths of a second.
+inline constexpr int32_t kDefaultAnimatedRate = 240;
+// What a new frame is shown for until the user says otherwise.
+inline constexpr int32_t kNewFrameTime = 10;
+
 struct IconImageRec {
     int32_t height = 0;
     int32_t width = 0;
@@ -44,6 +63,11 @@ struct IconImageRec {
     int32_t depth = kDepth32;
     // Display time of an animated-cursor frame in sixtieths of a second.
     int32_t frameTime = 0;
+    // Stored PNG-compressed (as read, or as it is to be written; 32 bits only).
+    bool png = false;
+    // A cursor image's own hot spot; the writers fall back to the engine's
+    // loaded hot spot for an image that has none.
+    std::optional<HotSpot> hotSpot;
 
     [[nodiscard]] bool HasAlpha() const { return !alpha.empty(); }
     [[nodiscard]] size_t PixelCount() const {

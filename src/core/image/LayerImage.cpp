@@ -350,19 +350,37 @@ void CLayerImage::Downsample3x(const CLayerImage& source, CLayerImage* display, 
                 outCoverage = 1;
             }
             target.SetPixelRaw(x, y, out.red, out.green, out.blue, out.alpha, outCoverage);
-            if (!display) continue;
-            if (taken) display->SetBlock(x, y, out, zoom);
-            if (zoom >= 4) {
-                // A dot in the middle of the block, black on empty pixels, shows transparency.
-                const int64_t cx = (2 * int64_t{x} + 1) * zoom / 2;
-                const int64_t cy = (2 * int64_t{y} + 1) * zoom / 2;
-                if (cx < display->m_width && cy < display->m_height) {
-                    uint8_t* bgr = display->Bgr(static_cast<int>(cx), static_cast<int>(cy));
-                    bgr[0] = static_cast<uint8_t>((out.blue * out.alpha) >> 8);
-                    bgr[1] = static_cast<uint8_t>((out.green * out.alpha) >> 8);
-                    bgr[2] = static_cast<uint8_t>((out.red * out.alpha) >> 8);
-                }
-            }
+            if (display) ShowPixel(*display, x, y, out, taken, zoom);
+        }
+    }
+}
+
+void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor& out, bool covered,
+                            int zoom) {
+    if (covered) display.SetBlock(x, y, out, zoom);
+    if (zoom < 4) return;
+    // A dot in the middle of the block, black on empty pixels, shows transparency.
+    const int64_t cx = (2 * int64_t{x} + 1) * zoom / 2;
+    const int64_t cy = (2 * int64_t{y} + 1) * zoom / 2;
+    if (cx < display.m_width && cy < display.m_height) {
+        uint8_t* bgr = display.Bgr(static_cast<int>(cx), static_cast<int>(cy));
+        bgr[0] = static_cast<uint8_t>((out.blue * out.alpha) >> 8);
+        bgr[1] = static_cast<uint8_t>((out.green * out.alpha) >> 8);
+        bgr[2] = static_cast<uint8_t>((out.red * out.alpha) >> 8);
+    }
+}
+
+void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom) {
+    const uint8_t* alpha = image.AlphaPlane();
+    const uint8_t* coverage = image.CoveragePlane();
+    for (int y = 0; y < image.m_height; ++y) {
+        for (int x = 0; x < image.m_width; ++x) {
+            const size_t i = image.PixelIndex(x, y);
+            const bool covered = coverage[i] != 0;
+            const uint8_t* bgr = image.Bgr(x, y);
+            const PixelColor colour = covered ? PixelColor{bgr[2], bgr[1], bgr[0], alpha[i]}
+                                              : PixelColor{255, 255, 255, 0};
+            ShowPixel(display, x, y, colour, covered, zoom);
         }
     }
 }

@@ -83,6 +83,9 @@ public:
     // that both cover) and, when display is given, draws it there zoomed.
     static void Downsample3x(const CLayerImage& source, CLayerImage* display, int zoom,
                              CLayerImage& target, bool hardEdges);
+    // Draws an icon-sized image zoomed into display, as Downsample3x draws
+    // the pixels it makes.
+    static void ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom);
     void DrawGrid(int zoom, int columns, int rows);
     // Width or height below 1 means the whole image; never more than the image.
     void BlitTo(Surface& surface, int x, int y, int width, int height) const;
@@ -121,6 +124,10 @@ private:
     size_t PlaneSize() const {
         return static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
     }
+    // One pixel of an icon-sized image as the canvas shows it: a block, and
+    // at zoom 4 and above a dot in its middle that shows its alpha.
+    static void ShowPixel(CLayerImage& display, int x, int y, const PixelColor& colour,
+                          bool covered, int zoom);
     size_t PixelIndex(int x, int y) const { return static_cast<size_t>(y) * m_width + x; }
     uint8_t* Bgr(int x, int y) {
         return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;

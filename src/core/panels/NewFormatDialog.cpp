@@ -19,7 +19,7 @@ std::string SizeText(int width, int height) {
 } // namespace
 
 CNewFmtDialog::CNewFmtDialog(NewFormatMemory& memory, UiServices& ui) : m_memory(memory), m_ui(ui) {
-    for (int side : {16, 24, 32, 48, 64, 72, 96, 128}) {
+    for (int side : {16, 24, 32, 48, 64, 72, 96, 128, 256}) {
         m_sizes.push_back({SizeText(side, side), PackSize(side, side)});
     }
     m_sizes.push_back(CustomItem());

@@ -50,6 +50,7 @@ bool CPreviewDialog::AddNewFormat(const FormatChoice& choice, bool copyCurrent) 
     LayerCounter& counter = m_layers.Counter();
     auto format = std::make_unique<CIconFormat>(500 / std::max(choice.width, choice.height),
                                                 choice.width, choice.height, choice.depth, counter);
+    if (m_current) format->TakeStorageFrom(*m_current);
     if (!AddFormat(std::move(format), copyCurrent)) return false;
     return true;
 }

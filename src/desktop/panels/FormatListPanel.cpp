@@ -27,6 +27,11 @@ constexpr PanelCommand kCommands[] = {
     {command::kFormatDown, "Down", "Move selected format down", Glyph::Down},
 };
 
+constexpr PanelCommand kCheckItems[] = {
+    {command::kStoreAsPng, "Store as &PNG", "Save this format PNG-compressed (32 bits only)",
+     Glyph::NewFormat},
+};
+
 } // namespace
 
 FormatListPanel::FormatListPanel(Workspace& workspace, CPictoformView& view, QWidget* parent)
@@ -69,9 +74,13 @@ void FormatListPanel::Select(int index) {
 }
 
 void FormatListPanel::ShowMenu(const QPoint& globalPos) {
-    const int chosen = ChooseCommand(this, kCommands, globalPos, [this](int id) {
-        return m_view.Commands().Update(id).enabled;
-    });
+    const int chosen = ChooseCommand(
+        this, kCommands, globalPos,
+        [this](int id) {
+            const CommandUpdate update = m_view.Commands().Update(id);
+            return std::pair{update.enabled, update.checked};
+        },
+        kCheckItems);
     if (chosen != 0) RunCommand(chosen);
 }
 

@@ -286,13 +286,21 @@ QToolBar* MakeCommandBar(QWidget* owner, std::span<const PanelCommand> commands,
 }
 
 int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const QPoint& globalPos,
-                  const std::function<bool(int)>& enabled) {
+                  const std::function<std::pair<bool, bool>(int)>& update,
+                  std::span<const PanelCommand> checkItems) {
     QMenu menu(owner);
-    for (const PanelCommand& command : commands) {
+    const auto add = [&](const PanelCommand& command, bool checkable) {
         QAction* action = menu.addAction(command.menuText);
         action->setData(command.id);
-        if (enabled) action->setEnabled(enabled(command.id));
-    }
+        action->setCheckable(checkable);
+        if (!update) return;
+        const auto [enabled, checked] = update(command.id);
+        action->setEnabled(enabled);
+        action->setChecked(checkable && checked);
+    };
+    for (const PanelCommand& command : commands) add(command, false);
+    if (!checkItems.empty()) menu.addSeparator();
+    for (const PanelCommand& command : checkItems) add(command, true);
     const QAction* chosen = menu.exec(globalPos);
     return chosen ? chosen->data().toInt() : 0;
 }

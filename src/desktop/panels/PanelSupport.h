@@ -83,10 +83,13 @@ struct PanelCommand {
 // The panel's toolbar of 16 x 16 glyph buttons, each running its command.
 QToolBar* MakeCommandBar(QWidget* owner, std::span<const PanelCommand> commands,
                          const std::function<void(int)>& run);
-// The pop-up menu of the same commands at a screen point; the chosen id, or
-// 0. `enabled` says which entries may be chosen (all when it is empty).
+// The pop-up menu of the same commands at a screen point, then, after a
+// separator, the check items; the chosen id, or 0. `update` says which
+// entries may be chosen and which check items are checked (all enabled,
+// none checked when it is empty).
 int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const QPoint& globalPos,
-                  const std::function<bool(int)>& enabled = {});
+                  const std::function<std::pair<bool, bool>(int)>& update = {},
+                  std::span<const PanelCommand> checkItems = {});
 
 // A list whose items are all one height and drawn by a callback, for the
 // format and layer lists whose models say what each item shows. Clicks and
