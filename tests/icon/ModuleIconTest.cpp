@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "icon/IconFile.h"
+#include "icon/IconViewerModel.h"
 #include "icon/ModuleFixtures.h"
 #include "icon/ModuleIcons.h"
 
@@ -108,16 +109,37 @@ TEST(ModuleIcon, SkipsMissingImagesAndRefusesGroupsLeftEmpty) {
     EXPECT_EQ(engine.LastError(), "icon group 2 holds no images (1 missing)");
 }
 
-TEST(ModuleIcon, RefusesCursorGroups) {
-    const std::vector<test::IcoImage> images =
-        test::SplitIco(test::IcoBytes({test::Pattern(16, 16, kDepth32, 22)}));
-    const std::vector<Resource> res{
-        {ResourceName::Id(14), ResourceName::Text("CUR"), 1033, test::GroupData(images, 1, 2)},
-        {ResourceName::Id(3), ResourceName::Id(1), 1033, images[0].data},
-    };
-    CIconFile engine;
-    EXPECT_FALSE(engine.LoadModuleIconData(test::BuildNe(res), 0));
-    EXPECT_EQ(engine.LastError(), "icon group 'CUR' is of type 2, not an icon");
+TEST(ModuleIcon, GroupsOfType2ReadAsIconsAndOtherTypesAreRefused) {
+    const IconImageRec pattern = test::Pattern(16, 16, kDepth32, 22);
+    const std::vector<test::IcoImage> images = test::SplitIco(test::IcoBytes({pattern}));
+    for (const uint16_t type : {uint16_t{2}, uint16_t{3}}) {
+        SCOPED_TRACE(type);
+        const std::vector<Resource> res{
+            {ResourceName::Id(14), ResourceName::Text("CUR"), 1033,
+             test::GroupData(images, 1, type)},
+            {ResourceName::Id(3), ResourceName::Id(1), 1033, images[0].data},
+        };
+        const std::vector<uint8_t> ne = test::BuildNe(res);
+        CIconFile engine;
+        ModuleResources module;
+        std::string reason;
+        ASSERT_TRUE(module.Read(ne, reason)) << reason;
+        std::vector<uint8_t> preview;
+        const bool previewed = BuildGroupPreview(module, IconGroupsOf(module)[0], 16, preview);
+        if (type == 3) {
+            EXPECT_FALSE(engine.LoadModuleIconData(ne, 0));
+            EXPECT_EQ(engine.LastError(), "icon group 'CUR' is of type 3, not an icon");
+            EXPECT_FALSE(previewed);
+            continue;
+        }
+        ASSERT_TRUE(engine.LoadModuleIconData(ne, 0)) << engine.LastError();
+        CIconFile direct;
+        ASSERT_TRUE(direct.ReadIconData(test::IcoBytes({pattern})));
+        EXPECT_EQ(engine.Images()[0].colours, direct.Images()[0].colours);
+        EXPECT_EQ(engine.Images()[0].alpha, direct.Images()[0].alpha);
+        EXPECT_TRUE(previewed);
+        EXPECT_NE(preview, std::vector<uint8_t>(preview.size(), 0)) << "the viewer shows it";
+    }
 }
 
 TEST(ModuleIcon, ZeroWidthByteGivesA256PixelBitmap) {

@@ -63,8 +63,8 @@ void DrawEraserOutline(DisplayPainter& painter, const PaintScene& scene, const V
 }
 
 // A small cross on the hot spot's pixel, inverting what is under it so that
-// it shows on any colour. The arms leave the middle pixel alone, which the
-// other arm would invert back.
+// it shows on any colour. The vertical arm leaves out the middle, which the
+// horizontal one has inverted already and would otherwise turn back.
 void DrawHotSpot(DisplayPainter& painter, HotSpot spot, int zoom) {
     const int cx = SaturatingInt((2.0 * spot.x + 1) * zoom / 2);
     const int cy = SaturatingInt((2.0 * spot.y + 1) * zoom / 2);

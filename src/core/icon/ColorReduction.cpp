@@ -79,10 +79,11 @@ struct ColourBox {
     uint64_t count = 0;
     std::array<uint64_t, 3> sum{};
     std::array<uint64_t, 3> sumSquares{};
-    // The planned halving: where the second half starts, and how much error
-    // it takes away. No gain: the box holds one colour and stays whole.
+    // The planned halving: where the second half starts, and how urgent it
+    // is (the box's squared error). None: the box holds one colour and stays
+    // whole.
     size_t split = 0;
-    double gain = 0;
+    double priority = 0;
     std::array<int, 2> children{-1, -1};
 };
 
@@ -99,13 +100,13 @@ public:
         Measure(root);
         Plan(root);
         m_boxes.push_back(root);
-        auto lessGain = [this](int a, int b) {
+        auto lessUrgent = [this](int a, int b) {
             const ColourBox& x = m_boxes[static_cast<size_t>(a)];
             const ColourBox& y = m_boxes[static_cast<size_t>(b)];
-            return x.gain != y.gain ? x.gain < y.gain : a > b;
+            return x.priority != y.priority ? x.priority < y.priority : a > b;
         };
-        std::priority_queue<int, std::vector<int>, decltype(lessGain)> queue(lessGain);
-        if (m_boxes[0].gain > 0) queue.push(0);
+        std::priority_queue<int, std::vector<int>, decltype(lessUrgent)> queue(lessUrgent);
+        if (m_boxes[0].priority > 0) queue.push(0);
         for (size_t leaves = 1; leaves < limit && !queue.empty(); ++leaves) {
             const int parent = queue.top();
             queue.pop();
@@ -116,7 +117,7 @@ public:
                 m_boxes.push_back(child);
                 const int id = static_cast<int>(m_boxes.size() - 1);
                 m_boxes[static_cast<size_t>(parent)].children[static_cast<size_t>(half)] = id;
-                if (child.gain > 0) queue.push(id);
+                if (child.priority > 0) queue.push(id);
             }
         }
         std::vector<const ColourBox*> leaves;
@@ -156,11 +157,25 @@ private:
         return e;
     }
 
-    // Halves the box at the middle of its widest channel. A halving that
-    // leaves one side empty only narrows the box, and the next is tried, so
-    // the plan always names two halves that hold colours.
+    // Halves the box at the middle of its widest channel, the box first
+    // drawn tight around its colours: halving empty room would spend the
+    // budget on nothing. A halving that leaves one side empty only narrows
+    // the box, and the next is tried, so the plan always names two halves
+    // that hold colours.
     void Plan(ColourBox& box) {
-        box.gain = 0;
+        box.priority = 0;
+        if (box.end - box.begin > 1) {
+            std::array<int, 3> lo{255, 255, 255}, hi{0, 0, 0};
+            for (size_t i = box.begin; i < box.end; ++i) {
+                for (size_t c = 0; c < 3; ++c) {
+                    const int v = ValueOf(i, static_cast<int>(c));
+                    lo[c] = std::min(lo[c], v);
+                    hi[c] = std::max(hi[c], v + 1);
+                }
+            }
+            box.lo = lo;
+            box.hi = hi;
+        }
         while (box.end - box.begin > 1) {
             const int r = box.hi[kRed] - box.lo[kRed];
             const int g = box.hi[kGreen] - box.lo[kGreen];
@@ -181,12 +196,10 @@ private:
                 box.hi[ch] = mid;
             } else {
                 box.split = split;
-                ColourBox a = Half(box, 0), b2 = Half(box, 1);
-                Measure(a);
-                Measure(b2);
-                box.gain = Error(box) - Error(a) - Error(b2);
-                // Distinct colours always gain; rounding must not stop them.
-                if (box.gain <= 0) box.gain = 1e-9;
+                // The box that errs most is halved first. Measured on real
+                // icons against the error a halving takes away and against
+                // pixel count times range, this kept the picture best.
+                box.priority = std::max(Error(box), 1e-9);
                 return;
             }
         }

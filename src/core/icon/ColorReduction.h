@@ -1,7 +1,7 @@
 #pragma once
 // Reduces true-colour pixels to a small palette by halving boxes of the RGB
-// cube, without dithering. The box whose halving lowers the error most is
-// always halved next, so the palette goes where the picture needs it.
+// cube, without dithering. The box that errs most is always halved next, so
+// the palette goes where the picture needs it.
 
 #include <cstddef>
 #include <cstdint>

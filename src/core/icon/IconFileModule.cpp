@@ -125,9 +125,9 @@ bool CIconFile::LoadModuleIconData(std::span<const uint8_t> bytes, int index) {
     }
     const IconGroup& group = groups[static_cast<size_t>(index)];
     if (!group.damage.empty()) return Fail(GroupLabel(group) + " " + group.damage);
-    // Cursor groups (type 2) carry hot spots where an icon has planes and
-    // bits; they are not icons.
-    if (group.type != kIconType) {
+    // An icon group whose header says 2 lists icons all the same; other
+    // types are not icon groups.
+    if (!IsIconGroupType(group.type)) {
         return Fail(GroupLabel(group) + " is of type " + std::to_string(group.type) +
                     ", not an icon");
     }

@@ -72,7 +72,7 @@ void Resample(const IconImageRec& rec, int side, std::vector<uint8_t>& bgra) {
 bool BuildGroupPreview(const ModuleResources& module, const IconGroup& group, int side,
                        std::vector<uint8_t>& bgra) {
     bgra.assign(static_cast<size_t>(side) * static_cast<size_t>(side) * 4, 0);
-    if (group.type != 1) return false;
+    if (!IsIconGroupType(group.type)) return false;
     for (size_t i : PreviewOrder(group, side)) {
         IconImageRec rec;
         std::string reason;

@@ -38,6 +38,11 @@ struct IconGroup {
     std::string damage;
 };
 
+// Group icon headers say type 1, or 2 as some tools write; both list icons.
+[[nodiscard]] inline bool IsIconGroupType(uint16_t type) {
+    return type == 1 || type == 2;
+}
+
 // Parses the data of one group icon resource. False, with a reason, when the
 // header or the entries it counts run past the data.
 [[nodiscard]] bool ParseIconGroup(std::span<const uint8_t> data, IconGroup& group,

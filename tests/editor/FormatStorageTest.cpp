@@ -1,0 +1,168 @@
+// What a format keeps beside its pixels (compression, hot spot, frame time)
+// and what the canvas shows of it: the saved colours of a format of few
+// colours, and the hot spot.
+
+#include <set>
+
+#include "editor/MenuModel.h"
+#include "editor/MouseFixture.h"
+#include "editor/ViewCommands.h"
+#include "icon/IconFile.h"
+#include "icon/PngCodec.h"
+
+namespace pictoform {
+namespace {
+
+using test::MouseFixture;
+
+struct Rgb {
+    uint8_t r, g, b;
+    auto operator<=>(const Rgb&) const = default;
+};
+
+Rgb ImagePixel(const CLayerImage& image, int x, int y) {
+    const PixelColor c = image.GetPixel(x, y);
+    return {c.red, c.green, c.blue};
+}
+
+Rgb ScreenPixel(const CLayerImage& screen, int x, int y) {
+    const uint8_t* p = screen.ColourBits() + static_cast<size_t>(y) * screen.Stride() + 3 * x;
+    return {p[2], p[1], p[0]};
+}
+
+class FormatStorageTest : public MouseFixture {
+protected:
+    // Lays a picture of a few hundred colours, opaque but for its top-left
+    // pixel, into the current layer.
+    void LayManyColours() {
+        const CIconFormat& f = *workspace.CurrentFormat();
+        const size_t n = static_cast<size_t>(f.Width()) * static_cast<size_t>(f.Height());
+        std::vector<uint8_t> colours(n * 3), mask(n, 1);
+        for (size_t p = 0; p < n; ++p) {
+            colours[p * 3] = static_cast<uint8_t>(p * 7);
+            colours[p * 3 + 1] = static_cast<uint8_t>(p * 3);
+            colours[p * 3 + 2] = static_cast<uint8_t>(255 - p);
+        }
+        mask[n - static_cast<size_t>(f.Width())] = 0; // bottom row first: the top-left pixel
+        CIconLayer& layer = *workspace.CurrentLayer();
+        layer.Working().LoadPixels(colours.data(), nullptr, mask.data());
+        layer.Committed().LoadPixels(colours.data(), nullptr, mask.data());
+    }
+};
+
+TEST_F(FormatStorageTest, AFewColourFormatIsShownInTheColoursItIsSavedIn) {
+    UseFormat(16, 16, kDepth16);
+    LayManyColours();
+    view.Paint();
+    const CLayerImage& final = workspace.CurrentFormat()->Final();
+    std::set<Rgb> shown;
+    std::vector<Rgb> pixels;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            pixels.push_back(ImagePixel(final, x, y));
+            if (x + y == 0) continue;
+            shown.insert(pixels.back());
+            // The canvas block (zoom 3) shows the same colour.
+            EXPECT_EQ(ScreenPixel(view.Screen(), 3 * x + 1, 3 * y + 1), pixels.back());
+        }
+    }
+    EXPECT_LE(shown.size(), 15u);
+    EXPECT_GE(shown.size(), 12u) << "the reduction spends its budget";
+
+    const std::string path = temp.File("sixteen.ico");
+    ASSERT_TRUE(view.SaveIconDocument(path, "ico"));
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(path));
+    const IconImageRec& saved = engine.Images()[1];
+    ASSERT_EQ(saved.depth, kDepth16);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const size_t p = static_cast<size_t>(15 - y) * 16 + static_cast<size_t>(x);
+            if (saved.mask[p] == 0) {
+                EXPECT_EQ(x + y, 0);
+                continue;
+            }
+            const Rgb file{saved.colours[p * 3 + 2], saved.colours[p * 3 + 1],
+                           saved.colours[p * 3]};
+            EXPECT_EQ(file, pixels[static_cast<size_t>(y) * 16 + static_cast<size_t>(x)])
+                << x << "," << y;
+        }
+    }
+}
+
+TEST_F(FormatStorageTest, EachFormatHasItsOwnHotSpotShownAsAnInvertedCross) {
+    UseFormat(16, 16, kDepth32);
+    CLayerImage before;
+    ASSERT_TRUE(before.Create(view.Screen().Width(), view.Screen().Height()));
+    ASSERT_TRUE(view.Screen().CopyTo(before));
+    view.SetHotSpot({5, 6});
+    view.Paint();
+    // Zoom 3: the pixel's middle is (16, 19), inverted once, with arms of 4
+    // each way.
+    for (const auto& [x, y] : {std::pair{12, 19}, {20, 19}, {16, 15}, {16, 23}, {16, 19}}) {
+        const Rgb was = ScreenPixel(before, x, y);
+        EXPECT_EQ(ScreenPixel(view.Screen(), x, y),
+                  (Rgb{static_cast<uint8_t>(255 - was.r), static_cast<uint8_t>(255 - was.g),
+                       static_cast<uint8_t>(255 - was.b)}))
+            << x << "," << y;
+    }
+    EXPECT_EQ(ScreenPixel(view.Screen(), 21, 19), ScreenPixel(before, 21, 19));
+
+    ASSERT_TRUE(workspace.FormatList().SelectItem(0));
+    EXPECT_EQ(view.HotSpot().x, 0) << "the 48 x 48 format has none of its own";
+    view.SetHotSpot({45, 44});
+    const std::string path = temp.File("two.cur");
+    ASSERT_TRUE(view.SaveIconDocument(path, "cur"));
+    CIconFile engine;
+    ASSERT_TRUE(engine.ReadIconFile(path));
+    EXPECT_EQ(engine.Images()[0].hotSpot, (HotSpot{45, 44}));
+    EXPECT_EQ(engine.Images()[1].hotSpot, (HotSpot{5, 6}));
+}
+
+TEST_F(FormatStorageTest, NewFormatTakesStorageHotSpotAndTimeFromTheSelectedOne) {
+    CIconFormat& selected = *workspace.CurrentFormat(); // 48 x 48, 32 bits
+    selected.SetCursorHotSpot(HotSpot{45, 24});
+    selected.SetFrameTime(7);
+    struct Case {
+        FormatChoice choice;
+        bool png;
+        HotSpot hotSpot;
+    };
+    const Case cases[] = {
+        {{32, 32, kDepth32}, true, {30, 16}},
+        {{16, 8, kDepth16}, false, {15, 4}},
+        {{256, 256, kDepth32}, true, {240, 128}},
+    };
+    for (const bool selectedPng : {true, false}) {
+        selected.SetStoredAsPng(selectedPng);
+        for (const Case& c : cases) {
+            ASSERT_TRUE(workspace.FormatList().AddNewFormat(c.choice, false));
+            const CIconFormat& made =
+                *workspace.FormatList().Item(workspace.FormatList().Count() - 1).format;
+            // A 256 x 256 format of 32 bits is stored compressed whatever it came from.
+            EXPECT_EQ(made.StoredAsPng(), c.png && (selectedPng || c.choice.width == 256));
+            EXPECT_EQ(made.CursorHotSpot(), c.hotSpot);
+            EXPECT_EQ(made.FrameTime(), 7);
+        }
+    }
+}
+
+TEST_F(FormatStorageTest, StoreAsPngIsACheckItemOfThirtyTwoBitFormats) {
+    CViewCommands& commands = view.Commands();
+    EXPECT_TRUE(commands.Update(command::kStoreAsPng).enabled);
+    EXPECT_FALSE(commands.Update(command::kStoreAsPng).checked);
+    ASSERT_TRUE(commands.Run(command::kStoreAsPng));
+    EXPECT_TRUE(commands.Update(command::kStoreAsPng).checked);
+    EXPECT_TRUE(view.Modified());
+    const std::string path = temp.File("png.ico");
+    ASSERT_TRUE(view.SaveIconDocument(path, "ico"));
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    EXPECT_TRUE(HasPngSignature(std::span(bytes).subspan(22)));
+
+    UseFormat(16, 16, kDepth256);
+    EXPECT_FALSE(commands.Update(command::kStoreAsPng).enabled);
+    EXPECT_FALSE(commands.Update(command::kStoreAsPng).checked);
+}
+
+} // namespace
+} // namespace pictoform
