@@ -27,78 +27,103 @@ namespace {
 
 enum Channel { kRed = 0, kGreen = 1, kBlue = 2 };
 
-inline int ChannelOfKey(uint32_t key, int channel) {
-    return static_cast<int>((key >> (16 - 8 * channel)) & 0xFF);
-}
-
 // The distinct colours of a picture with how many pixels have each, and
-// which of them every pixel has. Sorting by radix keeps this linear: a
-// 256 x 256 picture is sorted in three passes.
+// which of them every pixel has, found through a hash table so that the
+// work grows with the pixels, not with the colour cube.
 struct Histogram {
-    std::vector<uint32_t> keys;     // red << 16 | green << 8 | blue, ascending
+    std::vector<uint32_t> keys;     // red << 16 | green << 8 | blue
     std::vector<uint32_t> weights;  // pixels of each colour
     std::vector<uint32_t> colourOf; // per pixel: its colour's position in keys
 };
 
-Histogram BuildHistogram(std::span<const uint8_t> bgr, size_t n) {
-    std::vector<uint64_t> items(n), scratch(n);
-    for (size_t p = 0; p < n; ++p) {
-        const uint64_t key =
-            (uint64_t{bgr[p * 3 + 2]} << 16) | (uint64_t{bgr[p * 3 + 1]} << 8) | bgr[p * 3];
-        items[p] = (key << 32) | p;
+// The slot of a colour key in a hash table of a power-of-two size whose
+// entries are (key + 1) << 32 | the colour's place; 0 is an empty slot.
+size_t Slot(const std::vector<uint64_t>& table, uint32_t key) {
+    const size_t mask = table.size() - 1;
+    const uint64_t tag = uint64_t{key + 1} << 32;
+    size_t slot = static_cast<size_t>((uint64_t{key} * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    while (table[slot] != 0 && (table[slot] & ~uint64_t{0xFFFFFFFF}) != tag) {
+        slot = (slot + 1) & mask;
     }
-    for (int pass = 0; pass < 3; ++pass) {
-        const int shift = 32 + 8 * pass;
-        std::array<size_t, 257> start{};
-        for (uint64_t item : items) ++start[((item >> shift) & 0xFF) + 1];
-        for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
-        for (uint64_t item : items) scratch[start[(item >> shift) & 0xFF]++] = item;
-        items.swap(scratch);
-    }
-    Histogram h;
+    return slot;
+}
+
+size_t HistogramPlace(const std::vector<uint64_t>& table, uint32_t key) {
+    return static_cast<uint32_t>(table[Slot(table, key)]);
+}
+
+void BuildHistogram(std::span<const uint8_t> bgr, size_t n, std::vector<uint64_t>& table,
+                    Histogram& h) {
+    size_t size = 1024;
+    while (size < 2 * n) size *= 2;
+    table.assign(size, 0);
+    h.keys.clear();
+    h.weights.clear();
     h.colourOf.resize(n);
-    for (uint64_t item : items) {
-        const uint32_t key = static_cast<uint32_t>(item >> 32);
-        if (h.keys.empty() || h.keys.back() != key) {
+    for (size_t p = 0; p < n; ++p) {
+        const uint32_t key =
+            (uint32_t{bgr[p * 3 + 2]} << 16) | (uint32_t{bgr[p * 3 + 1]} << 8) | bgr[p * 3];
+        const size_t slot = Slot(table, key);
+        if (table[slot] == 0) {
+            table[slot] = (uint64_t{key + 1} << 32) | h.keys.size();
             h.keys.push_back(key);
             h.weights.push_back(0);
         }
-        ++h.weights.back();
-        h.colourOf[static_cast<uint32_t>(item)] = static_cast<uint32_t>(h.keys.size() - 1);
+        const auto id = static_cast<uint32_t>(table[slot]);
+        ++h.weights[id];
+        h.colourOf[p] = id;
     }
-    return h;
 }
 
-// A box of the RGB cube and the distinct colours inside it: a stretch of
-// the colour order that splitting rearranges in place.
+// One distinct colour with how many pixels have it, in one word so that
+// halving moves as few bytes as it can: the key in the low 24 bits, the
+// pixel count above.
+struct Colour {
+    uint64_t bits;
+
+    [[nodiscard]] uint32_t Key() const { return static_cast<uint32_t>(bits & 0xFFFFFF); }
+    [[nodiscard]] uint64_t Weight() const { return bits >> 24; }
+    [[nodiscard]] uint8_t Channel(size_t ch) const {
+        return static_cast<uint8_t>(bits >> (16 - 8 * ch));
+    }
+};
+
+// A box of the RGB cube drawn tight around the distinct colours inside it:
+// a stretch of the colour list that halving rearranges in place.
 struct ColourBox {
     size_t begin = 0;
     size_t end = 0;
     std::array<int, 3> lo{0, 0, 0};
-    std::array<int, 3> hi{256, 256, 256}; // exclusive
+    std::array<int, 3> hi{0, 0, 0}; // exclusive, tight around the colours
     uint64_t count = 0;
     std::array<uint64_t, 3> sum{};
-    std::array<uint64_t, 3> sumSquares{};
-    // The planned halving: where the second half starts, and how urgent it
-    // is (the box's squared error). None: the box holds one colour and stays
-    // whole.
-    size_t split = 0;
+    uint64_t squares = 0;
+    // How urgent halving it is: its squared error; 0 for a single colour.
     double priority = 0;
     std::array<int, 2> children{-1, -1};
 };
 
 class Reducer {
 public:
-    explicit Reducer(const Histogram& h) : m_h(h), m_order(h.keys.size()) {
-        for (size_t i = 0; i < m_order.size(); ++i) m_order[i] = static_cast<uint32_t>(i);
+    // The lists are the caller's, kept between reductions.
+    Reducer(const Histogram& h, std::vector<Colour>& colours, std::vector<Colour>& spare,
+            std::vector<ColourBox>& boxes)
+        : m_colours(colours), m_spare(spare), m_boxes(boxes) {
+        m_colours.clear();
+        m_boxes.clear();
+        for (size_t i = 0; i < h.keys.size(); ++i) {
+            const uint32_t key = h.keys[i];
+            m_colours.push_back({(uint64_t{h.weights[i]} << 24) | key});
+        }
+        m_spare.resize(m_colours.size());
     }
 
     // Boxes of the finished subdivision, lower halves first, at most limit.
     std::vector<const ColourBox*> Run(size_t limit) {
+        if (m_colours.empty()) return {};
         ColourBox root;
-        root.end = m_order.size();
+        root.end = m_colours.size();
         Measure(root);
-        Plan(root);
         m_boxes.push_back(root);
         auto lessUrgent = [this](int a, int b) {
             const ColourBox& x = m_boxes[static_cast<size_t>(a)];
@@ -110,121 +135,135 @@ public:
         for (size_t leaves = 1; leaves < limit && !queue.empty(); ++leaves) {
             const int parent = queue.top();
             queue.pop();
-            for (int half = 0; half < 2; ++half) {
-                ColourBox child = Half(m_boxes[static_cast<size_t>(parent)], half);
-                Measure(child);
-                Plan(child);
-                m_boxes.push_back(child);
+            const std::array<ColourBox, 2> halves = Split(m_boxes[static_cast<size_t>(parent)]);
+            for (size_t half = 0; half < 2; ++half) {
+                m_boxes.push_back(halves[half]);
                 const int id = static_cast<int>(m_boxes.size() - 1);
-                m_boxes[static_cast<size_t>(parent)].children[static_cast<size_t>(half)] = id;
-                if (child.priority > 0) queue.push(id);
+                m_boxes[static_cast<size_t>(parent)].children[half] = id;
+                if (halves[half].priority > 0) queue.push(id);
             }
         }
         std::vector<const ColourBox*> leaves;
-        if (!m_order.empty()) CollectLeaves(0, leaves);
+        CollectLeaves(0, leaves);
         return leaves;
     }
 
-    [[nodiscard]] const std::vector<uint32_t>& Order() const { return m_order; }
+    [[nodiscard]] const std::vector<Colour>& Colours() const { return m_colours; }
 
 private:
-    int ValueOf(size_t position, int channel) const {
-        return ChannelOfKey(m_h.keys[m_order[position]], channel);
-    }
+    // Counts, sums and bounds of some colours, in locals so that the loops
+    // run in registers.
+    struct Stats {
+        std::array<uint64_t, 3> sum{};
+        uint64_t squares = 0;
+        uint64_t count = 0;
+        uint8_t loR = 255, loG = 255, loB = 255, hiR = 0, hiG = 0, hiB = 0;
+
+        void Bound(const Colour& c) {
+            loR = std::min(loR, c.Channel(kRed));
+            loG = std::min(loG, c.Channel(kGreen));
+            loB = std::min(loB, c.Channel(kBlue));
+            hiR = std::max(hiR, c.Channel(kRed));
+            hiG = std::max(hiG, c.Channel(kGreen));
+            hiB = std::max(hiB, c.Channel(kBlue));
+        }
+
+        // Adds the colour `weight` times (0 leaves the sums as they are,
+        // which keeps the partition below free of branches).
+        // Written out per channel: a loop over three would keep the sums in
+        // memory.
+        void Add(const Colour& c, uint64_t weight) {
+            const uint64_t r = c.Channel(kRed), g = c.Channel(kGreen), b = c.Channel(kBlue);
+            count += weight;
+            sum[kRed] += weight * r;
+            sum[kGreen] += weight * g;
+            sum[kBlue] += weight * b;
+            squares += weight * (r * r + g * g + b * b);
+        }
+
+        [[nodiscard]] Stats Minus(const Stats& part) const {
+            Stats rest = *this;
+            rest.loR = rest.loG = rest.loB = 255;
+            rest.hiR = rest.hiG = rest.hiB = 0;
+            rest.count -= part.count;
+            rest.squares -= part.squares;
+            for (size_t ch = 0; ch < 3; ++ch) rest.sum[ch] -= part.sum[ch];
+            return rest;
+        }
+
+        void StoreIn(ColourBox& box) const {
+            box.lo = {loR, loG, loB};
+            box.hi = {hiR + 1, hiG + 1, hiB + 1};
+            box.sum = sum;
+            box.squares = squares;
+            box.count = count;
+            if (box.end - box.begin < 2 || count == 0) return;
+            double error = static_cast<double>(squares);
+            for (size_t ch = 0; ch < 3; ++ch) {
+                const double s = static_cast<double>(sum[ch]);
+                error -= s * s / static_cast<double>(count);
+            }
+            // The box that errs most is halved first. Measured on real icons
+            // against the error a halving takes away and against pixel count
+            // times range, this kept the picture best. Distinct colours
+            // always err; rounding must not leave them whole.
+            box.priority = std::max(error, 1e-9);
+        }
+    };
 
     void Measure(ColourBox& box) const {
-        box.count = 0;
-        box.sum = {};
-        box.sumSquares = {};
+        Stats stats;
         for (size_t i = box.begin; i < box.end; ++i) {
-            const uint64_t w = m_h.weights[m_order[i]];
-            box.count += w;
-            for (int c = 0; c < 3; ++c) {
-                const uint64_t v = static_cast<uint64_t>(ValueOf(i, c));
-                box.sum[static_cast<size_t>(c)] += w * v;
-                box.sumSquares[static_cast<size_t>(c)] += w * v * v;
-            }
+            stats.Add(m_colours[i], m_colours[i].Weight());
+            stats.Bound(m_colours[i]);
         }
-    }
-
-    static double Error(const ColourBox& box) {
-        if (box.count == 0) return 0;
-        double e = 0;
-        for (size_t c = 0; c < 3; ++c) {
-            const double s = static_cast<double>(box.sum[c]);
-            e += static_cast<double>(box.sumSquares[c]) - s * s / static_cast<double>(box.count);
-        }
-        return e;
+        stats.StoreIn(box);
     }
 
     // Halves the box at the middle of its widest channel, the box first
     // drawn tight around its colours: halving empty room would spend the
-    // budget on nothing. A halving that leaves one side empty only narrows
-    // the box, and the next is tried, so the plan always names two halves
-    // that hold colours.
-    void Plan(ColourBox& box) {
-        box.priority = 0;
-        if (box.end - box.begin > 1) {
-            std::array<int, 3> lo{255, 255, 255}, hi{0, 0, 0};
-            for (size_t i = box.begin; i < box.end; ++i) {
-                for (size_t c = 0; c < 3; ++c) {
-                    const int v = ValueOf(i, static_cast<int>(c));
-                    lo[c] = std::min(lo[c], v);
-                    hi[c] = std::max(hi[c], v + 1);
-                }
-            }
-            box.lo = lo;
-            box.hi = hi;
-        }
-        while (box.end - box.begin > 1) {
-            const int r = box.hi[kRed] - box.lo[kRed];
-            const int g = box.hi[kGreen] - box.lo[kGreen];
-            const int b = box.hi[kBlue] - box.lo[kBlue];
-            if (r <= 1 && g <= 1 && b <= 1) return; // a single colour cell
-            const int channel = (r >= g && r >= b) ? kRed : (g >= b ? kGreen : kBlue);
-            const size_t ch = static_cast<size_t>(channel);
-            const int mid = (box.lo[ch] + box.hi[ch]) / 2;
-            const auto first = m_order.begin() + static_cast<std::ptrdiff_t>(box.begin);
-            const auto last = m_order.begin() + static_cast<std::ptrdiff_t>(box.end);
-            const auto cut = std::partition(first, last, [&](uint32_t colour) {
-                return ChannelOfKey(m_h.keys[colour], channel) < mid;
-            });
-            const size_t split = static_cast<size_t>(cut - m_order.begin());
-            if (split == box.begin) {
-                box.lo[ch] = mid;
-            } else if (split == box.end) {
-                box.hi[ch] = mid;
-            } else {
-                box.split = split;
-                // The box that errs most is halved first. Measured on real
-                // icons against the error a halving takes away and against
-                // pixel count times range, this kept the picture best.
-                box.priority = std::max(Error(box), 1e-9);
-                return;
-            }
-        }
-    }
-
-    static ColourBox Half(const ColourBox& parent, int half) {
-        ColourBox child;
-        const int r = parent.hi[kRed] - parent.lo[kRed];
-        const int g = parent.hi[kGreen] - parent.lo[kGreen];
-        const int b = parent.hi[kBlue] - parent.lo[kBlue];
+    // budget on nothing, and with tight bounds both halves hold colours.
+    std::array<ColourBox, 2> Split(const ColourBox& box) {
+        Colour* colours = m_colours.data();
+        const std::array<int, 3>& lo = box.lo;
+        const std::array<int, 3>& hi = box.hi;
+        const int r = hi[kRed] - lo[kRed];
+        const int g = hi[kGreen] - lo[kGreen];
+        const int b = hi[kBlue] - lo[kBlue];
         const size_t ch =
             static_cast<size_t>((r >= g && r >= b) ? kRed : (g >= b ? kGreen : kBlue));
-        const int mid = (parent.lo[ch] + parent.hi[ch]) / 2;
-        child.lo = parent.lo;
-        child.hi = parent.hi;
-        if (half == 0) {
-            child.begin = parent.begin;
-            child.end = parent.split;
-            child.hi[ch] = mid;
-        } else {
-            child.begin = parent.split;
-            child.end = parent.end;
-            child.lo[ch] = mid;
+        const int mid = (lo[ch] + hi[ch]) / 2;
+        // Lower colours move up in place, upper ones wait in the spare list;
+        // both moves are made every time, so the loop does not branch.
+        Colour* spare = m_spare.data();
+        Stats lower;
+        size_t low = box.begin, high = 0;
+        for (size_t i = box.begin; i < box.end; ++i) {
+            const Colour c = colours[i];
+            const bool isLow = c.Channel(ch) < mid;
+            colours[low] = c;
+            spare[high] = c;
+            low += isLow;
+            high += !isLow;
+            lower.Add(c, isLow ? c.Weight() : 0);
         }
-        return child;
+        std::copy_n(spare, high, colours + low);
+        // The sums of the upper half follow from the whole's; the bounds of
+        // each half take a pass over that half alone.
+        for (size_t i = box.begin; i < low; ++i) lower.Bound(colours[i]);
+        Stats whole;
+        whole.sum = box.sum;
+        whole.squares = box.squares;
+        whole.count = box.count;
+        std::array<ColourBox, 2> halves;
+        halves[0].begin = box.begin;
+        halves[0].end = halves[1].begin = low;
+        halves[1].end = box.end;
+        Stats upper = whole.Minus(lower);
+        for (size_t i = low; i < box.end; ++i) upper.Bound(colours[i]);
+        lower.StoreIn(halves[0]);
+        upper.StoreIn(halves[1]);
+        return halves;
     }
 
     void CollectLeaves(int id, std::vector<const ColourBox*>& leaves) const {
@@ -237,10 +276,27 @@ private:
         CollectLeaves(box.children[1], leaves);
     }
 
-    const Histogram& m_h;
-    std::vector<uint32_t> m_order;
-    std::vector<ColourBox> m_boxes;
+    std::vector<Colour>& m_colours;
+    std::vector<Colour>& m_spare;
+    std::vector<ColourBox>& m_boxes;
 };
+
+// Buffers kept from one reduction to the next on the same thread: the
+// repaint reduces a format every time, and fresh buffers of this size cost
+// more in page faults than the reduction itself.
+struct Buffers {
+    std::vector<uint64_t> table;
+    Histogram histogram;
+    std::vector<Colour> colours, spare;
+    std::vector<ColourBox> boxes;
+    std::vector<uint8_t> indexOfColour;
+    std::vector<uint8_t> unpacked, opaque, opaqueIndices;
+};
+
+Buffers& ThreadBuffers() {
+    thread_local Buffers buffers;
+    return buffers;
+}
 
 // Fills a palette of `limit` entries and one unpacked index per pixel.
 void Reduce(std::span<const uint8_t> bgr, size_t n, int limit, uint8_t reserved,
@@ -248,14 +304,19 @@ void Reduce(std::span<const uint8_t> bgr, size_t n, int limit, uint8_t reserved,
     palette.assign(static_cast<size_t>(limit) * 4, 0);
     indices.assign(n, 0);
     if (n == 0) return;
-    const Histogram h = BuildHistogram(bgr, n);
-    Reducer reducer(h);
+    Buffers& buffers = ThreadBuffers();
+    Histogram& h = buffers.histogram;
+    BuildHistogram(bgr, n, buffers.table, h);
+    Reducer reducer(h, buffers.colours, buffers.spare, buffers.boxes);
     const std::vector<const ColourBox*> leaves = reducer.Run(static_cast<size_t>(limit));
-    std::vector<uint8_t> indexOfColour(h.keys.size(), 0);
+    std::vector<uint8_t>& indexOfColour = buffers.indexOfColour;
+    indexOfColour.resize(h.keys.size());
     for (size_t i = 0; i < leaves.size(); ++i) {
         const ColourBox& box = *leaves[i];
         const uint8_t index = static_cast<uint8_t>(std::min<size_t>(i, 255));
-        for (size_t k = box.begin; k < box.end; ++k) indexOfColour[reducer.Order()[k]] = index;
+        for (size_t k = box.begin; k < box.end; ++k) {
+            indexOfColour[HistogramPlace(buffers.table, reducer.Colours()[k].Key())] = index;
+        }
         auto mean = [&](Channel c) {
             return static_cast<uint8_t>(
                 std::min<uint64_t>(box.sum[static_cast<size_t>(c)] / box.count, 255));
@@ -280,7 +341,7 @@ bool ReduceColors(std::span<const uint8_t> bgr, size_t pixelCount, int limit, in
     if (!bitsOk || limit < 1 || bgr.size() / 3 < pixelCount || pixelCount > UINT32_MAX) {
         return false;
     }
-    std::vector<uint8_t> unpacked;
+    std::vector<uint8_t>& unpacked = ThreadBuffers().unpacked;
     Reduce(bgr, pixelCount, std::min(limit, 1 << bitsPerIndex), bitsPerIndex == 1 ? 0 : 255,
            palette, unpacked);
     palette.resize(static_cast<size_t>(limit) * 4, 0);
@@ -305,12 +366,12 @@ bool ReduceForDepth(std::span<const uint8_t> bgr, std::span<const uint8_t> mask,
     // those pixels have their index already, so they take no part in the
     // reduction and leave every computed entry to the picture.
     const int computed = entries >= 16 ? entries - 1 : entries;
-    std::vector<uint8_t> opaque;
-    opaque.reserve(n * 3);
+    std::vector<uint8_t>& opaque = ThreadBuffers().opaque;
+    opaque.clear();
     for (size_t p = 0; p < n; ++p) {
         if (mask[p] != 0) opaque.insert(opaque.end(), bgr.begin() + p * 3, bgr.begin() + p * 3 + 3);
     }
-    std::vector<uint8_t> opaqueIndices;
+    std::vector<uint8_t>& opaqueIndices = ThreadBuffers().opaqueIndices;
     Reduce(opaque, opaque.size() / 3, computed, 255, out.palette, opaqueIndices);
     out.palette.resize(static_cast<size_t>(entries) * 4, 0);
     out.indices.assign(n, static_cast<uint8_t>(entries - 1));
