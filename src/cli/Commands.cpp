@@ -273,8 +273,10 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
                  const AnimationInfo& animation, std::optional<int> pngFrom, std::ostream& out,
                  std::ostream& err) {
     if (pngFrom) {
+        // An image above 256 a side cannot be a bitmap and stays compressed.
         for (IconImageRec& rec : images) {
-            rec.png = rec.depth == kDepth32 && rec.width >= *pngFrom && rec.height >= *pngFrom;
+            rec.png = rec.depth == kDepth32 && ((rec.width >= *pngFrom && rec.height >= *pngFrom) ||
+                                                rec.width > 256 || rec.height > 256);
         }
     }
     if (kind == Kind::kPng) {

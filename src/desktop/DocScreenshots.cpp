@@ -1,7 +1,7 @@
-// Takes the user guide's pictures of the main window: at start-up, and with
-// an icon open whose 48 x 48 format has three layers and a drawing object
-// still active; and of the "Change System Icons" dialog. Run by scripts/take_screenshots.sh under
-// Xvfb:
+// Takes the user guide's pictures of the main window: at start-up, with an
+// icon open whose 48 x 48 format has three layers and a drawing object still
+// active, and with a 16-colour format; and of the "Change System Icons" dialog. Run by
+// scripts/take_screenshots.sh under Xvfb:
 //     pictoform_screenshots ICON.ico OUTDIR
 
 #include <QApplication>
@@ -95,6 +95,30 @@ bool LayeredIcon(const QString& icon, const QString& out) {
     return Save(program, out + "/screenshot-layers.png");
 }
 
+// A 16-colour copy of the 48 x 48 format with a gradient ellipse merged into
+// it: the canvas, its thumbnail and the preview show the colours the file
+// will hold.
+bool SixteenColours(const QString& icon, const QString& out) {
+    Application program({QCoreApplication::applicationFilePath(), icon});
+    program.Show();
+    Settle(300);
+    Workspace& space = program.Space();
+    CPreviewDialog& formats = space.FormatList();
+    for (int i = 0; i < formats.Count(); ++i)
+        if (formats.Item(i).format->Width() == 48) (void)formats.SelectItem(i);
+    if (!formats.AddNewFormat({48, 48, kDepth16}, true)) return false;
+    (void)formats.SelectItem(formats.Count() - 1);
+    program.Frame().RefreshAll();
+    Settle(300);
+    CPictoformView& view = program.View();
+    space.Colours().SelectTab(CAdvColorDialog::kMultiColourTab);
+    (void)view.Commands().Run(command::kGradientRadial);
+    space.Tools().LeftButtonDown(ToolButton::Ellipse);
+    Drag(view, 2, 24, 22, 44);
+    (void)view.Commands().Run(command::kDeselect);
+    return Save(program, out + "/screenshot-16colours.png");
+}
+
 // The "Change System Icons" dialog as the System menu opens it.
 bool SystemIcons(const QString& out) {
     Application program({QCoreApplication::applicationFilePath()});
@@ -132,5 +156,6 @@ int main(int argc, char* argv[]) {
         if (!Save(program, out + "/screenshot-start.png")) return 1;
     }
     if (!LayeredIcon(QString::fromLocal8Bit(argv[1]), out)) return 1;
+    if (!SixteenColours(QString::fromLocal8Bit(argv[1]), out)) return 1;
     return SystemIcons(out) ? 0 : 1;
 }

@@ -404,6 +404,23 @@ TEST(CliConvert, Png256CompressesOnlyTheLargeTrueColourImages) {
     ASSERT_EQ(Cli({"convert", big, "-o", low, "--png", "256", "--depth", "24"}).status, 0);
     const std::vector<uint8_t> lowBytes = ReadBytes(low);
     EXPECT_EQ(U32At(lowBytes, U32At(lowBytes, 6 + 12)), 40u);
+
+    // Converted again, each image keeps how it was stored unless told.
+    struct Case {
+        std::vector<std::string> png;
+        std::vector<bool> compressed;
+    };
+    const Case cases[] = {
+        {{}, {true, false}}, {{"--png", "none"}, {false, false}}, {{"--png", "32"}, {true, true}}};
+    for (const Case& c : cases) {
+        const std::string again = dir.File("again.ico");
+        std::vector<std::string> args{"convert", ico, "-o", again};
+        args.insert(args.end(), c.png.begin(), c.png.end());
+        ASSERT_EQ(Cli(args).status, 0);
+        ASSERT_TRUE(engine.ReadIconFile(again)) << engine.LastError();
+        for (size_t i = 0; i < 2; ++i) EXPECT_EQ(engine.Images()[i].png, c.compressed[i]) << i;
+        EXPECT_TRUE(SamePixels(Paint(256, 256, Soft), Decoded(engine, 0)));
+    }
 }
 
 // --- Failures -----------------------------------------------------------------

@@ -4,7 +4,9 @@
 // image, the same frame times, order of frames and names, and about the same
 // size.
 
+#include "editor/MenuModel.h"
 #include "editor/MouseFixture.h"
+#include "editor/ViewCommands.h"
 #include "icon/IconFile.h"
 #include "support/Pictures.h"
 
@@ -25,6 +27,23 @@ Picture Sample(int side, uint32_t seed) {
                                                            : (h >> 16) % 2 ? 255
                                                                            : 160)};
     });
+}
+
+std::vector<uint8_t> Words(std::initializer_list<uint32_t> values) {
+    std::vector<uint8_t> out;
+    for (uint32_t v : values) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+    return out;
+}
+
+// A chunk as RIFF files hold it: name, size, body, and a pad byte after an odd body.
+void AppendChunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& body) {
+    out.insert(out.end(), id, id + 4);
+    const std::vector<uint8_t> size = Words({static_cast<uint32_t>(body.size())});
+    out.insert(out.end(), size.begin(), size.end());
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() & 1) out.push_back(0);
 }
 
 class RoundTripTest : public MouseFixture {
@@ -100,36 +119,63 @@ TEST_F(RoundTripTest, IconsThatPillowAndImageMagickWrote) {
 }
 
 TEST_F(RoundTripTest, AnimatedCursorWithRatesOrderAndNames) {
-    // Three cursor frames of their own hot spots; the order shows the middle
-    // one twice, with its own rate at each showing of the first.
-    std::vector<IconImageRec> frames;
-    for (uint32_t i = 0; i < 3; ++i) {
-        IconImageRec rec = test::ToRecord(Sample(32, 20 + i), kDepth32);
-        rec.hotSpot = HotSpot{static_cast<uint16_t>(i), static_cast<uint16_t>(10 + i)};
-        rec.frameTime = static_cast<int32_t>(6 + 3 * i);
-        frames.push_back(rec);
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    // Three cursors that icotool made, each with its own hot spot, put in an
+    // animated cursor by hand: an INFO list, the order 0 1 2 1 with the
+    // middle frame shown for two different times, then the frames.
+    std::vector<uint8_t> frames = {'f', 'r', 'a', 'm'};
+    for (int i = 0; i < 3; ++i) {
+        const std::string png = temp.File("f" + std::to_string(i) + ".png");
+        const std::string cur = temp.File("f" + std::to_string(i) + ".cur");
+        test::SavePngs(temp, {{png, Sample(32, 30 + static_cast<uint32_t>(i))}});
+        const test::CommandResult made =
+            test::Run({test::IcotoolPath(), "-c", "--cursor", "--hotspot-x=" + std::to_string(i),
+                       "--hotspot-y=" + std::to_string(10 + i), "-o", cur, png});
+        ASSERT_EQ(made.status, 0) << made.err;
+        AppendChunk(frames, "icon", ReadBytes(cur));
     }
-    AnimationInfo info;
-    info.sequence = {0, 1, 2, 1};
-    info.title = "Busy";
-    info.author = "Pictoform tests";
-    CIconFile writer;
+    std::vector<uint8_t> info = {'I', 'N', 'F', 'O'};
+    AppendChunk(info, "INAM", {'B', 'u', 's', 'y', 0});
+    AppendChunk(info, "IART", {'P', 'i', 'c', 't', 'o', 0});
+    std::vector<uint8_t> body = {'A', 'C', 'O', 'N'};
+    AppendChunk(body, "LIST", info);
+    AppendChunk(body, "anih", Words({36, 3, 4, 0, 0, 0, 0, 6, 3}));
+    AppendChunk(body, "rate", Words({6, 9, 12, 4}));
+    AppendChunk(body, "seq ", Words({0, 1, 2, 1}));
+    AppendChunk(body, "LIST", frames);
+    std::vector<uint8_t> file;
+    AppendChunk(file, "RIFF", body);
     const std::string path = temp.File("busy.ani");
-    ASSERT_TRUE(writer.WriteAnimatedCursor(path, frames, kWriteCursor, info));
-    const std::vector<uint8_t> bytes = ReadBytes(path);
-    const std::string text(bytes.begin(), bytes.end());
-    const size_t anih = text.find("anih");
-    ASSERT_NE(anih, std::string::npos);
-    // The header's display rate is the first frame's time; its flags say
-    // the frames are icons and a sequence follows.
-    EXPECT_EQ(test::U32At(bytes, anih + 8 + 28), 6u);
-    EXPECT_EQ(test::U32At(bytes, anih + 8 + 32), 3u);
-    EXPECT_LT(text.find("INAM"), anih) << "names come first, as readers look for them";
+    test::WriteBytes(path, file);
 
-    OpenAndSaveUnchanged(path, 1.0);
-    EXPECT_EQ(view.Animation(), info);
+    OpenAndSaveUnchanged(path, 1.05);
+    const AnimationInfo& animation = view.Animation();
+    EXPECT_EQ(animation.sequence, (std::vector<uint32_t>{0, 1, 2, 1}));
+    EXPECT_EQ(animation.stepRates, (std::vector<uint32_t>{6, 9, 12, 4}));
+    EXPECT_EQ(animation.title, "Busy");
+    EXPECT_EQ(animation.author, "Picto");
     EXPECT_EQ(workspace.FormatList().Item(2).format->FrameTime(), 12);
     EXPECT_EQ(workspace.FormatList().Item(1).format->CursorHotSpot(), (HotSpot{1, 11}));
+}
+
+TEST_F(RoundTripTest, TheOrderOfFramesFollowsTheFormatCommands) {
+    AnimationInfo& animation = view.Animation();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(workspace.FormatList().AddNewFormat({16, 16, kDepth32}, false));
+    }
+    animation.sequence = {0, 1, 2, 1};
+    animation.stepRates = {6, 9, 12, 4};
+    ASSERT_TRUE(workspace.FormatList().SelectItem(1));
+    ASSERT_TRUE(view.Commands().Run(command::kFormatDown)); // frames 1 and 2 trade places
+    EXPECT_EQ(animation.sequence, (std::vector<uint32_t>{0, 2, 1, 2}));
+    ASSERT_TRUE(view.Commands().Run(command::kDeleteFormat)); // the frame now at 2
+    EXPECT_EQ(animation.sequence, (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(animation.stepRates, (std::vector<uint32_t>{6, 12}));
+    // A frame added at the end is shown last, for its own time.
+    AppendFrame(animation, 2);
+    EXPECT_EQ(animation.sequence, (std::vector<uint32_t>{0, 1, 2}));
+    EXPECT_EQ(animation.stepRates, (std::vector<uint32_t>{6, 12, 0}));
 }
 
 } // namespace

@@ -216,11 +216,12 @@ TEST(AnimatedCursorWrite, OddCompressedFrameIsPadded) {
             return Px{static_cast<uint8_t>(x ^ seed), static_cast<uint8_t>(y), 7,
                       static_cast<uint8_t>((x * y + seed) % 7 == 0 ? 0 : 200)};
         };
-        const std::vector<IconImageRec> images = {MakeImage(256, 256, kDepth32, pixel),
-                                                  MakeImage(4, 4, kDepth24, Pattern(1, false))};
+        std::vector<IconImageRec> images = {MakeImage(256, 256, kDepth32, pixel),
+                                            MakeImage(4, 4, kDepth24, Pattern(1, false))};
+        images[0].png = true;
         CIconFile engine;
         Blob ani;
-        ASSERT_TRUE(engine.EncodeAnimatedCursor(images, kWritePng256, ani)) << engine.LastError();
+        ASSERT_TRUE(engine.EncodeAnimatedCursor(images, 0, ani)) << engine.LastError();
         const uint32_t first = U32At(ani, 72);
         if ((first & 1) == 0) continue;
         EXPECT_EQ(U32At(ani, 32), 256u);
@@ -493,9 +494,10 @@ TEST(AnimatedCursorDamage, DecodedPixelsAreCapped) {
     std::vector<IconImageRec> one = {MakeImage(256, 256, kDepth32, [](int, int) {
         return Px{1, 2, 3, 255};
     })};
+    one[0].png = true;
     CIconFile engine;
     Blob icon;
-    ASSERT_TRUE(engine.EncodeIconFile(one, kWritePng256, icon));
+    ASSERT_TRUE(engine.EncodeIconFile(one, 0, icon));
     ASSERT_LT(icon.size(), 4000u);
     const size_t fits = kMaxDecodedPixels / (256 * 256);
     ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(0), Frames(std::vector<Blob>(fits, icon))})));

@@ -488,13 +488,15 @@ TEST(InteropWritePng, CompressedEntriesDecodeInIcotoolAndPillow) {
     const std::vector<Picture> sources{ManyColours(256, 256, false, true, 61),
                                        ManyColours(32, 32, false, true, 62),
                                        ManyColours(256, 256, true, false, 63)};
-    const std::vector<IconImageRec> records{ToRecord(sources[0], kDepth32),
-                                            ToRecord(sources[1], kDepth32),
-                                            ToRecord(sources[2], kDepth24)};
+    std::vector<IconImageRec> records{ToRecord(sources[0], kDepth32),
+                                      ToRecord(sources[1], kDepth32),
+                                      ToRecord(sources[2], kDepth24)};
+    // Every 256 x 256 image asks to be compressed; only the 32-bit one can be.
+    for (IconImageRec& rec : records) rec.png = rec.width == 256 && rec.height == 256;
     TempDir dir;
     const std::string ico = dir.File("vista.ico");
     CIconFile writer;
-    ASSERT_TRUE(writer.WriteIconFile(ico, records, kWritePng256)) << writer.LastError();
+    ASSERT_TRUE(writer.WriteIconFile(ico, records, 0)) << writer.LastError();
     const std::vector<uint8_t> bytes = ReadBytes(ico);
     EXPECT_TRUE(EntryIsPng(bytes, 0));
     EXPECT_FALSE(EntryIsPng(bytes, 1));

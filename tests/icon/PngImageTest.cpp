@@ -104,7 +104,9 @@ TEST(PngImage, WrittenOnlyWhenAskedAndOnlyForFullSizeAlphaImages) {
     CIconFile engine;
     std::vector<uint8_t> plain, packed;
     ASSERT_TRUE(engine.EncodeIconFile(images, 0, plain));
-    ASSERT_TRUE(engine.EncodeIconFile(images, kWritePng256, packed));
+    std::vector<IconImageRec> compressed = images;
+    for (IconImageRec& rec : compressed) rec.png = rec.width == 256;
+    ASSERT_TRUE(engine.EncodeIconFile(compressed, 0, packed));
     auto imageAt = [](const std::vector<uint8_t>& b, size_t i) {
         const size_t offset = U32At(b, 6 + 16 * i + 12);
         return std::span<const uint8_t>(b).subspan(offset, U32At(b, 6 + 16 * i + 8));

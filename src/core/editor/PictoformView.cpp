@@ -117,14 +117,10 @@ bool CPictoformView::SaveIconDocument(const std::string& path, const std::string
     } else if (SameText(extension, "cur")) {
         written = engine.WriteIconFile(path, list, kWriteCursor);
     } else if (SameText(extension, "ani")) {
-        // Formats added or deleted since the file was opened may leave the
-        // order of frames naming frames that are gone; then every frame is
-        // shown once in list order.
+        // The format commands keep the order true; one that still names a
+        // frame that is gone is dropped, and every frame shown once in order.
         AnimationInfo animation = m_animation;
-        if (std::any_of(animation.sequence.begin(), animation.sequence.end(),
-                        [&](uint32_t frame) { return frame >= list.size(); })) {
-            animation.sequence.clear();
-        }
+        if (!SequenceFits(animation, list.size())) animation.sequence.clear();
         written = engine.WriteAnimatedCursor(path, list, kWriteCursor, animation);
     } else {
         // Writing nothing and calling the work saved would lose it at close.

@@ -72,6 +72,7 @@ public:
     // The animated cursor's order of frames and names, as opened; saved
     // again with an animated cursor.
     [[nodiscard]] const AnimationInfo& Animation() const { return m_animation; }
+    [[nodiscard]] AnimationInfo& Animation() { return m_animation; }
     void SetAnimation(AnimationInfo animation) { m_animation = std::move(animation); }
 
     // The window's client area changed size.

@@ -167,13 +167,9 @@ bool CViewCommands::Dispatch(int id) {
         NewFormat(id == command::kNewFormat);
         return true;
     case command::kDeleteFormat:
-        (void)space.FormatList().DeleteFormat();
-        return true;
     case command::kFormatUp:
-        (void)space.FormatList().MoveUp();
-        return true;
     case command::kFormatDown:
-        (void)space.FormatList().MoveDown();
+        ChangeFormatOrder(id);
         return true;
     case command::kStoreAsPng:
         if (CIconFormat* format = space.CurrentFormat()) {
@@ -227,7 +223,7 @@ CommandUpdate CViewCommands::Update(int id) const {
         break;
     case command::kStoreAsPng: {
         const CIconFormat* format = space.CurrentFormat();
-        update.enabled = format && format->Depth() == kDepth32;
+        update.enabled = format && format->Depth() == kDepth32 && format->FitsABitmap();
         update.checked = format && format->StoredAsPng();
         break;
     }
@@ -425,8 +421,23 @@ void CViewCommands::UndoRedo(bool redo) {
 void CViewCommands::NewFormat(bool copyCurrent) {
     Workspace& space = m_view.Space();
     CNewFmtDialog dialog(space.NewFormatChoices(), space.Ui());
-    if (RunDialog(space.Dialogs().newFormat, dialog)) {
-        (void)space.FormatList().AddNewFormat(dialog.Result(), copyCurrent);
+    if (RunDialog(space.Dialogs().newFormat, dialog) &&
+        space.FormatList().AddNewFormat(dialog.Result(), copyCurrent)) {
+        AppendFrame(m_view.Animation(), static_cast<uint32_t>(space.FormatList().Count() - 1));
+    }
+}
+
+void CViewCommands::ChangeFormatOrder(int id) {
+    CPreviewDialog& formats = m_view.Space().FormatList();
+    AnimationInfo& animation = m_view.Animation();
+    const auto selected = static_cast<uint32_t>(formats.SelectedIndex());
+    // The animated cursor's order of frames follows the formats.
+    if (id == command::kDeleteFormat && formats.DeleteFormat()) {
+        RemoveFrame(animation, selected);
+    } else if (id == command::kFormatUp && formats.MoveUp()) {
+        SwapFrames(animation, selected, selected - 1);
+    } else if (id == command::kFormatDown && formats.MoveDown()) {
+        SwapFrames(animation, selected, selected + 1);
     }
 }
 

@@ -61,6 +61,7 @@ private:
     void Morph();
     void Flip(bool vertical);
     void UndoRedo(bool redo);
+    void ChangeFormatOrder(int id);
     void NewFormat(bool copyCurrent);
 
     CPictoformView& m_view;

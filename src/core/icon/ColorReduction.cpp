@@ -355,25 +355,36 @@ bool ReduceForDepth(std::span<const uint8_t> bgr, std::span<const uint8_t> mask,
     const int entries = PaletteEntriesOf(depth);
     const size_t n = mask.size();
     if (entries == 0 || bgr.size() / 3 < n || n > UINT32_MAX) return false;
+    const bool holes = std::find(mask.begin(), mask.end(), uint8_t{0}) != mask.end();
+    // A transparent pixel must be stored black: the screen shows through
+    // the mask combined with its colour, so any other colour would tint it.
+    const auto black = [&](size_t entry) { std::fill_n(out.palette.begin() + entry * 4, 4, 0); };
+    std::vector<uint8_t>& plane = ThreadBuffers().opaque;
+    plane.clear();
     if (entries == 2) {
-        // Two colours have no entry to spare: transparent pixels are black
-        // and take black's place in the reduction.
-        Reduce(bgr, n, entries, 0, out.palette, out.indices);
+        // Two colours have no entry to spare: transparent pixels take part
+        // as black, and the entry they fall in is made black exactly.
+        for (size_t p = 0; p < n; ++p) {
+            for (size_t c = 0; c < 3; ++c) plane.push_back(mask[p] ? bgr[p * 3 + c] : 0);
+        }
+        Reduce(plane, n, entries, 0, out.palette, out.indices);
+        if (holes)
+            black(out.indices[static_cast<size_t>(std::find(mask.begin(), mask.end(), 0) -
+                                                  mask.begin())]);
         return true;
     }
-    // 16 and 256 colours keep their last entry black for transparent pixels;
-    // 4 colours use all four and put transparent pixels at 3. Either way
-    // those pixels have their index already, so they take no part in the
-    // reduction and leave every computed entry to the picture.
-    const int computed = entries >= 16 ? entries - 1 : entries;
-    std::vector<uint8_t>& opaque = ThreadBuffers().opaque;
-    opaque.clear();
+    // 16 and 256 colours keep their last entry black for transparent pixels,
+    // and 4 colours do too when the picture has any. Those pixels have
+    // their index already, so they take no part in the reduction and leave
+    // every computed entry to the picture.
+    const int computed = entries >= 16 || holes ? entries - 1 : entries;
     for (size_t p = 0; p < n; ++p) {
-        if (mask[p] != 0) opaque.insert(opaque.end(), bgr.begin() + p * 3, bgr.begin() + p * 3 + 3);
+        if (mask[p] != 0) plane.insert(plane.end(), bgr.begin() + p * 3, bgr.begin() + p * 3 + 3);
     }
     std::vector<uint8_t>& opaqueIndices = ThreadBuffers().opaqueIndices;
-    Reduce(opaque, opaque.size() / 3, computed, 255, out.palette, opaqueIndices);
+    Reduce(plane, plane.size() / 3, computed, 255, out.palette, opaqueIndices);
     out.palette.resize(static_cast<size_t>(entries) * 4, 0);
+    if (computed < entries) black(static_cast<size_t>(entries - 1));
     out.indices.assign(n, static_cast<uint8_t>(entries - 1));
     for (size_t p = 0, k = 0; p < n; ++p) {
         if (mask[p] != 0) out.indices[p] = opaqueIndices[k++];

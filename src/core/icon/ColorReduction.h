@@ -24,10 +24,10 @@ namespace pictoform {
 
 // The palette and indices an image of 2, 4, 16 or 256 colours is stored
 // with: every entry of the palette as the file holds it, and one index per
-// pixel (not packed). bgr has its transparent pixels (mask 0) black already.
-// At 16 and 256 colours they take the reserved black last entry and at 4 the
-// last entry, and are left out of the reduction; at 2 colours they take
-// black's index like any pixel.
+// pixel (not packed). Transparent pixels (mask 0) are stored black: at 4, 16
+// and 256 colours they take a reserved black last entry (at 4 only when
+// there are any) and no part in the reduction; at 2 colours they take part
+// as black, and their entry is made black.
 struct PaletteImage {
     std::vector<uint8_t> palette;
     std::vector<uint8_t> indices;

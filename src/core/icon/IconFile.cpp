@@ -1,9 +1,46 @@
 #include "icon/IconFile.h"
 
+#include <algorithm>
+
 #include "io/ByteReader.h"
 #include "io/SafeFile.h"
 
 namespace pictoform {
+
+bool SequenceFits(const AnimationInfo& info, size_t frames) {
+    return std::all_of(info.sequence.begin(), info.sequence.end(),
+                       [frames](uint32_t frame) { return frame < frames; });
+}
+
+void RemoveFrame(AnimationInfo& info, uint32_t frame) {
+    const bool timed = info.stepRates.size() == info.sequence.size();
+    size_t kept = 0;
+    for (size_t step = 0; step < info.sequence.size(); ++step) {
+        const uint32_t shown = info.sequence[step];
+        if (shown == frame) continue;
+        info.sequence[kept] = shown > frame ? shown - 1 : shown;
+        if (timed) info.stepRates[kept] = info.stepRates[step];
+        ++kept;
+    }
+    info.sequence.resize(kept);
+    if (timed) info.stepRates.resize(kept);
+}
+
+void SwapFrames(AnimationInfo& info, uint32_t a, uint32_t b) {
+    for (uint32_t& shown : info.sequence) {
+        if (shown == a) {
+            shown = b;
+        } else if (shown == b) {
+            shown = a;
+        }
+    }
+}
+
+void AppendFrame(AnimationInfo& info, uint32_t frame) {
+    if (info.sequence.empty()) return; // frames in order show it already
+    if (info.stepRates.size() == info.sequence.size()) info.stepRates.push_back(0);
+    info.sequence.push_back(frame);
+}
 
 CIconFile::CIconFile() : m_hotSpot(&m_ownHotSpot) {}
 

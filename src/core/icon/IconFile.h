@@ -19,15 +19,24 @@ struct AnimationInfo {
     // The "INAM" and "IART" texts of the INFO list.
     std::string title;
     std::string author;
+    // With a sequence, the time of each step as the file gave it (a frame
+    // shown twice may be shown for two times); 0 where a step takes its
+    // frame's time. Empty when the file gave none.
+    std::vector<uint32_t> stepRates;
     friend bool operator==(const AnimationInfo&, const AnimationInfo&) = default;
 };
 
+// Whether every step of the order names one of `frames` frames.
+[[nodiscard]] bool SequenceFits(const AnimationInfo& info, size_t frames);
+// Keep the order of frames true while the frames change: a removed frame
+// leaves every step that showed it, two frames that trade places trade
+// them in the order too, and a frame added at the end is shown last.
+void RemoveFrame(AnimationInfo& info, uint32_t frame);
+void SwapFrames(AnimationInfo& info, uint32_t a, uint32_t b);
+void AppendFrame(AnimationInfo& info, uint32_t frame);
+
 enum IconWriteFlags : unsigned {
     kWriteCursor = 1u << 0,
-    // Store 256 x 256 true-colour-with-alpha images PNG-compressed, as most
-    // icons made since Windows Vista do, whatever their records say; other
-    // images follow their records.
-    kWritePng256 = 1u << 1,
 };
 
 enum IconFileType : uint16_t { kIconType = 1, kCursorType = 2 };
@@ -104,7 +113,7 @@ public:
 
 private:
     bool Fail(std::string reason);
-    bool DecodeEntry(std::span<const uint8_t> file, size_t index);
+    bool DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_t nextImage);
     bool AppendDecoded(IconImageRec&& rec);
     bool EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
                       std::vector<uint8_t>& out);

@@ -266,10 +266,7 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
         }
         // A sequence that names a frame the file lacks cannot be shown; the
         // frames are then shown in file order.
-        if (std::any_of(m_animation.sequence.begin(), m_animation.sequence.end(),
-                        [&](uint32_t f) { return f >= m_images.size(); })) {
-            m_animation.sequence.clear();
-        }
+        if (!SequenceFits(m_animation, m_images.size())) m_animation.sequence.clear();
     }
     // Rates apply by step: a step is a frame in file order, or an entry of
     // the sequence, whose frame takes the rate of the first step that shows
@@ -283,9 +280,14 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
                                                               : (step < m_animation.sequence.size()
                                                                      ? m_animation.sequence[step]
                                                                      : m_images.size());
+            const uint32_t value = U32At(rate, at);
+            if (!m_animation.sequence.empty() && step < m_animation.sequence.size()) {
+                m_animation.stepRates.resize(m_animation.sequence.size(), 0);
+                m_animation.stepRates[step] = value;
+            }
             if (frame >= m_images.size() || timed[frame]) continue;
             timed[frame] = true;
-            m_images[frame].frameTime = static_cast<int32_t>(U32At(rate, at));
+            m_images[frame].frameTime = static_cast<int32_t>(value);
         }
     }
     if (firstHotSpot) *m_hotSpot = *firstHotSpot;
@@ -296,11 +298,9 @@ bool CIconFile::EncodeAnimatedCursor(const std::vector<IconImageRec>& images, un
                                      std::vector<uint8_t>& out, const AnimationInfo& info) {
     out.clear();
     if (images.empty()) return Fail("an animated cursor needs at least one frame");
-    for (uint32_t frame : info.sequence) {
-        if (frame >= images.size()) {
-            return Fail("the order of frames names frame " + std::to_string(frame) + " of " +
-                        std::to_string(images.size()));
-        }
+    if (!SequenceFits(info, images.size())) {
+        return Fail("the order of frames names a frame beyond the " +
+                    std::to_string(images.size()) + " there are");
     }
     // A frame written with a hot spot is a cursor file, so that readers take
     // its entry's fields as the hot spot and not as its depth.
@@ -311,10 +311,22 @@ bool CIconFile::EncodeAnimatedCursor(const std::vector<IconImageRec>& images, un
     if (steps.empty()) {
         for (size_t i = 0; i < images.size(); ++i) steps.push_back(static_cast<uint32_t>(i));
     }
+    // A step keeps the time the file gave it while its frame keeps the time
+    // it was read with (that of its first step); a frame given a new time
+    // shows for it at every step.
+    const bool stepsTimed = !info.sequence.empty() && info.stepRates.size() == steps.size();
+    std::vector<int64_t> firstRate(images.size(), -1);
+    if (stepsTimed) {
+        for (size_t k = 0; k < steps.size(); ++k) {
+            if (firstRate[steps[k]] < 0) firstRate[steps[k]] = info.stepRates[k];
+        }
+    }
     std::vector<uint32_t> times;
-    for (uint32_t frame : steps) {
-        const int32_t time = images[frame].frameTime;
-        times.push_back(static_cast<uint32_t>(time > 0 ? time : kNewFrameTime));
+    for (size_t k = 0; k < steps.size(); ++k) {
+        const int32_t time = images[steps[k]].frameTime;
+        const bool asRead = stepsTimed && info.stepRates[k] != 0 && time == firstRate[steps[k]];
+        times.push_back(asRead ? info.stepRates[k]
+                               : static_cast<uint32_t>(time > 0 ? time : kNewFrameTime));
     }
     const bool sameTimes =
         std::all_of(times.begin(), times.end(), [&](uint32_t t) { return t == times.front(); });

@@ -2,6 +2,7 @@
 // offset, count and size is checked against the bytes that are there before
 // it is used or allocated by.
 
+#include <algorithm>
 #include <cstring>
 
 #include "icon/IconFile.h"
@@ -65,8 +66,17 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
                     std::to_string(directoryEnd) + " of " + std::to_string(file.size()));
     }
     m_fileType = type;
+    // Where each image's bytes begin, in order, so that an image can be told
+    // where the next one starts.
+    std::vector<uint32_t> starts;
+    starts.reserve(count);
+    for (size_t i = 0; i < count; ++i) starts.push_back(ReadEntry(file, i).offset);
+    std::sort(starts.begin(), starts.end());
     for (size_t i = 0; i < count; ++i) {
-        if (!DecodeEntry(file, i)) {
+        const uint32_t start = ReadEntry(file, i).offset;
+        const auto next = std::upper_bound(starts.begin(), starts.end(), start);
+        const uint64_t nextImage = next == starts.end() ? file.size() : *next;
+        if (!DecodeEntry(file, i, nextImage)) {
             ClearImages();
             m_fileType = 0;
             return false;
@@ -76,7 +86,7 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     return true;
 }
 
-bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index) {
+bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_t nextImage) {
     const DirEntry e = ReadEntry(file, index);
     if (m_fileType == kCursorType) {
         // Every image keeps its own; the loaded hot spot is the last one read.
@@ -90,6 +100,7 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index) {
     info.bitCount = e.bitCount;
     info.entryBitsCount = m_fileType == kIconType;
     info.declaredBytes = e.bytes;
+    info.nextImage = nextImage;
     IconImageRec rec;
     std::string reason;
     if (!DecodeIconImage(file, e.offset, info, rec, reason)) {

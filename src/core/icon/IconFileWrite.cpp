@@ -155,11 +155,8 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
                                         " is not 2, 4, 16, "
                                         "256, 24 or 32"));
         }
-        // Only 32-bit images are compressed; a record asks for it, or the
-        // caller does for every 256 x 256 one.
-        const bool png =
-            rec.depth == kDepth32 &&
-            (rec.png || ((flags & kWritePng256) && rec.width == 256 && rec.height == 256));
+        // Only 32-bit images are compressed, those whose records ask for it.
+        const bool png = rec.depth == kDepth32 && rec.png;
         const int32_t maxSide = png ? kMaxPngSide : 256;
         if (rec.width < 1 || rec.height < 1 || rec.width > maxSide || rec.height > maxSide) {
             return Fail(Unusable(i, "size " + std::to_string(rec.width) + " x " +

@@ -33,6 +33,18 @@ void CIconFormat::Compose() {
         CLayerImage::Composite(layer->Working(), m_composite, !soft, 0, 0, layer->Opacity());
     }
     CLayerImage::Downsample3x(m_composite, nullptr, 0, m_final, !soft);
+    // The writer reduces what it is given again, and a picture of its own
+    // palette's colours comes out of that unchanged.
+    ShowStoredColours();
+}
+
+void CIconFormat::ShowPicture(const CLayerImage& picture) {
+    // Laid on white with soft edges whatever the depth: this is only the
+    // picture the format list shows; saving composes again by the depth.
+    m_composite.Fill(255, 0, 1);
+    CLayerImage::Composite(picture, m_composite, false, 0, 0, 1.0f);
+    CLayerImage::Downsample3x(m_composite, nullptr, 0, m_final, false);
+    ShowStoredColours();
 }
 
 void CIconFormat::TakeStorageFrom(const CIconFormat& other) {
@@ -52,15 +64,8 @@ void CIconFormat::TakeStorageFrom(const CIconFormat& other) {
 void CIconFormat::ShowStoredColours() {
     if (PaletteEntriesOf(m_depth) == 0 || m_final.IsNull()) return;
     const IconImageRec rec = ExportFinal();
-    // The writer stores transparent pixels black, and black takes part in
-    // the reduction as they do.
-    std::vector<uint8_t> colours = rec.colours;
-    for (size_t p = 0; p < rec.mask.size(); ++p) {
-        if (rec.mask[p] == 0)
-            std::fill_n(colours.begin() + static_cast<std::ptrdiff_t>(p * 3), 3, 0);
-    }
     PaletteImage reduced;
-    if (!ReduceForDepth(colours, rec.mask, m_depth, reduced)) return;
+    if (!ReduceForDepth(rec.colours, rec.mask, m_depth, reduced)) return;
     const size_t w = static_cast<size_t>(m_width);
     for (size_t p = 0; p < rec.mask.size(); ++p) {
         if (rec.mask[p] == 0) continue;
@@ -144,12 +149,7 @@ std::unique_ptr<CIconFormat> CreateFormatFromImage(const IconImageRec& image,
     const uint8_t* alpha = image.HasAlpha() ? image.alpha.data() : nullptr;
     layer->Working().LoadPixels(image.colours.data(), alpha, image.mask.data());
     layer->Committed().LoadPixels(image.colours.data(), alpha, image.mask.data());
-
-    // Laid on white with soft edges whatever the depth: this is only the
-    // picture the format list shows; saving composes again by the depth.
-    format->Composite().Fill(255, 0, 1);
-    CLayerImage::Composite(layer->Working(), format->Composite(), false, 0, 0, 1.0f);
-    CLayerImage::Downsample3x(format->Composite(), nullptr, 0, format->Final(), false);
+    format->ShowPicture(layer->Working());
     return format;
 }
 

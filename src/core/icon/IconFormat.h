@@ -36,7 +36,8 @@ public:
     // Lays the visible layers, bottom first and with their opacities, into the
     // composite picture and reduces it into the final image: soft edges for
     // depth 32; every other depth blends always and takes a pixel only when
-    // most of it is covered, so it ends up either opaque-ish or empty.
+    // most of it is covered, so it ends up either opaque-ish or empty. At 2
+    // to 256 colours the final image is in its stored colours.
     void Compose();
     // The final image as a record for the writers: top row first, coverage as
     // the mask, the format's depth. The record owns its planes.
@@ -74,8 +75,12 @@ public:
     [[nodiscard]] int32_t Depth() const { return m_depth; }
     [[nodiscard]] bool SoftEdges() const { return m_depth == kDepth32; }
 
-    // Whether the format is saved PNG-compressed; only 32-bit formats are.
-    [[nodiscard]] bool StoredAsPng() const { return m_png && m_depth == kDepth32; }
+    // Whether the format is saved PNG-compressed; only 32-bit formats are,
+    // and those above 256 a side always are: a bitmap cannot be so large.
+    [[nodiscard]] bool StoredAsPng() const {
+        return m_depth == kDepth32 && (m_png || !FitsABitmap());
+    }
+    [[nodiscard]] bool FitsABitmap() const { return m_width <= 256 && m_height <= 256; }
     void SetStoredAsPng(bool png) { m_png = png; }
     // The format's own hot spot when it is a cursor image; none until a
     // cursor is opened or the user sets one.
@@ -92,6 +97,9 @@ public:
     // At 2 to 256 colours, gives the final image the colours the writer will
     // store it with; other depths are left as they are.
     void ShowStoredColours();
+    // Makes the final image from one tripled picture, as the format list
+    // shows a format that was just made.
+    void ShowPicture(const CLayerImage& picture);
 
 private:
     std::vector<std::unique_ptr<CIconLayer>> m_layers;

@@ -142,10 +142,13 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
     rec.mask.resize(n);
     // Some writers end an image after its colours, as its entry's size says;
     // what follows belongs to another image. A 32-bit image then takes its
-    // mask from alpha, any other is opaque. A mask cut off by the end of the
-    // data is damage instead.
-    const bool noMask = rec.depth == kDepth32 ? maskEnd > declaredEnd
-                                              : colourEnd <= declaredEnd && declaredEnd < maskEnd;
+    // mask from alpha. Any other is opaque, unless the mask fits before the
+    // next image after all (a writer that left it out of the size). A mask
+    // cut off by the end of the data is damage instead.
+    const uint64_t room = std::min<uint64_t>(e.nextImage, size);
+    const bool noMask = rec.depth == kDepth32
+                            ? maskEnd > declaredEnd
+                            : colourEnd <= declaredEnd && declaredEnd < maskEnd && room < maskEnd;
     if (noMask) {
         for (size_t p = 0; p < n; ++p) {
             rec.mask[p] = rec.depth != kDepth32 || rec.alpha[p] != 0 ? 1 : 0;

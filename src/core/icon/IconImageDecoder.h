@@ -21,6 +21,10 @@ struct ImageEntryInfo {
     bool entryBitsCount = true;
     // Bytes the entry gives the image, counted from its start.
     uint64_t declaredBytes = 0;
+    // Where the next image's bytes begin (or the data ends): a mask that the
+    // entry's size leaves out is taken as missing only when it would run
+    // into them.
+    uint64_t nextImage = UINT64_MAX;
 };
 
 // Decodes the image that starts at `start` of `data`, reading nothing outside

@@ -76,10 +76,7 @@ void CPreviewDialog::CopyCurrentInto(CIconFormat& format, CIconLayer& first) {
         committed.ScaleFrom(format.Final());
     }
     (void)committed.CopyTo(first.Working());
-
-    format.Composite().Fill(255, 0, 1);
-    CLayerImage::Composite(first.Working(), format.Composite(), false, 0, 0, 1.0f);
-    CLayerImage::Downsample3x(format.Composite(), nullptr, 0, format.Final(), false);
+    format.ShowPicture(first.Working());
 }
 
 void CPreviewDialog::ShowCurrent() {
