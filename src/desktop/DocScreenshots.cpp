@@ -58,15 +58,20 @@ int MaskIndex(const CToolDialog& tools, const std::string& title) {
     return -1;
 }
 
+// Makes the 48 x 48 format of the open icon the current one.
+void Show48(Application& program) {
+    CPreviewDialog& formats = program.Space().FormatList();
+    for (int i = 0; i < formats.Count(); ++i)
+        if (formats.Item(i).format->Width() == 48) (void)formats.SelectItem(i);
+}
+
 bool LayeredIcon(const QString& icon, const QString& out) {
     Application program({QCoreApplication::applicationFilePath(), icon});
     program.Show();
     Settle(300);
     Workspace& space = program.Space();
     CPictoformView& view = program.View();
-    CPreviewDialog& formats = space.FormatList();
-    for (int i = 0; i < formats.Count(); ++i)
-        if (formats.Item(i).format->Width() == 48) (void)formats.SelectItem(i);
+    Show48(program);
     program.Frame().RefreshAll();
     Settle(300);
 
@@ -104,8 +109,7 @@ bool SixteenColours(const QString& icon, const QString& out) {
     Settle(300);
     Workspace& space = program.Space();
     CPreviewDialog& formats = space.FormatList();
-    for (int i = 0; i < formats.Count(); ++i)
-        if (formats.Item(i).format->Width() == 48) (void)formats.SelectItem(i);
+    Show48(program);
     if (!formats.AddNewFormat({48, 48, kDepth16}, true)) return false;
     (void)formats.SelectItem(formats.Count() - 1);
     program.Frame().RefreshAll();

@@ -8,6 +8,7 @@
 #include "editor/MouseFixture.h"
 #include "editor/ViewCommands.h"
 #include "icon/IconFile.h"
+#include "icon/ModuleFixtures.h"
 #include "support/Pictures.h"
 
 namespace pictoform {
@@ -52,17 +53,20 @@ protected:
     // of the two versions; the size may grow by at most `slack`.
     void OpenAndSaveUnchanged(const std::string& path, double slack) {
         const std::vector<uint8_t> original = ReadBytes(path);
-        CIconFile before;
-        ASSERT_TRUE(before.ReadIconData(original)) << before.LastError();
         ASSERT_TRUE(view.OpenIconDocument(path, FileExtension(path)));
         view.OnFileSave();
         ASSERT_TRUE(ui.Messages().empty());
-        const std::vector<uint8_t> saved = ReadBytes(path);
+        ExpectSameImages(original, ReadBytes(path), slack);
+    }
+
+    static void ExpectSameImages(const std::vector<uint8_t>& original,
+                                 const std::vector<uint8_t>& saved, double slack) {
+        CIconFile before;
+        ASSERT_TRUE(before.ReadIconData(original)) << before.LastError();
         CIconFile after;
         ASSERT_TRUE(after.ReadIconData(saved)) << after.LastError();
         EXPECT_LE(static_cast<double>(saved.size()), static_cast<double>(original.size()) * slack)
             << "grew from " << original.size();
-
         ASSERT_EQ(after.Images().size(), before.Images().size());
         for (size_t i = 0; i < before.Images().size(); ++i) {
             SCOPED_TRACE("image " + std::to_string(i));
@@ -97,7 +101,7 @@ TEST_F(RoundTripTest, CursorThatIcotoolWroteWithAPngImageAndAHotSpotPerImage) {
 
 TEST_F(RoundTripTest, IconsThatPillowAndImageMagickWrote) {
     PICTOFORM_REQUIRE_PILLOW();
-    if (!test::OracleAvailable("convert", test::ConvertPath())) return;
+    PICTOFORM_REQUIRE_CONVERT();
     const std::string source = temp.File("source.png");
     test::SavePngs(temp, {{source, Sample(256, 7)}});
     // Pillow stores every size as a PNG; ImageMagick small ones as bitmaps
@@ -116,6 +120,28 @@ TEST_F(RoundTripTest, IconsThatPillowAndImageMagickWrote) {
     OpenAndSaveUnchanged(pillow, 1.05);
     // ImageMagick's PNG is written with other settings; ours may differ a little more.
     OpenAndSaveUnchanged(magick, 1.25);
+}
+
+TEST_F(RoundTripTest, IconGroupsOfAProgramThatMinGwBuiltSaveAsTheProgramHoldsThem) {
+    PICTOFORM_REQUIRE_WRESTOOL();
+    PICTOFORM_REQUIRE_MINGW(64);
+    const std::string dll = test::MinGwLibraries(64).full;
+    ASSERT_FALSE(dll.empty());
+    // The groups in the viewer's order, each compared with the icon file
+    // wrestool makes of it: the same images, stored the same way.
+    const std::vector<test::SampleGroup>& groups = test::SampleGroups();
+    for (size_t i = 0; i < groups.size(); ++i) {
+        SCOPED_TRACE(groups[i].name);
+        const std::string held = temp.File("held" + std::to_string(i) + ".ico");
+        const test::CommandResult r = test::Run(
+            {test::WrestoolPath(), "-x", "--type=14", "--name=" + groups[i].name, "-o", held, dll});
+        ASSERT_EQ(r.status, 0) << r.err;
+        ui.QueueModuleIcon(static_cast<int>(i));
+        ASSERT_TRUE(view.OpenIconDocument(dll, "dll"));
+        const std::string saved = temp.File("saved" + std::to_string(i) + ".ico");
+        ASSERT_TRUE(view.SaveIconDocument(saved, "ico"));
+        ExpectSameImages(ReadBytes(held), ReadBytes(saved), 1.05);
+    }
 }
 
 TEST_F(RoundTripTest, AnimatedCursorWithRatesOrderAndNames) {
