@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <queue>
 
 #include "icon/IconImageRec.h"
@@ -41,7 +42,9 @@ struct Histogram {
 size_t Slot(const std::vector<uint64_t>& table, uint32_t key) {
     const size_t mask = table.size() - 1;
     const uint64_t tag = uint64_t{key + 1} << 32;
-    size_t slot = static_cast<size_t>((uint64_t{key} * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    // The product's top bits spread keys that differ only in their low bits.
+    const int bits = std::countr_zero(table.size());
+    size_t slot = static_cast<size_t>((uint64_t{key} * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     while (table[slot] != 0 && (table[slot] & ~uint64_t{0xFFFFFFFF}) != tag) {
         slot = (slot + 1) & mask;
     }
