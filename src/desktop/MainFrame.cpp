@@ -95,7 +95,11 @@ QList<QKeySequence> ShortcutsFor(int id) {
     case kUndo:
         return {QKeySequence("Ctrl+Z")};
     case kRedo:
-        return {QKeySequence("Ctrl+Y")};
+        return {QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")};
+    case kSaveAs:
+        return {QKeySequence("Ctrl+Shift+S")};
+    case kExit:
+        return {QKeySequence("Ctrl+Q")};
     case kCut:
         return {QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")};
     case kCopy:
@@ -168,8 +172,10 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
     m_view.SetAfterPaint([this] {
         UpdateTree(m_formats.get());
         UpdateTree(m_preview.get());
+        // A stroke, a layer change or an undo may have made the work unsaved.
+        setWindowModified(m_view.Modified());
     });
-    setWindowTitle(QString::fromStdString(m_view.Title()));
+    RefreshTitle();
     RefreshToolBar();
 }
 
@@ -309,6 +315,12 @@ void MainFrame::RefreshMenu(QMenu& menu) {
     }
 }
 
+void MainFrame::RefreshTitle() {
+    // "[*]" is where every window manager shows the unsaved-work mark.
+    setWindowTitle(QString::fromStdString(m_view.DocumentName()) + "[*] - Pictoform");
+    setWindowModified(m_view.Modified());
+}
+
 void MainFrame::RefreshToolBar() {
     for (const auto& [id, action] : m_toolActions) {
         if (IsShellCommand(id)) continue;
@@ -325,7 +337,7 @@ void MainFrame::RefreshAll() {
     m_layers->Refresh();
     m_formats->Refresh();
     m_preview->Refresh();
-    setWindowTitle(QString::fromStdString(m_view.Title()));
+    RefreshTitle();
     RefreshToolBar();
 }
 
@@ -487,7 +499,12 @@ void MainFrame::OpenHelp() {
                                      MessageIcon::Error, MessageButtons::Ok);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) {
+        m_workspace.Ui().ShowMessage("No web browser could be started to show the user guide. "
+                                     "It is at " +
+                                         guide.toStdString() + ".",
+                                     "Pictoform", MessageIcon::Information, MessageButtons::Ok);
+    }
 }
 
 void MainFrame::Customize() {

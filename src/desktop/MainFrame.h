@@ -94,6 +94,7 @@ private:
     void CyclePane(bool forward);
     void ShowAbout();
     void OpenHelp();
+    void RefreshTitle();
     void Customize();
     void SaveSettings();
     void RestoreSettings();

@@ -38,6 +38,7 @@ QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
     case MessageButtons::OkCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
         return QMessageBox::Yes | QMessageBox::No;
     case MessageButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -53,6 +54,7 @@ MessageAnswer CautiousAnswer(MessageButtons buttons) {
     case MessageButtons::Ok:
         return MessageAnswer::Ok;
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
         return MessageAnswer::No;
     default:
         return MessageAnswer::Cancel;
@@ -95,6 +97,7 @@ MessageAnswer QtUiServices::ShowMessage(const std::string& text, const std::stri
                                         MessageIcon icon, MessageButtons buttons) {
     QMessageBox box(ToQtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
                     ToQtButtons(buttons), m_parent);
+    if (buttons == MessageButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;

@@ -114,7 +114,9 @@ TEST_F(ShellTest, MenusToolbarAndKeysFollowTheCoreModel) {
                                                        {command::kOpen, "Ctrl+O"},
                                                        {command::kSave, "Ctrl+S"},
                                                        {command::kUndo, "Ctrl+Z"},
-                                                       {command::kRedo, "Ctrl+Y"},
+                                                       {command::kRedo, "Ctrl+Y; Ctrl+Shift+Z"},
+                                                       {command::kSaveAs, "Ctrl+Shift+S"},
+                                                       {command::kExit, "Ctrl+Q"},
                                                        {command::kCut, "Ctrl+X; Shift+Del"},
                                                        {command::kCopy, "Ctrl+C; Ctrl+Ins"},
                                                        {command::kPaste, "Ctrl+V; Shift+Ins"},
@@ -204,7 +206,9 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     auto* formats = frame->findChild<FormatListPanel*>();
     ASSERT_NE(formats, nullptr);
     EXPECT_EQ(formats->List().Count(), 2);
-    EXPECT_EQ(frame->windowTitle().toStdString(), path + " - Pictoform");
+    // "[*]" is Qt's place for the unsaved-work mark.
+    EXPECT_EQ(frame->windowTitle().toStdString(), path + "[*] - Pictoform");
+    EXPECT_FALSE(frame->isWindowModified());
     EXPECT_FALSE(frame->windowIcon().isNull());
     EXPECT_TRUE(frame->windowIcon().availableSizes().contains(QSize(256, 256)));
 
@@ -213,10 +217,12 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     Mouse(QEvent::MouseButtonPress, 3, 4, Qt::LeftButton);
     Mouse(QEvent::MouseMove, 6, 4, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, 6, 4, Qt::LeftButton);
+    EXPECT_TRUE(frame->isWindowModified()) << "the title marks the stroke";
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(view.Modified());
+    EXPECT_FALSE(frame->isWindowModified());
     CIconFile saved(hot);
     ASSERT_TRUE(saved.ReadIconFile(path)) << saved.LastError();
     ASSERT_EQ(saved.Images().size(), 2u);
@@ -230,6 +236,9 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(5, 4).alpha, 0);
     EXPECT_TRUE(view.Modified());
+    EXPECT_TRUE(frame->isWindowModified());
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(5, 4).alpha, 255) << "redone";
 
     // A tool picked in its panel changes the toolbar at once.
     QAction* vertex = nullptr;
@@ -285,7 +294,7 @@ TEST_F(ShellTest, ReplacingUnsavedWorkAsksFirst) {
     frame->RunCommand(command::kNew);
     EXPECT_EQ(workspace.FormatList().Count(), 1);
     EXPECT_FALSE(view.Modified());
-    EXPECT_EQ(frame->windowTitle(), "Untitled - Pictoform");
+    EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Pictoform");
 }
 
 TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {

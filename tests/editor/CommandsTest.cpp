@@ -104,12 +104,28 @@ TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
     EXPECT_EQ(order(), "16 48 16 ");
     ASSERT_TRUE(Run(kFormatUp));
     EXPECT_EQ(order(), "48 16 16 ");
+    // Delete asks first, No being the safe answer; the last format is never deleted.
+    view.SetModified(false);
+    ui.QueueAnswer(MessageAnswer::No);
+    ASSERT_TRUE(Run(kDeleteFormat));
+    EXPECT_EQ(order(), "48 16 16 ");
+    EXPECT_FALSE(view.Modified()) << "a declined delete changes nothing";
+    ui.QueueAnswer(MessageAnswer::Yes);
     ASSERT_TRUE(Run(kDeleteFormat));
     EXPECT_EQ(order(), "16 16 ");
+    EXPECT_TRUE(view.Modified());
+    const auto& asked = ui.Messages()[ui.Messages().size() - 1];
+    EXPECT_EQ(asked.text, "Delete the format 48X48(WinXP)?");
+    EXPECT_EQ(asked.caption, "Pictoform");
+    EXPECT_EQ(asked.buttons, MessageButtons::YesNoDefaultNo);
+    ui.QueueAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(Run(kDeleteFormat));
+    ASSERT_TRUE(Run(kDeleteFormat)); // the last one: no question, nothing deleted
+    EXPECT_EQ(list.Count(), 1);
     // A dialog left with Cancel adds nothing.
     workspace.Dialogs().newFormat = [](CNewFmtDialog&) { return false; };
     ASSERT_TRUE(Run(kNewFormat));
-    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Count(), 1);
 }
 
 TEST_F(Commands, WorkDoneOnlyThroughCommandsAndTheLayersPanelIsUnsavedWork) {

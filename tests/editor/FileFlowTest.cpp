@@ -79,10 +79,18 @@ TEST_F(FileFlowTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     EXPECT_FALSE(view.OpenIconDocument(temp.File("bad.ico"), "ico"));
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].caption, "Error");
-    EXPECT_EQ(ui.Messages()[0].text.rfind("Cannot open " + temp.File("bad.ico") + ": ", 0), 0u);
+    // A damaged file is said to be so in words, with the detail after.
+    EXPECT_EQ(ui.Messages()[0].text, "Cannot open " + temp.File("bad.ico") +
+                                         ": the file is damaged or incomplete (directory of 5 "
+                                         "images ends at byte 86 of 6).");
     EXPECT_EQ(Formats().Count(), 1);
     EXPECT_EQ(Formats().CurrentFormat(), before);
     EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+    // A file of another kind is not called damaged.
+    test::WriteBytes(temp.File("text.ico"), {'h', 'e', 'l', 'l', 'o', '!', '\n'});
+    EXPECT_FALSE(view.OpenIconDocument(temp.File("text.ico"), "ico"));
+    EXPECT_EQ(ui.Messages()[1].text,
+              "Cannot open " + temp.File("text.ico") + ": not an icon or cursor file (type 27756)");
 }
 
 TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {

@@ -195,6 +195,7 @@ TEST_F(RoundTripTest, TheOrderOfFramesFollowsTheFormatCommands) {
     ASSERT_TRUE(workspace.FormatList().SelectItem(1));
     ASSERT_TRUE(view.Commands().Run(command::kFormatDown)); // frames 1 and 2 trade places
     EXPECT_EQ(animation.sequence, (std::vector<uint32_t>{0, 2, 1, 2}));
+    ui.QueueAnswer(MessageAnswer::Yes);
     ASSERT_TRUE(view.Commands().Run(command::kDeleteFormat)); // the frame now at 2
     EXPECT_EQ(animation.sequence, (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(animation.stepRates, (std::vector<uint32_t>{6, 12}));

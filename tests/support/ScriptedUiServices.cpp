@@ -17,7 +17,9 @@ MessageAnswer ScriptedUiServices::ShowMessage(const std::string& text, const std
     if (buttons != MessageButtons::Ok) {
         if (m_answers.empty()) {
             ADD_FAILURE() << "unexpected message box \"" << text << "\" (" << caption << ")";
-            answer = buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
+            answer = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo
+                         ? MessageAnswer::No
+                         : MessageAnswer::Cancel;
         } else {
             answer = m_answers.front();
             m_answers.pop_front();

@@ -28,6 +28,14 @@ void ShowError(UiServices& ui, const std::string& text) {
     ui.ShowMessage(text, "Error", MessageIcon::Error, MessageButtons::Ok);
 }
 
+// Why a file cannot be opened, in words first: the reader's own detail
+// (a byte count, a chunk name) means little to whoever drew the icon.
+std::string CannotOpen(const std::string& path, const CIconFile& engine) {
+    if (!engine.LastErrorIsDamage()) return "Cannot open " + path + ": " + engine.LastError();
+    return "Cannot open " + path + ": the file is damaged or incomplete (" + engine.LastError() +
+           ").";
+}
+
 } // namespace
 
 std::string FileExtension(const std::string& path) {
@@ -78,11 +86,11 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
         const std::optional<int> index = ui.ChooseModuleIcon(path);
         if (!index) return false;
         if (!engine.LoadModuleIcon(path, *index)) {
-            ShowError(ui, "Cannot open " + path + ": " + engine.LastError());
+            ShowError(ui, CannotOpen(path, engine));
             return false;
         }
     } else if (!engine.ReadIconFile(path)) {
-        ShowError(ui, "Cannot open " + path + ": " + engine.LastError());
+        ShowError(ui, CannotOpen(path, engine));
         return false;
     }
 
@@ -197,8 +205,12 @@ bool CPictoformView::QueryClose() {
     }
 }
 
+std::string CPictoformView::DocumentName() const {
+    return m_path.empty() ? std::string("Untitled") : m_path;
+}
+
 std::string CPictoformView::Title() const {
-    return (m_path.empty() ? std::string("Untitled") : m_path) + " - Pictoform";
+    return DocumentName() + " - Pictoform";
 }
 
 void CPictoformView::Resize(int clientWidth, int clientHeight) {

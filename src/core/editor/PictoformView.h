@@ -57,6 +57,8 @@ public:
     [[nodiscard]] bool QueryClose();
 
     [[nodiscard]] std::string Title() const;
+    // The file's path, or "Untitled": what the title names.
+    [[nodiscard]] std::string DocumentName() const;
     [[nodiscard]] const std::string& Path() const { return m_path; }
     [[nodiscard]] const std::string& Extension() const { return m_extension; }
     [[nodiscard]] bool Modified() const { return m_modified; }

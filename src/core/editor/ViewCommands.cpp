@@ -80,8 +80,9 @@ CPattern* CViewCommands::ActiveObject() const {
 }
 
 bool CViewCommands::Run(int id) {
+    m_declined = false;
     const bool ran = Dispatch(id);
-    if (ran && ChangesTheIcon(id)) m_view.SetModified(true);
+    if (ran && ChangesTheIcon(id) && !m_declined) m_view.SetModified(true);
     return ran;
 }
 
@@ -431,6 +432,19 @@ void CViewCommands::ChangeFormatOrder(int id) {
     CPreviewDialog& formats = m_view.Space().FormatList();
     AnimationInfo& animation = m_view.Animation();
     const auto selected = static_cast<uint32_t>(formats.SelectedIndex());
+    if (id == command::kDeleteFormat) {
+        // Nothing takes a deleted format back; the last one is never deleted.
+        const CIconFormat* format = formats.CurrentFormat();
+        if (formats.Count() < 2 || !format) return;
+        const std::string question =
+            "Delete the format " + FormatLabel(format->Width(), format->Height(), format->Depth()) +
+            "?";
+        if (m_view.Space().Ui().ShowMessage(question, "Pictoform", MessageIcon::Question,
+                                            MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes) {
+            m_declined = true;
+            return;
+        }
+    }
     // The animated cursor's order of frames follows the formats.
     if (id == command::kDeleteFormat && formats.DeleteFormat()) {
         RemoveFrame(animation, selected);

@@ -65,6 +65,8 @@ private:
     void NewFormat(bool copyCurrent);
 
     CPictoformView& m_view;
+    // The command asked and the user said no: nothing changed.
+    bool m_declined = false;
     CLayerImage m_copyBuffer;
 };
 

@@ -48,6 +48,13 @@ CIconFile::CIconFile(HotSpot& loadedHotSpot) : m_hotSpot(&loadedHotSpot) {}
 
 bool CIconFile::Fail(std::string reason) {
     m_error = std::move(reason);
+    m_damaged = false;
+    return false;
+}
+
+bool CIconFile::Damaged(std::string reason) {
+    (void)Fail(std::move(reason));
+    m_damaged = true;
     return false;
 }
 

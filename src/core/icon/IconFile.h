@@ -110,9 +110,13 @@ public:
 
     [[nodiscard]] HotSpot& LoadedHotSpot() { return *m_hotSpot; }
     [[nodiscard]] const std::string& LastError() const { return m_error; }
+    // Whether the last failure was a file of the right kind that is damaged
+    // or cut short, as opposed to one that cannot be read or is of another kind.
+    [[nodiscard]] bool LastErrorIsDamage() const { return m_damaged; }
 
 private:
     bool Fail(std::string reason);
+    bool Damaged(std::string reason);
     bool DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_t nextImage);
     bool AppendDecoded(IconImageRec&& rec);
     bool EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
@@ -128,6 +132,7 @@ private:
     uint16_t m_fileType = 0;
     size_t m_decodedPixels = 0;
     std::string m_error;
+    bool m_damaged = false;
 };
 
 } // namespace pictoform

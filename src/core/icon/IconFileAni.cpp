@@ -168,7 +168,7 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
     }
     auto damaged = [&](std::string reason) {
         ClearImages();
-        return Fail(std::move(reason));
+        return Damaged(std::move(reason));
     };
 
     // The chunks end where the RIFF chunk says; what follows it is not part

@@ -124,7 +124,7 @@ bool CIconFile::LoadModuleIconData(std::span<const uint8_t> bytes, int index) {
                     " icon groups; there is none at index " + std::to_string(index));
     }
     const IconGroup& group = groups[static_cast<size_t>(index)];
-    if (!group.damage.empty()) return Fail(GroupLabel(group) + " " + group.damage);
+    if (!group.damage.empty()) return Damaged(GroupLabel(group) + " " + group.damage);
     // An icon group whose header says 2 lists icons all the same; other
     // types are not icon groups.
     if (!IsIconGroupType(group.type)) {
@@ -138,8 +138,11 @@ bool CIconFile::LoadModuleIconData(std::span<const uint8_t> bytes, int index) {
             continue;
         }
         IconImageRec rec;
-        if (!DecodeModuleIcon(module, entry, rec, reason) || !AppendDecoded(std::move(rec))) {
-            if (m_error.empty()) m_error = reason;
+        if (!DecodeModuleIcon(module, entry, rec, reason)) {
+            ClearImages();
+            return Damaged(GroupLabel(group) + ": " + reason);
+        }
+        if (!AppendDecoded(std::move(rec))) {
             m_error = GroupLabel(group) + ": " + m_error;
             ClearImages();
             return false;

@@ -50,7 +50,8 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     ByteReader r(file);
     uint16_t reserved = 0, type = 0, count = 0;
     if (!r.ReadU16(reserved) || !r.ReadU16(type) || !r.ReadU16(count)) {
-        return Fail("file is too short to be an icon (" + std::to_string(file.size()) + " bytes)");
+        return Damaged("file is too short to be an icon (" + std::to_string(file.size()) +
+                       " bytes)");
     }
     if (type != kIconType && type != kCursorType) {
         if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
@@ -59,11 +60,11 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
         }
         return Fail("not an icon or cursor file (type " + std::to_string(type) + ")");
     }
-    if (count == 0) return Fail("file holds no images");
+    if (count == 0) return Damaged("file holds no images");
     const size_t directoryEnd = kHeaderBytes + kEntryBytes * count;
     if (directoryEnd > file.size()) {
-        return Fail("directory of " + std::to_string(count) + " images ends at byte " +
-                    std::to_string(directoryEnd) + " of " + std::to_string(file.size()));
+        return Damaged("directory of " + std::to_string(count) + " images ends at byte " +
+                       std::to_string(directoryEnd) + " of " + std::to_string(file.size()));
     }
     m_fileType = type;
     // Where each image's bytes begin, in order, so that an image can be told
@@ -104,7 +105,7 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_
     IconImageRec rec;
     std::string reason;
     if (!DecodeIconImage(file, e.offset, info, rec, reason)) {
-        return Fail("image " + std::to_string(index) + " " + reason);
+        return Damaged("image " + std::to_string(index) + " " + reason);
     }
     if (m_fileType == kCursorType) rec.hotSpot = HotSpot{e.planes, e.bitCount};
     return AppendDecoded(std::move(rec));

@@ -15,6 +15,7 @@ public:
         case MessageButtons::Ok:
             return MessageAnswer::Ok;
         case MessageButtons::YesNo:
+        case MessageButtons::YesNoDefaultNo:
             return MessageAnswer::No;
         default:
             return MessageAnswer::Cancel;
