@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
@@ -161,13 +163,16 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
         m_layers->Refresh();
         if (!finished) return;
         m_colour->Refresh();
-        RefreshToolBar();
+        RefreshActions();
     });
     BuildPanes();
     BuildMenus();
     BuildToolBar();
     BuildShortcuts();
     RestoreSettings();
+    // Paste follows what the clipboard holds.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &MainFrame::RefreshActions);
     // Each repaint of the canvas shows in the format's thumbnail and the preview.
     m_view.SetAfterPaint([this] {
         UpdateTree(m_formats.get());
@@ -176,7 +181,7 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
         setWindowModified(m_view.Modified());
     });
     RefreshTitle();
-    RefreshToolBar();
+    RefreshActions();
 }
 
 MainFrame::~MainFrame() {
@@ -203,7 +208,7 @@ void MainFrame::BuildPanes() {
     }
     m_tools = std::make_unique<ToolsPanel>(m_workspace, Pane(1));
     // The tool decides which gradients the toolbar offers.
-    connect(m_tools.get(), &ToolsPanel::Changed, this, &MainFrame::RefreshToolBar);
+    connect(m_tools.get(), &ToolsPanel::Changed, this, &MainFrame::RefreshActions);
     m_colour = std::make_unique<ColourPanel>(m_workspace, m_view, Pane(2));
     m_layers = std::make_unique<LayersPanel>(m_workspace, m_view, Pane(3));
     m_formats = std::make_unique<FormatListPanel>(m_workspace, m_view, Pane(4));
@@ -321,11 +326,20 @@ void MainFrame::RefreshTitle() {
     setWindowModified(m_view.Modified());
 }
 
-void MainFrame::RefreshToolBar() {
+void MainFrame::RefreshActions() {
     for (const auto& [id, action] : m_toolActions) {
         if (IsShellCommand(id)) continue;
         CommandUpdate update = m_view.Commands().Update(id);
         update.text.clear(); // the buttons keep their short names
+        ApplyUpdate(*action, update, action->text());
+    }
+    // The menus' actions carry the keys: a Copy left disabled by a menu
+    // opened before there was a selection must work once there is one.
+    // Their texts change when a menu opens, where they show.
+    for (const auto& [id, action] : m_actions) {
+        if (id == 0 || IsShellCommand(id)) continue;
+        CommandUpdate update = m_view.Commands().Update(id);
+        update.text.clear();
         ApplyUpdate(*action, update, action->text());
     }
 }
@@ -338,7 +352,7 @@ void MainFrame::RefreshAll() {
     m_formats->Refresh();
     m_preview->Refresh();
     RefreshTitle();
-    RefreshToolBar();
+    RefreshActions();
 }
 
 void MainFrame::RunCommand(int id) {

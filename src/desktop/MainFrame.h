@@ -77,7 +77,7 @@ public slots:
     // the title and the toolbar's states.
     void RefreshAll();
     // Enabling, checks and texts of the toolbar from the core.
-    void RefreshToolBar();
+    void RefreshActions();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

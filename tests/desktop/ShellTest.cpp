@@ -5,11 +5,14 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QSettings>
+#include <QTabBar>
 #include <QTest>
 #include <QToolBar>
+#include <QToolTip>
 
 #include "CanvasWidget.h"
 #include "ImageConvert.h"
@@ -22,8 +25,10 @@
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
 #include "icon/IconFile.h"
+#include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
 #include "panels/PanelSupport.h"
+#include "panels/StripWidget.h"
 #include "panels/ToolsPanel.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestPaths.h"
@@ -412,6 +417,62 @@ TEST(QtSeams, TheUserGuideIsFoundInstalledOrInTheSourceTree) {
     EXPECT_EQ(MainFrame::FindUserGuide(bin), "");
     test::WriteBytes(temp.File("prefix/share/pictoform/docs/index.html"), {'<', '>'});
     EXPECT_TRUE(MainFrame::FindUserGuide(bin).endsWith("share/pictoform/docs/index.html"));
+}
+
+TEST_F(ShellTest, KeysFollowTheStateOfTheMomentAndStayWithTheWidgetThatHasTheFocus) {
+    // The Edit menu opened with nothing floating disables Copy; a selection
+    // made afterwards must enable it again at once, for Ctrl+C to work.
+    QtClipboard clipboard;
+    workspace.SetClipboard(&clipboard);
+    QMenu* edit = frame->menuBar()->actions()[1]->menu();
+    ASSERT_NE(edit, nullptr);
+    emit edit->aboutToShow();
+    EXPECT_FALSE(frame->Action(command::kCopy)->isEnabled());
+    workspace.Tools().LeftButtonDown(ToolButton::Selection);
+    Mouse(QEvent::MouseButtonPress, 2, 2, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, 8, 8, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, 8, 8, Qt::LeftButton);
+    ASSERT_NE(workspace.CurrentLayer()->ActiveObject(), nullptr);
+    EXPECT_TRUE(frame->Action(command::kCopy)->isEnabled());
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(frame.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(QApplication::clipboard()->image().isNull()) << "Ctrl+C copied the selection";
+
+    // Delete in the colour strip deletes its selected stop, not the object.
+    auto* colour = frame->findChild<ColourPanel*>();
+    ASSERT_NE(colour, nullptr);
+    colour->Tabs().setCurrentIndex(1);
+    StripWidget& strip = colour->Strip();
+    const int y = StripWidget::kHeight - 9;
+    const size_t stops = workspace.Colours().GetPen().StopCount();
+    // A drag off the left end stop peels a new stop off it.
+    QTest::mousePress(&strip, Qt::LeftButton, {}, QPoint(6, y));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(80, y), strip.mapToGlobal(QPointF(80, y)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&strip, &drag);
+    QTest::mouseRelease(&strip, Qt::LeftButton, {}, QPoint(80, y));
+    ASSERT_EQ(workspace.Colours().GetPen().StopCount(), stops + 1);
+    strip.setFocus();
+    QTest::keyClick(&strip, Qt::Key_Delete);
+    EXPECT_EQ(workspace.Colours().GetPen().StopCount(), stops);
+    EXPECT_NE(workspace.CurrentLayer()->ActiveObject(), nullptr) << "the selection stays";
+    workspace.SetClipboard(nullptr);
+}
+
+TEST_F(ShellTest, ToolTipsOfTheToolsShowAfterTheirOwnDelay) {
+    auto* tools = frame->findChild<ToolsPanel*>();
+    ASSERT_NE(tools, nullptr);
+    ToolButtonWidget& line = tools->Button(ToolButton::Line);
+    QTest::mouseMove(&line, QPoint(10, 10));
+    QMouseEvent hover(QEvent::MouseMove, QPointF(10, 10), line.mapToGlobal(QPointF(10, 10)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&line, &hover);
+    QTest::qWait(CToolDialog::kTooltipDelayMs / 2);
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 400));
+    EXPECT_EQ(QToolTip::text(), line.toolTip());
 }
 
 } // namespace

@@ -53,7 +53,7 @@ void RepaintView(CPictoformView& view, QWidget* from) {
             for (auto* formats : main->findChildren<FormatListPanel*>()) formats->Refresh();
             // Another format or layer has another object: Cut, Copy and the
             // rest of the toolbar follow.
-            if (auto* frame = qobject_cast<MainFrame*>(main)) frame->RefreshToolBar();
+            if (auto* frame = qobject_cast<MainFrame*>(main)) frame->RefreshActions();
             return;
         }
     }

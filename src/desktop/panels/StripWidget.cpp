@@ -56,6 +56,17 @@ void StripWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) Changed(m_strip.DoubleClick());
 }
 
+bool StripWidget::event(QEvent* event) {
+    // Delete belongs to the strip while it has the focus: the window's Delete
+    // (Remove) would otherwise take it and remove the object on the canvas.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void StripWidget::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete)
         Changed(m_strip.DeleteKey());

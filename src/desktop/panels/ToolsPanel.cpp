@@ -1,12 +1,14 @@
 #include "panels/ToolsPanel.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <cmath>
 #include <numbers>
@@ -181,6 +183,17 @@ ToolButtonWidget::ToolButtonWidget(CToolDialog& tools, ToolButton button, QWidge
     setFixedSize(kSide, kSide);
     setMouseTracking(true);
     setToolTip(ToolButtonInfoOf(button).tooltip);
+    m_tooltipTimer.setSingleShot(true);
+    m_tooltipTimer.setInterval(CToolDialog::kTooltipDelayMs);
+    connect(&m_tooltipTimer, &QTimer::timeout, this, [this] {
+        if (m_hovered) QToolTip::showText(QCursor::pos(), toolTip(), this);
+    });
+}
+
+bool ToolButtonWidget::event(QEvent* event) {
+    // The style's own tooltip comes later than the panel wants; the timer shows it.
+    if (event->type() == QEvent::ToolTip) return true;
+    return QWidget::event(event);
 }
 
 void ToolButtonWidget::paintEvent(QPaintEvent*) {
@@ -204,11 +217,14 @@ void ToolButtonWidget::mousePressEvent(QMouseEvent* event) {
 void ToolButtonWidget::mouseMoveEvent(QMouseEvent*) {
     if (m_hovered) return;
     m_hovered = true;
+    m_tooltipTimer.start();
     m_tools.MouseMove(m_button);
 }
 
 void ToolButtonWidget::leaveEvent(QEvent*) {
     m_hovered = false;
+    m_tooltipTimer.stop();
+    QToolTip::hideText();
     m_tools.MouseLeave(m_button);
 }
 

@@ -4,6 +4,7 @@
 // list, each enabled as the model says.
 
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -32,6 +33,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void OpenMenu();
@@ -39,6 +41,8 @@ private:
     CToolDialog& m_tools;
     ToolButton m_button;
     bool m_hovered = false;
+    // Shows the tooltip after the tools panel's own delay, not the style's.
+    QTimer m_tooltipTimer;
 };
 
 class ToolsPanel : public QWidget {
