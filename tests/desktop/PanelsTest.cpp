@@ -212,6 +212,27 @@ TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
     EXPECT_EQ(colours.CurrentColour(), (PixelColor{255, 0, 0, 100}));
     EXPECT_EQ(panel.Value(1).text(), "0");
 
+    // The fields take numbers: a good one sets the colour, a bad one is
+    // marked and changes nothing.
+    const auto type = [](QLineEdit& field, const QString& text) {
+        field.setFocus();
+        field.selectAll();
+        QTest::keyClicks(&field, text);
+        QTest::keyClick(&field, Qt::Key_Return);
+    };
+    type(panel.Value(1), "90");
+    EXPECT_EQ(colours.CurrentColour(), (PixelColor{255, 90, 0, 100}));
+    EXPECT_EQ(panel.Hex().text(), "#FF5A0064");
+    type(panel.Value(2), "300");
+    EXPECT_EQ(colours.CurrentColour(), (PixelColor{255, 90, 0, 100}));
+    EXPECT_TRUE(panel.Value(2).property("invalid").toBool());
+    EXPECT_EQ(panel.Value(2).text(), "300");
+    type(panel.Hex(), "#102030");
+    EXPECT_EQ(colours.CurrentColour(), (PixelColor{16, 32, 48, 255}));
+    EXPECT_EQ(panel.Slider(2).value(), 48);
+    EXPECT_EQ(panel.Value(2).text(), "48") << "a good colour mends the marked field";
+    EXPECT_FALSE(panel.Value(2).property("invalid").toBool());
+
     panel.EraseAction().trigger();
     EXPECT_TRUE(panel.EraseAction().isChecked());
     EXPECT_FALSE(panel.Slider(0).isEnabled());

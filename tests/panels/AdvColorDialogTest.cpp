@@ -98,6 +98,44 @@ TEST(AdvColorDialog, SingleColourEraseAndMultiColourReachThePen) {
     EXPECT_EQ(panel.CurrentColour().Rgba32(), 0x80112233u);
 }
 
+TEST(AdvColorDialog, ColoursTypedByNumberOrRefusedWithTheColourKept) {
+    ScriptedUiServices ui;
+    TestPaths paths = PresetPaths("", "");
+    CAdvColorDialog panel(ui, paths);
+    EXPECT_EQ(panel.HexText(), "#FFB43C");
+    struct Case {
+        const char* text;
+        bool hex;
+        bool accepted;
+        PixelColor after;
+    };
+    // Each case starts from the colour the one before it left.
+    const Case cases[] = {
+        {" 200 ", false, true, {200, 180, 60, 255}},
+        {"256", false, false, {200, 180, 60, 255}},
+        {"-1", false, false, {200, 180, 60, 255}},
+        {"12a", false, false, {200, 180, 60, 255}},
+        {"", false, false, {200, 180, 60, 255}},
+        {"#102030", true, true, {16, 32, 48, 255}},
+        {"a0b0c080", true, true, {160, 176, 192, 128}},
+        {"#12345", true, false, {160, 176, 192, 128}},
+        {"#12345G", true, false, {160, 176, 192, 128}},
+        {"#1020304050", true, false, {160, 176, 192, 128}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const bool accepted =
+            c.hex ? panel.TypeHex(c.text) : panel.TypeValue(ColourChannel::Red, c.text);
+        EXPECT_EQ(accepted, c.accepted);
+        EXPECT_EQ(panel.CurrentColour(), c.after);
+    }
+    EXPECT_EQ(panel.HexText(), "#A0B0C080");
+    // While erasing the colour takes no numbers.
+    ASSERT_TRUE(panel.OnCommand(CAdvColorDialog::kEraseCommand));
+    EXPECT_FALSE(panel.TypeValue(ColourChannel::Green, "1"));
+    EXPECT_FALSE(panel.TypeHex("#000000"));
+}
+
 TEST(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
     CLayerImage swatch;
     DrawColourSwatch(swatch, 30, 24, CAdvColorDialog::kInitialColour);

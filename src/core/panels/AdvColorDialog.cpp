@@ -168,6 +168,61 @@ void CAdvColorDialog::MoveSlider(ColourChannel channel, int position) {
     Notify();
 }
 
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+bool CAdvColorDialog::TypeValue(ColourChannel channel, const std::string& text) {
+    const std::string digits = Trimmed(text);
+    if (!SlidersEnabled() || digits.empty() || digits.size() > 3 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const int value = std::stoi(digits);
+    if (value > 255) return false;
+    MoveSlider(channel, value);
+    return true;
+}
+
+std::string CAdvColorDialog::HexText() const {
+    static const char* const kDigits = "0123456789ABCDEF";
+    std::string text = "#";
+    const auto put = [&](uint8_t v) {
+        text += kDigits[v >> 4];
+        text += kDigits[v & 15];
+    };
+    put(m_colour.red);
+    put(m_colour.green);
+    put(m_colour.blue);
+    if (m_colour.alpha != 255) put(m_colour.alpha);
+    return text;
+}
+
+bool CAdvColorDialog::TypeHex(const std::string& text) {
+    std::string hex = Trimmed(text);
+    if (!hex.empty() && hex.front() == '#') hex.erase(0, 1);
+    if (!SlidersEnabled() || (hex.size() != 6 && hex.size() != 8) ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        return false;
+    }
+    const auto byte = [&](size_t at) {
+        return static_cast<uint8_t>(std::stoi(hex.substr(at, 2), nullptr, 16));
+    };
+    m_colour.red = byte(0);
+    m_colour.green = byte(2);
+    m_colour.blue = byte(4);
+    m_colour.alpha = hex.size() == 8 ? byte(6) : 255;
+    PanelChanged();
+    Notify();
+    return true;
+}
+
 void CAdvColorDialog::PaintPalette(Surface& surface) const {
     if (IsSingleMode()) m_palette.BlitTo(surface, kPaletteX, kPaletteY, 0, 0);
 }

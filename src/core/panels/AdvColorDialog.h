@@ -84,6 +84,15 @@ public:
     [[nodiscard]] std::string ValueText(ColourChannel channel) const;
     [[nodiscard]] bool SlidersEnabled() const { return !m_erase; }
     void MoveSlider(ColourChannel channel, int position);
+    // A value typed into a channel's field: a whole number from 0 to 255
+    // (spaces around it allowed). False, with the colour as it was, for
+    // anything else.
+    [[nodiscard]] bool TypeValue(ColourChannel channel, const std::string& text);
+    // The colour as "#RRGGBB", or "#RRGGBBAA" when it is not opaque.
+    [[nodiscard]] std::string HexText() const;
+    // "#RRGGBB" (opaque) or "#RRGGBBAA", the '#' optional, either case.
+    // False, with the colour as it was, for anything else.
+    [[nodiscard]] bool TypeHex(const std::string& text);
 
     // The picking palette, painted at (kPaletteX, kPaletteY) in single-colour
     // mode only. Picking takes red, green and blue; alpha stays.

@@ -43,6 +43,13 @@ ColourPanel::ColourPanel(Workspace& workspace, CPictoformView& view, QWidget* pa
     m_erase->setCheckable(true);
     connect(m_erase, &QAction::triggered, this,
             [this] { Command(CAdvColorDialog::kEraseCommand); });
+    // The colour by number: #RRGGBB or #RRGGBBAA.
+    m_hex = new QLineEdit(this);
+    m_hex->setFixedWidth(96);
+    m_hex->setToolTip("Color as #RRGGBB or #RRGGBBAA");
+    m_singleBar->addWidget(m_hex);
+    connect(m_hex, &QLineEdit::editingFinished, this,
+            [this] { Typed(*m_hex, m_colours.TypeHex(m_hex->text().toStdString())); });
 
     m_multiBar = new QToolBar(this);
     m_multiBar->setIconSize(QSize(16, 16));
@@ -61,8 +68,11 @@ ColourPanel::ColourPanel(Workspace& workspace, CPictoformView& view, QWidget* pa
         m_sliders[i] = new QSlider(Qt::Horizontal, this);
         m_sliders[i]->setRange(0, 255);
         m_values[i] = new QLineEdit(this);
-        m_values[i]->setReadOnly(true);
         m_values[i]->setAlignment(Qt::AlignRight);
+        connect(m_values[i], &QLineEdit::editingFinished, this, [this, c, i] {
+            Typed(*m_values[i], m_colours.TypeValue(static_cast<ColourChannel>(c),
+                                                    m_values[i]->text().toStdString()));
+        });
         connect(m_sliders[i], &QSlider::valueChanged, this, [this, c](int position) {
             m_colours.MoveSlider(static_cast<ColourChannel>(c), position);
             Changed();
@@ -94,6 +104,22 @@ void ColourPanel::Changed() {
     RepaintView(m_view, this);
 }
 
+void ColourPanel::Typed(QLineEdit& field, bool accepted) {
+    // A value the colour cannot take stays in the field, marked, and the
+    // colour stays as it was.
+    field.setProperty("invalid", !accepted);
+    field.setStyleSheet(accepted ? QString() : QString("background-color: #ffd0d0;"));
+    if (accepted) Changed();
+}
+
+void ColourPanel::ShowValue(QLineEdit& field, const std::string& value) {
+    // A refused value stays while its field has the focus, to be mended.
+    if (field.property("invalid").toBool() && field.hasFocus()) return;
+    field.setProperty("invalid", false);
+    field.setStyleSheet(QString());
+    field.setText(QString::fromStdString(value));
+}
+
 void ColourPanel::Command(int id) {
     (void)m_colours.OnCommand(id);
     Changed();
@@ -106,6 +132,8 @@ void ColourPanel::Refresh() {
         m_tabs->setCurrentIndex(m_colours.Mode());
     }
     m_singleBar->setVisible(single);
+    ShowValue(*m_hex, m_colours.HexText());
+    m_hex->setEnabled(m_colours.SlidersEnabled());
     m_swatch->setVisible(single);
     for (int c = 0; c < kChannelCount; ++c) {
         const auto i = static_cast<size_t>(c);
@@ -113,7 +141,7 @@ void ColourPanel::Refresh() {
         const QSignalBlocker block(m_sliders[i]);
         m_sliders[i]->setValue(m_colours.SliderPosition(channel));
         m_sliders[i]->setEnabled(m_colours.SlidersEnabled());
-        m_values[i]->setText(QString::fromStdString(m_colours.ValueText(channel)));
+        ShowValue(*m_values[i], m_colours.ValueText(channel));
         m_values[i]->setEnabled(m_colours.SlidersEnabled());
         m_labels[i]->setVisible(single);
         m_sliders[i]->setVisible(single);

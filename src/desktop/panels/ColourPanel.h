@@ -31,6 +31,7 @@ public:
     [[nodiscard]] QTabBar& Tabs() { return *m_tabs; }
     [[nodiscard]] QSlider& Slider(int channel) { return *m_sliders[static_cast<size_t>(channel)]; }
     [[nodiscard]] QLineEdit& Value(int channel) { return *m_values[static_cast<size_t>(channel)]; }
+    [[nodiscard]] QLineEdit& Hex() { return *m_hex; }
     [[nodiscard]] StripWidget& Strip() { return *m_strip; }
     [[nodiscard]] QListWidget& Presets() { return *m_presets; }
     [[nodiscard]] QAction& EraseAction() { return *m_erase; }
@@ -50,6 +51,8 @@ protected:
 
 private:
     void Command(int id);
+    void Typed(QLineEdit& field, bool accepted);
+    void ShowValue(QLineEdit& field, const std::string& value);
     void Layout();
     void RefreshPresets();
     void Changed();
@@ -66,6 +69,7 @@ private:
     std::array<QLabel*, 4> m_labels{};
     std::array<QSlider*, 4> m_sliders{};
     std::array<QLineEdit*, 4> m_values{};
+    QLineEdit* m_hex = nullptr;
     StripWidget* m_strip = nullptr;
     QListWidget* m_presets = nullptr;
 };
