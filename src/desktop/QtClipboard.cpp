@@ -36,11 +36,23 @@ bool QtClipboard::OwnsClipboard() const {
 bool QtClipboard::TakeImage(CLayerImage& picture) {
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull()) return false;
-    // Transparency is dropped: a picture from outside is pasted opaque.
-    const QImage opaque = image.convertToFormat(QImage::Format_RGB32);
-    if (!picture.Create(opaque.width(), opaque.height())) return false;
-    picture.Fill(255, 255, 1);
-    FromQImage(opaque, picture);
+    // A picture with transparency keeps it; one without is opaque.
+    const bool hasAlpha = image.hasAlphaChannel();
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (!picture.Create(argb.width(), argb.height())) return false;
+    picture.Fill(255, 0, 0);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            const int alpha = hasAlpha ? qAlpha(row[x]) : 255;
+            if (alpha == 0) continue;
+            picture.SetBlock(
+                x, y,
+                PixelColor{static_cast<uint8_t>(qRed(row[x])), static_cast<uint8_t>(qGreen(row[x])),
+                           static_cast<uint8_t>(qBlue(row[x])), static_cast<uint8_t>(alpha)},
+                1);
+        }
+    }
     return true;
 }
 

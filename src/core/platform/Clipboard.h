@@ -14,8 +14,9 @@ public:
     virtual void PutImage(const CLayerImage& picture) = 0;
     // Whether the clipboard holds what this program put there last.
     [[nodiscard]] virtual bool OwnsClipboard() const = 0;
-    // An image that another program put on the clipboard, at icon size,
-    // opaque: false when there is none.
+    // An image that another program put on the clipboard, at icon size:
+    // its alpha where it has one (pixels of alpha 0 not covered), opaque
+    // where it has none. False when there is none.
     [[nodiscard]] virtual bool TakeImage(CLayerImage& picture) = 0;
 
 protected:
