@@ -20,7 +20,8 @@ std::vector<MenuEntry> BuildMainMenu() {
     using namespace command;
     return {
         Sub("&File", {Item(kNew, "&New\tCtrl+N"), Item(kOpen, "&Open...\tCtrl+O"),
-                      Item(kSave, "&Save\tCtrl+S"), Item(kSaveAs, "Save &As..."), Separator(),
+                      Item(kSave, "&Save\tCtrl+S"), Item(kSaveAs, "Save &As..."),
+                      Item(kExportPng, "&Export Format as PNG..."), Separator(),
                       Item(kRecentFile, "Recent File"), Separator(), Item(kExit, "E&xit")}),
         Sub("&Edit", {Item(kUndo, "&Undo\tCtrl+Z"), Item(kRedo, "&Redo\tCtrl+Y"), Separator(),
                       Item(kCut, "Cu&t\tCtrl+X"), Item(kCopy, "&Copy\tCtrl+C"),

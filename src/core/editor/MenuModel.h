@@ -65,6 +65,8 @@ inline constexpr int kFormatUp = 32897;
 inline constexpr int kFormatDown = 32898;
 // Checked while the selected 32-bit format is saved PNG-compressed.
 inline constexpr int kStoreAsPng = 32951;
+// Writes the current format's picture as a PNG file.
+inline constexpr int kExportPng = 32952;
 } // namespace command
 
 struct MenuEntry {

@@ -12,6 +12,8 @@
 #include "editor/ObjectEditing.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewMouse.h"
+#include "icon/PngCodec.h"
+#include "io/SafeFile.h"
 #include "objects/CopiedPattern.h"
 #include "objects/MaskedPattern.h"
 #include "objects/TriPattern.h"
@@ -162,6 +164,9 @@ bool CViewCommands::Dispatch(int id) {
         return true;
     case command::kReplaceSysIcons:
         if (space.Dialogs().systemIcons) space.Dialogs().systemIcons();
+        return true;
+    case command::kExportPng:
+        ExportFormatPng();
         return true;
     case command::kNewFormat:
     case command::kNewBlankFormat:
@@ -419,6 +424,39 @@ void CViewCommands::UndoRedo(bool redo) {
     const CIconFormat* format = space.CurrentFormat();
     const bool softEdges = format && format->SoftEdges();
     (void)(redo ? layer->Redo(softEdges) : layer->Undo(softEdges));
+}
+
+void CViewCommands::ExportFormatPng() {
+    Workspace& space = m_view.Space();
+    CPreviewDialog& formats = space.FormatList();
+    const int selected = formats.SelectedIndex();
+    if (selected < 0) return;
+    const CIconFormat& format = *formats.Item(selected).format;
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.filter = "PNG Pictures (*.png)|*.png|";
+    const std::string& name = m_view.Path();
+    const std::string extension = FileExtension(name);
+    const std::string stem =
+        name.empty() ? std::string("Untitled")
+                     : name.substr(0, name.size() - extension.size() - (extension.empty() ? 0 : 1));
+    request.fileName = stem + "-" + std::to_string(format.Width()) + "x" +
+                       std::to_string(format.Height()) + ".png";
+    const std::optional<std::string> path = space.Ui().ChooseFile(request);
+    if (!path) return;
+    // The picture as it would be saved: composed, in its stored colours,
+    // and below 32 bits either opaque or transparent.
+    const std::vector<IconImageRec> list = formats.BuildSaveList();
+    const IconImageRec& rec = list[static_cast<size_t>(selected)];
+    const PngPixels png = PngFromPlanes(
+        rec.width, rec.height, rec.colours,
+        rec.depth == kDepth32 ? std::span(rec.alpha) : std::span<const uint8_t>(), rec.mask);
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!EncodePng(png, bytes, reason) || !WriteFileAtomically(*path, bytes, reason)) {
+        space.Ui().ShowMessage("Cannot save " + *path + ": " + reason, "Error", MessageIcon::Error,
+                               MessageButtons::Ok);
+    }
 }
 
 void CViewCommands::NewFormat(bool copyCurrent) {

@@ -62,6 +62,7 @@ private:
     void Flip(bool vertical);
     void UndoRedo(bool redo);
     void ChangeFormatOrder(int id);
+    void ExportFormatPng();
     void NewFormat(bool copyCurrent);
 
     CPictoformView& m_view;
