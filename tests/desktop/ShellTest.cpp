@@ -401,7 +401,8 @@ TEST(QtSeams, FileFiltersBecomeQtFiltersWithTheirExtensions) {
         QString expected;
     } cases[] = {
         {CPictoformView::kOpenFilter,
-         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll"},
+         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll;;PNG Pictures "
+         "(*.png)=png"},
         {CPictoformView::kSaveFilter,
          "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated Cursors (*.ani)=ani"},
         {"All Files|*.*|Broken|", "All Files (*.*)="},

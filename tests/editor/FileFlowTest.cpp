@@ -5,6 +5,7 @@
 #include "editor/PictoformView.h"
 #include "editor/Workspace.h"
 #include "icon/ModuleFixtures.h"
+#include "icon/PngCodec.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestPaths.h"
 #include "support/TestSupport.h"
@@ -91,6 +92,39 @@ TEST_F(FileFlowTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     EXPECT_FALSE(view.OpenIconDocument(temp.File("text.ico"), "ico"));
     EXPECT_EQ(ui.Messages()[1].text,
               "Cannot open " + temp.File("text.ico") + ": not an icon or cursor file (type 27756)");
+}
+
+TEST_F(FileFlowTest, APngPictureOpensAsANewIconOfOneFormat) {
+    PngPixels png;
+    png.width = 20;
+    png.height = 12;
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 20; ++x) {
+            png.bgra.insert(png.bgra.end(),
+                            {static_cast<uint8_t>(10 * x), 77, static_cast<uint8_t>(20 * y),
+                             static_cast<uint8_t>(x == 0 ? 0 : 255)});
+        }
+    }
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    ASSERT_TRUE(EncodePng(png, bytes, reason)) << reason;
+    test::WriteBytes(temp.File("picture.png"), bytes);
+    ASSERT_TRUE(view.OpenIconDocument(temp.File("picture.png"), "png"));
+    ASSERT_EQ(Formats().Count(), 1);
+    const CIconFormat& format = *Formats().CurrentFormat();
+    EXPECT_EQ(format.Width(), 20);
+    EXPECT_EQ(format.Height(), 12);
+    EXPECT_EQ(format.Depth(), kDepth32);
+    EXPECT_EQ(format.Final().GetPixel(5, 7), (PixelColor{140, 77, 50, 255}));
+    EXPECT_EQ(format.Final().GetPixel(0, 7).alpha, 0);
+    // Untitled, so that a save asks for a name instead of writing over the picture.
+    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+    test::WriteBytes(temp.File("broken.png"), {bytes.begin(), bytes.begin() + 40});
+    EXPECT_FALSE(view.OpenIconDocument(temp.File("broken.png"), "png"));
+    EXPECT_EQ(ui.Messages().back().text.rfind(
+                  "Cannot open " + temp.File("broken.png") + ": damaged PNG", 0),
+              0u);
+    EXPECT_EQ(Formats().Count(), 1);
 }
 
 TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {

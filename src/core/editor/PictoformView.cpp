@@ -6,6 +6,8 @@
 
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
+#include "icon/PngCodec.h"
+#include "io/ByteReader.h"
 
 namespace pictoform {
 
@@ -82,7 +84,22 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
     // once the whole file has been read and turned into formats.
     CIconFile engine(m_workspace.LoadedHotSpot());
     const bool module = IsModule(extension);
-    if (module) {
+    std::vector<IconImageRec> picture;
+    // A picture is a new icon: saving it must not write an icon over the PNG.
+    const bool isPicture = SameText(extension, "png");
+    if (isPicture) {
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        PngPixels png;
+        if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason) ||
+            !DecodePng(bytes, kMaxPngSide, png, reason)) {
+            ShowError(ui, "Cannot open " + path + ": " + reason);
+            return false;
+        }
+        picture.push_back(RecordFromPng(png, true));
+        // Stored as a 256 x 256 format of 32 bits is, or as it must be above.
+        picture.back().png = png.width >= 256 || png.height >= 256;
+    } else if (module) {
         const std::optional<int> index = ui.ChooseModuleIcon(path);
         if (!index) return false;
         if (!engine.LoadModuleIcon(path, *index)) {
@@ -97,7 +114,8 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
     std::vector<std::unique_ptr<CIconFormat>> formats;
     // An open names its layers from "Layer 1" again, but only once it succeeds.
     LayerCounter counter = m_workspace.Layers();
-    if (!CreateFormatsFromImages(engine.Images(), counter, formats) || formats.empty()) {
+    const std::vector<IconImageRec>& images = isPicture ? picture : engine.Images();
+    if (!CreateFormatsFromImages(images, counter, formats) || formats.empty()) {
         ShowError(ui, "Cannot open " + path + ": it holds no image that can be edited.");
         return false;
     }
@@ -105,8 +123,8 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
 
     m_animation = engine.Animation();
     m_modified = false;
-    m_path = module ? std::string() : path;
-    m_extension = module ? std::string() : extension;
+    m_path = module || isPicture ? std::string() : path;
+    m_extension = module || isPicture ? std::string() : extension;
     m_workspace.FormatList().RemoveAllFormats();
     m_commands->DiscardCopyBuffer();
     for (auto& format : formats) {

@@ -23,7 +23,8 @@ class CPictoformView {
 public:
     static constexpr int kBaseZoom = 400;
     static constexpr const char* kOpenFilter =
-        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|";
+        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|"
+        "PNG Pictures (*.png)|*.png|";
     static constexpr const char* kSaveFilter = "Icon Files (*.ico)|*.ico|Cursor Files "
                                                "(*.cur)|*.cur|Animated Cursors (*.ani)|*.ani|";
 
@@ -41,8 +42,9 @@ public:
     void InitialUpdate(const std::string& documentPath);
 
     // Replaces the open icon with the file's (a program's icon goes through
-    // the icon viewer). A file that cannot be read is reported with the
-    // reason and the open icon stays as it was.
+    // the icon viewer; a PNG picture becomes a new, untitled icon of one
+    // 32-bit format of its size). A file that cannot be read is reported
+    // with the reason and the open icon stays as it was.
     [[nodiscard]] bool OpenIconDocument(const std::string& path, const std::string& extension);
     // Writes every format in the format list's order as an icon, cursor or
     // animated cursor by the extension. False, after telling the user, when
