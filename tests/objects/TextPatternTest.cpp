@@ -35,26 +35,31 @@ TEST(TextPatterns, SmoothTextIsTripledAndReducesToPartialAlpha) {
 }
 
 TEST(TextPatterns, PixelTextKeepsToWholeIconPixels) {
-    // "AB" at height 4: glyphs 2 wide, a gap of 1; 6 x 4 mask pixels over 18 x 12 units.
+    // "AB" at height 4: glyphs 2 wide, a gap of 1; 6 x 4 mask pixels over 18 x 12 units,
+    // whether the box dragged was 18 x 12 or had units to spare (20 x 14).
     CUAATextPattern text;
-    ASSERT_TRUE(text.CreatePixelText(21, 15, 3, 3, "AB", Font(4), kBoxes));
-    EXPECT_EQ(CoverageMap(text.Mask()), Map(4, "##.##."));
     EXPECT_FALSE(CUAATextPattern{}.CreatePixelText(0, 0, 2, 30, "AB", Font(4), kBoxes));
     CMultiColorPen pen;
     SetUpPen(pen, kPenSingleColour, kGradientLinear, {7, 8, 9, 255});
-    text.SetActiveHandle(kHandleMove);
-    // Moved by 0, 1, 2 and 3 units in all: only the last shows, one icon pixel on.
-    for (int moved = 0; moved <= 3; ++moved) {
-        if (moved > 0) text.DragHandle(0, 0, 1, 1);
-        const int at = moved == 3 ? 6 : 3;
-        const CLayerImage canvas = Rendered(text, pen, 30, 21);
-        for (int y = 0; y < 21; ++y)
-            for (int x = 0; x < 30; ++x) {
-                const int mx = (x - at) / 3, my = (y - at) / 3;
-                const bool glyph = x >= at && y >= at && mx < 6 && my < 4 && mx % 3 != 2;
-                ASSERT_EQ(At(canvas, x, y), (glyph ? Px{7, 8, 9, 255, 1} : kEmpty))
-                    << moved << ": " << x << "," << y;
-            }
+    for (const int spare : {0, 2}) {
+        SCOPED_TRACE(spare);
+        ASSERT_TRUE(text.CreatePixelText(21 + spare, 15 + spare, 3, 3, "AB", Font(4), kBoxes));
+        EXPECT_EQ(CoverageMap(text.Mask()), Map(4, "##.##."));
+        EXPECT_EQ(text.AxisU(), (Vec2{18, 0}));
+        text.SetActiveHandle(kHandleMove);
+        // Moved by 0, 1, 2 and 3 units in all: only the last shows, one icon pixel on.
+        for (int moved = 0; moved <= 3; ++moved) {
+            if (moved > 0) text.DragHandle(0, 0, 1, 1);
+            const int at = moved == 3 ? 6 : 3;
+            const CLayerImage canvas = Rendered(text, pen, 30, 21);
+            for (int y = 0; y < 21; ++y)
+                for (int x = 0; x < 30; ++x) {
+                    const int mx = (x - at) / 3, my = (y - at) / 3;
+                    const bool glyph = x >= at && y >= at && mx < 6 && my < 4 && mx % 3 != 2;
+                    ASSERT_EQ(At(canvas, x, y), (glyph ? Px{7, 8, 9, 255, 1} : kEmpty))
+                        << moved << ": " << x << "," << y;
+                }
+        }
     }
 
     // Handles: the gradient points at (9, 6) and (24, 21) when shown, else move or none.

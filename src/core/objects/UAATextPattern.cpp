@@ -10,8 +10,12 @@ bool CUAATextPattern::CreatePixelText(int left, int top, int right, int bottom,
     // A box dragged from right to left must not give mirrored glyphs.
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
-    if (!CreateMask((int64_t{right} - left) / 3, (int64_t{bottom} - top) / 3)) return false;
-    InitFrame(left, top, right, bottom);
+    const int64_t columns = (int64_t{right} - left) / 3;
+    const int64_t rows = (int64_t{bottom} - top) / 3;
+    if (!CreateMask(columns, rows)) return false;
+    // The frame is exactly the mask's icon pixels: a box with units to spare
+    // would stretch the glyphs over it, and a move of one unit change them.
+    InitFrame(left, top, static_cast<int>(left + 3 * columns), static_cast<int>(top + 3 * rows));
     RasterizeText(utf8Text, font, rasterizer);
     return true;
 }
