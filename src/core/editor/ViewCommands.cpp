@@ -299,16 +299,10 @@ bool CViewCommands::TakeOutsidePicture(CLayerImage& tripled) const {
     if (!tripled.Create(3 * picture.Width(), 3 * picture.Height())) return false;
     // The picture keeps its transparency: uncovered pixels take alpha 0,
     // which LoadPixels leaves empty. It reads its rows from the bottom up.
-    PixelExport pixels = picture.ExportPixels();
-    for (size_t p = 0; p < pixels.alpha.size(); ++p) {
-        if (pixels.coverage[p] == 0) pixels.alpha[p] = 0;
+    IconImageRec rec = RecordOf(picture);
+    for (size_t p = 0; p < rec.alpha.size(); ++p) {
+        if (rec.mask[p] == 0) rec.alpha[p] = 0;
     }
-    IconImageRec rec;
-    rec.width = pixels.width;
-    rec.height = pixels.height;
-    rec.colours = std::move(pixels.colours);
-    rec.alpha = std::move(pixels.alpha);
-    rec.mask = std::move(pixels.coverage);
     FlipRows(rec);
     tripled.LoadPixels(rec.colours.data(), rec.alpha.data(), rec.mask.data());
     return true;

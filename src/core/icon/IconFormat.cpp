@@ -77,13 +77,7 @@ void CIconFormat::ShowStoredColours() {
 }
 
 IconImageRec CIconFormat::ExportFinal() const {
-    PixelExport pixels = m_final.ExportPixels();
-    IconImageRec rec;
-    rec.height = pixels.height;
-    rec.width = pixels.width;
-    rec.colours = std::move(pixels.colours);
-    rec.alpha = std::move(pixels.alpha);
-    rec.mask = std::move(pixels.coverage);
+    IconImageRec rec = RecordOf(m_final);
     rec.depth = m_depth;
     rec.png = StoredAsPng();
     rec.hotSpot = m_hotSpot;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "image/LayerImage.h"
+
 namespace pictoform {
 
 bool IsValidDepthCode(int32_t depth) {
@@ -59,6 +61,17 @@ void FlipPlane(std::vector<uint8_t>& plane, size_t rowBytes, int32_t rows) {
     }
 }
 } // namespace
+
+IconImageRec RecordOf(const CLayerImage& picture) {
+    PixelExport pixels = picture.ExportPixels();
+    IconImageRec rec;
+    rec.height = pixels.height;
+    rec.width = pixels.width;
+    rec.colours = std::move(pixels.colours);
+    rec.alpha = std::move(pixels.alpha);
+    rec.mask = std::move(pixels.coverage);
+    return rec;
+}
 
 void FlipRows(IconImageRec& rec) {
     if (rec.width <= 0 || rec.height <= 0) return;

@@ -77,6 +77,10 @@ struct IconImageRec {
     [[nodiscard]] bool IsConsistent() const;
 };
 
+class CLayerImage;
+// A picture's planes as a record (top row first, coverage as the mask, 32 bits).
+[[nodiscard]] IconImageRec RecordOf(const CLayerImage& picture);
+
 // Reverses the row order of every plane: turns a record as read (bottom row
 // first) into one for the writers (top row first), and back.
 void FlipRows(IconImageRec& rec);
