@@ -6,10 +6,13 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSettings>
 #include <QToolBar>
 #include <QUrl>
@@ -156,6 +159,7 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
     : m_workspace(workspace), m_view(view) {
     setObjectName("MainFrame");
     setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
     m_canvas = std::make_unique<CanvasWidget>(view, this);
     setCentralWidget(m_canvas.get());
     connect(m_canvas.get(), &CanvasWidget::CommandChosen, this, &MainFrame::RunCommand);
@@ -450,6 +454,38 @@ void MainFrame::OpenRecentFile(int index) {
         QStringList rest = files;
         rest.removeAt(index);
         QSettings().setValue(kRecentKey, rest);
+    }
+    RefreshAll();
+}
+
+namespace {
+
+// The first dropped file the program can open, or "".
+QString DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && CPictoformView::IsOpenable(url.toLocalFile().toStdString())) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // One document at a time: unsaved work is asked about first.
+    if (!m_view.QueryClose()) return;
+    if (m_view.OpenIconDocument(path.toStdString(), FileExtension(path.toStdString())) &&
+        !m_view.Path().empty()) {
+        RememberFile(path);
     }
     RefreshAll();
 }

@@ -81,6 +81,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped on the window open as File > Open would open them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();

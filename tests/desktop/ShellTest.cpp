@@ -5,14 +5,17 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
+#include <QDropEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolTip>
+#include <QUrl>
 
 #include "CanvasWidget.h"
 #include "ImageConvert.h"
@@ -466,6 +469,52 @@ TEST_F(ShellTest, KeysFollowTheStateOfTheMomentAndStayWithTheWidgetThatHasTheFoc
     EXPECT_EQ(workspace.Colours().GetPen().StopCount(), stops);
     EXPECT_NE(workspace.CurrentLayer()->ActiveObject(), nullptr) << "the selection stays";
     workspace.SetClipboard(nullptr);
+}
+
+TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
+    const auto drop = [&](const std::vector<std::string>& paths) {
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (const std::string& path : paths)
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        data->setUrls(urls);
+        const QPoint at = frame->Canvas().geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame.get(), &enter);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted()) QApplication::sendEvent(frame.get(), &dropped);
+        QApplication::processEvents();
+        delete data;
+        return enter.isAccepted();
+    };
+    std::vector<IconImageRec> images(1);
+    images[0].width = images[0].height = 24;
+    images[0].depth = kDepth24;
+    images[0].colours.assign(24 * 24 * 3, 90);
+    images[0].mask.assign(24 * 24, 1);
+    const std::string ico = temp.File("dropped.ico");
+    ASSERT_TRUE(CIconFile().WriteIconFile(ico, images, 0));
+    const std::string text = temp.File("notes.txt");
+    test::WriteBytes(text, {'h', 'i'});
+
+    EXPECT_FALSE(drop({text})) << "a file it cannot open is refused at the door";
+    EXPECT_TRUE(drop({text, ico}));
+    EXPECT_EQ(workspace.FormatList().Count(), 1);
+    EXPECT_EQ(workspace.CurrentFormat()->Width(), 24);
+    EXPECT_EQ(frame->windowTitle().toStdString(), ico + "[*] - Pictoform");
+    // Unsaved work is asked about first; Cancel keeps it.
+    view.SetModified(true);
+    ui.QueueAnswer(MessageAnswer::Cancel);
+    QImage picture(12, 10, QImage::Format_ARGB32);
+    picture.fill(qRgba(10, 200, 30, 255));
+    const std::string png = temp.File("dropped.png");
+    ASSERT_TRUE(picture.save(QString::fromStdString(png)));
+    EXPECT_TRUE(drop({png}));
+    EXPECT_EQ(workspace.CurrentFormat()->Width(), 24);
+    ui.QueueAnswer(MessageAnswer::No);
+    EXPECT_TRUE(drop({png}));
+    EXPECT_EQ(workspace.CurrentFormat()->Width(), 12);
+    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 3), (PixelColor{10, 200, 30, 255}));
 }
 
 TEST_F(ShellTest, ToolTipsOfTheToolsShowAfterTheirOwnDelay) {

@@ -223,6 +223,14 @@ bool CPictoformView::QueryClose() {
     }
 }
 
+bool CPictoformView::IsOpenable(const std::string& path) {
+    const std::string extension = FileExtension(path);
+    for (const char* kind : {"ico", "cur", "ani", "exe", "dll", "icl", "png"}) {
+        if (SameText(extension, kind)) return true;
+    }
+    return false;
+}
+
 std::string CPictoformView::DocumentName() const {
     return m_path.empty() ? std::string("Untitled") : m_path;
 }

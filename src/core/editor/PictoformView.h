@@ -46,6 +46,10 @@ public:
     // 32-bit format of its size). A file that cannot be read is reported
     // with the reason and the open icon stays as it was.
     [[nodiscard]] bool OpenIconDocument(const std::string& path, const std::string& extension);
+    // Whether File > Open (and a drop on the window) takes a file of this
+    // name: icons, cursors, animated cursors, programs and PNG pictures.
+    [[nodiscard]] static bool IsOpenable(const std::string& path);
+
     // Writes every format in the format list's order as an icon, cursor or
     // animated cursor by the extension. False, after telling the user, when
     // the file could not be written; the document then keeps its old name.
