@@ -3,12 +3,15 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include "ImageConvert.h"
 #include "MenuSupport.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewCommands.h"
+#include "editor/ViewMouse.h"
 
 namespace pictoform {
 
@@ -24,35 +27,63 @@ unsigned MoveFlags(const QMouseEvent& event) {
     return flags;
 }
 
+// One notch of a wheel, in the units Qt reports.
+constexpr int kNotch = 120;
+
 } // namespace
 
-CanvasWidget::CanvasWidget(CPictoformView& view, QWidget* parent) : QWidget(parent), m_view(view) {
+CanvasWidget::CanvasWidget(CPictoformView& view, QWidget* parent)
+    : QAbstractScrollArea(parent), m_view(view) {
     setObjectName("canvas");
-    setMouseTracking(true);
+    setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
+    viewport()->setObjectName("canvasViewport");
+    viewport()->setMouseTracking(true);
     // The view's picture covers every pixel, so nothing needs clearing first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(64, 64);
 }
 
 void CanvasWidget::Repaint() {
     m_view.Paint();
-    update();
+    SyncScrollBars();
+    viewport()->update();
+    ShowStatus(m_pointer.x() >= 0 ? &m_pointer : nullptr);
+}
+
+void CanvasWidget::SyncScrollBars() {
+    const ViewGeometry& g = m_view.Geometry();
+    m_syncing = true;
+    for (auto [bar, most, at, page] :
+         {std::tuple{horizontalScrollBar(), g.maxScrollX, g.scrollX, viewport()->width()},
+          std::tuple{verticalScrollBar(), g.maxScrollY, g.scrollY, viewport()->height()}}) {
+        bar->setRange(0, most);
+        bar->setPageStep(page);
+        bar->setSingleStep(std::max(g.zoom, 8));
+        bar->setValue(at);
+    }
+    m_syncing = false;
+}
+
+void CanvasWidget::scrollContentsBy(int, int) {
+    if (m_syncing) return;
+    m_view.ScrollTo(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    Repaint();
 }
 
 void CanvasWidget::paintEvent(QPaintEvent*) {
     const CLayerImage& screen = m_view.Screen();
-    QPainter painter(this);
+    QPainter painter(viewport());
     if (screen.IsNull()) {
-        painter.fillRect(rect(), QColor(150, 150, 150));
+        painter.fillRect(viewport()->rect(), QColor(150, 150, 150));
         return;
     }
     painter.drawImage(0, 0, WrapImage(screen));
 }
 
 void CanvasWidget::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    m_view.Resize(width(), height());
+    QAbstractScrollArea::resizeEvent(event);
+    m_view.Resize(viewport()->width(), viewport()->height());
     Repaint();
 }
 
@@ -66,6 +97,13 @@ void CanvasWidget::mousePressEvent(QMouseEvent* event) {
         if (menu) ShowObjectMenu(*menu, event->globalPosition().toPoint());
         FollowPointer(event->globalPosition().toPoint());
         return;
+    } else if (event->button() == Qt::MiddleButton) {
+        // The middle button drags the canvas under the window.
+        m_panning = true;
+        m_panStart = at;
+        m_panScroll = {m_view.Geometry().scrollX, m_view.Geometry().scrollY};
+        viewport()->setCursor(Qt::ClosedHandCursor);
+        return;
     } else {
         return;
     }
@@ -76,23 +114,75 @@ void CanvasWidget::mousePressEvent(QMouseEvent* event) {
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    m_pointer = at;
+    if (m_panning) {
+        const QPoint to = m_panScroll - (at - m_panStart);
+        m_view.ScrollTo(to.x(), to.y());
+        Repaint();
+        return;
+    }
     const unsigned flags = MoveFlags(*event);
     m_view.Mouse().Move(at.x(), at.y(), flags);
     // Without the button nothing is drawn; only the cursor and tooltip follow.
     if (flags & mouse::kLeft) {
         Repaint();
         emit Edited(false);
+    } else {
+        ShowStatus(&m_pointer);
     }
     FollowPointer(event->globalPosition().toPoint());
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton && m_panning) {
+        m_panning = false;
+        FollowPointer(event->globalPosition().toPoint());
+        return;
+    }
     if (event->button() != Qt::LeftButton) return;
     const QPoint at = event->position().toPoint();
     m_view.Mouse().Release(at.x(), at.y());
     Repaint();
     FollowPointer(event->globalPosition().toPoint());
     emit Edited(true);
+}
+
+void CanvasWidget::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        // Ctrl+wheel zooms about the pointer, a zoom step per notch.
+        const int notches = delta.y() / kNotch;
+        if (notches == 0) return;
+        int zoom = m_view.Geometry().zoom;
+        for (int i = 0; i < std::abs(notches); ++i) {
+            zoom = notches > 0 ? ViewGeometry::NextZoomIn(zoom) : ViewGeometry::NextZoomOut(zoom);
+        }
+        const QPoint at = event->position().toPoint();
+        m_view.ZoomAbout(zoom, at.x(), at.y());
+        Repaint();
+        event->accept();
+        return;
+    }
+    if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0) {
+        // Shift turns the vertical wheel sideways.
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setValue(bar->value() - delta.y() * 3 * bar->singleStep() / kNotch);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+void CanvasWidget::leaveEvent(QEvent* event) {
+    QAbstractScrollArea::leaveEvent(event);
+    m_pointer = {-1, -1};
+    ShowStatus(nullptr);
+}
+
+void CanvasWidget::ShowStatus(const QPoint* at) {
+    std::optional<CPictoformView::HotSpotPoint> pointer;
+    if (at) pointer = CPictoformView::HotSpotPoint{at->x(), at->y()};
+    emit StatusChanged(QString::fromStdString(m_view.StatusText(pointer)));
 }
 
 void CanvasWidget::ShowObjectMenu(const MenuEntry& menu, const QPoint& globalPosition) {
@@ -108,7 +198,7 @@ void CanvasWidget::ShowObjectMenu(const MenuEntry& menu, const QPoint& globalPos
 }
 
 void CanvasWidget::FollowPointer(const QPoint& globalPosition) {
-    setCursor(m_cursors.For(m_view.Mouse().Cursor()));
+    viewport()->setCursor(m_cursors.For(m_view.Mouse().Cursor()));
     const QString tip = QString::fromStdString(m_view.Mouse().Tooltip());
     if (tip == m_tooltip) return;
     m_tooltip = tip;

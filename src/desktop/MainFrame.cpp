@@ -10,10 +10,12 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 #include <QWhatsThis>
@@ -113,6 +115,14 @@ QList<QKeySequence> ShortcutsFor(int id) {
         return {QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")};
     case kSelectAll:
         return {QKeySequence("Ctrl+A")};
+    case kZoomIn:
+        return {QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")};
+    case kZoomOut:
+        return {QKeySequence("Ctrl+-")};
+    case kZoomFit:
+        return {QKeySequence("Ctrl+0")};
+    case kZoomActual:
+        return {QKeySequence("Ctrl+1")};
     case kRemove:
         return {QKeySequence(Qt::Key_Delete)};
     case kCancel:
@@ -163,6 +173,10 @@ MainFrame::MainFrame(Workspace& workspace, CPictoformView& view)
     m_canvas = std::make_unique<CanvasWidget>(view, this);
     setCentralWidget(m_canvas.get());
     connect(m_canvas.get(), &CanvasWidget::CommandChosen, this, &MainFrame::RunCommand);
+    m_status = new QLabel(this);
+    m_status->setObjectName("status");
+    statusBar()->addWidget(m_status, 1);
+    connect(m_canvas.get(), &CanvasWidget::StatusChanged, m_status, &QLabel::setText);
     connect(m_canvas.get(), &CanvasWidget::Edited, this, [this](bool finished) {
         m_layers->Refresh();
         if (!finished) return;
@@ -276,6 +290,12 @@ void MainFrame::BuildMenus() {
         if (i == 1) {
             // The panes and bars, after Edit.
             QMenu* panes = menuBar()->addMenu("&View");
+            panes->addAction(CommandAction(command::kZoomIn, "Zoom &In"));
+            panes->addAction(CommandAction(command::kZoomOut, "Zoom &Out"));
+            panes->addAction(CommandAction(command::kZoomFit, "&Fit"));
+            panes->addAction(CommandAction(command::kZoomActual, "&Actual Pixels (1:1)"));
+            panes->addSeparator();
+            connect(panes, &QMenu::aboutToShow, this, [this, panes] { RefreshMenu(*panes); });
             for (const auto& pane : m_panes) panes->addAction(pane->toggleViewAction());
             panes->addSeparator();
             m_toolBar = addToolBar("ToolBar");

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QDockWidget;
+class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -105,6 +106,8 @@ private:
     Workspace& m_workspace;
     CPictoformView& m_view;
     std::unique_ptr<CanvasWidget> m_canvas;
+    // The zoom and what is under the pointer; owned by the status bar.
+    QLabel* m_status = nullptr;
     // Panes before the panels they hold, so that the panels go first.
     std::vector<std::unique_ptr<QDockWidget>> m_panes;
     std::unique_ptr<ToolsPanel> m_tools;

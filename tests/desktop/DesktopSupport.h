@@ -16,8 +16,8 @@ inline void SendCanvasMouse(CanvasWidget& canvas, const ViewGeometry& g, QEvent:
     const QPointF at(g.originX + iconX * g.zoom + g.zoom / 2,
                      g.originY + iconY * g.zoom + g.zoom / 2);
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-    QMouseEvent event(type, at, canvas.mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(&canvas, &event);
+    QMouseEvent event(type, at, canvas.viewport()->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(canvas.viewport(), &event);
 }
 
 } // namespace pictoform::test

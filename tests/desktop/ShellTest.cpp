@@ -6,16 +6,19 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolTip>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "CanvasWidget.h"
 #include "ImageConvert.h"
@@ -111,8 +114,10 @@ TEST_F(ShellTest, MenusToolbarAndKeysFollowTheCoreModel) {
         EXPECT_EQ(top[q]->text().toStdString(), menus[i].text);
         EXPECT_EQ(Describe(*top[q]->menu()), Describe(menus[i].submenu)) << menus[i].text;
     }
-    EXPECT_EQ(Describe(*top[2]->menu()), "Drawing Tools=32771;Color=32772;Layers=32773;Format "
-                                         "List=32830;Preview=32831;|&Customize...=35001;");
+    EXPECT_EQ(Describe(*top[2]->menu()),
+              "Zoom &In=32953;Zoom &Out=32954;&Fit=32955;&Actual Pixels (1:1)=32956;|"
+              "Drawing Tools=32771;Color=32772;Layers=32773;Format "
+              "List=32830;Preview=32831;|&Customize...=35001;");
 
     std::vector<int> bar;
     for (const QAction* action : frame->ToolBar().actions()) bar.push_back(action->data().toInt());
@@ -129,6 +134,9 @@ TEST_F(ShellTest, MenusToolbarAndKeysFollowTheCoreModel) {
                                                        {command::kCopy, "Ctrl+C; Ctrl+Ins"},
                                                        {command::kPaste, "Ctrl+V; Shift+Ins"},
                                                        {command::kSelectAll, "Ctrl+A"},
+                                                       {command::kZoomIn, "Ctrl++; Ctrl+="},
+                                                       {command::kZoomOut, "Ctrl+-"},
+                                                       {command::kZoomFit, "Ctrl+0"},
                                                        {command::kRemove, "Del"},
                                                        {command::kCancel, "Esc"},
                                                        {MainFrame::kHelp, "F1"},
@@ -169,6 +177,52 @@ TEST_F(ShellTest, PanesSitWhereTheLayoutSaysAndToggleFromTheViewMenu) {
     showLayers->trigger();
     EXPECT_TRUE(frame->Pane(3)->isVisible());
     EXPECT_TRUE(showLayers->isChecked());
+}
+
+// Ctrl+wheel zooms about the pointer, the keys step the zoom, the canvas
+// scrolls with its bars, and the pencil still paints the pixel the window
+// shows under the pointer; the status bar follows.
+TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
+    CanvasWidget& canvas = frame->Canvas();
+    const int fitted = view.Geometry().zoom;
+    while (view.Geometry().zoom < 16) frame->Action(command::kZoomIn)->trigger();
+    const ViewGeometry& g = view.Geometry();
+    ASSERT_GT(g.maxScrollX, 0);
+    const QPointF at(g.originX + 30 * g.zoom + 1, g.originY + 12 * g.zoom + 1);
+    QWheelEvent wheel(at, canvas.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas.viewport(), &wheel);
+    EXPECT_EQ(view.Geometry().zoom, 24);
+    EXPECT_EQ(view.Mouse().PixelUnder(int(at.x()), int(at.y())).x, 30);
+    EXPECT_EQ(view.Mouse().PixelUnder(int(at.x()), int(at.y())).y, 12);
+
+    while (view.Geometry().zoom < 32) frame->Action(command::kZoomIn)->trigger();
+    ASSERT_EQ(view.Geometry().zoom, 32);
+    QApplication::processEvents();
+    EXPECT_TRUE(canvas.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(canvas.horizontalScrollBar()->maximum(), view.Geometry().maxScrollX);
+    canvas.horizontalScrollBar()->setValue(0);
+    canvas.verticalScrollBar()->setValue(canvas.verticalScrollBar()->maximum());
+    EXPECT_EQ(view.Geometry().scrollX, 0);
+    EXPECT_EQ(view.Geometry().scrollY, view.Geometry().maxScrollY);
+
+    workspace.Tools().LeftButtonDown(ToolButton::Pencil);
+    workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
+    Mouse(QEvent::MouseButtonPress, 2, 47, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, 2, 47, Qt::LeftButton);
+    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(2, 47), (PixelColor{255, 0, 0, 255}));
+    const QImage shown = canvas.viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(view.Geometry().originX + 2 * 32 + 3,
+                               view.Geometry().originY + 47 * 32 + 3),
+              QColor(255, 0, 0));
+    Mouse(QEvent::MouseMove, 2, 47, Qt::NoButton);
+    EXPECT_EQ(frame->findChild<QLabel*>("status")->text(),
+              "Zoom 3200%   Pixel 2, 47   #FF0000 alpha 255");
+
+    frame->Action(command::kZoomFit)->trigger();
+    EXPECT_EQ(view.Geometry().zoom, fitted);
+    QApplication::processEvents();
+    EXPECT_FALSE(canvas.horizontalScrollBar()->isVisible());
 }
 
 TEST_F(ShellTest, ADragOnTheCanvasPaintsThePixelsUnderIt) {

@@ -128,6 +128,57 @@ TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
     EXPECT_EQ(list.Count(), 1);
 }
 
+// Zooming keeps the icon pixel under the pointer where it was, and a press
+// there paints the pixel the status bar names; another format starts fitted.
+TEST_F(Commands, ZoomKeepsThePixelUnderThePointerAndPressesPaintIt) {
+    view.Resize(400, 300);
+    view.Paint();
+    ASSERT_EQ(view.Geometry().zoom, 6); // fitted: 300 / 48
+    EXPECT_EQ(view.StatusText(std::nullopt), "Zoom 600% (fit)");
+    struct Case {
+        int zoom, wx, wy;
+    };
+    for (const Case& c : {Case{32, 250, 100}, Case{64, 7, 290}, Case{16, 200, 150},
+                          Case{24, 300, 200}, Case{48, 100, 250}, Case{12, 200, 150}}) {
+        const ViewPixel before = view.Mouse().PixelUnder(c.wx, c.wy);
+        view.ZoomAbout(c.zoom, c.wx, c.wy);
+        view.Paint();
+        EXPECT_EQ(view.Geometry().zoom, c.zoom);
+        const ViewPixel after = view.Mouse().PixelUnder(c.wx, c.wy);
+        EXPECT_EQ(after.x, before.x) << c.zoom;
+        EXPECT_EQ(after.y, before.y) << c.zoom;
+    }
+    // At 12 the canvas (577) is larger than the window: a press paints the
+    // icon pixel the status bar shows under it.
+    workspace.Tools().LeftButtonDown(ToolButton::Pencil);
+    workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
+    view.ScrollTo(150, 220);
+    view.Paint();
+    ASSERT_EQ(view.Geometry().scrollX, 150);
+    const ViewPixel under = view.Mouse().PixelUnder(77, 31);
+    ASSERT_EQ(under.x, (150 + 77) / 12);
+    ASSERT_EQ(under.y, (220 + 31) / 12);
+    view.Mouse().Press(77, 31);
+    view.Mouse().Release(77, 31);
+    view.Paint();
+    EXPECT_EQ(view.StatusText(CPictoformView::HotSpotPoint{77, 31}),
+              "Zoom 1200%   Pixel 18, 20   #FF0000 alpha 255");
+    EXPECT_EQ(view.StatusText(CPictoformView::HotSpotPoint{90, 31}),
+              "Zoom 1200%   Pixel 20, 20   transparent");
+    EXPECT_EQ(Pixels(workspace.CurrentFormat()->Final(), {{18, 20}, {19, 20}}, 1), "255 0 0 255|-");
+
+    workspace.Dialogs().newFormat = [](CNewFmtDialog& dialog) {
+        dialog.SelectSize(0, {});
+        dialog.SelectDepth(0);
+        return true;
+    };
+    ASSERT_TRUE(Run(kNewBlankFormat));
+    ASSERT_TRUE(workspace.FormatList().SelectItem(1));
+    view.Paint();
+    EXPECT_TRUE(view.ZoomFitted());
+    EXPECT_TRUE(view.Commands().Update(kZoomFit).checked);
+}
+
 TEST_F(Commands, WorkDoneOnlyThroughCommandsAndTheLayersPanelIsUnsavedWork) {
     Paint(0, 0, kRed);
     Paint(1, 0, kRed);

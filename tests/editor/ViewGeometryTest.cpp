@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "editor/RunHistoryDir.h"
 #include "support/TestSupport.h"
@@ -43,6 +45,41 @@ TEST(ViewGeometryTest, WindowPointsMapToPixelsAndCanvasUnits) {
     // Back: canvas 30 (icon pixel 10) shows 100 screen pixels in.
     EXPECT_EQ(g.CanvasToWindow(30.0f, 0.0f).x, 359);
     EXPECT_EQ(g.CanvasToWindow(30.0f, 0.0f).y, 159);
+}
+
+TEST(ViewGeometryTest, ChosenZoomCentresWhatFitsAndScrollsWhatDoesNot) {
+    struct Case {
+        int clientW, clientH, w, h, zoom, scrollX, scrollY;
+        int shownZoom, originX, originY, maxX, maxY;
+    };
+    // 48 x 48 at 32 is 1537 wide: scrolls on both axes, held to 1537 - client.
+    // At 4 it is 193 and centres; a zoom beyond 1..64 is held to it.
+    for (const Case& c : {Case{400, 300, 48, 48, 32, 100, 2000, 32, -100, -1237, 1137, 1237},
+                          Case{400, 300, 48, 48, 4, 100, 50, 4, 103, 53, 0, 0},
+                          Case{400, 300, 48, 16, 16, -5, 0, 16, 0, 21, 369, 0},
+                          Case{400, 300, 16, 16, 500, 0, 0, 64, 0, 0, 625, 725},
+                          Case{400, 300, 16, 16, 0, 0, 0, 1, 191, 141, 0, 0}}) {
+        const ViewGeometry g =
+            ViewGeometry::Place(c.clientW, c.clientH, c.w, c.h, c.zoom, c.scrollX, c.scrollY);
+        EXPECT_EQ(g.zoom, c.shownZoom) << c.zoom;
+        EXPECT_EQ(g.originX, c.originX) << c.zoom;
+        EXPECT_EQ(g.originY, c.originY) << c.zoom;
+        EXPECT_EQ(g.maxScrollX, c.maxX) << c.zoom;
+        EXPECT_EQ(g.maxScrollY, c.maxY) << c.zoom;
+        EXPECT_EQ(g.scrollX, -std::min(g.originX, 0));
+    }
+}
+
+TEST(ViewGeometryTest, ZoomStepsRunFromOneToSixtyFour) {
+    std::vector<int> in = {1};
+    while (in.back() < 64) in.push_back(ViewGeometry::NextZoomIn(in.back()));
+    EXPECT_EQ(in, (std::vector<int>{1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48, 64}));
+    EXPECT_EQ(ViewGeometry::NextZoomIn(64), 64);
+    EXPECT_EQ(ViewGeometry::NextZoomOut(1), 1);
+    // From a fitted zoom between steps, to the steps either side.
+    EXPECT_EQ(ViewGeometry::NextZoomIn(10), 12);
+    EXPECT_EQ(ViewGeometry::NextZoomOut(10), 8);
+    EXPECT_EQ(ViewGeometry::NextZoomOut(12), 8);
 }
 
 TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRun) {

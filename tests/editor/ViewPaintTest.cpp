@@ -55,10 +55,15 @@ Rgb ZoomedCanvas(int cx, int cy, int zoom, int w, int h, Rgb block, Rgb dot) {
 
 class ViewPaintTest : public ::testing::Test {
 protected:
-    ViewGeometry Paint(CIconFormat& format, int clientW, int clientH) {
+    ViewGeometry Paint(CIconFormat& format, int clientW, int clientH, int zoom = 0,
+                       bool scrolled = false, int scrollX = 0, int scrollY = 0) {
         EXPECT_TRUE(display.Create(clientW, clientH));
         EXPECT_TRUE(screen.Create(clientW, clientH));
         PaintScene scene;
+        scene.zoom = zoom;
+        scene.scrolled = scrolled;
+        scene.scrollX = scrollX;
+        scene.scrollY = scrollY;
         scene.format = &format;
         scene.currentLayer = format.FirstLayer();
         scene.visibleLayers = format.VisibleLayers();
@@ -128,6 +133,45 @@ TEST_F(ViewPaintTest, FormatLargerThanTheClientIsCentredAndCutOff) {
     ExpectScreen(screen, [](int x, int y) {
         return Rgb{static_cast<uint8_t>(x + 28), static_cast<uint8_t>(y + 78), 0};
     });
+}
+
+// A scrolled window shows exactly the part of the canvas that a window
+// large enough for all of it shows there: pixels, dots, grid, outline and
+// hot spot cross, cut at every edge.
+TEST_F(ViewPaintTest, ScrolledWindowShowsTheSameCanvasCut) {
+    CIconFormat format(3, 48, 48, kDepth32, counter);
+    CIconLayer* layer = format.FirstLayer();
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 48; ++x) {
+            if ((x + y) % 5 == 0) continue;
+            layer->Working().SetBlock(
+                x, y, PixelColor{uint8_t(5 * x), uint8_t(5 * y), 90, uint8_t(100 + 3 * x)}, 3);
+        }
+    }
+    layer->OutlinePoints() = {{20, 31}, {100, 40}, {90, 130}};
+    format.SetCursorHotSpot(HotSpot{17, 23});
+    const int zoom = 12;
+    const ViewGeometry whole = Paint(format, 600, 600, zoom, true, 0, 0);
+    ASSERT_EQ(whole.canvasWidth, 577);
+    ASSERT_EQ(whole.originX, 11);
+    ASSERT_EQ(whole.maxScrollX, 0);
+    CLayerImage reference;
+    ASSERT_TRUE(reference.CloneFrom(screen));
+
+    struct Case {
+        int scrollX, scrollY, shownX, shownY;
+    };
+    // Scrolls beyond the canvas are held to it (577 - 100 and 577 - 70).
+    for (const Case& c : {Case{0, 0, 0, 0}, Case{37, 251, 37, 251}, Case{5, 6, 5, 6},
+                          Case{-9, 9999, 0, 507}, Case{9999, 1, 477, 1}}) {
+        const ViewGeometry g = Paint(format, 100, 70, zoom, true, c.scrollX, c.scrollY);
+        ASSERT_EQ(g.scrollX, c.shownX);
+        ASSERT_EQ(g.scrollY, c.shownY);
+        EXPECT_EQ(g.originX, -c.shownX);
+        ExpectScreen(screen, [&](int x, int y) {
+            return ScreenPixel(reference, 11 + c.shownX + x, 11 + c.shownY + y);
+        });
+    }
 }
 
 TEST_F(ViewPaintTest, NoFormatPaintsAllGrey) {

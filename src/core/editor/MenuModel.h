@@ -67,6 +67,11 @@ inline constexpr int kFormatDown = 32898;
 inline constexpr int kStoreAsPng = 32951;
 // Writes the current format's picture as a PNG file.
 inline constexpr int kExportPng = 32952;
+// The canvas's zoom (the View menu).
+inline constexpr int kZoomIn = 32953;
+inline constexpr int kZoomOut = 32954;
+inline constexpr int kZoomFit = 32955;
+inline constexpr int kZoomActual = 32956;
 } // namespace command
 
 struct MenuEntry {

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
 #include "icon/PngCodec.h"
+#include "image/RasterPrimitives.h"
 #include "io/ByteReader.h"
 
 namespace pictoform {
@@ -246,6 +249,50 @@ void CPictoformView::Resize(int clientWidth, int clientHeight) {
     (void)m_screen.Create(m_clientWidth, m_clientHeight);
 }
 
+void CPictoformView::ZoomToFit() {
+    m_zoom = 0;
+    m_scrolled = false;
+}
+
+void CPictoformView::ZoomAbout(int zoom, int wx, int wy) {
+    const ViewGeometry& g = m_geometry;
+    if (g.canvasWidth == 0) return;
+    zoom = std::clamp(zoom, ViewGeometry::kMinZoom, ViewGeometry::kMaxZoom);
+    // The icon-pixel position under the point, which stays under it.
+    const double ix = static_cast<double>(int64_t{wx} - g.originX) / g.zoom;
+    const double iy = static_cast<double>(int64_t{wy} - g.originY) / g.zoom;
+    m_zoom = zoom;
+    m_scrolled = true;
+    m_scrollX = SaturatingInt(std::floor(ix * zoom - wx));
+    m_scrollY = SaturatingInt(std::floor(iy * zoom - wy));
+}
+
+std::string CPictoformView::StatusText(std::optional<HotSpotPoint> pointer) const {
+    const CIconFormat* format = m_workspace.CurrentFormat();
+    if (!format || m_geometry.canvasWidth == 0) return {};
+    std::string text = "Zoom " + std::to_string(m_geometry.zoom * 100) + "%";
+    if (m_zoom == 0) text += " (fit)";
+    if (!pointer) return text;
+    const ViewPixel at = m_mouse->PixelUnder(pointer->x, pointer->y);
+    const CLayerImage& shown = format->Final();
+    if (at.x < 0 || at.y < 0 || at.x >= shown.Width() || at.y >= shown.Height()) return text;
+    text += "   Pixel " + std::to_string(at.x) + ", " + std::to_string(at.y) + "   ";
+    if (!shown.CoveragePlane()[static_cast<size_t>(at.y) * shown.Width() + at.x]) {
+        return text + "transparent";
+    }
+    const PixelColor c = shown.GetPixel(at.x, at.y);
+    char colour[40];
+    std::snprintf(colour, sizeof colour, "#%02X%02X%02X alpha %d", c.red, c.green, c.blue, c.alpha);
+    return text + colour;
+}
+
+void CPictoformView::ScrollTo(int x, int y) {
+    // Fitted stays fitted; only a canvas larger than the window moves.
+    m_scrolled = true;
+    m_scrollX = x;
+    m_scrollY = y;
+}
+
 const CLayerImage& CPictoformView::Paint() {
     if (m_screen.IsNull()) Resize(m_clientWidth, m_clientHeight);
     PaintScene scene = m_overlay;
@@ -254,7 +301,19 @@ const CLayerImage& CPictoformView::Paint() {
     scene.visibleLayers = m_workspace.LayerPanel().CollectVisibleLayers();
     scene.pen = &m_workspace.Colours().GetPen();
     scene.shadow = &m_workspace.Shadow();
+    if (scene.format != m_zoomedFormat) {
+        m_zoomedFormat = scene.format;
+        ZoomToFit();
+    }
+    scene.zoom = m_zoom;
+    scene.scrolled = m_scrolled;
+    scene.scrollX = m_scrollX;
+    scene.scrollY = m_scrollY;
     m_geometry = PaintView(scene, m_clientWidth, m_clientHeight, m_display, m_screen);
+    if (m_scrolled) {
+        m_scrollX = m_geometry.scrollX;
+        m_scrollY = m_geometry.scrollY;
+    }
     if (m_afterPaint) m_afterPaint();
     return m_screen;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "editor/ViewGeometry.h"
@@ -92,6 +93,23 @@ public:
     [[nodiscard]] const CLayerImage& Screen() const { return m_screen; }
     [[nodiscard]] const CLayerImage& Display() const { return m_display; }
     [[nodiscard]] const ViewGeometry& Geometry() const { return m_geometry; }
+    // Zoom and scroll. Every other format shown starts fitted to the window;
+    // a chosen zoom keeps the icon pixel at the window point (the window's
+    // middle for the keys) where it was.
+    [[nodiscard]] bool ZoomFitted() const { return m_zoom == 0; }
+    void ZoomToFit();
+    void ZoomAbout(int zoom, int wx, int wy);
+    void ZoomTo(int zoom) { ZoomAbout(zoom, m_clientWidth / 2, m_clientHeight / 2); }
+    // The canvas point at the window's top-left corner; held to the canvas
+    // at the next repaint.
+    void ScrollTo(int x, int y);
+    void ScrollBy(int dx, int dy) { ScrollTo(m_geometry.scrollX + dx, m_geometry.scrollY + dy); }
+
+    // The status bar's words for a pointer at a window point (none: off the
+    // window): the zoom, and over the format its icon pixel and the colour
+    // the shown picture has there.
+    [[nodiscard]] std::string StatusText(std::optional<HotSpotPoint> pointer) const;
+
     // The overlays of a drag in progress, set by the mouse handling.
     [[nodiscard]] PaintScene& Overlay() { return m_overlay; }
 
@@ -111,6 +129,12 @@ private:
     CLayerImage m_screen;
     ViewGeometry m_geometry;
     PaintScene m_overlay;
+    // The zoom chosen (0: fit) and the scroll asked for, for this format.
+    const CIconFormat* m_zoomedFormat = nullptr;
+    int m_zoom = 0;
+    bool m_scrolled = false;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
     std::function<void()> m_afterPaint;
     std::unique_ptr<CViewMouse> m_mouse;
     std::unique_ptr<CViewCommands> m_commands;

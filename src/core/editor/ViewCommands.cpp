@@ -168,6 +168,18 @@ bool CViewCommands::Dispatch(int id) {
     case command::kExportPng:
         ExportFormatPng();
         return true;
+    case command::kZoomIn:
+        m_view.ZoomTo(ViewGeometry::NextZoomIn(m_view.Geometry().zoom));
+        return true;
+    case command::kZoomOut:
+        m_view.ZoomTo(ViewGeometry::NextZoomOut(m_view.Geometry().zoom));
+        return true;
+    case command::kZoomFit:
+        m_view.ZoomToFit();
+        return true;
+    case command::kZoomActual:
+        m_view.ZoomTo(1);
+        return true;
     case command::kNewFormat:
     case command::kNewBlankFormat:
         NewFormat(id == command::kNewFormat);
@@ -226,6 +238,20 @@ CommandUpdate CViewCommands::Update(int id) const {
         break;
     case command::kShadowEnabled:
         update.checked = pen.ShadowEnabled();
+        break;
+    case command::kZoomIn:
+        update.enabled = space.CurrentFormat() && m_view.Geometry().zoom < ViewGeometry::kMaxZoom;
+        break;
+    case command::kZoomOut:
+        update.enabled = space.CurrentFormat() && m_view.Geometry().zoom > ViewGeometry::kMinZoom;
+        break;
+    case command::kZoomFit:
+        update.enabled = space.CurrentFormat() != nullptr;
+        update.checked = m_view.ZoomFitted();
+        break;
+    case command::kZoomActual:
+        update.enabled = space.CurrentFormat() != nullptr;
+        update.checked = !m_view.ZoomFitted() && m_view.Geometry().zoom == 1;
         break;
     case command::kStoreAsPng: {
         const CIconFormat* format = space.CurrentFormat();

@@ -65,6 +65,10 @@ public:
     [[nodiscard]] bool HotSpotMode() const;
     void SetHotSpotMode(bool on);
 
+    // The icon pixel under a window point, rounded down even left of or
+    // above the canvas, so that such a point is never taken for pixel 0.
+    [[nodiscard]] ViewPixel PixelUnder(int wx, int wy) const;
+
 private:
     // What every message works with: the format, its current layer, the
     // pen, the tool and the pointer in canvas units.
@@ -82,9 +86,6 @@ private:
     // Null when there is no format or no layer to work on.
     [[nodiscard]] std::optional<Event> MakeEvent(int wx, int wy);
 
-    // The icon pixel under a window point, rounded down even left of or
-    // above the canvas, so that such a point is never taken for pixel 0.
-    [[nodiscard]] ViewPixel PixelUnder(int wx, int wy) const;
     // The pen colour of a new stroke point; in multi-colour mode it steps
     // through the pen's table by the distance from the previous point.
     [[nodiscard]] PixelColor StrokeColour(const Event& e, float x, float y);

@@ -77,28 +77,39 @@ void DrawHotSpot(DisplayPainter& painter, HotSpot spot, int zoom) {
     painter.SetInvert(false);
 }
 
-// The window's view of the display: grey everywhere but the canvas, which is
-// the display's top-left part placed at the origin (and cut off where it
-// does not fit).
+// The window's view of the display: grey everywhere but the canvas, whose
+// shown part the display holds from its top-left.
 void PresentCanvas(const CLayerImage& display, CLayerImage& screen, const ViewGeometry& g) {
     screen.Fill(kViewGrey, 0, 0);
-    const int64_t x0 = std::max<int64_t>(0, g.originX);
-    const int64_t y0 = std::max<int64_t>(0, g.originY);
-    const int64_t x1 =
-        std::min<int64_t>({int64_t{screen.Width()}, int64_t{g.originX} + g.canvasWidth,
-                           int64_t{g.originX} + display.Width()});
-    const int64_t y1 =
-        std::min<int64_t>({int64_t{screen.Height()}, int64_t{g.originY} + g.canvasHeight,
-                           int64_t{g.originY} + display.Height()});
-    if (x1 <= x0) return;
-    for (int64_t y = y0; y < y1; ++y) {
-        const uint8_t* from = display.ColourBits() +
-                              static_cast<size_t>(y - g.originY) * display.Stride() +
-                              3 * static_cast<size_t>(x0 - g.originX);
-        uint8_t* to = screen.ColourBits() + static_cast<size_t>(y) * screen.Stride() +
+    const int64_t x0 = std::max(g.originX, 0);
+    const int64_t y0 = std::max(g.originY, 0);
+    const int64_t columns =
+        std::min<int64_t>({int64_t{screen.Width()} - x0, int64_t{g.canvasWidth} - g.scrollX,
+                           int64_t{display.Width()}});
+    const int64_t rows =
+        std::min<int64_t>({int64_t{screen.Height()} - y0, int64_t{g.canvasHeight} - g.scrollY,
+                           int64_t{display.Height()}});
+    if (columns <= 0) return;
+    for (int64_t y = 0; y < rows; ++y) {
+        const uint8_t* from = display.ColourBits() + static_cast<size_t>(y) * display.Stride();
+        uint8_t* to = screen.ColourBits() + static_cast<size_t>(y0 + y) * screen.Stride() +
                       3 * static_cast<size_t>(x0);
-        std::memcpy(to, from, 3 * static_cast<size_t>(x1 - x0));
+        std::memcpy(to, from, 3 * static_cast<size_t>(columns));
     }
+}
+
+ViewGeometry PlaceCanvas(const PaintScene& scene, int clientWidth, int clientHeight) {
+    const int w = scene.format->Width();
+    const int h = scene.format->Height();
+    if (scene.zoom <= 0 && !scene.scrolled)
+        return ViewGeometry::Fit(clientWidth, clientHeight, w, h);
+    const int zoom =
+        scene.zoom > 0 ? scene.zoom : ViewGeometry::FitZoom(clientWidth, clientHeight, w, h);
+    if (scene.scrolled) {
+        return ViewGeometry::Place(clientWidth, clientHeight, w, h, zoom, scene.scrollX,
+                                   scene.scrollY);
+    }
+    return ViewGeometry::Centred(clientWidth, clientHeight, w, h, zoom);
 }
 
 } // namespace
@@ -111,18 +122,8 @@ ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLa
         return {};
     }
     const bool soft = format->SoftEdges();
-    const ViewGeometry g =
-        ViewGeometry::Fit(clientWidth, clientHeight, format->Width(), format->Height());
+    const ViewGeometry g = PlaceCanvas(scene, clientWidth, clientHeight);
     format->SetZoom(g.zoom);
-    // The canvas is drawn into the display from its top-left corner; one
-    // larger than the window would otherwise lose its far part when centred.
-    if (display.Width() < g.canvasWidth || display.Height() < g.canvasHeight) {
-        if (!display.Create(std::max(clientWidth, g.canvasWidth),
-                            std::max(clientHeight, g.canvasHeight))) {
-            screen.Fill(kViewGrey, 0, 0);
-            return g;
-        }
-    }
 
     CIconLayer* layer = scene.currentLayer;
     const CPattern* object = layer ? layer->ActiveObject() : nullptr;
@@ -138,17 +139,18 @@ ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLa
     }
     display.Fill(255, 0, 1);
     format->Final().Fill(255, 0, 1);
-    if (PaletteEntriesOf(format->Depth()) > 0) {
-        // A format of few colours is shown in the colours it will be saved in.
-        CLayerImage::Downsample3x(composite, nullptr, 0, format->Final(), !soft);
-        format->ShowStoredColours();
-        CLayerImage::ShowZoomed(format->Final(), display, g.zoom);
-    } else {
-        CLayerImage::Downsample3x(composite, &display, g.zoom, format->Final(), !soft);
+    CLayerImage::Downsample3x(composite, nullptr, 0, format->Final(), !soft);
+    // A format of few colours is shown in the colours it will be saved in.
+    if (PaletteEntriesOf(format->Depth()) > 0) format->ShowStoredColours();
+    // Only the part of the canvas the window shows is drawn, so that a large
+    // zoom costs no more than the window.
+    CLayerImage::ShowZoomed(format->Final(), display, g.zoom, g.scrollX, g.scrollY);
+    if (g.zoom >= 4) {
+        display.DrawGrid(g.zoom, format->Width(), format->Height(), g.scrollX, g.scrollY);
     }
-    if (g.zoom >= 4) display.DrawGrid(g.zoom, format->Width(), format->Height());
 
     DisplayPainter painter(display);
+    painter.SetOrigin(g.scrollX, g.scrollY);
     if (object) {
         const bool showGradient =
             scene.pen->Mode() == kPenMultiColour && scene.pen->GradientKind() != kGradientVertex;

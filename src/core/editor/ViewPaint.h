@@ -35,15 +35,23 @@ struct PaintScene {
     int pointerX = 0;
     int pointerY = 0;
     int penWidth = 1;
+
+    // The zoom the user chose (0: fit the window) and, for a canvas larger
+    // than the window, the canvas point at its top-left corner (the middle
+    // of the canvas when not scrolled).
+    int zoom = 0;
+    bool scrolled = false;
+    int scrollX = 0;
+    int scrollY = 0;
 };
 
 // The grey of the window around the canvas.
 inline constexpr uint8_t kViewGrey = 150;
 
-// Repaints into display (the zoomed canvas at its top-left, made by the
-// caller at the client size and enlarged here when the canvas is larger) and
-// screen (the client area as the window shows it: grey bands around the
-// canvas, which may be cut off on all sides). screen must be clientWidth x
+// Repaints into display (the part of the zoomed canvas the window shows,
+// from its top-left, made by the caller at the client size) and screen (the
+// client area as the window shows it: grey bands around a canvas that fits,
+// the scrolled part of one that does not). Both must be clientWidth x
 // clientHeight. Stores the zoom in the format and returns the geometry.
 ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLayerImage& display,
                        CLayerImage& screen);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -85,13 +86,33 @@ void DisplayPainter::PlotPen(int x, int y) {
     bgr[2] = m_state.penColour.red;
 }
 
+namespace {
+
+int Shift(int v, int origin) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{v} - origin, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
+int DisplayPainter::ShiftX(int x) const {
+    return Shift(x, m_originX);
+}
+
+int DisplayPainter::ShiftY(int y) const {
+    return Shift(y, m_originY);
+}
+
 void DisplayPainter::MoveTo(int x, int y) {
+    x = ShiftX(x);
+    y = ShiftY(y);
     m_state.x = x;
     m_state.y = y;
     m_state.dashPhase = 0;
 }
 
 void DisplayPainter::LineTo(int x, int y) {
+    x = ShiftX(x);
+    y = ShiftY(y);
     const int64_t x0 = m_state.x;
     const int64_t y0 = m_state.y;
     const int64_t dx = int64_t{x} - x0;
@@ -129,6 +150,10 @@ void DisplayPainter::LineTo(int x, int y) {
 }
 
 void DisplayPainter::Ellipse(int left, int top, int right, int bottom) {
+    left = ShiftX(left);
+    right = ShiftX(right);
+    top = ShiftY(top);
+    bottom = ShiftY(bottom);
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     if (left == right || top == bottom || m_display.IsNull()) return;
@@ -190,6 +215,10 @@ void DisplayPainter::Ellipse(int left, int top, int right, int bottom) {
 
 void DisplayPainter::FillRect(int left, int top, int right, int bottom, DisplayColor colour) {
     if (m_display.IsNull()) return;
+    left = ShiftX(left);
+    right = ShiftX(right);
+    top = ShiftY(top);
+    bottom = ShiftY(bottom);
     const int x0 = std::max(left, 0);
     const int y0 = std::max(top, 0);
     const int x1 = std::min(right, m_display.Width());
@@ -205,6 +234,8 @@ void DisplayPainter::FillRect(int left, int top, int right, int bottom, DisplayC
 }
 
 void DisplayPainter::SetPixel(int x, int y, DisplayColor colour) {
+    x = ShiftX(x);
+    y = ShiftY(y);
     if (x < 0 || y < 0 || x >= m_display.Width() || y >= m_display.Height()) return;
     uint8_t* bgr = m_display.ColourBits() + static_cast<size_t>(y) * m_display.Stride() + 3 * x;
     bgr[0] = colour.blue;

@@ -46,6 +46,13 @@ public:
     [[nodiscard]] State SaveState() const { return m_state; }
     void RestoreState(const State& state) { m_state = state; }
 
+    // The display shows the canvas from canvas point (x, y) on; every point
+    // given to the painter after this is a canvas point.
+    void SetOrigin(int x, int y) {
+        m_originX = x;
+        m_originY = y;
+    }
+
     // A fresh painter has a solid black pen and a white brush.
     void SetPen(PenStyle style, DisplayColor colour) {
         m_state.penStyle = style;
@@ -79,8 +86,12 @@ public:
 
 private:
     void PlotPen(int x, int y);
+    [[nodiscard]] int ShiftX(int x) const;
+    [[nodiscard]] int ShiftY(int y) const;
 
     CLayerImage& m_display;
+    int m_originX = 0;
+    int m_originY = 0;
     State m_state;
 };
 

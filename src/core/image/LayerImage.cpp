@@ -350,19 +350,31 @@ void CLayerImage::Downsample3x(const CLayerImage& source, CLayerImage* display, 
                 outCoverage = 1;
             }
             target.SetPixelRaw(x, y, out.red, out.green, out.blue, out.alpha, outCoverage);
-            if (display) ShowPixel(*display, x, y, out, taken, zoom);
+            if (display) ShowPixel(*display, x, y, out, taken, zoom, 0, 0);
         }
     }
 }
 
 void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor& out, bool covered,
-                            int zoom) {
-    if (covered) display.SetBlock(x, y, out, zoom);
+                            int zoom, int offsetX, int offsetY) {
+    const int64_t left = int64_t{x} * zoom - offsetX;
+    const int64_t top = int64_t{y} * zoom - offsetY;
+    if (covered) {
+        // Blocks at the display's edges are cut, not dropped: the display
+        // may show any part of a canvas larger than itself.
+        const int x0 = static_cast<int>(std::max<int64_t>(left, 0));
+        const int y0 = static_cast<int>(std::max<int64_t>(top, 0));
+        const int x1 = static_cast<int>(std::min<int64_t>(left + zoom, display.m_width));
+        const int y1 = static_cast<int>(std::min<int64_t>(top + zoom, display.m_height));
+        for (int py = y0; py < y1; ++py)
+            for (int px = x0; px < x1; ++px)
+                display.SetPixelRaw(px, py, out.red, out.green, out.blue, out.alpha, 1);
+    }
     if (zoom < 4) return;
     // A dot in the middle of the block, black on empty pixels, shows transparency.
-    const int64_t cx = (2 * int64_t{x} + 1) * zoom / 2;
-    const int64_t cy = (2 * int64_t{y} + 1) * zoom / 2;
-    if (cx < display.m_width && cy < display.m_height) {
+    const int64_t cx = (2 * int64_t{x} + 1) * zoom / 2 - offsetX;
+    const int64_t cy = (2 * int64_t{y} + 1) * zoom / 2 - offsetY;
+    if (cx >= 0 && cy >= 0 && cx < display.m_width && cy < display.m_height) {
         uint8_t* bgr = display.Bgr(static_cast<int>(cx), static_cast<int>(cy));
         bgr[0] = static_cast<uint8_t>((out.blue * out.alpha) >> 8);
         bgr[1] = static_cast<uint8_t>((out.green * out.alpha) >> 8);
@@ -370,34 +382,53 @@ void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor
     }
 }
 
-void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom) {
+void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom, int offsetX,
+                             int offsetY) {
+    if (zoom < 1) return;
     const uint8_t* alpha = image.AlphaPlane();
     const uint8_t* coverage = image.CoveragePlane();
-    for (int y = 0; y < image.m_height; ++y) {
-        for (int x = 0; x < image.m_width; ++x) {
+    // Only the pixels whose blocks reach into the display.
+    const auto first = [zoom](int offset) { return std::max(offset, 0) / zoom; };
+    const auto last = [zoom](int offset, int extent, int size) {
+        return static_cast<int>(
+            std::min<int64_t>((int64_t{offset} + extent + zoom - 1) / zoom, size));
+    };
+    const int x1 = last(offsetX, display.m_width, image.m_width);
+    const int y1 = last(offsetY, display.m_height, image.m_height);
+    for (int y = first(offsetY); y < y1; ++y) {
+        for (int x = first(offsetX); x < x1; ++x) {
             const size_t i = image.PixelIndex(x, y);
             const bool covered = coverage[i] != 0;
             const uint8_t* bgr = image.Bgr(x, y);
             const PixelColor colour = covered ? PixelColor{bgr[2], bgr[1], bgr[0], alpha[i]}
                                               : PixelColor{255, 255, 255, 0};
-            ShowPixel(display, x, y, colour, covered, zoom);
+            ShowPixel(display, x, y, colour, covered, zoom, offsetX, offsetY);
         }
     }
 }
 
-void CLayerImage::DrawGrid(int zoom, int columns, int rows) {
+void CLayerImage::DrawGrid(int zoom, int columns, int rows, int offsetX, int offsetY) {
     if (zoom < 1 || IsNull()) return;
-    const int64_t right = std::min<int64_t>(int64_t{columns} * zoom, m_width - 1);
-    const int64_t bottom = std::min<int64_t>(int64_t{rows} * zoom, m_height - 1);
-    const auto grey = [this](int64_t x, int64_t y) {
-        uint8_t* bgr = Bgr(static_cast<int>(x), static_cast<int>(y));
+    // In canvas coordinates: the grid's extent, and the part this image shows.
+    const int64_t right = int64_t{columns} * zoom;
+    const int64_t bottom = int64_t{rows} * zoom;
+    const int64_t left = std::max(offsetX, 0);
+    const int64_t top = std::max(offsetY, 0);
+    const int64_t shownRight = int64_t{offsetX} + m_width;
+    const int64_t shownBottom = int64_t{offsetY} + m_height;
+    const auto grey = [this, offsetX, offsetY](int64_t x, int64_t y) {
+        uint8_t* bgr = Bgr(static_cast<int>(x - offsetX), static_cast<int>(y - offsetY));
         bgr[0] = bgr[1] = bgr[2] = 180;
     };
     // Dotted lines: every other pixel, starting one in from each crossing.
-    for (int64_t y = 0; y <= bottom; y += zoom)
-        for (int64_t x = 1; x < right; x += 2) grey(x, y);
-    for (int64_t x = 0; x <= right; x += zoom)
-        for (int64_t y = 1; y < bottom; y += 2) grey(x, y);
+    const int64_t dotsRight = std::min(right, shownRight);
+    const int64_t dotsBottom = std::min(bottom, shownBottom);
+    const int64_t lastLineX = std::min(right, shownRight - 1);
+    const int64_t lastLineY = std::min(bottom, shownBottom - 1);
+    for (int64_t y = (top + zoom - 1) / zoom * zoom; y <= lastLineY; y += zoom)
+        for (int64_t x = std::max<int64_t>(1, left | 1); x < dotsRight; x += 2) grey(x, y);
+    for (int64_t x = (left + zoom - 1) / zoom * zoom; x <= lastLineX; x += zoom)
+        for (int64_t y = std::max<int64_t>(1, top | 1); y < dotsBottom; y += 2) grey(x, y);
 }
 
 void CLayerImage::BlitTo(Surface& surface, int x, int y, int width, int height) const {

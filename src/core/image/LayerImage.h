@@ -84,9 +84,13 @@ public:
     static void Downsample3x(const CLayerImage& source, CLayerImage* display, int zoom,
                              CLayerImage& target, bool hardEdges);
     // Draws an icon-sized image zoomed into display, as Downsample3x draws
-    // the pixels it makes.
-    static void ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom);
-    void DrawGrid(int zoom, int columns, int rows);
+    // the pixels it makes; display shows the zoomed canvas from canvas point
+    // (offsetX, offsetY) on.
+    static void ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom,
+                           int offsetX = 0, int offsetY = 0);
+    // The dotted grid of a zoomed canvas of columns x rows icon pixels, with
+    // this image showing it from canvas point (offsetX, offsetY) on.
+    void DrawGrid(int zoom, int columns, int rows, int offsetX = 0, int offsetY = 0);
     // Width or height below 1 means the whole image; never more than the image.
     void BlitTo(Surface& surface, int x, int y, int width, int height) const;
 
@@ -127,7 +131,7 @@ private:
     // One pixel of an icon-sized image as the canvas shows it: a block, and
     // at zoom 4 and above a dot in its middle that shows its alpha.
     static void ShowPixel(CLayerImage& display, int x, int y, const PixelColor& colour,
-                          bool covered, int zoom);
+                          bool covered, int zoom, int offsetX, int offsetY);
     size_t PixelIndex(int x, int y) const { return static_cast<size_t>(y) * m_width + x; }
     uint8_t* Bgr(int x, int y) {
         return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
