@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev)
+    qt6-base-dev qt6-svg-dev libgl-dev)
 # Programs that read and write icon files, and the Windows resource tools that
 # build test programs; the tests check our files against them.
 TEST_PACKAGES=(icoutils python3-pil imagemagick clang-format binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)

@@ -13,6 +13,7 @@ Application::Application(const QStringList& arguments)
       m_view(m_workspace) {
     m_workspace.SetText(&m_text);
     m_workspace.SetClipboard(&m_clipboard);
+    m_workspace.SetPictures(&m_pictures);
     // Without a history folder the user has been told; editing goes on without undo.
     (void)m_workspace.StartHistory();
 
@@ -20,6 +21,8 @@ Application::Application(const QStringList& arguments)
     // and the recent files name it wherever the program is started from.
     const QString named =
         arguments.size() > 1 ? QFileInfo(arguments[1]).absoluteFilePath() : QString();
+    // A large picture or a drawing asks which sizes to make before the window exists.
+    InstallDialogRunners(m_workspace, nullptr);
     m_view.InitialUpdate(named.toStdString());
 
     m_frame = std::make_unique<MainFrame>(m_workspace, m_view);

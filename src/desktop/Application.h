@@ -9,6 +9,7 @@
 
 #include "MainFrame.h"
 #include "QtClipboard.h"
+#include "QtPictureReader.h"
 #include "QtTextRasterizer.h"
 #include "QtUiServices.h"
 #include "editor/PictoformView.h"
@@ -39,6 +40,7 @@ private:
     QtUiServices m_ui;
     QtTextRasterizer m_text;
     QtClipboard m_clipboard;
+    QtPictureReader m_pictures;
     Workspace m_workspace;
     CPictoformView m_view;
     std::unique_ptr<MainFrame> m_frame;

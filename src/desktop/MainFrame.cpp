@@ -386,6 +386,10 @@ void MainFrame::RunCommand(int id) {
     case kNew:
         if (m_view.QueryClose()) m_view.InitialUpdate("");
         break;
+    case kNewFromPicture:
+        // The new icon replaces this one, so unsaved work is asked about first.
+        if (m_view.QueryClose()) (void)m_view.Commands().Run(id);
+        break;
     case kOpen:
         // Opening replaces the icon, so unsaved work is asked about first.
         if (m_view.QueryClose() && !m_view.Commands().Run(id)) m_view.OnFileOpen();
@@ -478,20 +482,15 @@ void MainFrame::OpenRecentFile(int index) {
     RefreshAll();
 }
 
-namespace {
-
-// The first dropped file the program can open, or "".
-QString DroppedFile(const QMimeData* data) {
+QString MainFrame::DroppedFile(const QMimeData* data) {
     if (!data || !data->hasUrls()) return {};
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && CPictoformView::IsOpenable(url.toLocalFile().toStdString())) {
+        if (url.isLocalFile() && m_view.IsOpenable(url.toLocalFile().toStdString())) {
             return url.toLocalFile();
         }
     }
     return {};
 }
-
-} // namespace
 
 void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
@@ -501,10 +500,13 @@ void MainFrame::dropEvent(QDropEvent* event) {
     const QString path = DroppedFile(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
-    // One document at a time: unsaved work is asked about first.
-    if (!m_view.QueryClose()) return;
-    if (m_view.OpenIconDocument(path.toStdString(), FileExtension(path.toStdString())) &&
-        !m_view.Path().empty()) {
+    const std::string name = path.toStdString();
+    if (m_view.IsPicture(name)) {
+        // A picture joins the icon as one more format.
+        (void)m_view.ImportPicture(name);
+    } else if (m_view.QueryClose() && m_view.OpenIconDocument(name, FileExtension(name)) &&
+               !m_view.Path().empty()) {
+        // One document at a time: unsaved work is asked about first.
         RememberFile(path);
     }
     RefreshAll();

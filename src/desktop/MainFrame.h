@@ -11,6 +11,7 @@
 
 class QDockWidget;
 class QLabel;
+class QMimeData;
 class QMenu;
 class QToolBar;
 
@@ -84,6 +85,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Files dropped on the window open as File > Open would open them.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    // The first dropped file the program can open, or "".
+    [[nodiscard]] QString DroppedFile(const QMimeData* data);
     void dropEvent(QDropEvent* event) override;
 
 private:

@@ -24,16 +24,19 @@
 #include "ImageConvert.h"
 #include "MainFrame.h"
 #include "QtClipboard.h"
+#include "QtPictureReader.h"
 #include "QtTextRasterizer.h"
 #include "QtUiServices.h"
 #include "desktop/DesktopSupport.h"
 #include "editor/PictoformView.h"
+#include "editor/PictureImport.h"
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
 #include "icon/IconFile.h"
 #include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
 #include "panels/PanelSupport.h"
+#include "panels/PictureSizeDialog.h"
 #include "panels/StripWidget.h"
 #include "panels/ToolsPanel.h"
 #include "support/ScriptedUiServices.h"
@@ -452,13 +455,61 @@ TEST(QtSeams, ImagesShareOrCopyTheColourPlane) {
     EXPECT_EQ(ToQImage(copy).pixel(3, 1), qRgb(100, 110, 120));
 }
 
+// New Icon from Picture and Import Picture as Format, with the pictures
+// Qt reads: a drawing is rendered at each size (so its edges
+// stay sharp), an XPM is read and scaled; both keep their transparency.
+TEST_F(ShellTest, PicturesAndDrawingsBecomeIconsThroughQt) {
+    QtPictureReader reader;
+    workspace.SetPictures(&reader);
+    const std::string svg = temp.File("half.svg");
+    test::WriteBytes(svg, [] {
+        const std::string text = "<svg xmlns='http://www.w3.org/2000/svg' width='100' height='100'>"
+                                 "<rect x='0' y='0' width='50' height='100' fill='#0000ff'/></svg>";
+        return std::vector<uint8_t>(text.begin(), text.end());
+    }());
+    std::vector<int> offered;
+    workspace.Dialogs().pictureSizes = [&](CPictureSizeDialog& dialog) {
+        offered = dialog.Chosen();
+        return true;
+    };
+    ASSERT_TRUE(view.IsOpenable(svg));
+    ui.QueueFile(svg);
+    frame->Action(command::kNewFromPicture)->trigger();
+    // A drawing is offered every usual size, however small it says it is.
+    ASSERT_EQ(offered, (std::vector<int>{16, 24, 32, 48, 256}));
+    ASSERT_EQ(workspace.FormatList().Count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const CIconFormat& format = *workspace.FormatList().Item(i).format;
+        const int half = format.Width() / 2;
+        EXPECT_EQ(format.Final().GetPixel(half - 1, 3), (PixelColor{0, 0, 255, 255}))
+            << format.Width();
+        EXPECT_EQ(format.Final().GetPixel(half, 3).alpha, 0) << format.Width();
+    }
+
+    QImage picture(40, 40, QImage::Format_ARGB32);
+    picture.fill(qRgba(0, 0, 0, 0));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 20; ++x) picture.setPixel(x, y, qRgba(250, 200, 0, 255));
+    // XPM: a kind only Qt reads here, with its "None" colour for clear.
+    const std::string xpm = temp.File("half.xpm");
+    ASSERT_TRUE(view.IsPicture(xpm));
+    ASSERT_TRUE(picture.save(QString::fromStdString(xpm)));
+    ui.QueueFile(xpm);
+    frame->Action(command::kImportPicture)->trigger();
+    ASSERT_EQ(workspace.FormatList().Count(), 6);
+    const CIconFormat& imported = *workspace.CurrentFormat();
+    EXPECT_EQ(imported.Width(), 16) << "the current format's size is offered first";
+    EXPECT_EQ(imported.Final().GetPixel(7, 10), (PixelColor{250, 200, 0, 255}));
+    EXPECT_EQ(imported.Final().GetPixel(8, 10).alpha, 0);
+}
+
 TEST(QtSeams, FileFiltersBecomeQtFiltersWithTheirExtensions) {
     const struct {
         std::string filter;
         QString expected;
     } cases[] = {
-        {CPictoformView::kOpenFilter,
-         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll;;PNG Pictures "
+        {std::string(CPictoformView::kOpenFilter) + PictureFilter(PngPictureReader()),
+         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll;;Pictures "
          "(*.png)=png"},
         {CPictoformView::kSaveFilter,
          "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated Cursors (*.ani)=ani"},
@@ -556,19 +607,28 @@ TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
     EXPECT_EQ(workspace.FormatList().Count(), 1);
     EXPECT_EQ(workspace.CurrentFormat()->Width(), 24);
     EXPECT_EQ(frame->windowTitle().toStdString(), ico + "[*] - Pictoform");
-    // Unsaved work is asked about first; Cancel keeps it.
-    view.SetModified(true);
-    ui.QueueAnswer(MessageAnswer::Cancel);
+    // A picture joins the icon as a format of the size asked for, scaled
+    // to fit with its shape kept: 12 x 10 becomes 16 x 13 in a 16 x 16 square.
+    std::string asked;
+    workspace.Dialogs().pictureSizes = [&](CPictureSizeDialog& dialog) {
+        asked = dialog.Caption() + ": " + dialog.Prompt();
+        dialog.SetChecked(0, true);
+        return true;
+    };
     QImage picture(12, 10, QImage::Format_ARGB32);
     picture.fill(qRgba(10, 200, 30, 255));
     const std::string png = temp.File("dropped.png");
     ASSERT_TRUE(picture.save(QString::fromStdString(png)));
     EXPECT_TRUE(drop({png}));
-    EXPECT_EQ(workspace.CurrentFormat()->Width(), 24);
-    ui.QueueAnswer(MessageAnswer::No);
-    EXPECT_TRUE(drop({png}));
-    EXPECT_EQ(workspace.CurrentFormat()->Width(), 12);
+    EXPECT_EQ(asked, "Import Picture as Format: Size of the format to make from dropped.png (12 x "
+                     "10):");
+    ASSERT_EQ(workspace.FormatList().Count(), 2);
+    EXPECT_EQ(workspace.CurrentFormat()->Width(), 16);
     EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 3), (PixelColor{10, 200, 30, 255}));
+    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 0).alpha, 0);
+    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 14).alpha, 0);
+    EXPECT_TRUE(view.Modified());
+    EXPECT_EQ(view.Path(), ico) << "the icon stays the document";
 }
 
 TEST_F(ShellTest, ToolTipsOfTheToolsShowAfterTheirOwnDelay) {

@@ -6,6 +6,7 @@
 #include "editor/Workspace.h"
 #include "icon/ModuleFixtures.h"
 #include "icon/PngCodec.h"
+#include "panels/PictureSizeDialog.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestPaths.h"
 #include "support/TestSupport.h"
@@ -125,6 +126,79 @@ TEST_F(FileFlowTest, APngPictureOpensAsANewIconOfOneFormat) {
                   "Cannot open " + temp.File("broken.png") + ": damaged PNG", 0),
               0u);
     EXPECT_EQ(Formats().Count(), 1);
+}
+
+// 300 x 200: left half opaque red, right half clear.
+void WriteHalfRedPicture(const std::string& path) {
+    PngPixels png{300, 200, {}};
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 300; ++x) {
+            const bool red = x < 150;
+            png.bgra.insert(png.bgra.end(), {0, 0, uint8_t(red ? 255 : 0), uint8_t(red ? 255 : 0)});
+        }
+    }
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    ASSERT_TRUE(EncodePng(png, bytes, reason)) << reason;
+    test::WriteBytes(path, bytes);
+}
+
+// A picture larger than 256 asks for its sizes; each is the picture fitted
+// with its shape kept, 32 bits, 256 stored as PNG. Cancel changes nothing.
+TEST_F(FileFlowTest, ALargePictureBecomesTheSizesChosen) {
+    const std::string path = temp.File("wide.png");
+    WriteHalfRedPicture(path);
+    std::vector<int> offered;
+    bool answer = false;
+    workspace.Dialogs().pictureSizes = [&](CPictureSizeDialog& dialog) {
+        offered = dialog.Chosen();
+        for (size_t i = 0; i < CPictureSizeDialog::Sizes().size(); ++i) {
+            const int side = CPictureSizeDialog::Sizes()[i];
+            dialog.SetChecked(i, side == 16 || side == 48 || side == 96 || side == 256);
+        }
+        return answer;
+    };
+    EXPECT_FALSE(view.OpenIconDocument(path, "png"));
+    EXPECT_EQ(offered, (std::vector<int>{16, 24, 32, 48, 256}));
+    EXPECT_EQ(Formats().Count(), 1);
+    EXPECT_TRUE(ui.Messages().empty()) << "a cancel is not an error";
+
+    answer = true;
+    ASSERT_TRUE(view.OpenIconDocument(path, "png"));
+    ASSERT_EQ(Formats().Count(), 4);
+    const struct {
+        int side, fittedHeight;
+        bool png;
+    } expected[] = {{16, 11, false}, {48, 32, false}, {96, 64, false}, {256, 171, true}};
+    for (int i = 0; i < 4; ++i) {
+        const CIconFormat& format = *Formats().Item(i).format;
+        const auto& e = expected[i];
+        ASSERT_EQ(format.Width(), e.side);
+        EXPECT_EQ(format.Height(), e.side);
+        EXPECT_EQ(format.Depth(), kDepth32);
+        EXPECT_EQ(format.StoredAsPng(), e.png) << e.side;
+        // The red half ends at the middle; the rows above and below are clear.
+        const int top = (e.side - e.fittedHeight) / 2;
+        const int half = e.side / 2;
+        EXPECT_EQ(format.Final().GetPixel(half - 1, top), (PixelColor{255, 0, 0, 255})) << e.side;
+        EXPECT_EQ(format.Final().GetPixel(half, top).alpha, 0) << e.side;
+        EXPECT_EQ(format.Final().GetPixel(0, top - 1).alpha, 0) << e.side;
+        EXPECT_EQ(format.Final().GetPixel(0, top + e.fittedHeight - 1).alpha, 255) << e.side;
+        EXPECT_EQ(format.Final().GetPixel(0, top + e.fittedHeight).alpha, 0) << e.side;
+    }
+    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+}
+
+TEST_F(FileFlowTest, APictureTooLargeToHoldIsRefusedBeforeItIsRead) {
+    // Only the header: 10000 x 10000 is refused on its size alone.
+    const std::string path = temp.File("huge.png");
+    test::WriteBytes(path, {0x89, 'P', 'N', 'G', 13, 10, 26,   10,   0, 0, 0,    13,
+                            'I',  'H', 'D', 'R', 0,  0,  0x27, 0x10, 0, 0, 0x27, 0x10});
+    EXPECT_FALSE(view.NewIconFromPicture(path));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Cannot open " + path +
+                                         ": the picture is too large (10000 x 10000 pixels; "
+                                         "at most 40 million can be opened)");
 }
 
 TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {

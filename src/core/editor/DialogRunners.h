@@ -14,6 +14,7 @@ class CDSOPTDialog;
 class CNewFmtDialog;
 class FilterDialogModel;
 class AdjustColorModel;
+class CPictureSizeDialog;
 
 struct DialogRunners {
     std::function<bool(CTextInputDialog&)> addText;
@@ -22,6 +23,7 @@ struct DialogRunners {
     std::function<bool(CNewFmtDialog&)> newFormat;
     std::function<bool(FilterDialogModel&)> filter;
     std::function<bool(AdjustColorModel&)> adjustColor;
+    std::function<bool(CPictureSizeDialog&)> pictureSizes;
     // "Change System Icons"; modal, nothing comes back.
     std::function<void()> systemIcons;
 };

@@ -20,7 +20,9 @@ std::vector<MenuEntry> BuildMainMenu() {
     using namespace command;
     return {
         Sub("&File", {Item(kNew, "&New\tCtrl+N"), Item(kOpen, "&Open...\tCtrl+O"),
-                      Item(kSave, "&Save\tCtrl+S"), Item(kSaveAs, "Save &As..."),
+                      Item(kSave, "&Save\tCtrl+S"), Item(kSaveAs, "Save &As..."), Separator(),
+                      Item(kNewFromPicture, "New Icon from &Picture..."),
+                      Item(kImportPicture, "&Import Picture as Format..."),
                       Item(kExportPng, "&Export Format as PNG..."), Separator(),
                       Item(kRecentFile, "Recent File"), Separator(), Item(kExit, "E&xit")}),
         Sub("&Edit", {Item(kUndo, "&Undo\tCtrl+Z"), Item(kRedo, "&Redo\tCtrl+Y"), Separator(),

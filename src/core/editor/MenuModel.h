@@ -72,6 +72,9 @@ inline constexpr int kZoomIn = 32953;
 inline constexpr int kZoomOut = 32954;
 inline constexpr int kZoomFit = 32955;
 inline constexpr int kZoomActual = 32956;
+// Pictures in: a new icon of several sizes, or one more format.
+inline constexpr int kNewFromPicture = 32957;
+inline constexpr int kImportPicture = 32958;
 } // namespace command
 
 struct MenuEntry {

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "editor/PictureImport.h"
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
 #include "icon/PngCodec.h"
 #include "image/RasterPrimitives.h"
 #include "io/ByteReader.h"
+#include "panels/PictureSizeDialog.h"
 
 namespace pictoform {
 
@@ -23,6 +25,10 @@ bool SameText(const std::string& a, const char* b) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
+}
+
+bool IsIconKind(const std::string& extension) {
+    return SameText(extension, "ico") || SameText(extension, "cur") || SameText(extension, "ani");
 }
 
 bool IsModule(const std::string& extension) {
@@ -87,22 +93,24 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
     // once the whole file has been read and turned into formats.
     CIconFile engine(m_workspace.LoadedHotSpot());
     const bool module = IsModule(extension);
-    std::vector<IconImageRec> picture;
-    // A picture is a new icon: saving it must not write an icon over the PNG.
-    const bool isPicture = SameText(extension, "png");
+    // A picture is a new icon: saving it must not write an icon over it.
+    const bool isPicture = IsPicture(path);
     if (isPicture) {
-        std::vector<uint8_t> bytes;
+        PictureImport picture;
         std::string reason;
-        PngPixels png;
-        if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason) ||
-            !DecodePng(bytes, kMaxPngSide, png, reason)) {
+        if (!picture.Open(m_workspace.Pictures(), path, reason)) {
             ShowError(ui, "Cannot open " + path + ": " + reason);
             return false;
         }
-        picture.push_back(RecordFromPng(png, true));
-        // Stored as a 256 x 256 format of 32 bits is, or as it must be above.
-        picture.back().png = png.width >= 256 || png.height >= 256;
-    } else if (module) {
+        std::vector<IconImageRec> images;
+        if (picture.FitsAsIs()) {
+            images.push_back(picture.AsIs());
+        } else if (!PictureRecords(picture, path, CPictureSizeDialog::Mode::ManySizes, images)) {
+            return false;
+        }
+        return TakeImages(images, path, {}, {}, {});
+    }
+    if (module) {
         const std::optional<int> index = ui.ChooseModuleIcon(path);
         if (!index) return false;
         if (!engine.LoadModuleIcon(path, *index)) {
@@ -113,27 +121,96 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
         ShowError(ui, CannotOpen(path, engine));
         return false;
     }
+    return TakeImages(engine.Images(), path, engine.Animation(), module ? std::string() : path,
+                      module ? std::string() : extension);
+}
 
+bool CPictoformView::TakeImages(std::span<const IconImageRec> images, const std::string& from,
+                                AnimationInfo animation, const std::string& path,
+                                const std::string& extension) {
     std::vector<std::unique_ptr<CIconFormat>> formats;
     // An open names its layers from "Layer 1" again, but only once it succeeds.
     LayerCounter counter = m_workspace.Layers();
-    const std::vector<IconImageRec>& images = isPicture ? picture : engine.Images();
     if (!CreateFormatsFromImages(images, counter, formats) || formats.empty()) {
-        ShowError(ui, "Cannot open " + path + ": it holds no image that can be edited.");
+        ShowError(m_workspace.Ui(),
+                  "Cannot open " + from + ": it holds no image that can be edited.");
         return false;
     }
     m_workspace.Layers() = counter;
-
-    m_animation = engine.Animation();
+    m_animation = std::move(animation);
     m_modified = false;
-    m_path = module || isPicture ? std::string() : path;
-    m_extension = module || isPicture ? std::string() : extension;
+    m_path = path;
+    m_extension = extension;
     m_workspace.FormatList().RemoveAllFormats();
     m_commands->DiscardCopyBuffer();
     for (auto& format : formats) {
         if (!m_workspace.FormatList().AddFormat(std::move(format), false)) break;
     }
     return true;
+}
+
+bool CPictoformView::PictureRecords(PictureImport& picture, const std::string& path,
+                                    CPictureSizeDialog::Mode mode,
+                                    std::vector<IconImageRec>& images) {
+    const CIconFormat* current = m_workspace.CurrentFormat();
+    const size_t slash = path.find_last_of('/');
+    CPictureSizeDialog dialog(slash == std::string::npos ? path : path.substr(slash + 1),
+                              picture.Info(), mode, current ? current->Width() : 0);
+    if (!RunDialog(m_workspace.Dialogs().pictureSizes, dialog) || !dialog.CanAccept()) {
+        return false;
+    }
+    for (const int side : dialog.Chosen()) {
+        IconImageRec rec;
+        std::string reason;
+        if (!picture.Record(side, rec, reason)) {
+            ShowError(m_workspace.Ui(), "Cannot open " + path + ": " + reason);
+            return false;
+        }
+        images.push_back(std::move(rec));
+    }
+    return true;
+}
+
+bool CPictoformView::NewIconFromPicture(const std::string& path) {
+    PictureImport picture;
+    std::string reason;
+    if (!picture.Open(m_workspace.Pictures(), path, reason)) {
+        ShowError(m_workspace.Ui(), "Cannot open " + path + ": " + reason);
+        return false;
+    }
+    std::vector<IconImageRec> images;
+    return PictureRecords(picture, path, CPictureSizeDialog::Mode::ManySizes, images) &&
+           TakeImages(images, path, {}, {}, {});
+}
+
+bool CPictoformView::ImportPicture(const std::string& path) {
+    PictureImport picture;
+    std::string reason;
+    if (!picture.Open(m_workspace.Pictures(), path, reason)) {
+        ShowError(m_workspace.Ui(), "Cannot open " + path + ": " + reason);
+        return false;
+    }
+    std::vector<IconImageRec> images;
+    if (!PictureRecords(picture, path, CPictureSizeDialog::Mode::OneSize, images)) return false;
+    std::unique_ptr<CIconFormat> format =
+        CreateFormatFromImage(images.front(), m_workspace.Layers());
+    CPreviewDialog& list = m_workspace.FormatList();
+    if (!format || !list.AddFormat(std::move(format), false)) {
+        ShowError(m_workspace.Ui(), "Cannot import " + path + ": no format could be made of it.");
+        return false;
+    }
+    // An animated cursor shows the new format as one more frame.
+    AppendFrame(m_animation, static_cast<uint32_t>(list.Count() - 1));
+    (void)list.SelectItem(list.Count() - 1);
+    m_modified = true;
+    return true;
+}
+
+bool CPictoformView::IsPicture(const std::string& path) {
+    // The desktop's reader may know icons too; ours come first.
+    const std::string extension = FileExtension(path);
+    return !IsIconKind(extension) && !IsModule(extension) &&
+           IsPictureFile(m_workspace.Pictures(), path);
 }
 
 bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& extension) {
@@ -186,7 +263,7 @@ void CPictoformView::SetHotSpot(HotSpotPoint hotSpot) {
 void CPictoformView::OnFileOpen() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Open;
-    request.filter = kOpenFilter;
+    request.filter = kOpenFilter + PictureFilter(m_workspace.Pictures());
     const std::optional<std::string> chosen = m_workspace.Ui().ChooseFile(request);
     if (chosen) (void)OpenIconDocument(*chosen, FileExtension(*chosen));
 }
@@ -228,10 +305,7 @@ bool CPictoformView::QueryClose() {
 
 bool CPictoformView::IsOpenable(const std::string& path) {
     const std::string extension = FileExtension(path);
-    for (const char* kind : {"ico", "cur", "ani", "exe", "dll", "icl", "png"}) {
-        if (SameText(extension, kind)) return true;
-    }
-    return false;
+    return IsIconKind(extension) || IsModule(extension) || IsPicture(path);
 }
 
 std::string CPictoformView::DocumentName() const {

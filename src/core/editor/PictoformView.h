@@ -8,12 +8,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "editor/PictureImport.h"
 #include "editor/ViewGeometry.h"
 #include "editor/ViewPaint.h"
 #include "editor/Workspace.h"
 #include "image/LayerImage.h"
+#include "panels/PictureSizeDialog.h"
 
 namespace pictoform {
 
@@ -24,8 +27,7 @@ class CPictoformView {
 public:
     static constexpr int kBaseZoom = 400;
     static constexpr const char* kOpenFilter =
-        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|"
-        "PNG Pictures (*.png)|*.png|";
+        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|";
     static constexpr const char* kSaveFilter = "Icon Files (*.ico)|*.ico|Cursor Files "
                                                "(*.cur)|*.cur|Animated Cursors (*.ani)|*.ani|";
 
@@ -43,13 +45,21 @@ public:
     void InitialUpdate(const std::string& documentPath);
 
     // Replaces the open icon with the file's (a program's icon goes through
-    // the icon viewer; a PNG picture becomes a new, untitled icon of one
-    // 32-bit format of its size). A file that cannot be read is reported
-    // with the reason and the open icon stays as it was.
+    // the icon viewer; a picture of at most 256 a side becomes a new,
+    // untitled icon of one 32-bit format of its size, a larger one or a
+    // drawing asks which sizes to make). A file that cannot be read is
+    // reported with the reason and the open icon stays as it was.
     [[nodiscard]] bool OpenIconDocument(const std::string& path, const std::string& extension);
+    // A new, untitled icon of the sizes the user picks from one picture.
+    [[nodiscard]] bool NewIconFromPicture(const std::string& path);
+    // One more format, at the size the user picks, made from a picture; it
+    // becomes the current format.
+    [[nodiscard]] bool ImportPicture(const std::string& path);
     // Whether File > Open (and a drop on the window) takes a file of this
-    // name: icons, cursors, animated cursors, programs and PNG pictures.
-    [[nodiscard]] static bool IsOpenable(const std::string& path);
+    // name: icons, cursors, animated cursors, programs and pictures.
+    [[nodiscard]] bool IsOpenable(const std::string& path);
+    // A picture file (not an icon, cursor or program) that can be read.
+    [[nodiscard]] bool IsPicture(const std::string& path);
 
     // Writes every format in the format list's order as an icon, cursor or
     // animated cursor by the extension. False, after telling the user, when
@@ -117,6 +127,15 @@ public:
 
 private:
     void AddDefaultFormat();
+    // Replaces the document with formats made from the images; `from` names
+    // the file in an error.
+    [[nodiscard]] bool TakeImages(std::span<const IconImageRec> images, const std::string& from,
+                                  AnimationInfo animation, const std::string& path,
+                                  const std::string& extension);
+    // Asks which sizes to make and makes them; false when cancelled or failed.
+    [[nodiscard]] bool PictureRecords(PictureImport& picture, const std::string& path,
+                                      CPictureSizeDialog::Mode mode,
+                                      std::vector<IconImageRec>& images);
 
     Workspace& m_workspace;
     std::string m_path;

@@ -168,6 +168,21 @@ bool CViewCommands::Dispatch(int id) {
     case command::kExportPng:
         ExportFormatPng();
         return true;
+    case command::kNewFromPicture:
+    case command::kImportPicture: {
+        // The desktop has asked whether to save before it sends New Icon from Picture.
+        FileDialogRequest request;
+        request.kind = FileDialogRequest::Kind::Open;
+        request.filter = PictureFilter(space.Pictures());
+        const std::optional<std::string> path = space.Ui().ChooseFile(request);
+        if (!path) return true;
+        if (id == command::kNewFromPicture) {
+            (void)m_view.NewIconFromPicture(*path);
+        } else {
+            (void)m_view.ImportPicture(*path);
+        }
+        return true;
+    }
     case command::kZoomIn:
         m_view.ZoomTo(ViewGeometry::NextZoomIn(m_view.Geometry().zoom));
         return true;

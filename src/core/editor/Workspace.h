@@ -10,6 +10,7 @@
 
 #include "colour/DropShadow.h"
 #include "editor/DialogRunners.h"
+#include "editor/PictureImport.h"
 #include "editor/RunHistoryDir.h"
 #include "history/HistoryFile.h"
 #include "icon/IconFile.h"
@@ -55,6 +56,9 @@ public:
     // (or a test) gives them. Text and the outside clipboard need them.
     [[nodiscard]] const TextRasterizer* Text() const { return m_text; }
     void SetText(const TextRasterizer* text) { m_text = text; }
+    // The desktop's picture reader; PNG files only until one is set.
+    [[nodiscard]] PictureReader& Pictures() { return m_pictures ? *m_pictures : m_pngPictures; }
+    void SetPictures(PictureReader* pictures) { m_pictures = pictures; }
     [[nodiscard]] Clipboard* SystemClipboard() const { return m_clipboard; }
     void SetClipboard(Clipboard* clipboard) { m_clipboard = clipboard; }
 
@@ -86,6 +90,8 @@ private:
     DialogRunners m_dialogs;
     const TextRasterizer* m_text = nullptr;
     Clipboard* m_clipboard = nullptr;
+    PictureReader* m_pictures = nullptr;
+    PngPictureReader m_pngPictures;
     std::unique_ptr<CSameIconDialog> m_preview;
     std::unique_ptr<CAdvColorDialog> m_colours;
     std::unique_ptr<CToolDialog> m_tools;

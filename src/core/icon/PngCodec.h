@@ -7,16 +7,13 @@
 #include <vector>
 
 #include "icon/IconImageRec.h"
+#include "image/BgraPicture.h"
 
 namespace pictoform {
 
 [[nodiscard]] bool HasPngSignature(std::span<const uint8_t> data);
 
-struct PngPixels {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> bgra; // top row first, 4 bytes a pixel, no padding
-};
+using PngPixels = BgraPicture;
 
 // Decodes a PNG held in memory. Images with a side above maxSide are refused
 // before their pixels are allocated. Reasons are noun phrases, such as

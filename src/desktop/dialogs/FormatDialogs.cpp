@@ -1,11 +1,15 @@
 #include "dialogs/FormatDialogs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "panels/PanelSupport.h"
@@ -98,6 +102,46 @@ void NewFormatDialog::PickSize(int position) {
 
 bool RunCustomSizeDialog(QWidget* parent, CSizeDialog& model) {
     CustomSizeDialog dialog(model, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+PictureSizeDialog::PictureSizeDialog(CPictureSizeDialog& model, QWidget* parent)
+    : QDialog(parent), m_model(model) {
+    setWindowTitle(QString::fromStdString(model.Caption()));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QString::fromStdString(model.Prompt()), this));
+    auto* grid = new QGridLayout;
+    const bool one = model.GetMode() == CPictureSizeDialog::Mode::OneSize;
+    const auto& sizes = CPictureSizeDialog::Sizes();
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const QString text = QString("%1 x %1").arg(sizes[i]);
+        QAbstractButton* button = one ? static_cast<QAbstractButton*>(new QRadioButton(text, this))
+                                      : new QCheckBox(text, this);
+        button->setObjectName(QString("size%1").arg(sizes[i]));
+        button->setChecked(model.IsChecked(i));
+        connect(button, &QAbstractButton::toggled, this, [this, i](bool checked) {
+            m_model.SetChecked(i, checked);
+            Refresh();
+        });
+        grid->addWidget(button, static_cast<int>(i % 5), static_cast<int>(i / 5));
+        m_buttons.push_back(button);
+    }
+    layout->addLayout(grid);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    Refresh();
+}
+
+void PictureSizeDialog::Refresh() {
+    // With nothing chosen there is nothing to make.
+    m_ok->setEnabled(m_model.CanAccept());
+}
+
+bool RunPictureSizeDialog(QWidget* parent, CPictureSizeDialog& model) {
+    PictureSizeDialog dialog(model, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 

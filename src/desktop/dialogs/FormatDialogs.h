@@ -4,10 +4,15 @@
 
 #include <QDialog>
 
+#include <vector>
+
 #include "panels/NewFormatDialog.h"
+#include "panels/PictureSizeDialog.h"
 #include "panels/SizeDialog.h"
 
+class QAbstractButton;
 class QComboBox;
+class QPushButton;
 
 namespace pictoform {
 
@@ -49,8 +54,25 @@ private:
     QComboBox* m_depths = nullptr;
 };
 
+// The sizes to make from a picture: a check box (or, for one size, a radio
+// button) per standard size.
+class PictureSizeDialog : public QDialog {
+    Q_OBJECT
+public:
+    PictureSizeDialog(CPictureSizeDialog& model, QWidget* parent);
+    [[nodiscard]] QAbstractButton& SizeButton(size_t index) { return *m_buttons.at(index); }
+
+private:
+    void Refresh();
+
+    CPictureSizeDialog& m_model;
+    std::vector<QAbstractButton*> m_buttons;
+    QPushButton* m_ok = nullptr;
+};
+
 // The modal runs; true for OK.
 bool RunCustomSizeDialog(QWidget* parent, CSizeDialog& model);
+bool RunPictureSizeDialog(QWidget* parent, CPictureSizeDialog& model);
 bool RunNewFormatDialog(QWidget* parent, CNewFmtDialog& model);
 
 } // namespace pictoform

@@ -26,6 +26,9 @@ void InstallDialogRunners(Workspace& workspace, QWidget* parent) {
     runners.adjustColor = [owner](AdjustColorModel& model) {
         return RunAdjustColorDialog(owner, model);
     };
+    runners.pictureSizes = [owner](CPictureSizeDialog& model) {
+        return RunPictureSizeDialog(owner, model);
+    };
     runners.systemIcons = SystemIconsRunner(workspace, parent);
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+// Scaling pictures into icon sizes.
+
+#include "image/BgraPicture.h"
+
+namespace pictoform {
+
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size a width x height picture takes inside a side x side square with
+// its shape kept: the longer side fills the square, the other is rounded
+// and at least 1.
+[[nodiscard]] PictureSize FitSize(int width, int height, int side);
+
+// The picture scaled to width x height: each new pixel averages the part of
+// the picture it covers, weighted by alpha, so that transparent pixels lend
+// no colour to the edges they meet.
+[[nodiscard]] BgraPicture ScalePicture(const BgraPicture& picture, int width, int height);
+
+// The picture placed in the middle of a transparent side x side square,
+// without scaling (a picture larger than the square is cut).
+[[nodiscard]] BgraPicture CentreInSquare(const BgraPicture& picture, int side);
+
+} // namespace pictoform
