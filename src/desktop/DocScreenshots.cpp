@@ -5,8 +5,10 @@
 //     pictoform_screenshots ICON.ico OUTDIR
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
 
@@ -17,6 +19,7 @@
 #include "editor/MenuModel.h"
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
+#include "panels/PreviewPanel.h"
 
 namespace {
 
@@ -123,6 +126,63 @@ bool SixteenColours(const QString& icon, const QString& out) {
     return Save(program, out + "/screenshot-16colours.png");
 }
 
+// The 48 x 48 format zoomed to 32 screen pixels an icon pixel: the canvas
+// scrolls, and the status bar names the pixel under the pointer.
+bool Zoomed(const QString& icon, const QString& out) {
+    Application program({QCoreApplication::applicationFilePath(), icon});
+    program.Show();
+    Settle(300);
+    Show48(program);
+    program.Frame().RefreshAll();
+    Settle(300);
+    program.View().ZoomTo(32);
+    program.Frame().RefreshAll();
+    CanvasWidget& canvas = program.Frame().Canvas();
+    const QPoint at = canvas.viewport()->rect().center();
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), canvas.viewport()->mapToGlobal(QPointF(at)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas.viewport(), &move);
+    return Save(program, out + "/screenshot-zoom.png");
+}
+
+// Four frames of a ball rolling across, played in the preview: the format
+// list and the preview at two moments.
+bool Animation(const QString& out) {
+    Application program({QCoreApplication::applicationFilePath()});
+    program.Show();
+    Settle(300);
+    Workspace& space = program.Space();
+    CPreviewDialog& formats = space.FormatList();
+    const uint32_t colours[] = {0xFF3040E0u, 0xFF30A0F0u, 0xFF40C040u, 0xFFE08030u}; // ABGR
+    for (int frame = 0; frame < 4; ++frame) {
+        if (frame > 0 && !formats.AddNewFormat({48, 48, kDepth32}, false)) return false;
+        (void)formats.SelectItem(frame);
+        program.Frame().RefreshAll();
+        formats.Item(frame).format->SetFrameTime(30);
+        space.Colours().SetColor(colours[frame], 0, 0);
+        space.Tools().LeftButtonDown(ToolButton::Ellipse);
+        Drag(program.View(), 2 + 8 * frame, 14, 18 + 8 * frame, 30);
+        (void)program.View().Commands().Run(command::kDeselect);
+        // The repaint makes the frame's final picture, which the preview plays.
+        program.Frame().RefreshAll();
+    }
+    (void)formats.SelectItem(0);
+    program.Frame().RefreshAll();
+    PreviewPanel& preview = program.Frame().Preview();
+    preview.TogglePlay();
+    const QRect left =
+        program.Frame().Pane(4)->geometry().united(program.Frame().Pane(5)->geometry());
+    for (uint32_t frame : {1u, 2u}) {
+        QElapsedTimer waited;
+        waited.start();
+        while (preview.Player().Frame() != frame && waited.elapsed() < 5000) Settle(5);
+        const QString path = out + QString("/screenshot-animation-%1.png").arg(frame);
+        if (!program.Frame().grab(left).save(path)) return false;
+        std::printf("%s\n", qPrintable(path));
+    }
+    return true;
+}
+
 // The "Change System Icons" dialog as the System menu opens it.
 bool SystemIcons(const QString& out) {
     Application program({QCoreApplication::applicationFilePath()});
@@ -161,5 +221,7 @@ int main(int argc, char* argv[]) {
     }
     if (!LayeredIcon(QString::fromLocal8Bit(argv[1]), out)) return 1;
     if (!SixteenColours(QString::fromLocal8Bit(argv[1]), out)) return 1;
+    if (!Zoomed(QString::fromLocal8Bit(argv[1]), out)) return 1;
+    if (!Animation(out)) return 1;
     return SystemIcons(out) ? 0 : 1;
 }

@@ -230,7 +230,7 @@ void MainFrame::BuildPanes() {
     m_colour = std::make_unique<ColourPanel>(m_workspace, m_view, Pane(2));
     m_layers = std::make_unique<LayersPanel>(m_workspace, m_view, Pane(3));
     m_formats = std::make_unique<FormatListPanel>(m_workspace, m_view, Pane(4));
-    m_preview = std::make_unique<PreviewPanel>(m_workspace, Pane(5));
+    m_preview = std::make_unique<PreviewPanel>(m_workspace, m_view, Pane(5));
     const std::array<QWidget*, 5> panels = {m_tools.get(), m_colour.get(), m_layers.get(),
                                             m_formats.get(), m_preview.get()};
     QList<QDockWidget*> columns[2];

@@ -61,6 +61,7 @@ public:
     [[nodiscard]] QAction* Action(int id) const;
     // Pane 1 to 5: tools, colour, layers, format list, preview.
     [[nodiscard]] QDockWidget* Pane(int pane) const;
+    [[nodiscard]] PreviewPanel& Preview() const { return *m_preview; }
     [[nodiscard]] CanvasWidget& Canvas() const { return *m_canvas; }
     [[nodiscard]] QToolBar& ToolBar() const { return *m_toolBar; }
     [[nodiscard]] QStringList RecentFiles() const;

@@ -17,15 +17,18 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <filesystem>
 
 #include "dialogs/ColourDialogs.h"
 #include "dialogs/FormatDialogs.h"
 #include "dialogs/ObjectDialogs.h"
 #include "editor/PictoformView.h"
+#include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
 #include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
+#include "panels/FrameTimeDialog.h"
 #include "panels/LayersPanel.h"
 #include "panels/PanelSupport.h"
 #include "panels/PreviewPanel.h"
@@ -113,7 +116,7 @@ TEST_F(PanelsTest, FormatListSelectsFormatsAndDrawsThemAsTheModelSays) {
     window.addDockWidget(Qt::RightDockWidgetArea, formatsDock);
     window.resize(500, 400);
     window.show();
-    PreviewPanel preview(workspace, nullptr);
+    PreviewPanel preview(workspace, view, nullptr);
     layers->Opacity().setValue(128);
     CPreviewDialog& model = workspace.FormatList();
     ASSERT_TRUE(model.AddNewFormat(FormatChoice{16, 16, 16}, false));
@@ -142,6 +145,45 @@ TEST_F(PanelsTest, FormatListSelectsFormatsAndDrawsThemAsTheModelSays) {
     const PixelColor corner = model.CurrentFormat()->Final().GetPixel(47, 47);
     EXPECT_EQ(shown.pixelColor(26 + 47, 16 + 47), QColor(corner.red, corner.green, corner.blue));
     EXPECT_EQ(shown.pixelColor(26 + 48, 16 + 47), Rgb(kPreviewBand));
+}
+
+// With two formats or more the preview offers to play them: in the order
+// of frames, each for its time, looping; pause shows the current one again.
+// The format list's pop-up menu sets a frame's time.
+TEST_F(PanelsTest, PreviewPlaysTheFormatsAndFrameTimeSetsTheirTimes) {
+    PreviewPanel preview(workspace, view, nullptr);
+    preview.resize(100, 80);
+    preview.show();
+    EXPECT_FALSE(preview.PlayButton().isVisible()) << "one format is no animation";
+    CPreviewDialog& model = workspace.FormatList();
+    ASSERT_TRUE(model.AddNewFormat(FormatChoice{16, 16, 32}, false));
+    ASSERT_TRUE(model.AddNewFormat(FormatChoice{32, 32, 32}, false));
+    AnimationInfo order;
+    order.sequence = {2, 0};
+    view.SetAnimation(order);
+    workspace.Dialogs().frameTime = [](CFrameTimeDialog& dialog) {
+        EXPECT_EQ(dialog.Jiffies(), kNewFrameTime);
+        dialog.SetJiffies(1);
+        EXPECT_EQ(dialog.Milliseconds(), "= 17 ms");
+        return true;
+    };
+    ASSERT_TRUE(model.SelectItem(2));
+    ASSERT_TRUE(view.Commands().Run(command::kFrameTime));
+    EXPECT_EQ(model.Item(2).format->FrameTime(), 1);
+    EXPECT_TRUE(view.Modified());
+    ASSERT_TRUE(model.SelectItem(0));
+    preview.Refresh();
+    ASSERT_TRUE(preview.PlayButton().isVisible());
+
+    QTest::mouseClick(&preview.PlayButton(), Qt::LeftButton);
+    ASSERT_TRUE(preview.Player().Playing());
+    EXPECT_EQ(workspace.Preview().Shown(), model.Item(2).format.get());
+    // Frame 2 shows for one jiffy, then frame 0 for ten, then frame 2 again.
+    QTRY_COMPARE(workspace.Preview().Shown(), model.Item(0).format.get());
+    QTRY_COMPARE(workspace.Preview().Shown(), model.Item(2).format.get());
+    QTest::mouseClick(&preview.PlayButton(), Qt::LeftButton);
+    EXPECT_FALSE(preview.Player().Playing());
+    EXPECT_EQ(workspace.Preview().Shown(), model.CurrentFormat());
 }
 
 TEST_F(PanelsTest, ToolButtonsPaintTheirLookAndChangeTheTool) {

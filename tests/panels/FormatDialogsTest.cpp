@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "panels/AnimationPlayer.h"
+#include "panels/FrameTimeDialog.h"
 #include "panels/NewFormatDialog.h"
 #include "support/ScriptedUiServices.h"
 
@@ -79,5 +81,44 @@ TEST(SizeDialog, RefusesZeroAndSizesAbove128AndTakesDigitsOnly) {
         EXPECT_EQ(std::pair(dialog.Width(), dialog.Height()), std::pair(w, h));
         ASSERT_EQ(ui.Messages().size(), message ? 1u : 0u);
         EXPECT_TRUE(!message || ui.WasAsked(message, "Error"));
+    }
+}
+
+// The player walks the steps by the clock, each for its jiffies, looping;
+// a step of no time still takes one, and changed steps keep the place.
+TEST(AnimationPlayerTest, StepsFollowTheClockAndLoop) {
+    AnimationPlayer player;
+    player.SetSteps({{2, 6}, {0, 3}, {1, 0}});
+    ASSERT_TRUE(player.CanPlay());
+    EXPECT_FALSE(player.Advance(500.0)) << "paused, the clock stands";
+    player.Play();
+    const double jiffy = AnimationPlayer::kJiffyMs;
+    struct Tick {
+        double jiffies;
+        uint32_t frame;
+    };
+    // 6 + 3 + 1 = 10 jiffies a round.
+    for (const Tick& t : {Tick{5.5, 2}, Tick{0.5, 0}, Tick{2.9, 0}, Tick{0.1, 1}, Tick{1, 2},
+                          Tick{10, 2}, Tick{26, 0}, Tick{1007, 2}}) {
+        player.Advance(t.jiffies * jiffy);
+        EXPECT_EQ(player.Frame(), t.frame) << t.jiffies;
+    }
+    EXPECT_NEAR(player.UntilNext(), 3 * jiffy, 1e-6); // 3 jiffies into a 6-jiffy step
+    player.SetSteps({{0, 4}});
+    EXPECT_FALSE(player.Playing()) << "one frame is no animation";
+    EXPECT_EQ(player.Frame(), 0u);
+}
+
+TEST(FrameTimeDialogTest, JiffiesAreHeldToTheirRangeAndShownInMilliseconds) {
+    struct Case {
+        int typed, kept;
+        const char* shown;
+    };
+    for (const Case& c : {Case{10, 10, "= 167 ms"}, Case{0, 1, "= 17 ms"},
+                          Case{60, 60, "= 1000 ms"}, Case{99999, 36000, "= 600000 ms"}}) {
+        CFrameTimeDialog dialog(5);
+        dialog.SetJiffies(c.typed);
+        EXPECT_EQ(dialog.Jiffies(), c.kept);
+        EXPECT_EQ(dialog.Milliseconds(), c.shown);
     }
 }

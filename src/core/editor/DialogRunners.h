@@ -15,6 +15,7 @@ class CNewFmtDialog;
 class FilterDialogModel;
 class AdjustColorModel;
 class CPictureSizeDialog;
+class CFrameTimeDialog;
 
 struct DialogRunners {
     std::function<bool(CTextInputDialog&)> addText;
@@ -24,6 +25,7 @@ struct DialogRunners {
     std::function<bool(FilterDialogModel&)> filter;
     std::function<bool(AdjustColorModel&)> adjustColor;
     std::function<bool(CPictureSizeDialog&)> pictureSizes;
+    std::function<bool(CFrameTimeDialog&)> frameTime;
     // "Change System Icons"; modal, nothing comes back.
     std::function<void()> systemIcons;
 };

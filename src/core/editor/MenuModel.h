@@ -75,6 +75,8 @@ inline constexpr int kZoomActual = 32956;
 // Pictures in: a new icon of several sizes, or one more format.
 inline constexpr int kNewFromPicture = 32957;
 inline constexpr int kImportPicture = 32958;
+// How long the selected format shows as an animated cursor's frame.
+inline constexpr int kFrameTime = 32959;
 } // namespace command
 
 struct MenuEntry {

@@ -341,6 +341,13 @@ void CPictoformView::ZoomAbout(int zoom, int wx, int wy) {
     m_scrollY = SaturatingInt(std::floor(iy * zoom - wy));
 }
 
+std::vector<AnimationStep> CPictoformView::PlaySteps() const {
+    const CPreviewDialog& list = m_workspace.FormatList();
+    std::vector<int32_t> times;
+    for (int i = 0; i < list.Count(); ++i) times.push_back(list.Item(i).format->FrameTime());
+    return AnimationSteps(times, m_animation);
+}
+
 std::string CPictoformView::StatusText(std::optional<HotSpotPoint> pointer) const {
     const CIconFormat* format = m_workspace.CurrentFormat();
     if (!format || m_geometry.canvasWidth == 0) return {};

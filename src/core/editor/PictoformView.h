@@ -93,6 +93,9 @@ public:
     [[nodiscard]] const AnimationInfo& Animation() const { return m_animation; }
     [[nodiscard]] AnimationInfo& Animation() { return m_animation; }
     void SetAnimation(AnimationInfo animation) { m_animation = std::move(animation); }
+    // The formats as an animated cursor shows them: in the order of frames,
+    // each for its time.
+    [[nodiscard]] std::vector<AnimationStep> PlaySteps() const;
 
     // The window's client area changed size.
     void Resize(int clientWidth, int clientHeight);

@@ -17,6 +17,7 @@
 #include "objects/CopiedPattern.h"
 #include "objects/MaskedPattern.h"
 #include "objects/TriPattern.h"
+#include "panels/FrameTimeDialog.h"
 #include "panels/NewFormatDialog.h"
 #include "panels/SubdivideDialog.h"
 
@@ -60,6 +61,7 @@ bool ChangesTheIcon(int id) {
     case command::kFormatUp:
     case command::kFormatDown:
     case command::kStoreAsPng:
+    case command::kFrameTime:
         return true;
     default:
         return IsFilter(id);
@@ -209,6 +211,17 @@ bool CViewCommands::Dispatch(int id) {
             format->SetStoredAsPng(!format->StoredAsPng());
         }
         return true;
+    case command::kFrameTime:
+        if (CIconFormat* format = space.CurrentFormat()) {
+            CFrameTimeDialog dialog(format->FrameTime());
+            if (RunDialog(space.Dialogs().frameTime, dialog) &&
+                dialog.Jiffies() != format->FrameTime()) {
+                format->SetFrameTime(dialog.Jiffies());
+            } else {
+                m_declined = true;
+            }
+        }
+        return true;
     default:
         return false;
     }
@@ -259,6 +272,9 @@ CommandUpdate CViewCommands::Update(int id) const {
         break;
     case command::kZoomOut:
         update.enabled = space.CurrentFormat() && m_view.Geometry().zoom > ViewGeometry::kMinZoom;
+        break;
+    case command::kFrameTime:
+        update.enabled = space.CurrentFormat() != nullptr;
         break;
     case command::kZoomFit:
         update.enabled = space.CurrentFormat() != nullptr;

@@ -67,6 +67,7 @@ public:
     [[nodiscard]] CLayerDialog& LayerPanel() { return *m_layers; }
     [[nodiscard]] CSameIconDialog& Preview() { return *m_preview; }
     [[nodiscard]] CPreviewDialog& FormatList() { return *m_formatList; }
+    [[nodiscard]] const CPreviewDialog& FormatList() const { return *m_formatList; }
 
     // The format being edited and the layer painting goes to (either may be null).
     [[nodiscard]] CIconFormat* CurrentFormat() const { return m_formatList->CurrentFormat(); }

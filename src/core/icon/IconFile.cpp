@@ -137,4 +137,33 @@ bool CIconFile::EncodeIconFile(const std::vector<IconImageRec>& images, unsigned
     return EncodeImages(images, (flags & kWriteCursor) ? kCursorType : kIconType, flags, out);
 }
 
+std::vector<AnimationStep> AnimationSteps(std::span<const int32_t> frameTimes,
+                                          const AnimationInfo& info) {
+    std::vector<uint32_t> order = info.sequence;
+    if (order.empty() || !SequenceFits(info, frameTimes.size())) {
+        order.clear();
+        for (size_t i = 0; i < frameTimes.size(); ++i) order.push_back(static_cast<uint32_t>(i));
+    }
+    // A step keeps the time the file gave it while its frame keeps the time
+    // it was read with (that of its first step); a frame given a new time
+    // shows for it at every step.
+    const bool stepsTimed = !info.sequence.empty() && info.stepRates.size() == order.size();
+    std::vector<int64_t> firstRate(frameTimes.size(), -1);
+    if (stepsTimed) {
+        for (size_t k = 0; k < order.size(); ++k) {
+            if (firstRate[order[k]] < 0) firstRate[order[k]] = info.stepRates[k];
+        }
+    }
+    std::vector<AnimationStep> steps;
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int32_t time = frameTimes[order[k]];
+        const bool asRead = stepsTimed && info.stepRates[k] != 0 && time == firstRate[order[k]];
+        // A frame that never had a time is shown as a new frame is.
+        steps.push_back({order[k], asRead
+                                       ? info.stepRates[k]
+                                       : static_cast<uint32_t>(time > 0 ? time : kNewFrameTime)});
+    }
+    return steps;
+}
+
 } // namespace pictoform

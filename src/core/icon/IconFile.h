@@ -35,6 +35,17 @@ void RemoveFrame(AnimationInfo& info, uint32_t frame);
 void SwapFrames(AnimationInfo& info, uint32_t a, uint32_t b);
 void AppendFrame(AnimationInfo& info, uint32_t frame);
 
+struct AnimationStep {
+    uint32_t frame = 0;
+    uint32_t jiffies = 0; // sixtieths of a second
+};
+// What an animated cursor shows, step by step: its order of frames (every
+// frame once when it has none, or one that no longer fits), each for its
+// frame's time, or the time the file gave that step while the frame's time
+// is as it was read.
+[[nodiscard]] std::vector<AnimationStep> AnimationSteps(std::span<const int32_t> frameTimes,
+                                                        const AnimationInfo& info);
+
 enum IconWriteFlags : unsigned {
     kWriteCursor = 1u << 0,
 };

@@ -306,27 +306,13 @@ bool CIconFile::EncodeAnimatedCursor(const std::vector<IconImageRec>& images, un
     // its entry's fields as the hot spot and not as its depth.
     const uint16_t frameType = (flags & kWriteCursor) ? kCursorType : kIconType;
 
-    // One time per step; a frame that never had one is shown as a new frame is.
-    std::vector<uint32_t> steps = info.sequence;
-    if (steps.empty()) {
-        for (size_t i = 0; i < images.size(); ++i) steps.push_back(static_cast<uint32_t>(i));
-    }
-    // A step keeps the time the file gave it while its frame keeps the time
-    // it was read with (that of its first step); a frame given a new time
-    // shows for it at every step.
-    const bool stepsTimed = !info.sequence.empty() && info.stepRates.size() == steps.size();
-    std::vector<int64_t> firstRate(images.size(), -1);
-    if (stepsTimed) {
-        for (size_t k = 0; k < steps.size(); ++k) {
-            if (firstRate[steps[k]] < 0) firstRate[steps[k]] = info.stepRates[k];
-        }
-    }
+    std::vector<int32_t> frameTimes;
+    for (const IconImageRec& image : images) frameTimes.push_back(image.frameTime);
+    std::vector<uint32_t> steps;
     std::vector<uint32_t> times;
-    for (size_t k = 0; k < steps.size(); ++k) {
-        const int32_t time = images[steps[k]].frameTime;
-        const bool asRead = stepsTimed && info.stepRates[k] != 0 && time == firstRate[steps[k]];
-        times.push_back(asRead ? info.stepRates[k]
-                               : static_cast<uint32_t>(time > 0 ? time : kNewFrameTime));
+    for (const AnimationStep& step : AnimationSteps(frameTimes, info)) {
+        steps.push_back(step.frame);
+        times.push_back(step.jiffies);
     }
     const bool sameTimes =
         std::all_of(times.begin(), times.end(), [&](uint32_t t) { return t == times.front(); });

@@ -6,8 +6,9 @@ namespace pictoform {
 
 SameIconPaint CSameIconDialog::Paint(int clientWidth, int clientHeight) const {
     SameIconPaint paint;
-    if (!m_format || m_format->Final().IsNull()) return paint;
-    const CLayerImage& picture = m_format->Final();
+    const CIconFormat* shown = Shown();
+    if (!shown || shown->Final().IsNull()) return paint;
+    const CLayerImage& picture = shown->Final();
     paint.picture = &picture;
     const int left = (clientWidth - picture.Width()) / 2;
     const int top = (clientHeight - picture.Height()) / 2;

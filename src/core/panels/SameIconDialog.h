@@ -21,13 +21,16 @@ class CSameIconDialog {
 public:
     // The format list keeps this equal to its current format; null shows nothing.
     void Show(const CIconFormat* format) { m_format = format; }
-    [[nodiscard]] const CIconFormat* Shown() const { return m_format; }
+    // While an animation plays, its frame is shown instead; null ends that.
+    void ShowFrame(const CIconFormat* frame) { m_frame = frame; }
+    [[nodiscard]] const CIconFormat* Shown() const { return m_frame ? m_frame : m_format; }
 
     // The picture centred in a client area of the given size.
     [[nodiscard]] SameIconPaint Paint(int clientWidth, int clientHeight) const;
 
 private:
     const CIconFormat* m_format = nullptr;
+    const CIconFormat* m_frame = nullptr;
 };
 
 } // namespace pictoform

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "panels/PanelSupport.h"
@@ -138,6 +139,36 @@ PictureSizeDialog::PictureSizeDialog(CPictureSizeDialog& model, QWidget* parent)
 void PictureSizeDialog::Refresh() {
     // With nothing chosen there is nothing to make.
     m_ok->setEnabled(m_model.CanAccept());
+}
+
+FrameTimeDialog::FrameTimeDialog(CFrameTimeDialog& model, QWidget* parent)
+    : QDialog(parent), m_model(model) {
+    setWindowTitle("Frame Time");
+    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel("Show this frame for", this));
+    m_jiffies = new QSpinBox(this);
+    m_jiffies->setObjectName("jiffies");
+    m_jiffies->setRange(CFrameTimeDialog::kMinJiffies, CFrameTimeDialog::kMaxJiffies);
+    m_jiffies->setValue(model.Jiffies());
+    m_jiffies->setSuffix(" jiffies (1/60 s)");
+    row->addWidget(m_jiffies);
+    m_milliseconds = new QLabel(QString::fromStdString(model.Milliseconds()), this);
+    row->addWidget(m_milliseconds);
+    layout->addLayout(row);
+    connect(m_jiffies, &QSpinBox::valueChanged, this, [this](int value) {
+        m_model.SetJiffies(value);
+        m_milliseconds->setText(QString::fromStdString(m_model.Milliseconds()));
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+bool RunFrameTimeDialog(QWidget* parent, CFrameTimeDialog& model) {
+    FrameTimeDialog dialog(model, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool RunPictureSizeDialog(QWidget* parent, CPictureSizeDialog& model) {

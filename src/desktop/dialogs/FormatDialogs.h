@@ -6,12 +6,15 @@
 
 #include <vector>
 
+#include "panels/FrameTimeDialog.h"
 #include "panels/NewFormatDialog.h"
 #include "panels/PictureSizeDialog.h"
 #include "panels/SizeDialog.h"
 
 class QAbstractButton;
 class QComboBox;
+class QLabel;
+class QSpinBox;
 class QPushButton;
 
 namespace pictoform {
@@ -70,8 +73,23 @@ private:
     QPushButton* m_ok = nullptr;
 };
 
+// "Frame Time": jiffies in a spin box, the milliseconds beside them.
+class FrameTimeDialog : public QDialog {
+    Q_OBJECT
+public:
+    FrameTimeDialog(CFrameTimeDialog& model, QWidget* parent);
+    [[nodiscard]] QSpinBox& Jiffies() { return *m_jiffies; }
+    [[nodiscard]] QLabel& Milliseconds() { return *m_milliseconds; }
+
+private:
+    CFrameTimeDialog& m_model;
+    QSpinBox* m_jiffies = nullptr;
+    QLabel* m_milliseconds = nullptr;
+};
+
 // The modal runs; true for OK.
 bool RunCustomSizeDialog(QWidget* parent, CSizeDialog& model);
+bool RunFrameTimeDialog(QWidget* parent, CFrameTimeDialog& model);
 bool RunPictureSizeDialog(QWidget* parent, CPictureSizeDialog& model);
 bool RunNewFormatDialog(QWidget* parent, CNewFmtDialog& model);
 

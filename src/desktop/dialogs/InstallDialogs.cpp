@@ -29,6 +29,9 @@ void InstallDialogRunners(Workspace& workspace, QWidget* parent) {
     runners.pictureSizes = [owner](CPictureSizeDialog& model) {
         return RunPictureSizeDialog(owner, model);
     };
+    runners.frameTime = [owner](CFrameTimeDialog& model) {
+        return RunFrameTimeDialog(owner, model);
+    };
     runners.systemIcons = SystemIconsRunner(workspace, parent);
 }
 

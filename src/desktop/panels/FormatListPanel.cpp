@@ -27,8 +27,11 @@ constexpr PanelCommand kCommands[] = {
     {command::kFormatDown, "Down", "Move selected format down", Glyph::Down},
 };
 
-constexpr PanelCommand kCheckItems[] = {
+// Only in the pop-up menu.
+constexpr PanelCommand kMenuItems[] = {
     {command::kStoreAsPng, "Store as &PNG", "Save this format PNG-compressed (32 bits only)",
+     Glyph::NewFormat, true},
+    {command::kFrameTime, "Frame &Time...", "How long an animated cursor shows this format",
      Glyph::NewFormat},
 };
 
@@ -80,7 +83,7 @@ void FormatListPanel::ShowMenu(const QPoint& globalPos) {
             const CommandUpdate update = m_view.Commands().Update(id);
             return std::pair{update.enabled, update.checked};
         },
-        kCheckItems);
+        kMenuItems);
     if (chosen != 0) RunCommand(chosen);
 }
 

@@ -287,7 +287,7 @@ QToolBar* MakeCommandBar(QWidget* owner, std::span<const PanelCommand> commands,
 
 int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const QPoint& globalPos,
                   const std::function<std::pair<bool, bool>(int)>& update,
-                  std::span<const PanelCommand> checkItems) {
+                  std::span<const PanelCommand> moreItems) {
     QMenu menu(owner);
     const auto add = [&](const PanelCommand& command, bool checkable) {
         QAction* action = menu.addAction(command.menuText);
@@ -298,9 +298,9 @@ int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const 
         action->setEnabled(enabled);
         action->setChecked(checkable && checked);
     };
-    for (const PanelCommand& command : commands) add(command, false);
-    if (!checkItems.empty()) menu.addSeparator();
-    for (const PanelCommand& command : checkItems) add(command, true);
+    for (const PanelCommand& command : commands) add(command, command.checkable);
+    if (!moreItems.empty()) menu.addSeparator();
+    for (const PanelCommand& command : moreItems) add(command, command.checkable);
     const QAction* chosen = menu.exec(globalPos);
     return chosen ? chosen->data().toInt() : 0;
 }

@@ -78,6 +78,8 @@ struct PanelCommand {
     const char* menuText; // with its '&' mnemonic; the button's text leaves it out
     const char* tooltip;
     Glyph glyph;
+    // A pop-up menu item with a check mark that follows the command's state.
+    bool checkable = false;
 };
 
 // The panel's toolbar of 16 x 16 glyph buttons, each running its command.
@@ -89,7 +91,7 @@ QToolBar* MakeCommandBar(QWidget* owner, std::span<const PanelCommand> commands,
 // none checked when it is empty).
 int ChooseCommand(QWidget* owner, std::span<const PanelCommand> commands, const QPoint& globalPos,
                   const std::function<std::pair<bool, bool>(int)>& update = {},
-                  std::span<const PanelCommand> checkItems = {});
+                  std::span<const PanelCommand> moreItems = {});
 
 // A list whose items are all one height and drawn by a callback, for the
 // format and layer lists whose models say what each item shows. Clicks and

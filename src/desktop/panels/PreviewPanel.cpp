@@ -1,15 +1,76 @@
 #include "panels/PreviewPanel.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QToolButton>
+
+#include <cmath>
 
 #include "ImageConvert.h"
+#include "editor/PictoformView.h"
 #include "editor/Workspace.h"
 #include "panels/PanelSupport.h"
 
 namespace pictoform {
 
-PreviewPanel::PreviewPanel(Workspace& workspace, QWidget* parent)
-    : QWidget(parent), m_workspace(workspace) {}
+PreviewPanel::PreviewPanel(Workspace& workspace, CPictoformView& view, QWidget* parent)
+    : QWidget(parent), m_workspace(workspace), m_view(view) {
+    m_play = new QToolButton(this);
+    m_play->setObjectName("playButton");
+    m_play->setAutoRaise(true);
+    connect(m_play, &QToolButton::clicked, this, &PreviewPanel::TogglePlay);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &PreviewPanel::Tick);
+    Refresh();
+}
+
+PreviewPanel::~PreviewPanel() {
+    m_workspace.Preview().ShowFrame(nullptr);
+}
+
+void PreviewPanel::Refresh() {
+    m_player.SetSteps(m_view.PlaySteps());
+    m_play->setVisible(m_player.CanPlay());
+    const bool playing = m_player.Playing();
+    m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_play->setToolTip(playing ? "Pause the animation" : "Play the formats as an animation");
+    if (playing) {
+        ShowFrame();
+    } else {
+        m_timer.stop();
+        m_workspace.Preview().ShowFrame(nullptr);
+    }
+    update();
+}
+
+void PreviewPanel::TogglePlay() {
+    if (m_player.Playing()) {
+        m_player.Pause();
+    } else {
+        m_player.Play();
+        m_clock.start();
+    }
+    Refresh();
+}
+
+void PreviewPanel::ShowFrame() {
+    const CPreviewDialog& list = m_workspace.FormatList();
+    const int frame = static_cast<int>(m_player.Frame());
+    m_workspace.Preview().ShowFrame(frame < list.Count() ? list.Item(frame).format.get() : nullptr);
+    m_timer.start(std::max(1, static_cast<int>(std::ceil(m_player.UntilNext()))));
+    update();
+}
+
+void PreviewPanel::Tick() {
+    if (!m_player.Playing()) return;
+    m_player.Advance(static_cast<double>(m_clock.restart()));
+    ShowFrame();
+}
+
+void PreviewPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_play->move(2, height() - m_play->sizeHint().height() - 2);
+}
 
 void PreviewPanel::paintEvent(QPaintEvent*) {
     const SameIconPaint paint = m_workspace.Preview().Paint(width(), height());
