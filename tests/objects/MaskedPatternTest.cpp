@@ -41,7 +41,7 @@ TEST(MaskedPattern, MaskBytesAreCopiedAndAnyNonZeroIsInside) {
     for (auto [data, w, h] : {std::tuple<const uint8_t*, int, int>{nullptr, 3, 2},
                               {bytes, 0, 2},
                               {bytes, 3, -2},
-                              {bytes, 5000, 1}})
+                              {bytes, 200000, 1}})
         EXPECT_FALSE(CMaskedPattern{}.CreateFromMask(0, 0, data, w, h)) << w << " x " << h;
 
     CMultiColorPen pen;

@@ -353,9 +353,19 @@ void CViewMouse::CreateText(Event& e, const PenPoint& s) {
     std::unique_ptr<CPattern> text;
     if (e.format.Depth() == kDepth32) {
         auto smooth = std::make_unique<CMaskedPattern>();
+        bool tooLarge = false;
         if (smooth->CreateSmoothText(static_cast<float>(left), static_cast<float>(top),
-                                     dialog.Text(), space.TextFont(), *rasterizer)) {
+                                     dialog.Text(), space.TextFont(), *rasterizer, &tooLarge)) {
             text = std::move(smooth);
+        } else if (tooLarge) {
+            // Dropping the text unannounced would look like a fault.
+            constexpr int64_t kMegabytes =
+                CMaskedPattern::kMaxMaskPixels * CMaskedPattern::kMaskBytesPerPixel / 1'000'000;
+            space.Ui().ShowMessage(
+                "The text is too large to add: drawn smoothly it would need more than " +
+                    std::to_string(kMegabytes) +
+                    " MB of memory. Use a shorter text or a smaller font.",
+                "Add Text", MessageIcon::Exclamation, MessageButtons::Ok);
         }
     } else {
         auto pixel = std::make_unique<CUAATextPattern>();

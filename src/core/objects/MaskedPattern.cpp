@@ -20,7 +20,8 @@ float SnapToIconPixel(float c) {
 } // namespace
 
 bool CMaskedPattern::CreateMask(int64_t width, int64_t height) {
-    if (width < 1 || height < 1 || width > kMaxMaskSide || height > kMaxMaskSide) {
+    if (width < 1 || height < 1 || width > kMaxMaskSide || height > kMaxMaskSide ||
+        width * height > kMaxMaskPixels) {
         m_mask = CLayerImage{};
         return false;
     }
@@ -52,8 +53,9 @@ bool CMaskedPattern::CreateFromMask(int x, int y, const uint8_t* maskBytes, int 
 }
 
 bool CMaskedPattern::CreateSmoothText(float px, float py, const std::string& utf8Text,
-                                      const FontDescription& font,
-                                      const TextRasterizer& rasterizer) {
+                                      const FontDescription& font, const TextRasterizer& rasterizer,
+                                      bool* tooLarge) {
+    if (tooLarge) *tooLarge = false;
     if (!std::isfinite(px) || !std::isfinite(py)) return false;
     if (font.pixelHeight <= 0 || font.pixelHeight > INT_MAX / 3) return false;
     FontDescription tall = font;
@@ -64,7 +66,10 @@ bool CMaskedPattern::CreateSmoothText(float px, float py, const std::string& utf
     const int top = SaturatingInt(py);
     const int right = SaturatingInt(static_cast<double>(px) + extent.width);
     const int bottom = SaturatingInt(static_cast<double>(py) + extent.height);
-    if (!CreateMask(int64_t{right} - left, int64_t{bottom} - top)) return false;
+    if (!CreateMask(int64_t{right} - left, int64_t{bottom} - top)) {
+        if (tooLarge) *tooLarge = true;
+        return false;
+    }
     InitFrame(left, top, right, bottom);
     RasterizeText(utf8Text, tall, rasterizer);
     return true;

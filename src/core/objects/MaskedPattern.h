@@ -25,10 +25,16 @@ public:
                                       int maskHeight);
     // The text at three times the font's height from the canvas point
     // (px, py), so that the 3 x 3 reduction smooths its edges. False for a
-    // text that measures empty.
+    // text that measures empty, or (with tooLarge set) one whose mask would
+    // pass kMaxMaskPixels.
     [[nodiscard]] bool CreateSmoothText(float px, float py, const std::string& utf8Text,
                                         const FontDescription& font,
-                                        const TextRasterizer& rasterizer);
+                                        const TextRasterizer& rasterizer, bool* tooLarge = nullptr);
+
+    // A mask holds five bytes a unit: 32 million units are 160 MB, room for
+    // 200 characters of 72 points drawn three times their size.
+    static constexpr int64_t kMaxMaskPixels = 32'000'000;
+    static constexpr int64_t kMaskBytesPerPixel = 5;
 
     void Render(CLayerImage& target, CMultiColorPen& pen) const override;
 
@@ -36,13 +42,13 @@ public:
     [[nodiscard]] const CLayerImage& Mask() const { return m_mask; }
 
 protected:
-    // Masks larger than this on a side are refused: the largest canvas (a
-    // 256-pixel icon tripled) is 768 units, and a bogus size could ask for
-    // gigabytes.
-    static constexpr int64_t kMaxMaskSide = 4096;
+    // A side beyond this is refused whatever the area, so that every
+    // coordinate in the mask stays far inside an int.
+    static constexpr int64_t kMaxMaskSide = 1 << 17;
 
     // Makes the mask white and empty at this size; false, with the mask
-    // released, for a side below 1 or above kMaxMaskSide.
+    // released, for a side below 1 or above kMaxMaskSide, or an area above
+    // kMaxMaskPixels.
     [[nodiscard]] bool CreateMask(int64_t width, int64_t height);
     // Draws the text into the mask (already made at its size) and marks every
     // drawn pixel as part of the shape.
