@@ -150,8 +150,12 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
 void CanvasWidget::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
     if (event->modifiers() & Qt::ControlModifier) {
-        // Ctrl+wheel zooms about the pointer, a zoom step per notch.
-        const int notches = delta.y() / kNotch;
+        // Ctrl+wheel zooms about the pointer, a zoom step per notch; fine
+        // wheels and touchpads send parts of a notch, which add up.
+        m_wheelAngle += delta.y();
+        const int notches = m_wheelAngle / kNotch;
+        m_wheelAngle -= notches * kNotch;
+        event->accept();
         if (notches == 0) return;
         int zoom = m_view.Geometry().zoom;
         for (int i = 0; i < std::abs(notches); ++i) {
@@ -160,7 +164,6 @@ void CanvasWidget::wheelEvent(QWheelEvent* event) {
         const QPoint at = event->position().toPoint();
         m_view.ZoomAbout(zoom, at.x(), at.y());
         Repaint();
-        event->accept();
         return;
     }
     if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0) {

@@ -61,6 +61,8 @@ private:
     QPoint m_panStart;
     QPoint m_panScroll;
     QPoint m_pointer{-1, -1};
+    // Ctrl+wheel turning not yet a whole notch.
+    int m_wheelAngle = 0;
 };
 
 } // namespace pictoform

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+#include "editor/PictureImport.h"
 
 namespace pictoform {
 
@@ -54,8 +57,11 @@ bool QtPictureReader::Probe(const std::string& path, PictureInfo& info, std::str
             reason = "it is not a drawing that can be read (damaged or not SVG)";
             return false;
         }
-        const QSize size = drawing.defaultSize();
-        info = {std::max(size.width(), 1), std::max(size.height(), 1), true};
+        // A drawing without a size of its own still has the shape of its view box.
+        QSizeF size = drawing.defaultSize();
+        if (size.isEmpty()) size = drawing.viewBoxF().size();
+        if (size.isEmpty()) size = QSizeF(256, 256);
+        info = {std::max(qRound(size.width()), 1), std::max(qRound(size.height()), 1), true};
         return true;
     }
     QImageReader reader(name);
@@ -79,6 +85,11 @@ bool QtPictureReader::Read(const std::string& path, int width, int height, BgraP
             return false;
         }
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) {
+            reason = "there is not enough memory to draw it at " + std::to_string(width) + " x " +
+                     std::to_string(height);
+            return false;
+        }
         image.fill(Qt::transparent);
         QPainter painter(&image);
         drawing.render(&painter);
@@ -87,14 +98,21 @@ bool QtPictureReader::Read(const std::string& path, int width, int height, BgraP
         return true;
     }
     QImageReader reader(name);
-    // The core has checked the size against its limit; Qt's own would refuse large pictures.
-    reader.setAllocationLimit(0);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        reason = "the file is damaged or incomplete (" + reader.errorString().toStdString() + ")";
+    // Room for the largest picture the core takes, and no more, whatever the header said.
+    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024) + 1));
+    try {
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            reason =
+                "the file is damaged or incomplete (" + reader.errorString().toStdString() + ")";
+            return false;
+        }
+        out = FromImage(image);
+    } catch (const std::bad_alloc&) {
+        out = {};
+        reason = "there is not enough memory to read it";
         return false;
     }
-    out = FromImage(image);
     return true;
 }
 

@@ -163,13 +163,13 @@ TEST_F(PanelsTest, PreviewPlaysTheFormatsAndFrameTimeSetsTheirTimes) {
     view.SetAnimation(order);
     workspace.Dialogs().frameTime = [](CFrameTimeDialog& dialog) {
         EXPECT_EQ(dialog.Jiffies(), kNewFrameTime);
-        dialog.SetJiffies(1);
-        EXPECT_EQ(dialog.Milliseconds(), "= 17 ms");
+        dialog.SetJiffies(6);
+        EXPECT_EQ(dialog.Milliseconds(), "= 100 ms");
         return true;
     };
     ASSERT_TRUE(model.SelectItem(2));
     ASSERT_TRUE(view.Commands().Run(command::kFrameTime));
-    EXPECT_EQ(model.Item(2).format->FrameTime(), 1);
+    EXPECT_EQ(model.Item(2).format->FrameTime(), 6);
     EXPECT_TRUE(view.Modified());
     ASSERT_TRUE(model.SelectItem(0));
     preview.Refresh();
@@ -177,12 +177,22 @@ TEST_F(PanelsTest, PreviewPlaysTheFormatsAndFrameTimeSetsTheirTimes) {
 
     QTest::mouseClick(&preview.PlayButton(), Qt::LeftButton);
     ASSERT_TRUE(preview.Player().Playing());
-    EXPECT_EQ(workspace.Preview().Shown(), model.Item(2).format.get());
-    // Frame 2 shows for one jiffy, then frame 0 for ten, then frame 2 again.
-    QTRY_COMPARE(workspace.Preview().Shown(), model.Item(0).format.get());
-    QTRY_COMPARE(workspace.Preview().Shown(), model.Item(2).format.get());
-    QTest::mouseClick(&preview.PlayButton(), Qt::LeftButton);
-    EXPECT_FALSE(preview.Player().Playing());
+    // Frame 2, 32 x 32, painted red, shows in the middle instead of the current format.
+    model.Item(2).format->Final().SetBlock(0, 0, PixelColor{255, 0, 0, 255}, 32);
+    EXPECT_EQ(preview.Player().Frame(), 2u);
+    EXPECT_EQ(PixelOf(preview, 50, 40), QColor(255, 0, 0));
+    // Frame 2 shows for six jiffies, then frame 0 for ten, then frame 2 again.
+    QTRY_COMPARE(preview.Player().Frame(), 0u);
+    QTRY_COMPARE(preview.Player().Frame(), 2u);
+    // Deleting the frame that plays: what is shown is looked up afresh (the
+    // deleted format is never drawn), and the order left, frame 0 alone,
+    // is no animation.
+    ui.QueueAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(model.SelectItem(2));
+    ASSERT_TRUE(view.Commands().Run(command::kDeleteFormat));
+    (void)preview.grab();
+    QTRY_VERIFY(!preview.Player().Playing());
+    EXPECT_FALSE(preview.PlayButton().isVisible());
     EXPECT_EQ(workspace.Preview().Shown(), model.CurrentFormat());
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "editor/PictoformView.h"
+#include "editor/PictureImport.h"
 #include "editor/Workspace.h"
 #include "icon/ModuleFixtures.h"
 #include "icon/PngCodec.h"
@@ -187,6 +188,51 @@ TEST_F(FileFlowTest, ALargePictureBecomesTheSizesChosen) {
         EXPECT_EQ(format.Final().GetPixel(0, top + e.fittedHeight).alpha, 0) << e.side;
     }
     EXPECT_EQ(view.Title(), "Untitled - Pictoform");
+}
+
+// A drawing's reader is trusted with nothing: pixels that do not fill the
+// size it reports are refused, a drawing made at another size is scaled to
+// the size asked for.
+TEST_F(FileFlowTest, ADrawingReaderThatMisreportsIsHeldToTheSizeAsked) {
+    struct DrawingReader final : PictureReader {
+        int scale = 1;
+        size_t missing = 0;
+        std::vector<std::string> Extensions() const override { return {"svg"}; }
+        bool Probe(const std::string&, PictureInfo& info, std::string&) override {
+            info = {100, 50, true};
+            return true;
+        }
+        bool Read(const std::string&, int w, int h, BgraPicture& out, std::string&) override {
+            out = {w * scale, h * scale, {}};
+            for (int i = 0; i < w * scale * h * scale; ++i)
+                out.bgra.insert(out.bgra.end(), {200, 150, 100, 255});
+            out.bgra.resize(out.bgra.size() - missing);
+            return true;
+        }
+    } reader;
+    workspace.SetPictures(&reader);
+    workspace.Dialogs().pictureSizes = [](CPictureSizeDialog& dialog) {
+        for (size_t i = 0; i < CPictureSizeDialog::Sizes().size(); ++i)
+            dialog.SetChecked(i, CPictureSizeDialog::Sizes()[i] == 32);
+        return true;
+    };
+    const std::string path = temp.File("drawing.svg");
+    reader.missing = 4;
+    EXPECT_FALSE(view.NewIconFromPicture(path));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Cannot open " + path +
+                                         ": the file is damaged or incomplete (no picture "
+                                         "could be made from it)");
+    reader.missing = 0;
+    reader.scale = 3;
+    ASSERT_TRUE(view.NewIconFromPicture(path));
+    const CIconFormat& format = *Formats().Item(0).format;
+    ASSERT_EQ(format.Width(), 32);
+    // 32 x 16 in rows 8 to 23 of the square.
+    EXPECT_EQ(format.Final().GetPixel(31, 8), (PixelColor{100, 150, 200, 255}));
+    EXPECT_EQ(format.Final().GetPixel(0, 23), (PixelColor{100, 150, 200, 255}));
+    EXPECT_EQ(format.Final().GetPixel(31, 7).alpha, 0);
+    EXPECT_EQ(format.Final().GetPixel(31, 24).alpha, 0);
 }
 
 TEST_F(FileFlowTest, APictureTooLargeToHoldIsRefusedBeforeItIsRead) {

@@ -109,6 +109,38 @@ TEST(AnimationPlayerTest, StepsFollowTheClockAndLoop) {
     EXPECT_EQ(player.Frame(), 0u);
 }
 
+// What is played and saved: the order's steps, each with the time the file
+// gave it while its frame keeps the time it was read with.
+TEST(AnimationStepsTest, OrderAndRatesAsReadUntilAFrameGetsANewTime) {
+    struct Case {
+        const char* what;
+        std::vector<int32_t> frameTimes;
+        std::vector<uint32_t> sequence, stepRates;
+        std::vector<std::pair<uint32_t, uint32_t>> steps;
+    };
+    const Case cases[] = {
+        {"no order: every frame once; no time is a new frame's",
+         {5, 0, 7},
+         {},
+         {},
+         {{0, 5}, {1, kNewFrameTime}, {2, 7}}},
+        {"rates as read", {4, 6, 3}, {2, 0, 2}, {3, 0, 9}, {{2, 3}, {0, 4}, {2, 9}}},
+        {"frame 2 given a new time", {4, 6, 5}, {2, 0, 2}, {3, 0, 9}, {{2, 5}, {0, 4}, {2, 5}}},
+        // An order naming a frame that is gone is dropped, and its rates with it.
+        {"order beyond the frames", {4, 6}, {0, 5}, {1, 2}, {{0, 4}, {1, 6}}},
+    };
+    for (const Case& c : cases) {
+        AnimationInfo info;
+        info.sequence = c.sequence;
+        info.stepRates = c.stepRates;
+        std::vector<std::pair<uint32_t, uint32_t>> steps;
+        for (const AnimationStep& step : AnimationSteps(c.frameTimes, info)) {
+            steps.emplace_back(step.frame, step.jiffies);
+        }
+        EXPECT_EQ(steps, c.steps) << c.what;
+    }
+}
+
 TEST(FrameTimeDialogTest, JiffiesAreHeldToTheirRangeAndShownInMilliseconds) {
     struct Case {
         int typed, kept;

@@ -78,6 +78,7 @@ void CPictoformView::InitialUpdate(const std::string& documentPath) {
     m_extension.clear();
     m_modified = false;
     m_animation = {};
+    m_zoomedFormat = nullptr;
     AddDefaultFormat();
 }
 
@@ -97,11 +98,7 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
     const bool isPicture = IsPicture(path);
     if (isPicture) {
         PictureImport picture;
-        std::string reason;
-        if (!picture.Open(m_workspace.Pictures(), path, reason)) {
-            ShowError(ui, "Cannot open " + path + ": " + reason);
-            return false;
-        }
+        if (!OpenPicture(path, picture)) return false;
         std::vector<IconImageRec> images;
         if (picture.FitsAsIs()) {
             images.push_back(picture.AsIs());
@@ -138,6 +135,8 @@ bool CPictoformView::TakeImages(std::span<const IconImageRec> images, const std:
     }
     m_workspace.Layers() = counter;
     m_animation = std::move(animation);
+    // Another document is shown fitted, whatever its formats' addresses.
+    m_zoomedFormat = nullptr;
     m_modified = false;
     m_path = path;
     m_extension = extension;
@@ -171,15 +170,18 @@ bool CPictoformView::PictureRecords(PictureImport& picture, const std::string& p
     return true;
 }
 
+bool CPictoformView::OpenPicture(const std::string& path, PictureImport& picture) {
+    std::string reason;
+    if (picture.Open(m_workspace.Pictures(), path, reason)) return true;
+    ShowError(m_workspace.Ui(), "Cannot open " + path + ": " + reason);
+    return false;
+}
+
 bool CPictoformView::NewIconFromPicture(const std::string& path) {
     PictureImport picture;
-    std::string reason;
-    if (!picture.Open(m_workspace.Pictures(), path, reason)) {
-        ShowError(m_workspace.Ui(), "Cannot open " + path + ": " + reason);
-        return false;
-    }
     std::vector<IconImageRec> images;
-    return PictureRecords(picture, path, CPictureSizeDialog::Mode::ManySizes, images) &&
+    return OpenPicture(path, picture) &&
+           PictureRecords(picture, path, CPictureSizeDialog::Mode::ManySizes, images) &&
            TakeImages(images, path, {}, {}, {});
 }
 

@@ -135,6 +135,8 @@ private:
     [[nodiscard]] bool TakeImages(std::span<const IconImageRec> images, const std::string& from,
                                   AnimationInfo animation, const std::string& path,
                                   const std::string& extension);
+    // Reads the picture, or says why it cannot.
+    [[nodiscard]] bool OpenPicture(const std::string& path, PictureImport& picture);
     // Asks which sizes to make and makes them; false when cancelled or failed.
     [[nodiscard]] bool PictureRecords(PictureImport& picture, const std::string& path,
                                       CPictureSizeDialog::Mode mode,

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <fstream>
 
+#include "editor/PictoformView.h"
 #include "icon/IconFile.h"
 #include "icon/PictureScale.h"
 #include "icon/PngCodec.h"
@@ -14,10 +15,7 @@ namespace pictoform {
 namespace {
 
 std::string LowerEnding(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string ending = path.substr(dot + 1);
+    std::string ending = FileExtension(path);
     for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ending;
 }
@@ -90,8 +88,9 @@ bool PictureImport::Open(PictureReader& reader, const std::string& path, std::st
     }
     if (m_info.scalable) return true;
     if (!reader.Read(path, 0, 0, m_picture, reason)) return false;
-    if (m_picture.width < 1 || m_picture.height < 1 ||
-        m_picture.bgra.size() != static_cast<size_t>(m_picture.width) * m_picture.height * 4) {
+    // The header may have said one size and the pixels be another.
+    if (!IsWhole(m_picture) || int64_t{m_picture.width} * m_picture.height > kMaxPicturePixels) {
+        m_picture = {};
         reason = "the file is damaged or incomplete (no picture could be read from it)";
         return false;
     }
@@ -117,13 +116,18 @@ bool PictureImport::Record(int side, IconImageRec& rec, std::string& reason) {
     if (m_info.scalable) {
         if (!m_reader->Read(m_path, fitted.width, fitted.height, scaled, reason)) return false;
         // A reader that drew at another size is held to the one asked for.
-        if (scaled.width != fitted.width || scaled.height != fitted.height) {
+        if (IsWhole(scaled) && (scaled.width != fitted.width || scaled.height != fitted.height)) {
             scaled = ScalePicture(scaled, fitted.width, fitted.height);
         }
     } else {
         scaled = ScalePicture(m_picture, fitted.width, fitted.height);
     }
-    rec = RecordFromPng(CentreInSquare(scaled, side), true);
+    const BgraPicture square = CentreInSquare(scaled, side);
+    if (!IsWhole(square)) {
+        reason = "the file is damaged or incomplete (no picture could be made from it)";
+        return false;
+    }
+    rec = RecordFromPng(square, true);
     rec.png = side >= 256;
     return true;
 }

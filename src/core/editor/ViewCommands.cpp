@@ -214,8 +214,9 @@ bool CViewCommands::Dispatch(int id) {
     case command::kFrameTime:
         if (CIconFormat* format = space.CurrentFormat()) {
             CFrameTimeDialog dialog(format->FrameTime());
-            if (RunDialog(space.Dialogs().frameTime, dialog) &&
-                dialog.Jiffies() != format->FrameTime()) {
+            // A time beyond what the dialog shows stays unless another is typed.
+            const int shown = dialog.Jiffies();
+            if (RunDialog(space.Dialogs().frameTime, dialog) && dialog.Jiffies() != shown) {
                 format->SetFrameTime(dialog.Jiffies());
             } else {
                 m_declined = true;

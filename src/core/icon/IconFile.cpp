@@ -139,15 +139,15 @@ bool CIconFile::EncodeIconFile(const std::vector<IconImageRec>& images, unsigned
 
 std::vector<AnimationStep> AnimationSteps(std::span<const int32_t> frameTimes,
                                           const AnimationInfo& info) {
-    std::vector<uint32_t> order = info.sequence;
-    if (order.empty() || !SequenceFits(info, frameTimes.size())) {
-        order.clear();
+    const bool ordered = !info.sequence.empty() && SequenceFits(info, frameTimes.size());
+    std::vector<uint32_t> order = ordered ? info.sequence : std::vector<uint32_t>{};
+    if (!ordered) {
         for (size_t i = 0; i < frameTimes.size(); ++i) order.push_back(static_cast<uint32_t>(i));
     }
     // A step keeps the time the file gave it while its frame keeps the time
     // it was read with (that of its first step); a frame given a new time
     // shows for it at every step.
-    const bool stepsTimed = !info.sequence.empty() && info.stepRates.size() == order.size();
+    const bool stepsTimed = ordered && info.stepRates.size() == order.size();
     std::vector<int64_t> firstRate(frameTimes.size(), -1);
     if (stepsTimed) {
         for (size_t k = 0; k < order.size(); ++k) {

@@ -37,6 +37,12 @@ uint8_t Byte(float v) {
 
 } // namespace
 
+bool IsWhole(const BgraPicture& picture) {
+    return picture.width > 0 && picture.height > 0 &&
+           picture.bgra.size() ==
+               static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * 4;
+}
+
 PictureSize FitSize(int width, int height, int side) {
     if (width < 1 || height < 1 || side < 1) return {};
     if (width >= height) {
@@ -49,7 +55,7 @@ PictureSize FitSize(int width, int height, int side) {
 
 BgraPicture ScalePicture(const BgraPicture& picture, int width, int height) {
     BgraPicture out;
-    if (picture.width < 1 || picture.height < 1 || width < 1 || height < 1) return out;
+    if (!IsWhole(picture) || width < 1 || height < 1) return out;
     const auto across = AxisTaps(picture.width, width);
     const auto down = AxisTaps(picture.height, height);
     // Premultiplied, so that colour is weighted by alpha; rows first.
@@ -90,7 +96,7 @@ BgraPicture ScalePicture(const BgraPicture& picture, int width, int height) {
 
 BgraPicture CentreInSquare(const BgraPicture& picture, int side) {
     BgraPicture out;
-    if (side < 1) return out;
+    if (side < 1 || !IsWhole(picture)) return out;
     out.width = side;
     out.height = side;
     out.bgra.assign(static_cast<size_t>(side) * side * 4, 0);

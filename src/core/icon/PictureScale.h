@@ -10,6 +10,9 @@ struct PictureSize {
     int height = 0;
 };
 
+// Whether the picture has a size and exactly the bytes that size needs.
+[[nodiscard]] bool IsWhole(const BgraPicture& picture);
+
 // The size a width x height picture takes inside a side x side square with
 // its shape kept: the longer side fills the square, the other is rounded
 // and at least 1.
@@ -17,11 +20,12 @@ struct PictureSize {
 
 // The picture scaled to width x height: each new pixel averages the part of
 // the picture it covers, weighted by alpha, so that transparent pixels lend
-// no colour to the edges they meet.
+// no colour to the edges they meet. Empty for a picture that is not whole.
 [[nodiscard]] BgraPicture ScalePicture(const BgraPicture& picture, int width, int height);
 
 // The picture placed in the middle of a transparent side x side square,
-// without scaling (a picture larger than the square is cut).
+// without scaling (a picture larger than the square is cut). Empty for a
+// picture that is not whole.
 [[nodiscard]] BgraPicture CentreInSquare(const BgraPicture& picture, int side);
 
 } // namespace pictoform

@@ -362,10 +362,10 @@ void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor
     if (covered) {
         // Blocks at the display's edges are cut, not dropped: the display
         // may show any part of a canvas larger than itself.
-        const int x0 = static_cast<int>(std::max<int64_t>(left, 0));
-        const int y0 = static_cast<int>(std::max<int64_t>(top, 0));
-        const int x1 = static_cast<int>(std::min<int64_t>(left + zoom, display.m_width));
-        const int y1 = static_cast<int>(std::min<int64_t>(top + zoom, display.m_height));
+        const int x0 = static_cast<int>(std::clamp<int64_t>(left, 0, display.m_width));
+        const int y0 = static_cast<int>(std::clamp<int64_t>(top, 0, display.m_height));
+        const int x1 = static_cast<int>(std::clamp<int64_t>(left + zoom, 0, display.m_width));
+        const int y1 = static_cast<int>(std::clamp<int64_t>(top + zoom, 0, display.m_height));
         for (int py = y0; py < y1; ++py)
             for (int px = x0; px < x1; ++px)
                 display.SetPixelRaw(px, py, out.red, out.green, out.blue, out.alpha, 1);

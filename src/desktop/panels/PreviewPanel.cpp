@@ -24,21 +24,19 @@ PreviewPanel::PreviewPanel(Workspace& workspace, CPictoformView& view, QWidget* 
     Refresh();
 }
 
-PreviewPanel::~PreviewPanel() {
-    m_workspace.Preview().ShowFrame(nullptr);
-}
+PreviewPanel::~PreviewPanel() = default;
 
 void PreviewPanel::Refresh() {
+    // Formats may have come, gone or changed their times since the last look.
     m_player.SetSteps(m_view.PlaySteps());
     m_play->setVisible(m_player.CanPlay());
     const bool playing = m_player.Playing();
     m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_play->setToolTip(playing ? "Pause the animation" : "Play the formats as an animation");
-    if (playing) {
-        ShowFrame();
-    } else {
+    if (!playing) {
         m_timer.stop();
-        m_workspace.Preview().ShowFrame(nullptr);
+    } else if (!m_timer.isActive()) {
+        ShowFrame();
     }
     update();
 }
@@ -54,17 +52,32 @@ void PreviewPanel::TogglePlay() {
 }
 
 void PreviewPanel::ShowFrame() {
-    const CPreviewDialog& list = m_workspace.FormatList();
-    const int frame = static_cast<int>(m_player.Frame());
-    m_workspace.Preview().ShowFrame(frame < list.Count() ? list.Item(frame).format.get() : nullptr);
     m_timer.start(std::max(1, static_cast<int>(std::ceil(m_player.UntilNext()))));
     update();
 }
 
 void PreviewPanel::Tick() {
-    if (!m_player.Playing()) return;
+    m_player.SetSteps(m_view.PlaySteps());
+    if (!m_player.Playing()) {
+        Refresh();
+        return;
+    }
     m_player.Advance(static_cast<double>(m_clock.restart()));
     ShowFrame();
+}
+
+void PreviewPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Nobody sees it play.
+    if (m_player.Playing()) TogglePlay();
+}
+
+const CIconFormat* PreviewPanel::PlayingFrame() const {
+    // Looked up at each paint, so that a format deleted while playing is never shown.
+    const CPreviewDialog& list = m_workspace.FormatList();
+    const int frame = static_cast<int>(m_player.Frame());
+    if (!m_player.Playing() || frame >= list.Count()) return nullptr;
+    return list.Item(frame).format.get();
 }
 
 void PreviewPanel::resizeEvent(QResizeEvent* event) {
@@ -73,7 +86,10 @@ void PreviewPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void PreviewPanel::paintEvent(QPaintEvent*) {
-    const SameIconPaint paint = m_workspace.Preview().Paint(width(), height());
+    CSameIconDialog& preview = m_workspace.Preview();
+    preview.ShowFrame(PlayingFrame());
+    const SameIconPaint paint = preview.Paint(width(), height());
+    preview.ShowFrame(nullptr);
     QPainter painter(this);
     for (const PanelRect& band : paint.bands)
         painter.fillRect(ToQRect(band), ToQColor(kPreviewBand));

@@ -13,6 +13,7 @@ class QToolButton;
 
 namespace pictoform {
 
+class CIconFormat;
 class CPictoformView;
 class Workspace;
 
@@ -33,11 +34,13 @@ public slots:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Shows the player's frame and waits for the next.
     void ShowFrame();
     void Tick();
+    [[nodiscard]] const CIconFormat* PlayingFrame() const;
 
     Workspace& m_workspace;
     CPictoformView& m_view;
