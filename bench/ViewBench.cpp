@@ -17,8 +17,10 @@ constexpr int kClientWidth = 1280;
 constexpr int kClientHeight = 1024;
 constexpr int kLayers = 8;
 
-// Arguments: the format's side and depth; formats of few colours are shown
-// in their saved colours, which costs a colour reduction per repaint.
+// Arguments: the format's side and depth, and the zoom (0: fitted); formats
+// of few colours are shown in their saved colours, which costs a colour
+// reduction per repaint. A zoomed canvas larger than the window is drawn
+// only where the window shows it.
 void BM_Repaint(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
     const auto depth = static_cast<int32_t>(state.range(1));
@@ -50,6 +52,7 @@ void BM_Repaint(benchmark::State& state) {
     scene.visibleLayers = visible;
     scene.pen = &pen;
     scene.shadow = &shadow;
+    scene.zoom = state.range(2) > 0 ? static_cast<int>(state.range(2)) : 0;
     for (auto _ : state) {
         const ViewGeometry g = PaintView(scene, kClientWidth, kClientHeight, display, screen);
         benchmark::DoNotOptimize(g);
@@ -57,10 +60,11 @@ void BM_Repaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Repaint)
-    ->Args({48, kDepth32})
-    ->Args({256, kDepth32})
-    ->Args({256, kDepth256})
-    ->Args({256, kDepth16})
+    ->Args({48, kDepth32, 0})
+    ->Args({256, kDepth32, 0})
+    ->Args({256, kDepth256, 0})
+    ->Args({256, kDepth16, 0})
+    ->Args({256, kDepth32, 32})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
+#include <map>
 #include <span>
 
 #include "icon/ColorReduction.h"
@@ -111,6 +113,48 @@ TEST(ColorReduction, NeverMoreEntriesThanTheLimit) {
         for (size_t p = 0; p < 4096; ++p) {
             ASSERT_LT(PackedIndexAt(indices, p, bits), static_cast<unsigned>(limit));
         }
+    }
+}
+
+// Whichever way a picture is cut (by its distinct colours, or over cells of
+// the cube when it spreads over thousands of them), every entry is the mean
+// of exactly the pixels that take it, rounded down, and one colour takes
+// one entry.
+TEST(ColorReduction, EveryEntryIsTheMeanOfThePixelsThatTakeIt) {
+    struct Case {
+        const char* what;
+        size_t pixels;
+        int limit, bits;
+    };
+    for (const Case& c : {Case{"a few thousand colours", 4096, 255, 8},
+                          Case{"every pixel its own colour", 65536, 255, 8},
+                          Case{"every pixel its own colour, 16 entries", 65536, 15, 4}}) {
+        std::vector<uint8_t> bgr;
+        for (size_t p = 0; p < c.pixels; ++p) {
+            bgr.insert(bgr.end(), {static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 8),
+                                   static_cast<uint8_t>((p * 37) >> 4)});
+        }
+        std::vector<uint8_t> palette, indices;
+        ASSERT_TRUE(ReduceColors(bgr, c.pixels, c.limit, c.bits, palette, indices)) << c.what;
+        std::vector<std::array<uint64_t, 4>> sums(static_cast<size_t>(c.limit));
+        std::map<uint32_t, unsigned> indexOfColour;
+        for (size_t p = 0; p < c.pixels; ++p) {
+            const unsigned e = PackedIndexAt(indices, p, c.bits);
+            ASSERT_LT(e, static_cast<unsigned>(c.limit));
+            for (size_t ch = 0; ch < 3; ++ch) sums[e][ch] += bgr[p * 3 + ch];
+            ++sums[e][3];
+            const uint32_t colour = bgr[p * 3] | bgr[p * 3 + 1] << 8 | bgr[p * 3 + 2] << 16;
+            ASSERT_EQ(indexOfColour.emplace(colour, e).first->second, e) << c.what;
+        }
+        size_t used = 0;
+        for (size_t e = 0; e < sums.size(); ++e) {
+            if (sums[e][3] == 0) continue;
+            ++used;
+            for (size_t ch = 0; ch < 3; ++ch) {
+                EXPECT_EQ(palette[e * 4 + ch], sums[e][ch] / sums[e][3]) << c.what << " " << e;
+            }
+        }
+        EXPECT_EQ(used, static_cast<size_t>(c.limit)) << c.what << ": every entry spent";
     }
 }
 
