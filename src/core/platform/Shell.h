@@ -25,6 +25,16 @@ struct ShellIcon {
     }
 };
 
+// A desktop object's icon as the set stands: its location now, and whether
+// that is a replacement rather than the icon it had at first.
+struct ObjectIcon {
+    std::string item; // the set's name for it, "My_Computer"
+    std::string path;
+    int index = 0;
+    bool replaced = false;
+    friend bool operator==(const ObjectIcon&, const ObjectIcon&) = default;
+};
+
 class Shell {
 public:
     using Listener = std::function<void()>;
@@ -40,6 +50,9 @@ public:
                                                                int index) const = 0;
     // Opens a document or an address with the program the desktop chooses.
     [[nodiscard]] virtual bool Open(const std::string& target) = 0;
+    // Makes the desktop show these icons for its objects (a replaced one
+    // instead of its own, the others as they were). A shell that cannot does nothing.
+    virtual void ShowObjectIcons(const std::vector<ObjectIcon>& objects) { (void)objects; }
 
     // Listeners hear that icons changed; the id unregisters.
     int AddIconsChangedListener(Listener listener) {

@@ -12,6 +12,8 @@
 #include "icon/ModuleIcons.h"
 #include "icon/PngCodec.h"
 #include "io/ByteReader.h"
+#include "sysicons/IconThemeOverlay.h"
+#include "sysicons/IconThemeSeed.h"
 
 namespace pictoform {
 
@@ -40,7 +42,8 @@ bool LooksLikeModule(std::span<const uint8_t> data) {
     return data.size() >= 2 && data[0] == 'M' && data[1] == 'Z';
 }
 
-// A decoded record (bottom row first) as top-row-first BGRA.
+} // namespace
+
 std::vector<uint8_t> BgraOfRecord(const IconImageRec& rec) {
     const size_t w = static_cast<size_t>(rec.width);
     const size_t h = static_cast<size_t>(rec.height);
@@ -60,8 +63,6 @@ std::vector<uint8_t> BgraOfRecord(const IconImageRec& rec) {
     }
     return bgra;
 }
-
-} // namespace
 
 ShellIcon ResampleBgra(int width, int height, std::span<const uint8_t> bgra, int side) {
     ShellIcon icon;
@@ -128,7 +129,26 @@ std::optional<ShellIcon> IconFromModuleData(std::span<const uint8_t> bytes, int 
     return icon;
 }
 
-DesktopShell::DesktopShell(EnvironmentLookup env) : m_env(std::move(env)) {}
+DesktopShell::DesktopShell(EnvironmentLookup env)
+    : m_env(std::move(env)), m_themeSetting(GnomeIconThemeSetting) {}
+
+void DesktopShell::ShowObjectIcons(const std::vector<ObjectIcon>& objects) {
+    const std::string userIcons = XdgDataHome(m_env) + "/icons";
+    IconThemeOverlay overlay(userIcons, IconBaseDirs(m_env),
+                             CurrentIconTheme(m_env, m_themeSetting),
+                             XdgConfigHome(m_env) + "/pictoform/icon-theme-overlay.txt");
+    m_themeError.clear();
+    for (const ObjectIcon& object : objects) {
+        const std::string name = ThemeIconNameOf(object.item);
+        if (name.empty()) continue;
+        if (!object.replaced) {
+            overlay.Restore(name);
+            continue;
+        }
+        std::string reason;
+        if (!overlay.Replace(name, object.path, object.index, reason)) m_themeError = reason;
+    }
+}
 
 std::string DesktopShell::TrashFilesDir() const {
     return XdgDataHome(m_env) + "/Trash/files";

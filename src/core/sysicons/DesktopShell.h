@@ -4,8 +4,10 @@
 // listeners that hear that icons changed. Vector pictures and opening
 // documents need the toolkit; the desktop's subclass adds them.
 
+#include <functional>
 #include <span>
 
+#include "icon/IconImageRec.h"
 #include "platform/Shell.h"
 #include "sysicons/XdgDirs.h"
 
@@ -20,6 +22,9 @@ namespace pictoform {
 // viewer does, a negative index names the group with identifier -index.
 [[nodiscard]] std::optional<ShellIcon> IconFromModuleData(std::span<const uint8_t> module,
                                                           int index);
+// A decoded record (bottom row first) as top-row-first BGRA; a 32-bit one
+// whose alpha is all zero takes its transparency from the mask.
+[[nodiscard]] std::vector<uint8_t> BgraOfRecord(const IconImageRec& rec);
 // Top-row-first BGRA of any size resampled (nearest neighbour) to side x side.
 [[nodiscard]] ShellIcon ResampleBgra(int width, int height, std::span<const uint8_t> bgra,
                                      int side);
@@ -34,6 +39,15 @@ public:
                                                        int index) const override;
     // Nothing can be opened without the desktop.
     [[nodiscard]] bool Open(const std::string& target) override;
+    // Replaced icons go into the user's layer over the current icon theme,
+    // restored ones come out of it.
+    void ShowObjectIcons(const std::vector<ObjectIcon>& objects) override;
+    // Where the desktop's icon theme setting is read (GNOME's, by default).
+    void SetThemeSetting(std::function<std::optional<std::string>()> setting) {
+        m_themeSetting = std::move(setting);
+    }
+    // Why the last icon could not be put into the theme; empty when it was.
+    [[nodiscard]] const std::string& ThemeError() const { return m_themeError; }
 
     [[nodiscard]] std::string TrashFilesDir() const;
 
@@ -43,6 +57,8 @@ protected:
 
 private:
     EnvironmentLookup m_env;
+    std::function<std::optional<std::string>()> m_themeSetting;
+    std::string m_themeError;
 };
 
 } // namespace pictoform

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "sysicons/IconThemeOverlay.h"
 #include "sysicons/SysIconSet.h"
 
 namespace pictoform {
@@ -13,7 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<const char*, 2> kThemes = {"Adwaita", "hicolor"};
 constexpr std::array<const char*, 10> kSizes = {"32x32", "48x48", "24x24",   "64x64",   "22x22",
                                                 "16x16", "96x96", "128x128", "256x256", "scalable"};
 
@@ -46,12 +46,12 @@ std::vector<std::string> IconBaseDirs(const EnvironmentLookup& env) {
 }
 
 std::optional<std::string> FindThemeIcon(const std::vector<std::string>& baseDirs,
-                                         const std::string& iconName) {
-    for (const char* theme : kThemes) {
+                                         const std::string& iconName, const std::string& theme) {
+    for (const std::string& name : ThemeChain(baseDirs, theme)) {
         for (const char* size : kSizes) {
             const bool scalable = std::string_view(size) == "scalable";
             for (const std::string& base : baseDirs) {
-                for (const fs::path& context : ContextDirs(fs::path(base) / theme / size)) {
+                for (const fs::path& context : ContextDirs(fs::path(base) / name / size)) {
                     const fs::path png = context / (iconName + ".png");
                     if (IsFile(png)) return png.string();
                     const fs::path svg = context / (iconName + ".svg");
@@ -64,11 +64,11 @@ std::optional<std::string> FindThemeIcon(const std::vector<std::string>& baseDir
 }
 
 void SeedSystemIconKeys(Registry& registry, const std::vector<std::string>& baseDirs,
-                        std::optional<bool> trashEmpty) {
+                        std::optional<bool> trashEmpty, const std::string& theme) {
     const std::vector<SysIconItem> items = BuiltInSysIconItems();
     const bool empty = trashEmpty.value_or(true);
     for (size_t i = 0; i < items.size() && i < kObjectIcons.size(); ++i) {
-        const std::optional<std::string> file = FindThemeIcon(baseDirs, kObjectIcons[i]);
+        const std::optional<std::string> file = FindThemeIcon(baseDirs, kObjectIcons[i], theme);
         const bool trashItem = i == 2 || i == 3;
         for (const IconRegEntry& entry : items[i].entries) {
             (void)registry.CreateKey(entry.root, entry.keyPath);

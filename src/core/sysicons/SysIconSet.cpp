@@ -185,6 +185,19 @@ void CSysIconSet::RefreshRecycleBin() {
             (void)SetRegValue(RegRoot::CurrentUser, kUserRecycleBinKey, "", *value);
         }
     }
+    std::vector<ObjectIcon> objects;
+    for (const SysIconItem& item : m_items) {
+        if (item.entries.empty()) continue;
+        const IconRegEntry& first = item.entries.front();
+        const std::optional<std::string> now =
+            ReadBounded(first.root, first.keyPath, first.valueName);
+        const std::optional<IconLocation> location = now ? ParseIconLocation(*now) : std::nullopt;
+        if (!location) continue;
+        const std::optional<std::string> backup =
+            ReadBounded(RegRoot::ClassesRoot, BackupKeyOf(item), "");
+        objects.push_back({item.name, location->path, location->index, backup && *backup != *now});
+    }
+    m_shell.ShowObjectIcons(objects);
     m_shell.NotifyIconsChanged();
 }
 

@@ -18,6 +18,7 @@
 #include "editor/Workspace.h"
 #include "panels/PanelSupport.h"
 #include "sysicons/FileRegistry.h"
+#include "sysicons/IconThemeOverlay.h"
 #include "sysicons/IconThemeSeed.h"
 
 namespace pictoform {
@@ -113,7 +114,17 @@ void CChangeSysIconDialog::ReplaceWithIconFile() {
     m_inCommand = true;
     for (size_t row : SelectedRows()) (void)m_set.ReplaceItem(row, "");
     m_inCommand = false;
+    ReportThemeError();
     Refill();
+}
+
+void CChangeSysIconDialog::ReportThemeError() {
+    const auto* desktop = dynamic_cast<const DesktopShell*>(&m_shell);
+    if (!desktop || desktop->ThemeError().empty()) return;
+    // The choice is kept; say why the desktop will not show it.
+    m_ui.ShowMessage(
+        "The new icon is kept, but the desktop will not show it: " + desktop->ThemeError() + ".",
+        "Change System Icons", MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void CChangeSysIconDialog::ReplaceWithModuleIcon() {
@@ -129,6 +140,7 @@ void CChangeSysIconDialog::ReplaceWithModuleIcon() {
     m_inCommand = true;
     for (size_t row : SelectedRows()) (void)m_set.ReplaceItem(row, location);
     m_inCommand = false;
+    ReportThemeError();
     Refill();
 }
 
@@ -165,8 +177,9 @@ std::function<void()> SystemIconsRunner(Workspace& workspace, QWidget* parent) {
             services->registry = std::make_unique<FileRegistry>(
                 FileRegistry::DefaultPath(ProcessEnvironment()), workspace.Ui(),
                 [&shell](Registry& registry) {
-                    SeedSystemIconKeys(registry, IconBaseDirs(ProcessEnvironment()),
-                                       shell.IsTrashEmpty());
+                    const EnvironmentLookup env = ProcessEnvironment();
+                    SeedSystemIconKeys(registry, IconBaseDirs(env), shell.IsTrashEmpty(),
+                                       CurrentIconTheme(env, GnomeIconThemeSetting));
                 });
         }
         const std::string folder =

@@ -43,6 +43,8 @@ private:
     void ReplaceWithModuleIcon();
     void RestoreSelected();
     void RestoreEverything();
+    // After a replacement: why the desktop will not show it, when it will not.
+    void ReportThemeError();
     // The selected rows, in list order; rows and items share their indices.
     [[nodiscard]] std::vector<size_t> SelectedRows() const;
     void Refill();

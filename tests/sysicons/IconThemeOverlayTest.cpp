@@ -1,0 +1,220 @@
+// The user's layer over the desktop's icon theme: which theme the desktop
+// shows, where a replaced object icon is written (judged by GTK's own icon
+// lookup), and that restoring takes away exactly what was written.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "icon/IconFile.h"
+#include "icon/PngCodec.h"
+#include "io/ByteReader.h"
+#include "support/TestSupport.h"
+#include "sysicons/DesktopShell.h"
+#include "sysicons/IconThemeOverlay.h"
+
+namespace pictoform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(IconThemeOverlayTest, TheThemeIsTheDesktopsOwnSettingInItsOrder) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> gnome;
+        const char* gtkIni;     // settings.ini, or null for none
+        const char* kdeGlobals; // kdeglobals, or null for none
+        const char* theme;
+    };
+    const Case cases[] = {
+        {"GNOME first", "Yaru", "[Settings]\ngtk-icon-theme-name=Papirus\n", nullptr, "Yaru"},
+        {"then GTK 3", std::nullopt, "[Settings]\ngtk-icon-theme-name = \"Papirus\"\n",
+         "[Icons]\nTheme=breeze\n", "Papirus"},
+        {"a key of another section is no setting", std::nullopt,
+         "[Other]\ngtk-icon-theme-name=Wrong\n", "[Icons]\nTheme=breeze\n", "breeze"},
+        {"none", std::nullopt, nullptr, nullptr, "hicolor"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir temp;
+        const std::string config = temp.File("config");
+        fs::create_directories(config + "/gtk-3.0");
+        const auto write = [](const std::string& path, const char* text) {
+            if (text) test::WriteBytes(path, std::vector<uint8_t>(text, text + strlen(text)));
+        };
+        write(config + "/gtk-3.0/settings.ini", c.gtkIni);
+        write(config + "/kdeglobals", c.kdeGlobals);
+        const EnvironmentLookup env = [&](const char* name) -> const char* {
+            return std::string(name) == "XDG_CONFIG_HOME" ? config.c_str() : nullptr;
+        };
+        EXPECT_EQ(CurrentIconTheme(env, [&] { return c.gnome; }), c.theme) << c.what;
+    }
+}
+
+// A small system theme, "Scratch", inheriting hicolor: "computer" is in two
+// of its four folders. The user's folder starts empty.
+class ThemeOverlayTest : public ::testing::Test {
+protected:
+    ThemeOverlayTest() {
+        const std::string index =
+            "[Icon Theme]\nName=Scratch\nInherits=hicolor\n"
+            "Directories=16x16/places,32x32/apps,48x48/legacy,scalable/places\n"
+            "[16x16/places]\nSize=16\nType=Fixed\n"
+            "[32x32/apps]\nSize=32\nType=Fixed\n"
+            "[48x48/legacy]\nSize=48\nType=Fixed\n"
+            "[scalable/places]\nSize=16\nMinSize=8\nMaxSize=512\n"
+            "Type=Scalable\n";
+        WriteText(system + "/Scratch/index.theme", index);
+        for (const char* dir : {"16x16/places", "48x48/legacy"}) {
+            WritePng(system + "/Scratch/" + dir + "/computer.png", dir[0] == '1' ? 16 : 48, 0x80);
+        }
+        WritePng(system + "/Scratch/32x32/apps/other.png", 32, 0x80);
+    }
+
+    static void WriteText(const std::string& path, const std::string& text) {
+        fs::create_directories(fs::path(path).parent_path());
+        test::WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    // A grey square of the side.
+    static void WritePng(const std::string& path, int side, uint8_t grey) {
+        PngPixels png{side, side, std::vector<uint8_t>(size_t(side) * side * 4, grey)};
+        for (size_t i = 3; i < png.bgra.size(); i += 4) png.bgra[i] = 255;
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        ASSERT_TRUE(EncodePng(png, bytes, reason));
+        fs::create_directories(fs::path(path).parent_path());
+        test::WriteBytes(path, bytes);
+    }
+    // An icon with a red 16 x 16 and a blue 48 x 48 image.
+    std::string WriteIcon() {
+        std::vector<IconImageRec> images;
+        for (auto [side, blue] : {std::pair{16, 0}, std::pair{48, 255}}) {
+            IconImageRec rec;
+            rec.width = rec.height = side;
+            rec.depth = kDepth32;
+            for (int p = 0; p < side * side; ++p) {
+                rec.colours.insert(rec.colours.end(), {uint8_t(blue), 0, uint8_t(255 - blue)});
+            }
+            rec.alpha.assign(size_t(side) * side, 255);
+            rec.mask.assign(size_t(side) * side, 1);
+            images.push_back(rec);
+        }
+        const std::string path = temp.File("mine.ico");
+        EXPECT_TRUE(CIconFile().WriteIconFile(path, images, 0));
+        return path;
+    }
+    // Red, green, blue, alpha of the middle pixel of a PNG file.
+    static std::array<int, 4> Middle(const std::string& path) {
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        PngPixels png;
+        if (!ReadWholeFile(path, 1 << 20, bytes, reason) || !DecodePng(bytes, 4096, png, reason))
+            return {-1, -1, -1, -1};
+        const size_t p = (size_t(png.height / 2) * png.width + png.width / 2) * 4;
+        return {png.bgra[p + 2], png.bgra[p + 1], png.bgra[p], png.bgra[p + 3]};
+    }
+    // The file GTK's icon lookup gives for the name at the size, with the
+    // user's folder searched before the system's.
+    std::string GtkLookup(const std::string& name, int size) {
+        const std::string script = "import sys, gi\n"
+                                   "gi.require_version('Gtk', '3.0')\n"
+                                   "from gi.repository import Gtk\n"
+                                   "t = Gtk.IconTheme.new()\n"
+                                   "t.set_search_path([sys.argv[1], sys.argv[2]])\n"
+                                   "t.set_custom_theme('Scratch')\n"
+                                   "i = t.lookup_icon(sys.argv[3], int(sys.argv[4]), 0)\n"
+                                   "print(i.get_filename() if i else '')\n";
+        const test::CommandResult r =
+            test::Run({test::PythonPath(), "-c", script, user, system, name, std::to_string(size)});
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::string out = r.out;
+        while (!out.empty() && out.back() == '\n') out.pop_back();
+        return out;
+    }
+    bool GtkAvailable() {
+        const test::CommandResult r = test::Run(
+            {test::PythonPath(), "-c",
+             "import gi; gi.require_version('Gtk', '3.0'); from gi.repository import Gtk"});
+        return test::OracleAvailable("GTK's icon lookup (python3-gi, gir1.2-gtk-3.0)",
+                                     r.status == 0 ? test::PythonPath() : "");
+    }
+
+    test::TempDir temp;
+    const std::string user = temp.File("home-icons");
+    const std::string system = temp.File("usr/icons");
+};
+
+TEST_F(ThemeOverlayTest, AReplacedIconShowsAtEverySizeTheThemeHasAndRestoreTakesItAway) {
+    EXPECT_EQ(ThemeIconDirs({user, system}, "Scratch", "computer"),
+              (std::vector<ThemeIconDir>{{"Scratch", "16x16/places", 16},
+                                         {"Scratch", "48x48/legacy", 48}}));
+    EXPECT_TRUE(ThemeIconDirs({user, system}, "Scratch", "network-workgroup").empty());
+
+    IconThemeOverlay overlay(user, {user, system}, "Scratch", temp.File("config/overlay.txt"));
+    std::string reason;
+    ASSERT_TRUE(overlay.Replace("computer", WriteIcon(), 0, reason)) << reason;
+    const std::string small = user + "/Scratch/16x16/places/computer.png";
+    const std::string large = user + "/Scratch/48x48/legacy/computer.png";
+    // Each size from the icon's own image of that size.
+    EXPECT_EQ(Middle(small), (std::array<int, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(Middle(large), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(overlay.Written(),
+              (std::vector<std::string>{"computer\t" + small, "computer\t" + large}));
+    // No index of our own, which would hide the system's; the system's untouched.
+    EXPECT_FALSE(fs::exists(user + "/Scratch/index.theme"));
+    EXPECT_EQ(Middle(system + "/Scratch/48x48/legacy/computer.png"),
+              (std::array<int, 4>{0x80, 0x80, 0x80, 255}));
+    if (GtkAvailable()) {
+        EXPECT_EQ(GtkLookup("computer", 48), large);
+        EXPECT_EQ(GtkLookup("computer", 16), small);
+    }
+
+    // A second replace takes the place of the first; restore leaves nothing.
+    ASSERT_TRUE(overlay.Replace("computer", WriteIcon(), 0, reason)) << reason;
+    EXPECT_EQ(overlay.Written().size(), 2u);
+    overlay.Restore("computer");
+    EXPECT_TRUE(overlay.Written().empty());
+    EXPECT_FALSE(fs::exists(user + "/Scratch")) << "folders left empty are removed";
+    if (GtkAvailable()) {
+        EXPECT_EQ(GtkLookup("computer", 48), system + "/Scratch/48x48/legacy/computer.png");
+    }
+    EXPECT_FALSE(overlay.Replace("network-workgroup", WriteIcon(), 0, reason));
+    EXPECT_EQ(reason, "the icon theme \"Scratch\" has no icon named \"network-workgroup\"");
+
+    // A file the user put there is never written over (nor later removed).
+    WritePng(large, 48, 0x33);
+    EXPECT_FALSE(overlay.Replace("computer", WriteIcon(), 0, reason));
+    EXPECT_EQ(reason, large + " is there already and is not Pictoform's to replace");
+    EXPECT_EQ(Middle(large), (std::array<int, 4>{0x33, 0x33, 0x33, 255}));
+    EXPECT_FALSE(fs::exists(small)) << "nothing half done";
+}
+
+// The shell follows the set: a replaced object's icon is put into the
+// theme the desktop shows, an object back to its first icon comes out.
+TEST_F(ThemeOverlayTest, TheShellPutsReplacedObjectsIntoTheThemeAndTakesRestoredOnesOut) {
+    const std::string data = temp.File("data");
+    const std::string config = temp.File("config");
+    const std::string dataDirs = temp.File("usr");
+    const EnvironmentLookup env = [&](const char* name) -> const char* {
+        const std::string n(name);
+        if (n == "XDG_DATA_HOME") return data.c_str();
+        if (n == "XDG_CONFIG_HOME") return config.c_str();
+        if (n == "XDG_DATA_DIRS") return dataDirs.c_str();
+        return nullptr;
+    };
+    DesktopShell shell(env);
+    shell.SetThemeSetting([] { return std::optional<std::string>("Scratch"); });
+    const std::string icon = WriteIcon();
+    shell.ShowObjectIcons({{"My_Computer", icon, 0, true}, {"Network", icon, 0, true}});
+    const std::string written = data + "/icons/Scratch/48x48/legacy/computer.png";
+    EXPECT_EQ(Middle(written), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(shell.ThemeError(),
+              "the icon theme \"Scratch\" has no icon named \"network-workgroup\"");
+    shell.ShowObjectIcons({{"My_Computer", icon, 0, false}});
+    EXPECT_FALSE(fs::exists(written));
+    EXPECT_TRUE(fs::exists(system + "/Scratch/48x48/legacy/computer.png"));
+}
+
+} // namespace
+} // namespace pictoform
