@@ -25,5 +25,9 @@ struct ConvertOptions {
 
 int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
+// list | replace ITEM ICON[,INDEX] | restore ITEM | restore-all; programDir
+// places the item list as the editor's own.
+int RunSysIcons(const std::vector<std::string>& args, const std::string& programDir,
+                std::ostream& out, std::ostream& err);
 
 } // namespace pictoform::cli

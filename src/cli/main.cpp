@@ -1,6 +1,7 @@
 // pictoform-cli: the icon file engine for scripts and for people without a screen.
 
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <malloc.h>
 #include <string>
@@ -16,6 +17,7 @@ const char* const kUsage =
     "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png SIZE|none]\n"
     "       pictoform-cli convert PROGRAM --index N -o OUT\n"
     "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
+    "       pictoform-cli sysicons list | replace ITEM ICON[,INDEX] | restore ITEM | restore-all\n"
     "\n"
     "Reads and writes Windows icons (.ico), cursors (.cur), animated cursors (.ani)\n"
     "and PNG pictures, and reads the icons inside programs (.exe, .dll, .icl).\n"
@@ -30,6 +32,11 @@ const char* const kUsage =
     "                   OUT ending in .ico or .cur: one file holding every image;\n"
     "                   OUT ending in .ani: one frame per image;\n"
     "                   OUT ending in .png: one PNG per image, OUT-<index>-<w>x<h>.png.\n"
+    "  sysicons ...     the desktop objects' icons (computer, network, trash empty\n"
+    "                   and full, documents) as System > Replace Sys Icons shows\n"
+    "                   them: list them, replace one with an icon file (or a\n"
+    "                   program's icon group by index) in the desktop's icon theme,\n"
+    "                   restore one or all to the icons they had first\n"
     "\n"
     "Options of convert:\n"
     "  --depth D        write every image at depth D: 2, 4, 16 or 256 colours, or 24 or\n"
@@ -148,5 +155,10 @@ int main(int argc, char** argv) {
         return pictoform::cli::RunInfo(args, std::cout, std::cerr);
     }
     if (command == "convert") return Convert(args);
+    if (command == "sysicons") {
+        std::error_code ec;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+        return pictoform::cli::RunSysIcons(args, self.parent_path().string(), std::cout, std::cerr);
+    }
     return UsageError("unknown command '" + command + "'");
 }

@@ -518,5 +518,62 @@ TEST(CliErrors, ReplacedOutputKeepsItsPermissions) {
     EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "out.ico"}));
 }
 
+// sysicons for scripts: the desktop's theme named by GTK's settings (no
+// gsettings on the path), a scratch system theme, a scratch home.
+TEST(CliSysIcons, ReplaceWritesIntoTheDesktopsThemeAndRestoreTakesItOut) {
+    TempDir temp;
+    const std::string config = temp.File("config");
+    const std::string data = temp.File("data");
+    const std::string system = temp.File("usr");
+    const auto write = [](const std::string& path, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        test::WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    };
+    write(config + "/gtk-3.0/settings.ini", "[Settings]\ngtk-icon-theme-name=Scratch\n");
+    write(system + "/icons/Scratch/index.theme",
+          "[Icon Theme]\nName=Scratch\nDirectories=24x24/devices\n[24x24/devices]\nSize=24\n");
+    std::filesystem::create_directories(system + "/icons/Scratch/24x24/devices");
+    SavePng(system + "/icons/Scratch/24x24/devices/computer.png", Paint(24, 24, [](int, int) {
+                return std::array<uint8_t, 4>{9, 9, 9, 255};
+            }));
+    const std::string icon = temp.File("red.png");
+    SavePng(icon, Paint(12, 12, [](int, int) { return std::array<uint8_t, 4>{255, 0, 0, 255}; }));
+    const auto sysicons = [&](std::vector<std::string> args) {
+        std::vector<std::string> argv{"/usr/bin/env",
+                                      "PATH=",
+                                      "HOME=" + temp.File("home"),
+                                      "XDG_CONFIG_HOME=" + config,
+                                      "XDG_DATA_HOME=" + data,
+                                      "XDG_DATA_DIRS=" + system,
+                                      CliPath(),
+                                      "sysicons"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return test::Run(argv);
+    };
+    const std::string written = data + "/icons/Scratch/24x24/devices/computer.png";
+    CommandResult r = sysicons({"replace", "my_computer", icon});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<uint8_t> bytes = ReadBytes(written);
+    PngPixels png;
+    std::string reason;
+    ASSERT_TRUE(DecodePng(bytes, 64, png, reason)) << reason;
+    EXPECT_EQ(png.width, 24);
+    EXPECT_EQ((std::array<int, 4>{png.bgra[2], png.bgra[1], png.bgra[0], png.bgra[3]}),
+              (std::array<int, 4>{255, 0, 0, 255}));
+    r = sysicons({"list"});
+    EXPECT_NE(r.out.find("0  My_Computer  " + icon + ",0\n"), std::string::npos) << r.out;
+    r = sysicons({"restore", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(written));
+    r = sysicons({"replace", "Network", icon});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pictoform-cli: the new icon is kept, but the desktop will not show it: the "
+                     "icon theme \"Scratch\" has no icon named \"network-workgroup\"\n");
+    r = sysicons({"replace", "Printer", icon});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pictoform-cli: no system icon item 'Printer' (see 'sysicons list')\n");
+    (void)sysicons({"restore-all"});
+}
+
 } // namespace
 } // namespace pictoform

@@ -80,4 +80,10 @@ void SeedSystemIconKeys(Registry& registry, const std::vector<std::string>& base
     }
 }
 
+void SeedFromDesktopTheme(Registry& registry, const EnvironmentLookup& env,
+                          std::optional<bool> trashEmpty) {
+    SeedSystemIconKeys(registry, IconBaseDirs(env), trashEmpty,
+                       CurrentIconTheme(env, GnomeIconThemeSetting));
+}
+
 } // namespace pictoform

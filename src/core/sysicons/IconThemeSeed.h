@@ -28,5 +28,8 @@ namespace pictoform {
 // the empty or the full icon by its state (empty when unknown).
 void SeedSystemIconKeys(Registry& registry, const std::vector<std::string>& baseDirs,
                         std::optional<bool> trashEmpty, const std::string& theme = "Adwaita");
+// The same from the icon folders and the theme the desktop uses now.
+void SeedFromDesktopTheme(Registry& registry, const EnvironmentLookup& env,
+                          std::optional<bool> trashEmpty);
 
 } // namespace pictoform

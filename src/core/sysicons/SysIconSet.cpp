@@ -195,7 +195,8 @@ void CSysIconSet::RefreshRecycleBin() {
         if (!location) continue;
         const std::optional<std::string> backup =
             ReadBounded(RegRoot::ClassesRoot, BackupKeyOf(item), "");
-        objects.push_back({item.name, location->path, location->index, backup && *backup != *now});
+        // Without a backup there was no icon to begin with: any icon now is a replacement.
+        objects.push_back({item.name, location->path, location->index, !backup || *backup != *now});
     }
     m_shell.ShowObjectIcons(objects);
     m_shell.NotifyIconsChanged();

@@ -18,7 +18,6 @@
 #include "editor/Workspace.h"
 #include "panels/PanelSupport.h"
 #include "sysicons/FileRegistry.h"
-#include "sysicons/IconThemeOverlay.h"
 #include "sysicons/IconThemeSeed.h"
 
 namespace pictoform {
@@ -177,9 +176,7 @@ std::function<void()> SystemIconsRunner(Workspace& workspace, QWidget* parent) {
             services->registry = std::make_unique<FileRegistry>(
                 FileRegistry::DefaultPath(ProcessEnvironment()), workspace.Ui(),
                 [&shell](Registry& registry) {
-                    const EnvironmentLookup env = ProcessEnvironment();
-                    SeedSystemIconKeys(registry, IconBaseDirs(env), shell.IsTrashEmpty(),
-                                       CurrentIconTheme(env, GnomeIconThemeSetting));
+                    SeedFromDesktopTheme(registry, ProcessEnvironment(), shell.IsTrashEmpty());
                 });
         }
         const std::string folder =
