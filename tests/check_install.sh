@@ -54,5 +54,13 @@ for size in 16 32 48 256; do
         status=1
     fi
 done
+# The description for software centres and the manual pages.
+for file in share/metainfo/org.example.pictoform.metainfo.xml share/man/man1/pictoform.1 \
+    share/man/man1/pictoform-cli.1 bin/pictoform-cli; do
+    if [ ! -s "$prefix/$file" ]; then
+        echo "FAIL: $file is not installed"
+        status=1
+    fi
+done
 [ "$status" -eq 0 ] && echo "install layout OK"
 exit "$status"
