@@ -11,6 +11,6 @@ trap 'rm -rf "$scratch"' EXIT
 build/src/cli/pictoform-cli convert data/icons/pictoform-16.png data/icons/pictoform-32.png \
     data/icons/pictoform-48.png -o "$scratch/Pictoform.ico"
 # A home of its own, so that no saved layout or recent file shows.
-HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch" \
+HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" XDG_RUNTIME_DIR="$scratch" \
     xvfb-run -a -s "-screen 0 1280x960x24" \
     build/src/desktop/pictoform_screenshots "$scratch/Pictoform.ico" docs

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "Application.h"
 #include "CanvasWidget.h"
@@ -20,6 +21,11 @@
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
 #include "panels/PreviewPanel.h"
+#include "platform/SilentUiServices.h"
+#include "sysicons/DesktopShell.h"
+#include "sysicons/FileRegistry.h"
+#include "sysicons/IconThemeSeed.h"
+#include "sysicons/SysIconSet.h"
 
 namespace {
 
@@ -183,8 +189,9 @@ bool Animation(const QString& out) {
     return true;
 }
 
-// The "Change System Icons" dialog as the System menu opens it.
-bool SystemIcons(const QString& out) {
+// The "Change System Icons" dialog as the System menu opens it; with an
+// icon, after My Computer was replaced with it (as the dialog's Replace does).
+bool SystemIcons(const QString& out, const QString& icon = {}) {
     Application program({QCoreApplication::applicationFilePath()});
     program.Show();
     Settle(300);
@@ -192,12 +199,28 @@ bool SystemIcons(const QString& out) {
     QTimer::singleShot(800, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
             const QPixmap shot = dialog->grab();
-            saved = shot.save(out + "/screenshot-sysicons.png");
-            std::printf("%s/screenshot-sysicons.png (%d x %d)\n", qPrintable(out), shot.width(),
+            const QString name =
+                icon.isEmpty() ? "/screenshot-sysicons.png" : "/screenshot-sysicons-replaced.png";
+            saved = shot.save(out + name);
+            std::printf("%s%s (%d x %d)\n", qPrintable(out), qPrintable(name), shot.width(),
                         shot.height());
             dialog->close();
         }
     });
+    if (!icon.isEmpty()) {
+        const EnvironmentLookup env = ProcessEnvironment();
+        SilentUiServices ui;
+        DesktopShell shell(env);
+        FileRegistry registry(FileRegistry::DefaultPath(env), ui, [&](Registry& r) {
+            SeedFromDesktopTheme(r, env, shell.IsTrashEmpty());
+        });
+        const std::string folder =
+            std::filesystem::path(program.Space().Paths().SystemIconFile()).parent_path().string();
+        CSysIconSet set(folder, registry, shell, ui);
+        (void)set.BackupAll();
+        if (!set.ReplaceItem(0, icon.toStdString() + ",0")) return false;
+        if (!shell.ThemeError().empty()) std::fprintf(stderr, "%s\n", shell.ThemeError().c_str());
+    }
     (void)program.View().Commands().Run(command::kReplaceSysIcons);
     return saved;
 }
@@ -223,5 +246,5 @@ int main(int argc, char* argv[]) {
     if (!SixteenColours(QString::fromLocal8Bit(argv[1]), out)) return 1;
     if (!Zoomed(QString::fromLocal8Bit(argv[1]), out)) return 1;
     if (!Animation(out)) return 1;
-    return SystemIcons(out) ? 0 : 1;
+    return SystemIcons(out) && SystemIcons(out, QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
