@@ -1,5 +1,7 @@
 // pictoform-cli: the icon file engine for scripts and for people without a screen.
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <filesystem>
 #include <iostream>
@@ -68,62 +70,59 @@ bool ParseInt(const std::string& text, int& value) {
     return ec == std::errc() && ptr == end;
 }
 
-int Convert(const std::vector<std::string>& args) {
-    pictoform::cli::ConvertOptions options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "-o" || a == "--output") {
-            if (!hasValue) return UsageError(a + " needs a file name");
-            options.output = args[++i];
-        } else if (a == "--depth") {
-            int depth = 0;
-            if (!hasValue || !ParseInt(args[i + 1], depth) ||
-                (depth != 2 && depth != 4 && depth != 16 && depth != 256 && depth != 24 &&
-                 depth != 32)) {
-                return UsageError("--depth takes 2, 4, 16, 256, 24 or 32");
-            }
-            options.depth = depth;
-            ++i;
-        } else if (a == "--hotspot") {
-            const std::string value = hasValue ? args[i + 1] : "";
-            const size_t comma = value.find(',');
-            int x = 0, y = 0;
-            if (comma == std::string::npos || !ParseInt(value.substr(0, comma), x) ||
-                !ParseInt(value.substr(comma + 1), y) || x < 0 || y < 0 || x > 65535 || y > 65535) {
-                return UsageError("--hotspot takes X,Y with whole numbers from 0 to 65535");
-            }
-            options.hotSpot = std::make_pair(x, y);
-            ++i;
-        } else if (a == "--index") {
-            int index = -1;
-            if (!hasValue || !ParseInt(args[i + 1], index) || index < 0) {
-                return UsageError("--index takes a group number from 0");
-            }
-            options.index = index;
-            ++i;
-        } else if (a == "--all") {
-            options.all = true;
-        } else if (a == "--png") {
-            int side = 0;
-            if (hasValue && args[i + 1] == "none") {
-                options.pngFrom = pictoform::kMaxPngSide + 1;
-            } else if (hasValue && ParseInt(args[i + 1], side) && side >= 1 &&
-                       side <= pictoform::kMaxPngSide) {
-                options.pngFrom = side;
-            } else {
-                return UsageError("--png takes a size from 1 to 1024, or none");
-            }
-            ++i;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option '" + a + "'");
+// An option's value as given; empty when the option was last and had none.
+struct Given {
+    std::string value;
+    bool present = false;
+};
+
+int Convert(const pictoform::cli::ConvertOptions& parsed, const Given& depthArg,
+            const Given& hotSpotArg, const Given& indexArg, const Given& pngArg,
+            const Given& outputArg) {
+    pictoform::cli::ConvertOptions options = parsed;
+    if (outputArg.present) {
+        if (outputArg.value.empty()) return UsageError("-o needs a file name");
+        options.output = outputArg.value;
+    }
+    if (depthArg.present) {
+        int depth = 0;
+        if (!ParseInt(depthArg.value, depth) || (depth != 2 && depth != 4 && depth != 16 &&
+                                                 depth != 256 && depth != 24 && depth != 32)) {
+            return UsageError("--depth takes 2, 4, 16, 256, 24 or 32");
+        }
+        options.depth = depth;
+    }
+    if (hotSpotArg.present) {
+        const std::string& value = hotSpotArg.value;
+        const size_t comma = value.find(',');
+        int x = 0, y = 0;
+        if (comma == std::string::npos || !ParseInt(value.substr(0, comma), x) ||
+            !ParseInt(value.substr(comma + 1), y) || x < 0 || y < 0 || x > 65535 || y > 65535) {
+            return UsageError("--hotspot takes X,Y with whole numbers from 0 to 65535");
+        }
+        options.hotSpot = std::make_pair(x, y);
+    }
+    if (indexArg.present) {
+        int index = -1;
+        if (!ParseInt(indexArg.value, index) || index < 0) {
+            return UsageError("--index takes a group number from 0");
+        }
+        options.index = index;
+    }
+    if (pngArg.present) {
+        int side = 0;
+        if (pngArg.value == "none") {
+            options.pngFrom = pictoform::kMaxPngSide + 1;
+        } else if (ParseInt(pngArg.value, side) && side >= 1 && side <= pictoform::kMaxPngSide) {
+            options.pngFrom = side;
         } else {
-            options.inputs.push_back(a);
+            return UsageError("--png takes a size from 1 to 1024, or none");
         }
     }
     if (options.inputs.empty()) return UsageError("convert needs at least one input file");
     if (options.output.empty()) return UsageError("convert needs -o OUT");
     if (options.all && options.index) return UsageError("--all and --index exclude each other");
+
     return pictoform::cli::RunConvert(options, std::cout, std::cerr);
 }
 
@@ -135,30 +134,78 @@ int main(int argc, char** argv) {
     // page faults that otherwise cost more than the decoding itself.
     mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
+    if (argc < 2) {
         std::cerr << kUsage;
         return 1;
     }
-    const std::string command = args.front();
-    args.erase(args.begin());
-    if (command == "--help" || command == "-h" || command == "help") {
+    const std::string first = argv[1];
+    // The usage is this program's own text, not one made up from the options.
+    if (first == "--help" || first == "-h" || first == "help") {
         std::cout << kUsage;
         return 0;
     }
-    if (command == "--version") {
+    if (first == "--version") {
         std::cout << "pictoform-cli " << PICTOFORM_VERSION << "\n";
         return 0;
     }
-    if (command == "info") {
-        if (args.empty()) return UsageError("info needs at least one file");
-        return pictoform::cli::RunInfo(args, std::cout, std::cerr);
+
+    CLI::App app{"pictoform-cli"};
+    app.set_help_flag();
+    // What no command or option takes is reported in this program's words below.
+    app.allow_extras();
+    std::vector<std::string> infoFiles;
+    CLI::App* info = app.add_subcommand("info");
+    info->add_option("FILE", infoFiles);
+
+    pictoform::cli::ConvertOptions options;
+    Given output, depth, hotSpot, index, png;
+    CLI::App* convert = app.add_subcommand("convert");
+    convert->allow_extras();
+    convert->add_option("IN", options.inputs);
+    // Every value is checked by hand after parsing, so that each mistake is
+    // told in one line of the program's words; a missing value is empty.
+    std::vector<std::pair<CLI::Option*, Given*>> givens;
+    const auto given = [&](const std::string& names, Given& into) {
+        givens.emplace_back(convert->add_option(names, into.value)->expected(0, 1), &into);
+    };
+    given("-o,--output", output);
+    given("--depth", depth);
+    given("--hotspot", hotSpot);
+    given("--index", index);
+    given("--png", png);
+    convert->add_flag("--all", options.all);
+
+    std::vector<std::string> sysArgs;
+    CLI::App* sysicons = app.add_subcommand("sysicons");
+    sysicons->allow_extras();
+    sysicons->add_option("ARGS", sysArgs);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return UsageError(e.what());
     }
-    if (command == "convert") return Convert(args);
-    if (command == "sysicons") {
+    if (info->parsed()) {
+        if (!info->remaining().empty())
+            return UsageError("unknown option '" + info->remaining()[0] + "'");
+        if (infoFiles.empty()) return UsageError("info needs at least one file");
+        return pictoform::cli::RunInfo(infoFiles, std::cout, std::cerr);
+    }
+    if (convert->parsed()) {
+        for (auto& [option, into] : givens) into->present = option->count() > 0;
+        for (const std::string& extra : convert->remaining()) {
+            if (extra.size() > 1 && extra[0] == '-')
+                return UsageError("unknown option '" + extra + "'");
+            options.inputs.push_back(extra);
+        }
+        return Convert(options, depth, hotSpot, index, png, output);
+    }
+    if (sysicons->parsed()) {
+        std::vector<std::string> all = sysArgs;
+        for (const std::string& extra : sysicons->remaining()) all.push_back(extra);
         std::error_code ec;
         const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-        return pictoform::cli::RunSysIcons(args, self.parent_path().string(), std::cout, std::cerr);
+        return pictoform::cli::RunSysIcons(all, self.parent_path().string(), std::cout, std::cerr);
     }
-    return UsageError("unknown command '" + command + "'");
+    return UsageError("unknown command '" + first + "'");
 }
