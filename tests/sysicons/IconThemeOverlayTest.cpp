@@ -70,6 +70,8 @@ protected:
             WritePng(system + "/Scratch/" + dir + "/computer.png", dir[0] == '1' ? 16 : 48, 0x80);
         }
         WritePng(system + "/Scratch/32x32/apps/other.png", 32, 0x80);
+        WriteText(system + "/Scratch/scalable/places/computer-symbolic.svg",
+                  "<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'/>");
     }
 
     static void WriteText(const std::string& path, const std::string& text) {
@@ -159,8 +161,12 @@ TEST_F(ThemeOverlayTest, AReplacedIconShowsAtEverySizeTheThemeHasAndRestoreTakes
     // Each size from the icon's own image of that size.
     EXPECT_EQ(Middle(small), (std::array<int, 4>{255, 0, 0, 255}));
     EXPECT_EQ(Middle(large), (std::array<int, 4>{0, 0, 255, 255}));
+    // The one-colour form too, in the drawing folder, at the largest size it serves (held to 256).
+    const std::string symbolic = user + "/Scratch/scalable/places/computer-symbolic.png";
     EXPECT_EQ(overlay.Written(),
-              (std::vector<std::string>{"computer\t" + small, "computer\t" + large}));
+              (std::vector<std::string>{"computer\t" + small, "computer\t" + large,
+                                        "computer\t" + symbolic}));
+    EXPECT_EQ(Middle(symbolic), (std::array<int, 4>{0, 0, 255, 255}));
     // No index of our own, which would hide the system's; the system's untouched.
     EXPECT_FALSE(fs::exists(user + "/Scratch/index.theme"));
     EXPECT_EQ(Middle(system + "/Scratch/48x48/legacy/computer.png"),
@@ -168,11 +174,12 @@ TEST_F(ThemeOverlayTest, AReplacedIconShowsAtEverySizeTheThemeHasAndRestoreTakes
     if (GtkAvailable()) {
         EXPECT_EQ(GtkLookup("computer", 48), large);
         EXPECT_EQ(GtkLookup("computer", 16), small);
+        EXPECT_EQ(GtkLookup("computer-symbolic", 16), symbolic);
     }
 
     // A second replace takes the place of the first; restore leaves nothing.
     ASSERT_TRUE(overlay.Replace("computer", WriteIcon(), 0, reason)) << reason;
-    EXPECT_EQ(overlay.Written().size(), 2u);
+    EXPECT_EQ(overlay.Written().size(), 3u);
     overlay.Restore("computer");
     EXPECT_TRUE(overlay.Written().empty());
     EXPECT_FALSE(fs::exists(user + "/Scratch")) << "folders left empty are removed";

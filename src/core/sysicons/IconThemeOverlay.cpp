@@ -260,41 +260,56 @@ void IconThemeOverlay::Save(const std::vector<std::string>& lines) const {
 bool IconThemeOverlay::Replace(const std::string& iconName, const std::string& path, int index,
                                std::string& reason) {
     Restore(iconName);
-    const std::vector<ThemeIconDir> dirs = ThemeIconDirs(m_baseDirs, m_theme, iconName);
-    if (dirs.empty()) {
-        reason = "the icon theme \"" + m_theme + "\" has no icon named \"" + iconName + "\"";
-        return false;
+    struct Target {
+        fs::path file;
+        int pixels;
+    };
+    std::vector<Target> targets;
+    // The icon, and its one-colour form where the theme has that (panels
+    // draw it as a silhouette of the new picture).
+    for (const std::string& name : {iconName, iconName + "-symbolic"}) {
+        for (const ThemeIconDir& dir : ThemeIconDirs(m_baseDirs, m_theme, name)) {
+            targets.push_back(
+                {fs::path(m_userIcons) / dir.theme / dir.dir / (name + ".png"), dir.pixels});
+        }
+        if (targets.empty()) {
+            reason = "the icon theme \"" + m_theme + "\" has no icon named \"" + iconName + "\"";
+            return false;
+        }
     }
     // A file already at a target is someone else's (a theme the user
     // installed in this folder): it is neither written over nor, later, removed.
-    for (const ThemeIconDir& dir : dirs) {
-        const fs::path target = fs::path(m_userIcons) / dir.theme / dir.dir / (iconName + ".png");
+    for (const Target& target : targets) {
         std::error_code ec;
-        if (fs::exists(target, ec)) {
-            reason = target.string() + " is there already and is not Pictoform's to replace";
+        if (fs::exists(target.file, ec)) {
+            reason = target.file.string() + " is there already and is not Pictoform's to replace";
+            return false;
+        }
+    }
+    // Every size is made before anything is written, so that a picture that
+    // cannot be read leaves nothing behind.
+    std::map<int, std::vector<uint8_t>> encoded;
+    for (const Target& target : targets) {
+        std::vector<uint8_t>& png = encoded[target.pixels];
+        if (!png.empty()) continue;
+        const std::optional<BgraPicture> picture = PictureOfLocation(path, index, target.pixels);
+        if (!picture || !EncodePng(*picture, png, reason)) {
+            if (reason.empty()) reason = "no icon could be read from " + path;
             return false;
         }
     }
     std::vector<std::string> lines = Written();
-    std::map<int, std::vector<uint8_t>> encoded; // by side, made once
-    for (const ThemeIconDir& dir : dirs) {
-        std::vector<uint8_t>& png = encoded[dir.pixels];
-        if (png.empty()) {
-            const std::optional<BgraPicture> picture = PictureOfLocation(path, index, dir.pixels);
-            if (!picture || !EncodePng(*picture, png, reason)) {
-                if (reason.empty()) reason = "no icon could be read from " + path;
-                Save(lines);
-                return false;
-            }
-        }
-        const fs::path target = fs::path(m_userIcons) / dir.theme / dir.dir / (iconName + ".png");
+    const size_t before = lines.size();
+    for (const Target& target : targets) {
         std::error_code ec;
-        fs::create_directories(target.parent_path(), ec);
-        if (!WriteFileAtomically(target.string(), png, reason)) {
+        fs::create_directories(target.file.parent_path(), ec);
+        if (!WriteFileAtomically(target.file.string(), encoded[target.pixels], reason)) {
+            // Nothing half done: what this call wrote goes again.
             Save(lines);
+            if (lines.size() > before) Restore(iconName);
             return false;
         }
-        lines.push_back(iconName + "\t" + target.string());
+        lines.push_back(iconName + "\t" + target.file.string());
     }
     Save(lines);
     Touch();
