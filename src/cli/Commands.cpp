@@ -9,6 +9,7 @@
 #include "icon/IconFile.h"
 #include "icon/ModuleIcons.h"
 #include "icon/PngCodec.h"
+#include "icon/XcursorFile.h"
 #include "io/ByteReader.h"
 #include "io/SafeFile.h"
 
@@ -16,7 +17,17 @@ namespace pictoform::cli {
 
 namespace {
 
-enum class Kind { kIcon, kCursor, kAnimated, kPng, kModule, kUnknown };
+enum class Kind { kIcon, kCursor, kAnimated, kPng, kXcursor, kModule, kUnknown };
+
+// --format's names, which choose the output kind whatever its name.
+Kind KindOfFormat(const std::string& format) {
+    if (format == "ico") return Kind::kIcon;
+    if (format == "cur") return Kind::kCursor;
+    if (format == "ani") return Kind::kAnimated;
+    if (format == "png") return Kind::kPng;
+    if (format == "xcursor") return Kind::kXcursor;
+    return Kind::kUnknown;
+}
 
 Kind KindOfName(const std::string& path) {
     const size_t dot = path.find_last_of('.');
@@ -121,8 +132,11 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
         return false;
     }
     out.animated = IsAnimated(bytes);
-    out.cursor = !out.animated && engine.FileType() == kCursorType;
-    out.kindName = out.animated ? "animated cursor" : (out.cursor ? "cursor" : "icon");
+    out.cursor = !out.animated && (engine.FileType() == kCursorType || IsXcursorData(bytes));
+    out.kindName = out.animated           ? "animated cursor"
+                   : IsXcursorData(bytes) ? "Xcursor"
+                   : out.cursor           ? "cursor"
+                                          : "icon";
     out.animation = engine.Animation();
     out.images = engine.TakeImages();
     for (IconImageRec& rec : out.images) FlipRows(rec);
@@ -291,6 +305,14 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         }
         return true;
     }
+    if (kind == Kind::kXcursor) {
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        const bool ok =
+            EncodeXcursor(images, bytes, reason) && WriteFileAtomically(output, bytes, reason);
+        if (!ok) Fail(err, "write", output, reason);
+        return ok;
+    }
     CIconFile engine;
     const unsigned flags = kind == Kind::kCursor ? unsigned{kWriteCursor} : 0u;
     const bool ok = kind == Kind::kAnimated
@@ -372,10 +394,12 @@ int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& e
 
 int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
     if (options.all) return ExtractAll(options, out, err);
-    const Kind outKind = KindOfName(options.output);
+    const Kind outKind =
+        options.format ? KindOfFormat(*options.format) : KindOfName(options.output);
     if (outKind != Kind::kIcon && outKind != Kind::kCursor && outKind != Kind::kAnimated &&
-        outKind != Kind::kPng) {
-        Fail(err, "write", options.output, "unknown file type (use .ico, .cur, .ani or .png)");
+        outKind != Kind::kPng && outKind != Kind::kXcursor) {
+        Fail(err, "write", options.output,
+             "unknown file type (use .ico, .cur, .ani or .png, or --format xcursor)");
         return 1;
     }
     std::vector<IconImageRec> images;

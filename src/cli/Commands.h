@@ -21,6 +21,8 @@ struct ConvertOptions {
     // Which icon group of a program input to take; all of them into a folder.
     std::optional<int> index;
     bool all = false;
+    // The output's kind when its name does not say it: ico, cur, ani, png or xcursor.
+    std::optional<std::string> format;
 };
 
 int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);

@@ -17,12 +17,14 @@ namespace {
 const char* const kUsage =
     "Usage: pictoform-cli info FILE...\n"
     "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png SIZE|none]\n"
+    "                     [--format ico|cur|ani|png|xcursor]\n"
     "       pictoform-cli convert PROGRAM --index N -o OUT\n"
     "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
     "       pictoform-cli sysicons list | replace ITEM ICON[,INDEX] | restore ITEM | restore-all\n"
     "\n"
-    "Reads and writes Windows icons (.ico), cursors (.cur), animated cursors (.ani)\n"
-    "and PNG pictures, and reads the icons inside programs (.exe, .dll, .icl).\n"
+    "Reads and writes Windows icons (.ico), cursors (.cur), animated cursors (.ani),\n"
+    "Xcursor files and PNG pictures, and reads the icons inside programs (.exe,\n"
+    ".dll, .icl).\n"
     "\n"
     "Commands:\n"
     "  info FILE...     one line per image (index, size, depth, hot spot of a cursor,\n"
@@ -49,6 +51,9 @@ const char* const kUsage =
     "  --png SIZE       store the 32-bit images of at least SIZE pixels a side\n"
     "                   PNG-compressed, the others as bitmaps; --png none: none.\n"
     "                   Default: each image as its input stored it\n"
+    "  --format KIND    write OUT as ico, cur, ani, png or xcursor whatever its\n"
+    "                   name (Xcursor files, which X11 and Wayland desktops load\n"
+    "                   cursors from, have no name ending by custom)\n"
     "  --index N        the icon group of a program to take (0 is the first; see info);\n"
     "                   needed when the program holds more than one\n"
     "  --all            every icon group of one program, each into FOLDER as\n"
@@ -173,6 +178,8 @@ int main(int argc, char** argv) {
     given("--hotspot", hotSpot);
     given("--index", index);
     given("--png", png);
+    Given format;
+    given("--format", format);
     convert->add_flag("--all", options.all);
 
     std::vector<std::string> sysArgs;
@@ -197,6 +204,13 @@ int main(int argc, char** argv) {
             if (extra.size() > 1 && extra[0] == '-')
                 return UsageError("unknown option '" + extra + "'");
             options.inputs.push_back(extra);
+        }
+        if (format.present) {
+            if (format.value != "ico" && format.value != "cur" && format.value != "ani" &&
+                format.value != "png" && format.value != "xcursor") {
+                return UsageError("--format takes ico, cur, ani, png or xcursor");
+            }
+            options.format = format.value;
         }
         return Convert(options, depth, hotSpot, index, png, output);
     }

@@ -518,6 +518,34 @@ TEST(CliErrors, ReplacedOutputKeepsItsPermissions) {
     EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "out.ico"}));
 }
 
+// Xcursor files go by their content in and by --format out (they have no
+// name ending by custom), with the hot spot and the frame's time.
+TEST(CliConvert, XcursorOutByFormatAndInByContent) {
+    TempDir temp;
+    const std::string png = temp.File("a.png");
+    SavePng(png, Paint(8, 8, [](int x, int) {
+                return std::array<uint8_t, 4>{uint8_t(x * 30), 0, 0, 255};
+            }));
+    const std::string cursor = temp.File("arrow");
+    CommandResult r =
+        Cli({"convert", png, "--hotspot", "2,3", "--format", "xcursor", "-o", cursor});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<uint8_t> written = ReadBytes(cursor);
+    ASSERT_GE(written.size(), 4u);
+    EXPECT_EQ(std::string(written.begin(), written.begin() + 4), "Xcur");
+    r = Cli({"info", cursor});
+    EXPECT_EQ(r.out, cursor + "[0]: 8x8, depth 32 (32 bits per pixel), hot spot 2,3\n" + cursor +
+                         ": Xcursor, 1 image\n");
+    // And back out as a Windows cursor, pixels and hot spot kept.
+    r = Cli({"convert", cursor, "-o", temp.File("back.cur")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Cli({"info", temp.File("back.cur")}).out.find("hot spot 2,3") != std::string::npos,
+              true);
+    EXPECT_EQ(Cli({"convert", png, "--format", "bmp", "-o", cursor}).err,
+              "pictoform-cli: --format takes ico, cur, ani, png or xcursor (see 'pictoform-cli "
+              "--help')\n");
+}
+
 // sysicons for scripts: the desktop's theme named by GTK's settings (no
 // gsettings on the path), a scratch system theme, a scratch home.
 TEST(CliSysIcons, ReplaceWritesIntoTheDesktopsThemeAndRestoreTakesItOut) {

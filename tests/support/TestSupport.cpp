@@ -104,6 +104,10 @@ CommandResult Run(const std::vector<std::string>& argv, const std::string& stdin
     return result;
 }
 
+std::string XcursorgenPath() {
+    return PICTOFORM_XCURSORGEN;
+}
+
 std::string IcotoolPath() {
     return PICTOFORM_ICOTOOL;
 }

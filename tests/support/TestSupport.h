@@ -42,6 +42,7 @@ std::string ConvertPath();
 std::string PythonPath(); // a system python3 that has Pillow
 std::string CliPath();    // our pictoform-cli
 std::string WrestoolPath();
+std::string XcursorgenPath();
 // The MinGW-w64 resource compiler and linker for 32- or 64-bit modules.
 std::string WindresPath(int bits);
 std::string MingwLdPath(int bits);

@@ -7,6 +7,7 @@
 
 #include "icon/IconFile.h"
 #include "icon/IconImageDecoder.h"
+#include "icon/XcursorFile.h"
 #include "io/ByteReader.h"
 
 namespace pictoform {
@@ -47,6 +48,12 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     m_decodedPixels = 0;
     m_error.clear();
 
+    // Xcursor files go by their content: they usually have no name ending.
+    if (IsXcursorData(file)) {
+        std::string reason;
+        if (!ReadXcursorData(file, m_images, reason)) return Fail(reason);
+        return true;
+    }
     ByteReader r(file);
     uint16_t reserved = 0, type = 0, count = 0;
     if (!r.ReadU16(reserved) || !r.ReadU16(type) || !r.ReadU16(count)) {

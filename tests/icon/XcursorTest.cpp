@@ -1,0 +1,158 @@
+// Xcursor files: ones xcursorgen made open with their pictures' pixels, hot
+// spots and delays; ours are read back by a reader of the format written
+// here from its manual page, independent of libXcursor; damaged files are
+// refused before anything is decoded.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+
+#include "icon/PngCodec.h"
+#include "icon/XcursorFile.h"
+#include "io/ByteReader.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return at + 4 <= b.size() ? test::U32At(b, at) : 0;
+}
+
+// What the manual describes: a header with the table's length, table entries
+// of type, subtype and position, image chunks of width, height, hot spot,
+// delay and premultiplied ARGB pixels, top row first.
+struct PlainImage {
+    uint32_t nominal, width, height, xhot, yhot, delay, firstPixel;
+    friend bool operator==(const PlainImage&, const PlainImage&) = default;
+};
+std::vector<PlainImage> ReadPlainly(const std::vector<uint8_t>& file) {
+    std::vector<PlainImage> images;
+    if (file.size() < 16 || std::memcmp(file.data(), "Xcur", 4) != 0) return images;
+    const uint32_t header = U32(file, 4);
+    for (uint32_t i = 0; i < U32(file, 12); ++i) {
+        const size_t entry = header + size_t{i} * 12;
+        if (U32(file, entry) != 0xfffd0002) continue;
+        const size_t at = U32(file, entry + 8);
+        images.push_back({U32(file, entry + 4), U32(file, at + 16), U32(file, at + 20),
+                          U32(file, at + 24), U32(file, at + 28), U32(file, at + 32),
+                          U32(file, at + 36)});
+    }
+    return images;
+}
+
+// Straight red, green, blue, alpha of a bottom-row-first record's top-left pixel.
+std::array<int, 4> TopLeft(const IconImageRec& rec) {
+    const size_t p = size_t(rec.height - 1) * size_t(rec.width);
+    return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], rec.alpha[p]};
+}
+
+TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
+    if (!test::OracleAvailable("xcursorgen (x11-apps)", test::XcursorgenPath())) return;
+    test::TempDir temp;
+    struct Frame {
+        int side;
+        std::array<uint8_t, 4> rgba;
+        int xhot, yhot, delay, jiffies;
+    };
+    // 50 ms is 3 jiffies, 17 ms 1, 100 ms 6; half-transparent red stays red.
+    const Frame frames[] = {{24, {255, 0, 0, 128}, 3, 5, 50, 3},
+                            {32, {0, 0, 255, 255}, 7, 9, 100, 6},
+                            {24, {0, 200, 0, 255}, 1, 2, 17, 1}};
+    std::string config;
+    for (size_t i = 0; i < std::size(frames); ++i) {
+        const Frame& f = frames[i];
+        PngPixels png{f.side, f.side, {}};
+        for (int p = 0; p < f.side * f.side; ++p) {
+            png.bgra.insert(png.bgra.end(), {f.rgba[2], f.rgba[1], f.rgba[0], f.rgba[3]});
+        }
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        ASSERT_TRUE(EncodePng(png, bytes, reason));
+        const std::string name = temp.File("f" + std::to_string(i) + ".png");
+        test::WriteBytes(name, bytes);
+        config += std::to_string(f.side) + " " + std::to_string(f.xhot) + " " +
+                  std::to_string(f.yhot) + " " + name + " " + std::to_string(f.delay) + "\n";
+    }
+    test::WriteBytes(temp.File("cfg"), std::vector<uint8_t>(config.begin(), config.end()));
+    const test::CommandResult made =
+        test::Run({test::XcursorgenPath(), temp.File("cfg"), temp.File("arrow")});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::vector<uint8_t> file = test::ReadBytes(temp.File("arrow"));
+
+    std::vector<IconImageRec> images;
+    std::string reason;
+    ASSERT_TRUE(ReadXcursorData(file, images, reason)) << reason;
+    ASSERT_EQ(images.size(), std::size(frames));
+    for (size_t i = 0; i < images.size(); ++i) {
+        const Frame& f = frames[i];
+        EXPECT_EQ(images[i].width, f.side);
+        EXPECT_EQ(TopLeft(images[i]),
+                  (std::array<int, 4>{f.rgba[0], f.rgba[1], f.rgba[2], f.rgba[3]}));
+        ASSERT_TRUE(images[i].hotSpot);
+        EXPECT_EQ(images[i].hotSpot->x, f.xhot);
+        EXPECT_EQ(images[i].hotSpot->y, f.yhot);
+        EXPECT_EQ(images[i].frameTime, f.jiffies);
+    }
+
+    // Written again (top row first, as the writers take them): the same
+    // images to a reader that knows only the format.
+    for (IconImageRec& rec : images) FlipRows(rec);
+    std::vector<uint8_t> ours;
+    ASSERT_TRUE(EncodeXcursor(images, ours, reason)) << reason;
+    EXPECT_EQ(ReadPlainly(ours), ReadPlainly(file));
+    EXPECT_EQ(ReadPlainly(ours), (std::vector<PlainImage>{{24, 24, 24, 3, 5, 50, 0x80800000u},
+                                                          {32, 32, 32, 7, 9, 100, 0xff0000ffu},
+                                                          {24, 24, 24, 1, 2, 17, 0xff00c800u}}));
+}
+
+TEST(XcursorTest, DamagedFilesAreRefusedBeforeAnythingIsDecoded) {
+    // A header, one table entry, one image header: 64 bytes in all.
+    const auto file = [](uint32_t entries, uint32_t position, uint32_t width, uint32_t height) {
+        std::vector<uint8_t> b;
+        const auto put = [&b](uint32_t v) {
+            for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        };
+        b.insert(b.end(), {'X', 'c', 'u', 'r'});
+        for (uint32_t v : {16u, 0x10000u, entries, 0xfffd0002u, 32u, position, 36u, 0xfffd0002u,
+                           32u, 1u, width, height, 0u, 0u, 50u})
+            put(v);
+        return b;
+    };
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{'X', 'c', 'u', 'r', 16, 0},
+         "the file is damaged or incomplete (its header is cut short)"},
+        {file(1000, 28, 1, 1),
+         "the file is damaged or incomplete (its table of 1000 entries does not fit in 64 bytes)"},
+        {file(1, 28, 30000, 30000),
+         "image 1 is 30000 x 30000 pixels; at most 1024 a side can be opened"},
+        {file(1, 28, 16, 16), "the file is damaged or incomplete (image 1 ends beyond the file)"},
+        {file(1, 60, 1, 1), "the file is damaged or incomplete (image 1 lies beyond its end)"},
+    };
+    for (const Case& c : cases) {
+        std::vector<IconImageRec> images;
+        std::string reason;
+        EXPECT_FALSE(ReadXcursorData(c.bytes, images, reason)) << c.reason;
+        EXPECT_EQ(reason, c.reason);
+    }
+}
+
+TEST(XcursorTest, DelaysBecomeTheNearestJiffyAndBack) {
+    for (auto [ms, jiffies, back] : {std::array<int, 3>{0, 1, 17},
+                                     {8, 1, 17},
+                                     {50, 3, 50},
+                                     {100, 6, 100},
+                                     {1000, 60, 1000},
+                                     {25, 2, 33}}) {
+        EXPECT_EQ(JiffiesOfDelay(uint32_t(ms)), jiffies) << ms;
+        EXPECT_EQ(DelayOfJiffies(jiffies), uint32_t(back)) << ms;
+    }
+}
+
+} // namespace
+} // namespace pictoform
