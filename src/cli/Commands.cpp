@@ -314,7 +314,14 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         return ok;
     }
     CIconFile engine;
-    const unsigned flags = kind == Kind::kCursor ? unsigned{kWriteCursor} : 0u;
+    // An animated cursor's frames are cursors when they carry hot spots (from
+    // cursor inputs or --hotspot); frames made of icons stay icons.
+    const bool hotSpots = std::any_of(images.begin(), images.end(), [](const IconImageRec& rec) {
+        return rec.hotSpot.has_value();
+    });
+    const unsigned flags = kind == Kind::kCursor || (kind == Kind::kAnimated && hotSpots)
+                               ? unsigned{kWriteCursor}
+                               : 0u;
     const bool ok = kind == Kind::kAnimated
                         ? engine.WriteAnimatedCursor(output, images, flags, animation)
                         : engine.WriteIconFile(output, images, flags);

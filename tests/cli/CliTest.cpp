@@ -541,6 +541,13 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Cli({"info", temp.File("back.cur")}).out.find("hot spot 2,3") != std::string::npos,
               true);
+    // Into an animated cursor and back to Xcursor: hot spot and time kept.
+    const std::string ani = temp.File("arrow.ani");
+    ASSERT_EQ(Cli({"convert", cursor, "-o", ani}).status, 0);
+    EXPECT_EQ(Cli({"info", ani}).out, ani +
+                                          "[0]: 8x8, depth 32 (32 bits per pixel), hot spot 2,3, "
+                                          "shown 10/60 s\n" +
+                                          ani + ": animated cursor, 1 image\n");
     EXPECT_EQ(Cli({"convert", png, "--format", "bmp", "-o", cursor}).err,
               "pictoform-cli: --format takes ico, cur, ani, png or xcursor (see 'pictoform-cli "
               "--help')\n");
