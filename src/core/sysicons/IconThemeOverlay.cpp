@@ -38,26 +38,42 @@ std::string Trim(std::string text) {
     return text.substr(start);
 }
 
-// The value of `key` in section [section] of an INI-style file; nothing
-// when the file, the section or the key is missing, or the value is empty.
-std::optional<std::string> IniValue(const std::string& path, const std::string& section,
-                                    const std::string& key) {
+// An INI-style file read once: section -> key -> value. Empty values are
+// left out; of a key given twice, the first counts.
+using Ini = std::map<std::string, std::map<std::string, std::string>>;
+
+Ini ReadIni(const std::string& path) {
+    Ini ini;
     std::ifstream in(path);
     std::string line;
-    bool inside = false;
+    std::string section;
     while (std::getline(in, line)) {
         const std::string trimmed = Trim(line);
         if (!trimmed.empty() && trimmed.front() == '[') {
-            inside = trimmed == "[" + section + "]";
+            section = trimmed;
             continue;
         }
         const size_t equals = trimmed.find('=');
-        if (!inside || equals == std::string::npos) continue;
-        if (Trim(trimmed.substr(0, equals)) != key) continue;
+        if (equals == std::string::npos) continue;
         const std::string value = Trim(trimmed.substr(equals + 1));
-        if (!value.empty()) return value;
+        if (!value.empty()) ini[section].emplace(Trim(trimmed.substr(0, equals)), value);
     }
-    return std::nullopt;
+    return ini;
+}
+
+// The value of `key` in section [section]; nothing when it is missing.
+std::optional<std::string> IniValue(const Ini& ini, const std::string& section,
+                                    const std::string& key) {
+    const auto inSection = ini.find("[" + section + "]");
+    if (inSection == ini.end()) return std::nullopt;
+    const auto found = inSection->second.find(key);
+    if (found == inSection->second.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<std::string> IniValue(const std::string& path, const std::string& section,
+                                    const std::string& key) {
+    return IniValue(ReadIni(path), section, key);
 }
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -83,17 +99,18 @@ std::optional<ThemeIndex> ReadThemeIndex(const std::vector<std::string>& baseDir
         const std::string path = base + "/" + theme + "/index.theme";
         std::error_code ec;
         if (!fs::is_regular_file(path, ec)) continue;
+        const Ini ini = ReadIni(path);
         ThemeIndex index;
-        index.inherits = SplitList(IniValue(path, "Icon Theme", "Inherits").value_or(""));
+        index.inherits = SplitList(IniValue(ini, "Icon Theme", "Inherits").value_or(""));
         for (const std::string& dir :
-             SplitList(IniValue(path, "Icon Theme", "Directories").value_or("") + "," +
-                       IniValue(path, "Icon Theme", "ScaledDirectories").value_or(""))) {
-            const int size = std::atoi(IniValue(path, dir, "Size").value_or("0").c_str());
+             SplitList(IniValue(ini, "Icon Theme", "Directories").value_or("") + "," +
+                       IniValue(ini, "Icon Theme", "ScaledDirectories").value_or(""))) {
+            const int size = std::atoi(IniValue(ini, dir, "Size").value_or("0").c_str());
             const int scale =
-                std::max(1, std::atoi(IniValue(path, dir, "Scale").value_or("1").c_str()));
+                std::max(1, std::atoi(IniValue(ini, dir, "Scale").value_or("1").c_str()));
             // A drawing folder is written at the largest size it serves, held to 256.
-            const bool scalable = IniValue(path, dir, "Type").value_or("") == "Scalable";
-            const int maxSize = std::atoi(IniValue(path, dir, "MaxSize").value_or("0").c_str());
+            const bool scalable = IniValue(ini, dir, "Type").value_or("") == "Scalable";
+            const int maxSize = std::atoi(IniValue(ini, dir, "MaxSize").value_or("0").c_str());
             const int pixels = scalable ? std::min(std::max(size, maxSize), 256) : size * scale;
             if (pixels > 0 && pixels <= 1024) index.dirs.emplace_back(dir, pixels);
         }
