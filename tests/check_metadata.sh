@@ -29,6 +29,18 @@ if require desktop-file-validate desktop-file-utils; then
         status=1
     fi
 fi
+# A software centre lists the types the metainfo names; the file manager opens
+# those the desktop entry names: the two must agree.
+desktop_types=$(sed -n 's/^MimeType=//p' "$source_dir/src/desktop/pictoform.desktop")
+for type in $(sed -n 's:.*<mediatype>\(.*\)</mediatype>.*:\1:p' "$source_dir/data/metainfo/org.example.pictoform.metainfo.xml"); do
+    case ";$desktop_types" in
+    *";$type;"*) ;;
+    *)
+        echo "FAIL: the metainfo names $type, which the desktop entry does not open"
+        status=1
+        ;;
+    esac
+done
 if require man man-db; then
     for page in pictoform.1 pictoform-cli.1; do
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$source_dir/data/man/$page" 2>&1 >/dev/null)

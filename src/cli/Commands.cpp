@@ -272,6 +272,9 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
             if (rec.png) out << ", PNG";
             if (rec.hotSpot) out << ", hot spot " << rec.hotSpot->x << "," << rec.hotSpot->y;
             if (file.animated) out << ", shown " << rec.frameTime << "/60 s";
+            // What a desktop asks for and how long it shows the image.
+            if (rec.xcursor.nominalSize != 0) out << ", nominal size " << rec.xcursor.nominalSize;
+            if (rec.xcursor.delay) out << ", shown " << *rec.xcursor.delay << " ms";
             out << "\n";
         }
         out << path << ": " << file.kindName << ", " << file.images.size()
@@ -305,15 +308,12 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         }
         return true;
     }
+    CIconFile engine;
     if (kind == Kind::kXcursor) {
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        const bool ok =
-            EncodeXcursor(images, bytes, reason) && WriteFileAtomically(output, bytes, reason);
-        if (!ok) Fail(err, "write", output, reason);
+        const bool ok = engine.WriteXcursorFile(output, images, animation);
+        if (!ok) Fail(err, "write", output, engine.LastError());
         return ok;
     }
-    CIconFile engine;
     // An animated cursor's frames are cursors when they carry hot spots (from
     // cursor inputs or --hotspot); frames made of icons stay icons.
     const bool hotSpots = std::any_of(images.begin(), images.end(), [](const IconImageRec& rec) {

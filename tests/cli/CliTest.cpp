@@ -534,8 +534,10 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
     ASSERT_GE(written.size(), 4u);
     EXPECT_EQ(std::string(written.begin(), written.begin() + 4), "Xcur");
     r = Cli({"info", cursor});
-    EXPECT_EQ(r.out, cursor + "[0]: 8x8, depth 32 (32 bits per pixel), hot spot 2,3\n" + cursor +
-                         ": Xcursor, 1 image\n");
+    EXPECT_EQ(r.out, cursor +
+                         "[0]: 8x8, depth 32 (32 bits per pixel), hot spot 2,3, nominal size 8, "
+                         "shown 167 ms\n" +
+                         cursor + ": Xcursor, 1 image\n");
     // And back out as a Windows cursor, pixels and hot spot kept.
     r = Cli({"convert", cursor, "-o", temp.File("back.cur")});
     ASSERT_EQ(r.status, 0) << r.err;

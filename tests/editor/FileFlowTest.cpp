@@ -290,7 +290,9 @@ TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {
     EXPECT_FALSE(view.SaveIconDocument(temp.File("x.png"), "png"));
     ASSERT_EQ(ui.Messages().size(), 2u);
     EXPECT_EQ(ui.Messages()[1].text,
-              "Cannot save " + temp.File("x.png") + ": the name must end in .ico, .cur or .ani.");
+              "Cannot save " + temp.File("x.png") +
+                  ": the name must end in .ico, .cur or .ani, or have no ending for an Xcursor "
+                  "file.");
     EXPECT_FALSE(test::FileExists(temp.File("x.png")));
     EXPECT_TRUE(view.Modified());
 }

@@ -4,6 +4,8 @@
 // image, the same frame times, order of frames and names, and about the same
 // size.
 
+#include <cstdlib>
+
 #include "editor/MenuModel.h"
 #include "editor/MouseFixture.h"
 #include "editor/ViewCommands.h"
@@ -47,6 +49,26 @@ void AppendChunk(std::vector<uint8_t>& out, const char* id, const std::vector<ui
     if (body.size() & 1) out.push_back(0);
 }
 
+// Xcursor files hold colours premultiplied by alpha: a translucent pixel
+// comes back within the rounding that costs, (255 + a) / 2a at alpha a.
+::testing::AssertionResult NearThroughPremultiplied(const test::Picture& expected,
+                                                    const test::Picture& actual) {
+    if (expected.width != actual.width || expected.height != actual.height) {
+        return ::testing::AssertionFailure() << "size differs";
+    }
+    for (size_t i = 0; i < expected.rgba.size(); ++i) {
+        const int alpha = expected.rgba[i | 3];
+        if (i % 4 != 3 && alpha == 0) continue; // a hidden colour
+        const int slack = i % 4 == 3 ? 0 : (255 + alpha) / (2 * alpha);
+        if (std::abs(expected.rgba[i] - actual.rgba[i]) > slack) {
+            return ::testing::AssertionFailure()
+                   << "byte " << i << " is " << int(actual.rgba[i]) << ", expected "
+                   << int(expected.rgba[i]) << " at alpha " << alpha;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class RoundTripTest : public MouseFixture {
 protected:
     // Opens the file, saves it under the same name and compares every image
@@ -76,6 +98,7 @@ protected:
             EXPECT_EQ(is.png, was.png);
             EXPECT_EQ(is.hotSpot, was.hotSpot);
             EXPECT_EQ(is.frameTime, was.frameTime);
+            EXPECT_TRUE(is.xcursor == was.xcursor);
             EXPECT_TRUE(test::SamePixels(test::PictureOf(was), test::PictureOf(is)));
         }
         EXPECT_EQ(after.Animation(), before.Animation());
@@ -183,6 +206,49 @@ TEST_F(RoundTripTest, AnimatedCursorWithRatesOrderAndNames) {
     EXPECT_EQ(animation.author, "Picto");
     EXPECT_EQ(workspace.FormatList().Item(2).format->FrameTime(), 12);
     EXPECT_EQ(workspace.FormatList().Item(1).format->CursorHotSpot(), (HotSpot{1, 11}));
+
+    // Through an Xcursor file, which has no order of frames, and back: every
+    // step becomes a frame with its own time and hot spot.
+    ui.QueueFile(temp.File("busy"));
+    view.OnFileSaveAs();
+    ASSERT_TRUE(ui.Messages().empty());
+    ASSERT_TRUE(view.OpenIconDocument(temp.File("busy"), ""));
+    ASSERT_TRUE(view.SaveIconDocument(temp.File("back.ani"), "ani"));
+    CIconFile back;
+    ASSERT_TRUE(back.ReadIconFile(temp.File("back.ani"))) << back.LastError();
+    CIconFile original;
+    ASSERT_TRUE(original.ReadIconFile(path));
+    ASSERT_EQ(back.Images().size(), 4u);
+    const uint32_t frameOfStep[] = {0, 1, 2, 1};
+    const int32_t timeOfStep[] = {6, 9, 12, 4};
+    for (size_t step = 0; step < 4; ++step) {
+        const IconImageRec& was = original.Images()[frameOfStep[step]];
+        const IconImageRec& is = back.Images()[step];
+        EXPECT_EQ(is.frameTime, timeOfStep[step]);
+        EXPECT_EQ(is.hotSpot, was.hotSpot);
+        EXPECT_TRUE(NearThroughPremultiplied(test::PictureOf(was), test::PictureOf(is)));
+    }
+}
+
+// Cursors of the themes Debian ships, opened by their content under their
+// own names (which have no ending) and saved again as Xcursor files.
+TEST_F(RoundTripTest, XcursorFilesOfDebianThemesSaveAsTheyCame) {
+    for (const auto& [theme, name] : {std::pair{"redglass", "watch"}, // animated
+                                      {"whiteglass", "left_ptr"},     // nominal size not width
+                                      {"DMZ-White", "xterm"}}) {
+        SCOPED_TRACE(name);
+        const std::string folder = test::SystemCursorTheme(theme);
+        if (!test::OracleAvailable(std::string(theme) + " cursor theme", folder)) return;
+        const std::string path = temp.File(name);
+        test::WriteBytes(path, ReadBytes(folder + "/" + name));
+        OpenAndSaveUnchanged(path, 1.0);
+        EXPECT_EQ(view.Extension(), CPictoformView::kXcursorKind);
+    }
+    // Save As offers the Xcursor kind and the name as it is.
+    ui.QueueFile(std::nullopt);
+    view.OnFileSaveAs();
+    EXPECT_EQ(ui.files.Requests().back().fileName, temp.File("xterm"));
+    EXPECT_EQ(ui.files.Requests().back().filterIndex, 4);
 }
 
 TEST_F(RoundTripTest, TheOrderOfFramesFollowsTheFormatCommands) {

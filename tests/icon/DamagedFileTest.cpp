@@ -9,6 +9,7 @@
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/PngCodec.h"
+#include "icon/XcursorFile.h"
 #include "support/TestSupport.h"
 
 using namespace pictoform;
@@ -32,6 +33,23 @@ std::vector<uint8_t> SmallIcon(unsigned flags) {
     return out;
 }
 
+// Files of every kind that is read by content: an icon, a cursor, an Xcursor file.
+std::vector<std::pair<const char*, std::vector<uint8_t>>> SampleFiles() {
+    std::vector<IconImageRec> frames = {
+        MakeImage(5, 4, kDepth32,
+                  [](int x, int y) {
+                      return Px{uint8_t(x * 40), 1, uint8_t(y), 128};
+                  }),
+        MakeImage(3, 3, kDepth32, [](int x, int) {
+            return Px{9, 8, 7, uint8_t(x ? 255 : 0)};
+        })};
+    frames[0].hotSpot = HotSpot{2, 1};
+    std::vector<uint8_t> xcursor;
+    std::string reason;
+    EXPECT_TRUE(EncodeXcursor(frames, xcursor, reason)) << reason;
+    return {{"icon", SmallIcon(0)}, {"cursor", SmallIcon(kWriteCursor)}, {"Xcursor", xcursor}};
+}
+
 void ExpectRefused(CIconFile& engine, const std::vector<uint8_t>& bytes, const std::string& what) {
     EXPECT_FALSE(engine.ReadIconData(bytes)) << what;
     EXPECT_FALSE(engine.LastError().empty()) << what;
@@ -43,13 +61,12 @@ void ExpectRefused(CIconFile& engine, const std::vector<uint8_t>& bytes, const s
 } // namespace
 
 TEST(DamagedFile, TruncatedAtEveryByteIsRefused) {
-    for (unsigned flags : {0u, unsigned{kWriteCursor}}) {
-        const auto whole = SmallIcon(flags);
+    for (const auto& [kind, whole] : SampleFiles()) {
         CIconFile engine;
-        ASSERT_TRUE(engine.ReadIconData(whole)) << engine.LastError();
+        ASSERT_TRUE(engine.ReadIconData(whole)) << kind << ": " << engine.LastError();
         for (size_t n = 0; n < whole.size(); ++n) {
             const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(n));
-            ExpectRefused(engine, cut, "cut at " + std::to_string(n));
+            ExpectRefused(engine, cut, std::string(kind) + " cut at " + std::to_string(n));
         }
     }
 }
@@ -142,8 +159,7 @@ TEST(DamagedFile, EntriesSharingOneImageCannotMultiplyMemory) {
 TEST(DamagedFile, RandomlyCorruptedFilesNeverCrashTheReader) {
     // The sanitizer build turns any stray read into a failure here.
     std::mt19937 random(20261206);
-    for (unsigned flags : {0u, unsigned{kWriteCursor}}) {
-        const auto whole = SmallIcon(flags);
+    for (const auto& [kind, whole] : SampleFiles()) {
         for (int round = 0; round < 3000; ++round) {
             auto bytes = whole;
             const int flips = 1 + static_cast<int>(random() % 6);

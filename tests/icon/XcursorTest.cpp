@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstring>
+#include <filesystem>
 
 #include "icon/PngCodec.h"
 #include "icon/XcursorFile.h"
@@ -40,6 +41,20 @@ std::vector<PlainImage> ReadPlainly(const std::vector<uint8_t>& file) {
                           U32(file, at + 36)});
     }
     return images;
+}
+
+// Every image's pixels as the file holds them.
+std::vector<uint32_t> PlainPixels(const std::vector<uint8_t>& file) {
+    std::vector<uint32_t> pixels;
+    const uint32_t header = U32(file, 4);
+    for (uint32_t i = 0; i < U32(file, 12); ++i) {
+        const size_t entry = header + size_t{i} * 12;
+        if (U32(file, entry) != 0xfffd0002) continue;
+        const size_t at = U32(file, entry + 8);
+        const size_t count = size_t{U32(file, at + 16)} * U32(file, at + 20);
+        for (size_t p = 0; p < count; ++p) pixels.push_back(U32(file, at + 36 + p * 4));
+    }
+    return pixels;
 }
 
 // Straight red, green, blue, alpha of a bottom-row-first record's top-left pixel.
@@ -105,6 +120,33 @@ TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
     EXPECT_EQ(ReadPlainly(ours), (std::vector<PlainImage>{{24, 24, 24, 3, 5, 50, 0x80800000u},
                                                           {32, 32, 32, 7, 9, 100, 0xff0000ffu},
                                                           {24, 24, 24, 1, 2, 17, 0xff00c800u}}));
+}
+
+// Every cursor of the themes Debian ships opens, and is written back with the
+// same pixels, hot spots, nominal sizes (often not the image's width there)
+// and delays (16 and 30 ms, not whole jiffies).
+TEST(XcursorTest, CursorThemesFromDebianAreWrittenBackAsTheyCame) {
+    size_t files = 0;
+    for (const char* theme :
+         {"Adwaita", "DMZ-White", "DMZ-Black", "redglass", "whiteglass", "handhelds"}) {
+        const std::string folder = test::SystemCursorTheme(theme);
+        if (!test::OracleAvailable(std::string(theme) + " cursor theme", folder)) return;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.is_symlink() || !entry.is_regular_file()) continue;
+            SCOPED_TRACE(entry.path().string());
+            const std::vector<uint8_t> file = test::ReadBytes(entry.path());
+            std::vector<IconImageRec> images;
+            std::string reason;
+            ASSERT_TRUE(ReadXcursorData(file, images, reason)) << reason;
+            for (IconImageRec& rec : images) FlipRows(rec);
+            std::vector<uint8_t> ours;
+            ASSERT_TRUE(EncodeXcursor(images, ours, reason)) << reason;
+            EXPECT_EQ(ReadPlainly(ours), ReadPlainly(file));
+            EXPECT_TRUE(PlainPixels(ours) == PlainPixels(file));
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 100u);
 }
 
 TEST(XcursorTest, DamagedFilesAreRefusedBeforeAnythingIsDecoded) {

@@ -108,6 +108,10 @@ std::string XcursorgenPath() {
     return PICTOFORM_XCURSORGEN;
 }
 
+std::string SystemCursorTheme(const std::string& name) {
+    return "/usr/share/icons/" + name + "/cursors";
+}
+
 std::string IcotoolPath() {
     return PICTOFORM_ICOTOOL;
 }

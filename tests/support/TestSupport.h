@@ -43,6 +43,10 @@ std::string PythonPath(); // a system python3 that has Pillow
 std::string CliPath();    // our pictoform-cli
 std::string WrestoolPath();
 std::string XcursorgenPath();
+// The cursors folder of a cursor theme Debian installs into /usr/share/icons
+// (xcursor-themes: redglass, whiteglass, handhelds; dmz-cursor-theme:
+// DMZ-White, DMZ-Black; adwaita-icon-theme: Adwaita).
+std::string SystemCursorTheme(const std::string& name);
 // The MinGW-w64 resource compiler and linker for 32- or 64-bit modules.
 std::string WindresPath(int bits);
 std::string MingwLdPath(int bits);

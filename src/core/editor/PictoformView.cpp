@@ -10,6 +10,7 @@
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
 #include "icon/PngCodec.h"
+#include "icon/XcursorFile.h"
 #include "image/RasterPrimitives.h"
 #include "io/ByteReader.h"
 #include "panels/PictureSizeDialog.h"
@@ -33,6 +34,16 @@ bool IsIconKind(const std::string& extension) {
 
 bool IsModule(const std::string& extension) {
     return SameText(extension, "exe") || SameText(extension, "dll") || SameText(extension, "icl");
+}
+
+// Xcursor files go by their content: by custom their names have no ending.
+bool IsXcursorFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    uint8_t head[4] = {};
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return IsXcursorData(std::span<const uint8_t>(head, got));
 }
 
 void ShowError(UiServices& ui, const std::string& text) {
@@ -118,8 +129,11 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
         ShowError(ui, CannotOpen(path, engine));
         return false;
     }
+    const std::string kind = module               ? std::string()
+                             : engine.IsXcursor() ? std::string(kXcursorKind)
+                                                  : extension;
     return TakeImages(engine.Images(), path, engine.Animation(), module ? std::string() : path,
-                      module ? std::string() : extension);
+                      kind);
 }
 
 bool CPictoformView::TakeImages(std::span<const IconImageRec> images, const std::string& from,
@@ -211,29 +225,37 @@ bool CPictoformView::ImportPicture(const std::string& path) {
 bool CPictoformView::IsPicture(const std::string& path) {
     // The desktop's reader may know icons too; ours come first.
     const std::string extension = FileExtension(path);
-    return !IsIconKind(extension) && !IsModule(extension) &&
+    return !IsIconKind(extension) && !IsModule(extension) && !IsXcursorFile(path) &&
            IsPictureFile(m_workspace.Pictures(), path);
 }
 
-bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& extension) {
+std::string CPictoformView::SaveKindOf(const std::string& path) {
+    const std::string extension = FileExtension(path);
+    return extension.empty() ? std::string(kXcursorKind) : extension;
+}
+
+bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& kind) {
     std::vector<IconImageRec> list = m_workspace.FormatList().BuildSaveList();
     // Each format carries its own hot spot; one without is written at (0, 0).
     CIconFile engine;
     bool written = false;
-    if (SameText(extension, "ico")) {
+    // The format commands keep the order of frames true; one that still
+    // names a frame that is gone is dropped, and every frame shown once.
+    AnimationInfo animation = m_animation;
+    if (!SequenceFits(animation, list.size())) animation.sequence.clear();
+    if (SameText(kind, "ico")) {
         written = engine.WriteIconFile(path, list, 0);
-    } else if (SameText(extension, "cur")) {
+    } else if (SameText(kind, "cur")) {
         written = engine.WriteIconFile(path, list, kWriteCursor);
-    } else if (SameText(extension, "ani")) {
-        // The format commands keep the order true; one that still names a
-        // frame that is gone is dropped, and every frame shown once in order.
-        AnimationInfo animation = m_animation;
-        if (!SequenceFits(animation, list.size())) animation.sequence.clear();
+    } else if (SameText(kind, "ani")) {
         written = engine.WriteAnimatedCursor(path, list, kWriteCursor, animation);
+    } else if (kind == kXcursorKind) {
+        written = engine.WriteXcursorFile(path, list, animation);
     } else {
         // Writing nothing and calling the work saved would lose it at close.
-        ShowError(m_workspace.Ui(),
-                  "Cannot save " + path + ": the name must end in .ico, .cur or .ani.");
+        ShowError(m_workspace.Ui(), "Cannot save " + path +
+                                        ": the name must end in .ico, .cur or .ani, or have no "
+                                        "ending for an Xcursor file.");
         return false;
     }
     if (!written) {
@@ -245,7 +267,7 @@ bool CPictoformView::SaveIconDocument(const std::string& path, const std::string
     }
     m_modified = false;
     m_path = path;
-    m_extension = extension;
+    m_extension = kind;
     return true;
 }
 
@@ -282,12 +304,16 @@ void CPictoformView::OnFileSaveAs() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
     request.filter = kSaveFilter;
-    request.fileName = m_path.empty()
-                           ? std::string("Untitled")
-                           : m_path.substr(0, m_path.size() - std::min<size_t>(4, m_path.size()));
-    request.filterIndex = SameText(m_extension, "cur") ? 2 : SameText(m_extension, "ani") ? 3 : 1;
+    const std::string ending = FileExtension(m_path);
+    request.fileName = m_path.empty()   ? std::string("Untitled")
+                       : ending.empty() ? m_path
+                                        : m_path.substr(0, m_path.size() - ending.size() - 1);
+    request.filterIndex = SameText(m_extension, "cur")   ? 2
+                          : SameText(m_extension, "ani") ? 3
+                          : m_extension == kXcursorKind  ? 4
+                                                         : 1;
     const std::optional<std::string> chosen = m_workspace.Ui().ChooseFile(request);
-    if (chosen) (void)SaveIconDocument(*chosen, FileExtension(*chosen));
+    if (chosen) (void)SaveIconDocument(*chosen, SaveKindOf(*chosen));
 }
 
 bool CPictoformView::QueryClose() {
@@ -307,7 +333,7 @@ bool CPictoformView::QueryClose() {
 
 bool CPictoformView::IsOpenable(const std::string& path) {
     const std::string extension = FileExtension(path);
-    return IsIconKind(extension) || IsModule(extension) || IsPicture(path);
+    return IsIconKind(extension) || IsModule(extension) || IsXcursorFile(path) || IsPicture(path);
 }
 
 std::string CPictoformView::DocumentName() const {

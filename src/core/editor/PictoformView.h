@@ -27,9 +27,14 @@ class CPictoformView {
 public:
     static constexpr int kBaseZoom = 400;
     static constexpr const char* kOpenFilter =
-        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|";
-    static constexpr const char* kSaveFilter = "Icon Files (*.ico)|*.ico|Cursor Files "
-                                               "(*.cur)|*.cur|Animated Cursors (*.ani)|*.ani|";
+        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|"
+        "Xcursor (*)|*|";
+    static constexpr const char* kSaveFilter =
+        "Icon Files (*.ico)|*.ico|Cursor Files (*.cur)|*.cur|Animated Cursors (*.ani)|*.ani|"
+        "Xcursor (*)|*|";
+    // The kind a document is saved as when it is an Xcursor file, which by
+    // custom has no name ending.
+    static constexpr const char* kXcursorKind = "xcursor";
 
     explicit CPictoformView(Workspace& workspace);
     CPictoformView(const CPictoformView&) = delete;
@@ -56,15 +61,20 @@ public:
     // becomes the current format.
     [[nodiscard]] bool ImportPicture(const std::string& path);
     // Whether File > Open (and a drop on the window) takes a file of this
-    // name: icons, cursors, animated cursors, programs and pictures.
+    // name: icons, cursors, animated cursors, Xcursor files, programs and
+    // pictures.
     [[nodiscard]] bool IsOpenable(const std::string& path);
     // A picture file (not an icon, cursor or program) that can be read.
     [[nodiscard]] bool IsPicture(const std::string& path);
 
-    // Writes every format in the format list's order as an icon, cursor or
-    // animated cursor by the extension. False, after telling the user, when
-    // the file could not be written; the document then keeps its old name.
-    [[nodiscard]] bool SaveIconDocument(const std::string& path, const std::string& extension);
+    // Writes every format in the format list's order as an icon, cursor,
+    // animated cursor or (kXcursorKind) Xcursor file. False, after telling
+    // the user, when the file could not be written; the document then keeps
+    // its old name.
+    [[nodiscard]] bool SaveIconDocument(const std::string& path, const std::string& kind);
+    // The kind a chosen name is saved as: its extension, or an Xcursor file
+    // when it has none.
+    [[nodiscard]] static std::string SaveKindOf(const std::string& path);
 
     // The File commands as the menu gives them.
     void OnFileOpen();
@@ -77,6 +87,8 @@ public:
     // The file's path, or "Untitled": what the title names.
     [[nodiscard]] std::string DocumentName() const;
     [[nodiscard]] const std::string& Path() const { return m_path; }
+    // What Save writes: "ico", "cur", "ani" or kXcursorKind (or what the
+    // name ended in, which Save refuses).
     [[nodiscard]] const std::string& Extension() const { return m_extension; }
     [[nodiscard]] bool Modified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }

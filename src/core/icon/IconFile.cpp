@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "icon/XcursorFile.h"
 #include "io/ByteReader.h"
 #include "io/SafeFile.h"
 
@@ -61,6 +62,7 @@ bool CIconFile::Damaged(std::string reason) {
 void CIconFile::ClearImages() {
     m_images.clear();
     m_animation = {};
+    m_xcursor = false;
     m_position = 0;
     m_hasCurrent = false;
     m_current = 0;
@@ -109,6 +111,23 @@ bool CIconFile::WriteIconFile(const std::string& path, const std::vector<IconIma
     if (!EncodeIconFile(images, flags, bytes)) return false;
     std::string reason;
     if (!WriteFileAtomically(path, bytes, reason)) return Fail(reason);
+    return true;
+}
+
+bool CIconFile::WriteXcursorFile(const std::string& path, const std::vector<IconImageRec>& images,
+                                 const AnimationInfo& info) {
+    std::vector<int32_t> times;
+    for (const IconImageRec& rec : images) times.push_back(rec.frameTime);
+    std::vector<IconImageRec> steps;
+    for (const AnimationStep& step : AnimationSteps(times, info)) {
+        steps.push_back(images[step.frame]);
+        steps.back().frameTime = static_cast<int32_t>(step.jiffies);
+    }
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!EncodeXcursor(steps, bytes, reason) || !WriteFileAtomically(path, bytes, reason)) {
+        return Fail(reason);
+    }
     return true;
 }
 

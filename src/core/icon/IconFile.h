@@ -86,6 +86,13 @@ public:
                                             std::vector<uint8_t>& out,
                                             const AnimationInfo& info = {});
 
+    // Writes the images (top row first) as an Xcursor file, step by step as
+    // an animated cursor would show them: an order of frames repeats frames,
+    // each image takes its step's time.
+    [[nodiscard]] bool WriteXcursorFile(const std::string& path,
+                                        const std::vector<IconImageRec>& images,
+                                        const AnimationInfo& info = {});
+
     // Reads every image of icon group `index` of a program or library, the
     // groups counted in the order ListModuleIconGroups gives them. No code of
     // the module runs.
@@ -118,6 +125,8 @@ public:
     [[nodiscard]] const AnimationInfo& Animation() const { return m_animation; }
     // Type of the file last read (icon or cursor); 0 before a successful read.
     [[nodiscard]] uint16_t FileType() const { return m_fileType; }
+    // Whether the file last read was an Xcursor file (its images are cursors).
+    [[nodiscard]] bool IsXcursor() const { return m_xcursor; }
 
     [[nodiscard]] HotSpot& LoadedHotSpot() { return *m_hotSpot; }
     [[nodiscard]] const std::string& LastError() const { return m_error; }
@@ -141,6 +150,7 @@ private:
     bool m_hasCurrent = false;
     size_t m_current = 0;
     uint16_t m_fileType = 0;
+    bool m_xcursor = false;
     size_t m_decodedPixels = 0;
     std::string m_error;
     bool m_damaged = false;

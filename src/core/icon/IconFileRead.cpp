@@ -52,6 +52,7 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     if (IsXcursorData(file)) {
         std::string reason;
         if (!ReadXcursorData(file, m_images, reason)) return Fail(reason);
+        m_xcursor = true;
         return true;
     }
     ByteReader r(file);

@@ -50,6 +50,8 @@ void CIconFormat::ShowPicture(const CLayerImage& picture) {
 void CIconFormat::TakeStorageFrom(const CIconFormat& other) {
     m_png = m_png || other.StoredAsPng();
     m_frameTime = other.m_frameTime;
+    // The time, not the size a desktop asks for: this format has its own.
+    m_xcursor = {0, other.m_xcursor.delay};
     m_hotSpot.reset();
     if (!other.m_hotSpot || other.m_width < 1 || other.m_height < 1) return;
     // The same place in the picture, at the new size.
@@ -82,6 +84,7 @@ IconImageRec CIconFormat::ExportFinal() const {
     rec.png = StoredAsPng();
     rec.hotSpot = m_hotSpot;
     rec.frameTime = m_frameTime;
+    rec.xcursor = m_xcursor;
     return rec;
 }
 
@@ -139,6 +142,7 @@ std::unique_ptr<CIconFormat> CreateFormatFromImage(const IconImageRec& image,
     format->SetStoredAsPng(image.png);
     format->SetCursorHotSpot(image.hotSpot);
     if (image.frameTime > 0) format->SetFrameTime(image.frameTime);
+    format->SetAsReadFromXcursor(image.xcursor);
 
     const uint8_t* alpha = image.HasAlpha() ? image.alpha.data() : nullptr;
     layer->Working().LoadPixels(image.colours.data(), alpha, image.mask.data());

@@ -90,6 +90,9 @@ public:
     // sixtieths of a second.
     [[nodiscard]] int32_t FrameTime() const { return m_frameTime; }
     void SetFrameTime(int32_t time) { m_frameTime = time; }
+    // The nominal size and delay the format was read with from an Xcursor file.
+    [[nodiscard]] const XcursorAsRead& AsReadFromXcursor() const { return m_xcursor; }
+    void SetAsReadFromXcursor(const XcursorAsRead& read) { m_xcursor = read; }
     // Takes the stored form, hot spot (scaled to this format's size) and
     // frame time of another format, as New Format does from the selected one.
     void TakeStorageFrom(const CIconFormat& other);
@@ -114,6 +117,7 @@ private:
     bool m_png = false;
     std::optional<HotSpot> m_hotSpot;
     int32_t m_frameTime = kNewFrameTime;
+    XcursorAsRead m_xcursor;
 };
 
 // A format holding one decoded image (bottom row first, as the readers give

@@ -45,6 +45,17 @@ inline constexpr int32_t kDefaultAnimatedRate = 240;
 // What a new frame is shown for until the user says otherwise.
 inline constexpr int32_t kNewFrameTime = 10;
 
+// What an Xcursor image was read with beyond its pixels, so that saving the
+// file again gives it back as it came.
+struct XcursorAsRead {
+    // The size a desktop asks for to get this image; 0 for its width.
+    uint32_t nominalSize = 0;
+    // Its delay in milliseconds, written back while the display time is still
+    // the one it was read as (a 30 ms frame must not become 33 ms).
+    std::optional<uint32_t> delay;
+    friend bool operator==(const XcursorAsRead&, const XcursorAsRead&) = default;
+};
+
 struct IconImageRec {
     int32_t height = 0;
     int32_t width = 0;
@@ -68,6 +79,8 @@ struct IconImageRec {
     // A cursor image's own hot spot; the writers fall back to the engine's
     // loaded hot spot for an image that has none.
     std::optional<HotSpot> hotSpot;
+    // Empty unless the image came from an Xcursor file.
+    XcursorAsRead xcursor;
 
     [[nodiscard]] bool HasAlpha() const { return !alpha.empty(); }
     [[nodiscard]] size_t PixelCount() const {

@@ -178,6 +178,7 @@ bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& i
         rec.hotSpot = HotSpot{static_cast<uint16_t>(std::min<uint32_t>(image.xhot, 65535)),
                               static_cast<uint16_t>(std::min<uint32_t>(image.yhot, 65535))};
         rec.frameTime = JiffiesOfDelay(image.delay);
+        rec.xcursor = {image.size, image.delay};
         images.push_back(std::move(rec));
     }
     return true;
@@ -209,11 +210,14 @@ bool EncodeXcursor(std::span<const IconImageRec> images, std::vector<uint8_t>& o
             return false;
         }
         all->images[all->nimage++] = image;
-        image->size = static_cast<XcursorDim>(rec.width);
+        image->size = rec.xcursor.nominalSize != 0 ? rec.xcursor.nominalSize
+                                                   : static_cast<XcursorDim>(rec.width);
         const HotSpot spot = rec.hotSpot.value_or(HotSpot{});
         image->xhot = std::min<XcursorDim>(spot.x, image->width - 1);
         image->yhot = std::min<XcursorDim>(spot.y, image->height - 1);
-        image->delay = DelayOfJiffies(rec.frameTime > 0 ? rec.frameTime : kNewFrameTime);
+        const int32_t time = rec.frameTime > 0 ? rec.frameTime : kNewFrameTime;
+        const std::optional<uint32_t> delay = rec.xcursor.delay;
+        image->delay = delay && JiffiesOfDelay(*delay) == time ? *delay : DelayOfJiffies(time);
         const bool alpha = rec.depth == kDepth32 && rec.HasAlpha();
         for (size_t y = 0; y < image->height; ++y) {
             for (size_t x = 0; x < image->width; ++x) {
