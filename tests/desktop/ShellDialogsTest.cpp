@@ -80,29 +80,30 @@ TEST_F(ShellDialogsTest, ChooseFileSavesWithTheFiltersExtensionAndOpensAnExistin
         auto& dialog = As<QFileDialog>(window);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(dialog.nameFilters(), QStringList({"Icon Files (*.ico)", "Cursor Files (*.cur)",
-                                                     "Animated Cursors (*.ani)"}));
+                                                     "Animated Cursors (*.ani)", "Xcursor (*)"}));
         EXPECT_EQ(dialog.selectedNameFilter(), "Cursor Files (*.cur)");
         EXPECT_EQ(dialog.findChild<QLineEdit*>("fileNameEdit")->text(), "untitled");
         fill(window, "picture");
     });
     EXPECT_EQ(ui.ChooseFile(save), temp.File("picture.cur"));
 
-    // Another type chosen in the dialog gives its extension; an existing
-    // file is confirmed first.
-    test::WriteBytes(temp.File("old.ani"), {1});
+    // Another type chosen in the dialog gives its extension (Xcursor files
+    // have none); an existing file is confirmed first.
+    test::WriteBytes(temp.File("old"), {1});
     script.Then("Save As", [&](QWidget& window) {
         auto& types = *window.findChild<QComboBox*>("fileTypeCombo");
-        ASSERT_EQ(types.count(), 3);
+        ASSERT_EQ(types.count(), 4);
         QTest::keyClick(&types, Qt::Key_End);
-        EXPECT_EQ(As<QFileDialog>(window).defaultSuffix(), "ani");
+        EXPECT_EQ(As<QFileDialog>(window).defaultSuffix(), "");
         script.Then("Save As", [](QWidget& question) {
             auto& box = As<QMessageBox>(question);
-            EXPECT_TRUE(box.text().contains("old.ani")) << box.text().toStdString();
+            EXPECT_TRUE(box.text().contains("old")) << box.text().toStdString();
             box.button(QMessageBox::Yes)->click();
         });
         fill(window, "old");
     });
-    EXPECT_EQ(ui.ChooseFile(save), temp.File("old.ani"));
+    EXPECT_EQ(ui.ChooseFile(save), temp.File("old"));
+    test::WriteBytes(temp.File("old.ani"), {1});
 
     FileDialogRequest open;
     open.filter = CPictoformView::kOpenFilter;

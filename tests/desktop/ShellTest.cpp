@@ -509,10 +509,10 @@ TEST(QtSeams, FileFiltersBecomeQtFiltersWithTheirExtensions) {
         QString expected;
     } cases[] = {
         {std::string(CPictoformView::kOpenFilter) + PictureFilter(PngPictureReader()),
-         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll;;Pictures "
+         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll;;Xcursor (*)=;;Pictures "
          "(*.png)=png"},
-        {CPictoformView::kSaveFilter,
-         "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated Cursors (*.ani)=ani"},
+        {CPictoformView::kSaveFilter, "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated "
+                                      "Cursors (*.ani)=ani;;Xcursor (*)="},
         {"All Files|*.*|Broken|", "All Files (*.*)="},
         {"", ""},
     };
