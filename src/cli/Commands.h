@@ -32,4 +32,10 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
 int RunSysIcons(const std::vector<std::string>& args, const std::string& programDir,
                 std::ostream& out, std::ostream& err);
 
+// A folder of Windows cursors (install.inf or role names) into an Xcursor
+// theme at `output`, at the given nominal sizes or as the images are; an
+// Xcursor theme into Windows cursors with an install.inf.
+int RunTheme(const std::string& input, const std::string& output, const std::vector<int>& sizes,
+             std::ostream& out, std::ostream& err);
+
 } // namespace pictoform::cli

@@ -21,6 +21,7 @@ const char* const kUsage =
     "       pictoform-cli convert PROGRAM --index N -o OUT\n"
     "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
     "       pictoform-cli sysicons list | replace ITEM ICON[,INDEX] | restore ITEM | restore-all\n"
+    "       pictoform-cli theme IN -o OUT [--sizes N,N...]\n"
     "\n"
     "Reads and writes Windows icons (.ico), cursors (.cur), animated cursors (.ani),\n"
     "Xcursor files and PNG pictures, and reads the icons inside programs (.exe,\n"
@@ -41,6 +42,12 @@ const char* const kUsage =
     "                   them: list them, replace one with an icon file (or a\n"
     "                   program's icon group by index) in the desktop's icon theme,\n"
     "                   restore one or all to the icons they had first\n"
+    "  theme IN -o OUT  IN a folder of Windows cursors, named by its install.inf or\n"
+    "                   by their roles (pointer.cur, busy.ani, ...): OUT becomes an\n"
+    "                   Xcursor theme for X11 and Wayland desktops (index.theme,\n"
+    "                   cursors/ with every name programs ask for); IN an Xcursor\n"
+    "                   theme: OUT becomes Windows cursors with an install.inf.\n"
+    "                   OUT must be new or empty\n"
     "\n"
     "Options of convert:\n"
     "  --depth D        write every image at depth D: 2, 4, 16 or 256 colours, or 24 or\n"
@@ -58,6 +65,11 @@ const char* const kUsage =
     "                   needed when the program holds more than one\n"
     "  --all            every icon group of one program, each into FOLDER as\n"
     "                   <program>-<index>-<group>.ico\n"
+    "\n"
+    "Options of theme:\n"
+    "  --sizes N,N...   make every cursor at these nominal sizes (for example\n"
+    "                   24,32,48,64 for high-resolution screens) from its best\n"
+    "                   image, hot spots scaled. Default: the images as they are\n"
     "\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
@@ -187,6 +199,15 @@ int main(int argc, char** argv) {
     sysicons->allow_extras();
     sysicons->add_option("ARGS", sysArgs);
 
+    std::vector<std::string> themeArgs;
+    Given themeOutput, themeSizes;
+    CLI::App* theme = app.add_subcommand("theme");
+    theme->allow_extras();
+    theme->add_option("IN", themeArgs);
+    std::vector<std::pair<CLI::Option*, Given*>> themeGivens = {
+        {theme->add_option("-o,--output", themeOutput.value)->expected(0, 1), &themeOutput},
+        {theme->add_option("--sizes", themeSizes.value)->expected(0, 1), &themeSizes}};
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -220,6 +241,32 @@ int main(int argc, char** argv) {
         std::error_code ec;
         const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
         return pictoform::cli::RunSysIcons(all, self.parent_path().string(), std::cout, std::cerr);
+    }
+    if (theme->parsed()) {
+        for (auto& [option, into] : themeGivens) into->present = option->count() > 0;
+        for (const std::string& extra : theme->remaining()) {
+            if (extra.size() > 1 && extra[0] == '-')
+                return UsageError("unknown option '" + extra + "'");
+            themeArgs.push_back(extra);
+        }
+        std::vector<int> sizes;
+        if (themeSizes.present) {
+            std::string list = themeSizes.value + ",";
+            for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos;
+                 at = comma + 1) {
+                int side = 0;
+                if (!ParseInt(list.substr(at, comma - at), side) || side < 1 || side > 256) {
+                    return UsageError("--sizes takes sizes from 1 to 256, such as 24,32,48");
+                }
+                sizes.push_back(side);
+            }
+        }
+        if (themeArgs.size() != 1) return UsageError("theme needs one input folder");
+        if (!themeOutput.present || themeOutput.value.empty()) {
+            return UsageError("theme needs -o OUT");
+        }
+        return pictoform::cli::RunTheme(themeArgs.front(), themeOutput.value, sizes, std::cout,
+                                        std::cerr);
     }
     return UsageError("unknown command '" + first + "'");
 }

@@ -555,6 +555,38 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
               "--help')\n");
 }
 
+// theme: a cursor theme Debian ships into Windows cursors and back into a
+// theme at the sizes asked for; what would be lost or overwritten is refused.
+TEST(CliTheme, ADebianThemeToWindowsCursorsAndBackAtTheSizesAskedFor) {
+    const std::string cursors = test::SystemCursorTheme("DMZ-White");
+    if (!test::OracleAvailable("DMZ-White cursor theme", cursors)) return;
+    const std::string dmz = cursors.substr(0, cursors.size() - std::string("/cursors").size());
+    TempDir temp;
+    const std::string windows = temp.File("win"), theme = temp.File("x");
+    CommandResult r = Cli({"theme", dmz, "-o", windows});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.ends_with(windows + ": Windows cursors with an install.inf, 15 cursors\n"))
+        << r.out;
+    EXPECT_NE(r.out.find("Busy: cursors/watch -> busy.ani\n"), std::string::npos) << r.out;
+    r = Cli({"theme", windows, "-o", theme, "--sizes", "24,48"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Normal Select: pointer.cur -> cursors/default (2 images)\n"),
+              std::string::npos)
+        << r.out;
+    r = Cli({"info", theme + "/cursors/left_ptr"});
+    EXPECT_NE(r.out.find("[1]: 48x48, depth 32 (32 bits per pixel), hot spot "), std::string::npos)
+        << r.out;
+    EXPECT_EQ(Cli({"theme", windows, "-o", theme}).err,
+              "pictoform-cli: cannot make a cursor theme of '" + windows + "': " + theme +
+                  " already exists and is not empty\n");
+    EXPECT_EQ(Cli({"theme", theme, "-o", temp.File("y"), "--sizes", "32"}).err,
+              "pictoform-cli: --sizes makes an Xcursor theme; '" + theme +
+                  "' is one already (see 'pictoform-cli --help')\n");
+    EXPECT_EQ(Cli({"theme", windows, "-o", temp.File("y"), "--sizes", "24,0"}).err,
+              "pictoform-cli: --sizes takes sizes from 1 to 256, such as 24,32,48 (see "
+              "'pictoform-cli --help')\n");
+}
+
 // sysicons for scripts: the desktop's theme named by GTK's settings (no
 // gsettings on the path), a scratch system theme, a scratch home.
 TEST(CliSysIcons, ReplaceWritesIntoTheDesktopsThemeAndRestoreTakesItOut) {

@@ -113,4 +113,20 @@ BgraPicture CentreInSquare(const BgraPicture& picture, int side) {
     return out;
 }
 
+const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side) {
+    const IconImageRec* best = nullptr;
+    for (const IconImageRec& rec : images) {
+        if (!rec.IsConsistent() || rec.width < 1 || rec.height < 1) continue;
+        const int big = std::max(rec.width, rec.height);
+        if (!best) {
+            best = &rec;
+            continue;
+        }
+        const int bestBig = std::max(best->width, best->height);
+        const bool better = big >= side ? (bestBig < side || big < bestBig) : big > bestBig;
+        if (better) best = &rec;
+    }
+    return best;
+}
+
 } // namespace pictoform

@@ -1,6 +1,9 @@
 #pragma once
 // Scaling pictures into icon sizes.
 
+#include <vector>
+
+#include "icon/IconImageRec.h"
 #include "image/BgraPicture.h"
 
 namespace pictoform {
@@ -27,5 +30,10 @@ struct PictureSize {
 // without scaling (a picture larger than the square is cut). Empty for a
 // picture that is not whole.
 [[nodiscard]] BgraPicture CentreInSquare(const BgraPicture& picture, int side);
+
+// The image of a decoded file to make a side x side picture from: the
+// smallest at least as large as the side, else the largest. Null when none
+// is usable.
+[[nodiscard]] const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side);
 
 } // namespace pictoform

@@ -131,24 +131,6 @@ bool HoldsIcon(const std::vector<std::string>& baseDirs, const std::string& them
     return false;
 }
 
-// The image of a decoded file to make a side x side picture from.
-const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side) {
-    const IconImageRec* best = nullptr;
-    for (const IconImageRec& rec : images) {
-        if (!rec.IsConsistent() || rec.width < 1 || rec.height < 1) continue;
-        const int big = std::max(rec.width, rec.height);
-        if (!best) {
-            best = &rec;
-            continue;
-        }
-        const int bestBig = std::max(best->width, best->height);
-        // The smallest at least as large as the side; else the largest.
-        const bool better = big >= side ? (bestBig < side || big < bestBig) : big > bestBig;
-        if (better) best = &rec;
-    }
-    return best;
-}
-
 } // namespace
 
 std::optional<std::string> GnomeIconThemeSetting() {
