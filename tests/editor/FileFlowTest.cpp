@@ -2,8 +2,10 @@
 
 #include <filesystem>
 
+#include "editor/MenuModel.h"
 #include "editor/PictoformView.h"
 #include "editor/PictureImport.h"
+#include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
 #include "icon/ModuleFixtures.h"
 #include "icon/PngCodec.h"
@@ -295,6 +297,29 @@ TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {
                   "file.");
     EXPECT_FALSE(test::FileExists(temp.File("x.png")));
     EXPECT_TRUE(view.Modified());
+}
+
+// Install as Cursor Theme takes the open cursor's folder, as saved: an
+// untitled cursor has none, a changed one is saved first (or not at all).
+TEST_F(FileFlowTest, InstallAsCursorThemeTakesTheSavedCursorsFolder) {
+    std::vector<std::string> installed;
+    workspace.Dialogs().cursorTheme = [&](const std::string& folder) {
+        installed.push_back(folder);
+    };
+    ASSERT_TRUE(view.Commands().Run(command::kInstallCursorTheme));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_TRUE(ui.Messages()[0].text.ends_with("Save the cursor into that folder first."));
+    ASSERT_TRUE(view.SaveIconDocument(temp.File("pointer.cur"), "cur"));
+
+    const MessageAnswer answers[] = {MessageAnswer::Cancel, MessageAnswer::Yes};
+    for (const MessageAnswer answer : answers) {
+        view.SetModified(true);
+        ui.QueueAnswer(answer);
+        ASSERT_TRUE(view.Commands().Run(command::kInstallCursorTheme));
+        EXPECT_EQ(ui.Messages().back().text, "Save changes before installing?");
+    }
+    EXPECT_FALSE(view.Modified());
+    EXPECT_EQ(installed, std::vector<std::string>{temp.Path()});
 }
 
 TEST_F(FileFlowTest, CloseQuestionAndItsThreeAnswers) {

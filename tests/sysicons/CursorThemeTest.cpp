@@ -5,15 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xcursor/Xcursor.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 
 #include "icon/IconFile.h"
 #include "support/Pictures.h"
+#include "support/ScriptedUiServices.h"
 #include "sysicons/CursorTheme.h"
+
+// Last: Xlib's macros (None, Status) would clash with names above.
+#include <X11/Xcursor/Xcursor.h>
 
 namespace pictoform {
 namespace {
@@ -217,6 +219,52 @@ TEST(CursorTheme, InstallInfVariantsAndFolderThatNameNoScheme) {
     EXPECT_EQ(reason, temp.Path() +
                           " holds no cursor of a known role (it needs an install.inf, or .cur and "
                           ".ani files named by role, such as pointer.cur or busy.ani)");
+}
+
+// The editor's command installs into the user's own icons folder: again over
+// its own theme, never over one it did not make or one the system has.
+TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
+    test::TempDir temp;
+    const std::string set = temp.File("Arrows");
+    fs::create_directories(set);
+    CIconFile writer;
+    ASSERT_TRUE(
+        writer.WriteIconFile(set + "/pointer.cur", {CursorImage(32, 1, {1, 1})}, kWriteCursor));
+    const std::string home = temp.File("data"), system = temp.File("system");
+    const EnvironmentLookup env = [&](const char* name) -> const char* {
+        const std::string key(name);
+        return key == "XDG_DATA_HOME"   ? home.c_str()
+               : key == "XDG_DATA_DIRS" ? system.c_str()
+                                        : nullptr;
+    };
+    test::ScriptedUiServices ui;
+    const std::string installed = home + "/icons/Arrows";
+    const std::string told = "The cursor theme \"Arrows\" (1 cursor) is installed in " + installed +
+                             ".\n\nTo use it, choose it as the cursor theme";
+    for (int time = 0; time < 2; ++time) { // the second replaces the first
+        InstallCursorThemeFromFolder(set, env, ui);
+        ASSERT_EQ(ui.Messages().size(), size_t(time + 1));
+        EXPECT_TRUE(ui.Messages().back().text.starts_with(told)) << ui.Messages().back().text;
+        EXPECT_TRUE(fs::is_regular_file(installed + "/cursors/default"));
+    }
+    fs::remove(installed + "/index.theme");
+    fs::create_directories(system + "/icons/Other");
+    const struct {
+        std::string folder, reason;
+    } refused[] = {
+        {set, installed + " already exists and is not a cursor theme Pictoform made"},
+        {temp.File("Other"),
+         "the system has a theme of that name (" + system +
+             "/icons/Other), which yours would hide; give the set another name"},
+    };
+    fs::create_directories(temp.File("Other"));
+    fs::copy_file(set + "/pointer.cur", temp.File("Other/pointer.cur"));
+    for (const auto& c : refused) {
+        InstallCursorThemeFromFolder(c.folder, env, ui);
+        EXPECT_EQ(ui.Messages().back().text,
+                  "Cannot install " + c.folder + " as a cursor theme: " + c.reason + ".");
+    }
+    EXPECT_FALSE(fs::exists(home + "/icons/Other"));
 }
 
 // The names programs ask for: each belongs to one role, and the pairs that

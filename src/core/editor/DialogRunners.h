@@ -5,6 +5,7 @@
 // runner that is not set counts as Cancel.
 
 #include <functional>
+#include <string>
 
 namespace pictoform {
 
@@ -28,6 +29,9 @@ struct DialogRunners {
     std::function<bool(CFrameTimeDialog&)> frameTime;
     // "Change System Icons"; modal, nothing comes back.
     std::function<void()> systemIcons;
+    // "Install as Cursor Theme" on the folder of Windows cursors the open
+    // cursor is in; it tells the user what it did.
+    std::function<void(const std::string& folder)> cursorTheme;
 };
 
 // Runs the dialog when its runner is set; false (Cancel) otherwise.

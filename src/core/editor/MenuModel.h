@@ -57,6 +57,7 @@ inline constexpr int kRemove = 32789;
 inline constexpr int kDeselect = 32842;
 // System.
 inline constexpr int kReplaceSysIcons = 32793;
+inline constexpr int kInstallCursorTheme = 32960;
 // The format list's commands.
 inline constexpr int kNewFormat = 32835;
 inline constexpr int kNewBlankFormat = 32880;

@@ -67,6 +67,11 @@ std::string FileExtension(const std::string& path) {
     return path.substr(dot + 1);
 }
 
+std::string WithoutExtension(const std::string& path) {
+    const std::string extension = FileExtension(path);
+    return extension.empty() ? path : path.substr(0, path.size() - extension.size() - 1);
+}
+
 CPictoformView::CPictoformView(Workspace& workspace)
     : m_workspace(workspace), m_mouse(std::make_unique<CViewMouse>(*this)),
       m_commands(std::make_unique<CViewCommands>(*this)) {
@@ -304,10 +309,7 @@ void CPictoformView::OnFileSaveAs() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
     request.filter = kSaveFilter;
-    const std::string ending = FileExtension(m_path);
-    request.fileName = m_path.empty()   ? std::string("Untitled")
-                       : ending.empty() ? m_path
-                                        : m_path.substr(0, m_path.size() - ending.size() - 1);
+    request.fileName = m_path.empty() ? std::string("Untitled") : WithoutExtension(m_path);
     request.filterIndex = SameText(m_extension, "cur")   ? 2
                           : SameText(m_extension, "ani") ? 3
                           : m_extension == kXcursorKind  ? 4

@@ -178,5 +178,7 @@ private:
 
 // "abc" for "x/y.abc": what follows the last dot of the file name, or "".
 [[nodiscard]] std::string FileExtension(const std::string& path);
+// "x/y" for "x/y.abc": the path without its extension and dot.
+[[nodiscard]] std::string WithoutExtension(const std::string& path);
 
 } // namespace pictoform

@@ -167,6 +167,9 @@ bool CViewCommands::Dispatch(int id) {
     case command::kReplaceSysIcons:
         if (space.Dialogs().systemIcons) space.Dialogs().systemIcons();
         return true;
+    case command::kInstallCursorTheme:
+        InstallCursorTheme();
+        return true;
     case command::kExportPng:
         ExportFormatPng();
         return true;
@@ -478,6 +481,36 @@ void CViewCommands::UndoRedo(bool redo) {
     (void)(redo ? layer->Redo(softEdges) : layer->Undo(softEdges));
 }
 
+void CViewCommands::InstallCursorTheme() {
+    UiServices& ui = m_view.Space().Ui();
+    if (m_view.Path().empty()) {
+        ui.ShowMessage("A cursor theme is made of the cursors in the open cursor's folder (named "
+                       "by its install.inf, or pointer.cur, busy.ani and so on). Save the cursor "
+                       "into that folder first.",
+                       "Install as Cursor Theme", MessageIcon::Information, MessageButtons::Ok);
+        return;
+    }
+    if (m_view.Modified()) {
+        switch (ui.ShowMessage("Save changes before installing?", "Pictoform",
+                               MessageIcon::Question, MessageButtons::YesNoCancel)) {
+        case MessageAnswer::Yes:
+            m_view.OnFileSave();
+            if (m_view.Modified()) return;
+            break;
+        case MessageAnswer::No:
+            break;
+        default:
+            return;
+        }
+    }
+    const std::string& path = m_view.Path();
+    const size_t slash = path.find_last_of('/');
+    if (m_view.Space().Dialogs().cursorTheme) {
+        m_view.Space().Dialogs().cursorTheme(slash == std::string::npos ? "."
+                                                                        : path.substr(0, slash));
+    }
+}
+
 void CViewCommands::ExportFormatPng() {
     Workspace& space = m_view.Space();
     CPreviewDialog& formats = space.FormatList();
@@ -488,10 +521,7 @@ void CViewCommands::ExportFormatPng() {
     request.kind = FileDialogRequest::Kind::Save;
     request.filter = "PNG Pictures (*.png)|*.png|";
     const std::string& name = m_view.Path();
-    const std::string extension = FileExtension(name);
-    const std::string stem =
-        name.empty() ? std::string("Untitled")
-                     : name.substr(0, name.size() - extension.size() - (extension.empty() ? 0 : 1));
+    const std::string stem = name.empty() ? std::string("Untitled") : WithoutExtension(name);
     request.fileName = stem + "-" + std::to_string(format.Width()) + "x" +
                        std::to_string(format.Height()) + ".png";
     const std::optional<std::string> path = space.Ui().ChooseFile(request);

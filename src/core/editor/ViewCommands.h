@@ -63,6 +63,9 @@ private:
     void UndoRedo(bool redo);
     void ChangeFormatOrder(int id);
     void ExportFormatPng();
+    // Makes the open cursor's folder (a Windows cursor set) one of the
+    // user's cursor themes, once its changes are saved.
+    void InstallCursorTheme();
     void NewFormat(bool copyCurrent);
 
     CPictoformView& m_view;

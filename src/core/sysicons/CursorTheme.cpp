@@ -16,6 +16,7 @@
 #include "icon/PngCodec.h"
 #include "icon/XcursorFile.h"
 #include "io/SafeFile.h"
+#include "platform/UiServices.h"
 #include "sysicons/DesktopShell.h"
 
 namespace pictoform {
@@ -656,6 +657,54 @@ bool MakeWindowsCursorSet(const std::string& theme, const std::string& out,
     }
     if (!WriteText(building / "install.inf", InstallInfText(set), reason)) return fail();
     return FinishFolder(building, out, reason);
+}
+
+bool InstallCursorTheme(const CursorSet& set, const EnvironmentLookup& env, std::string& folder,
+                        std::vector<std::string>& done, std::string& reason) {
+    const std::string name = SafeName(set.name);
+    std::error_code ec;
+    for (const std::string& base : XdgDataDirs(env)) {
+        const fs::path system = fs::path(base) / "icons" / name;
+        if (fs::exists(system, ec)) {
+            reason = "the system has a theme of that name (" + system.string() +
+                     "), which yours would hide; give the set another name";
+            return false;
+        }
+    }
+    const fs::path target = fs::path(XdgDataHome(env)) / "icons" / name;
+    folder = target.string();
+    if (fs::exists(target, ec)) {
+        std::string index, ignored;
+        const bool ours = ReadText(target / "index.theme", kMaxInfBytes, index, ignored) &&
+                          index.find(kMadeHere) != std::string::npos;
+        if (!ours) {
+            reason = folder + " already exists and is not a cursor theme Pictoform made";
+            return false;
+        }
+    }
+    return MakeXcursorTheme(set, folder, {}, true, done, reason);
+}
+
+void InstallCursorThemeFromFolder(const std::string& folder, const EnvironmentLookup& env,
+                                  UiServices& ui) {
+    CursorSet set;
+    std::string installed, reason;
+    std::vector<std::string> done;
+    if (!ReadWindowsCursorSet(folder, set, reason) ||
+        !InstallCursorTheme(set, env, installed, done, reason)) {
+        ui.ShowMessage("Cannot install " + folder + " as a cursor theme: " + reason + ".", "Error",
+                       MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    // Choosing the theme stays the user's: the program never changes it.
+    ui.ShowMessage(
+        "The cursor theme \"" + set.name + "\" (" + std::to_string(done.size()) +
+            (done.size() == 1 ? " cursor" : " cursors") + ") is installed in " + installed +
+            ".\n\nTo use it, choose it as the cursor theme in your desktop's settings (GNOME: "
+            "Tweaks > Appearance > Cursor; KDE Plasma: System Settings > Cursors), or run:\n"
+            "gsettings set org.gnome.desktop.interface cursor-theme '" +
+            set.name + "'\n\nPrograms that are already open may show it after they restart.",
+        "Install as Cursor Theme", MessageIcon::Information, MessageButtons::Ok);
 }
 
 } // namespace pictoform

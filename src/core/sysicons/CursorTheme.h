@@ -9,7 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "sysicons/XdgDirs.h"
+
 namespace pictoform {
+
+class UiServices;
 
 // One role a cursor plays: as a Windows scheme lists it, and as X11 and
 // Wayland programs ask for it.
@@ -70,5 +74,20 @@ struct CursorSet {
 // nearest 32.
 [[nodiscard]] bool MakeWindowsCursorSet(const std::string& theme, const std::string& out,
                                         std::vector<std::string>& done, std::string& reason);
+
+// Installs the set as one of the user's cursor themes,
+// $XDG_DATA_HOME/icons/<name>, without choosing it: one made here before
+// under that name is replaced; a theme of that name that was not made here,
+// or that the system has (which the user's would hide), is refused.
+// `folder` receives where the theme went.
+[[nodiscard]] bool InstallCursorTheme(const CursorSet& set, const EnvironmentLookup& env,
+                                      std::string& folder, std::vector<std::string>& done,
+                                      std::string& reason);
+
+// The editor's "Install as Cursor Theme": the set in `folder` installed with
+// InstallCursorTheme, and the user told where it went and how to choose it,
+// or why it could not be.
+void InstallCursorThemeFromFolder(const std::string& folder, const EnvironmentLookup& env,
+                                  UiServices& ui);
 
 } // namespace pictoform

@@ -8,6 +8,7 @@
 #include "dialogs/ObjectDialogs.h"
 #include "dialogs/SystemIconsDialog.h"
 #include "editor/Workspace.h"
+#include "sysicons/CursorTheme.h"
 
 namespace pictoform {
 
@@ -33,6 +34,9 @@ void InstallDialogRunners(Workspace& workspace, QWidget* parent) {
         return RunFrameTimeDialog(owner, model);
     };
     runners.systemIcons = SystemIconsRunner(workspace, parent);
+    runners.cursorTheme = [&workspace](const std::string& folder) {
+        InstallCursorThemeFromFolder(folder, ProcessEnvironment(), workspace.Ui());
+    };
 }
 
 } // namespace pictoform
