@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <malloc.h>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -143,9 +144,23 @@ int Convert(const pictoform::cli::ConvertOptions& parsed, const Given& depthArg,
     return pictoform::cli::RunConvert(options, std::cout, std::cerr);
 }
 
+int RunCommand(int argc, char** argv);
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // A machine with less memory than the limits allow for says so in words.
+    try {
+        return RunCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "pictoform-cli: there is not enough memory to do this\n";
+        return 1;
+    }
+}
+
+namespace {
+
+int RunCommand(int argc, char** argv) {
     // A run is short and handles a few buffers of up to a few hundred KB
     // each; keeping them on the heap instead of fresh mappings spares the
     // page faults that otherwise cost more than the decoding itself.
@@ -270,3 +285,5 @@ int main(int argc, char** argv) {
     }
     return UsageError("unknown command '" + first + "'");
 }
+
+} // namespace

@@ -1,9 +1,34 @@
 #include <QApplication>
+#include <QMessageBox>
+
+#include <new>
 
 #include "Application.h"
 
+namespace {
+
+// A step that runs out of memory is abandoned and told in words; the
+// program goes on with the user's work open.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            QMessageBox::warning(activeWindow(), "Pictoform",
+                                 "There is not enough memory to finish that. Your work is still "
+                                 "open; save it before you try again.");
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    QApplication qt(argc, argv);
+    GuardedApplication qt(argc, argv);
     QCoreApplication::setOrganizationName("Pictoform");
     QCoreApplication::setApplicationName("Pictoform");
     QCoreApplication::setApplicationVersion(PICTOFORM_VERSION);

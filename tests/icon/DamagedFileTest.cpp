@@ -153,7 +153,8 @@ TEST(DamagedFile, EntriesSharingOneImageCannotMultiplyMemory) {
     CIconFile engine;
     ExpectRefused(engine, f.b, "shared image");
     EXPECT_EQ(engine.LastError(),
-              "file decodes to more than " + std::to_string(kMaxDecodedPixels) + " pixels");
+              "its images hold more than " + std::to_string(kMaxDecodedPixels / 1000000) +
+                  " million pixels in all, more than Pictoform reads from one file");
 }
 
 TEST(DamagedFile, RandomlyCorruptedFilesNeverCrashTheReader) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <cmath>
 
 #include "icon/IconFile.h"
@@ -126,6 +128,35 @@ TEST(IconFormat, AnUnusableRecordIsRefusedBeforeAnythingChanges) {
     images[1] = Sample32();
     images[1].depth = 8; // bits per pixel, not a depth code
     EXPECT_EQ(CreateFormatFromImage(images[1], counter), nullptr);
+}
+
+// What an open counts before it makes formats is what making them takes
+// (the sanitizers keep their own heap, which the count cannot see).
+TEST(IconFormat, TheCostCountedBeforeOpeningIsWhatAFormatTakes) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the heap is the sanitizer's";
+#endif
+    LayerCounter counter;
+    for (const int side : {16, 48, 256, 1024}) {
+        const IconImageRec image = MakeImage(side, side, kDepth32, [](int x, int y) {
+            return Px{uint8_t(x), uint8_t(y), 3, 255};
+        });
+        // Large blocks are mapped on their own, small ones come from the heap.
+        const auto inUse = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
+        const size_t before = inUse();
+        const auto format = CreateFormatFromImage(image, counter);
+        ASSERT_TRUE(format);
+        const double taken = double(inUse() - before);
+        const double counted = double(FormatEditBytes(side, side));
+        EXPECT_GT(counted, taken * 0.9) << side;
+        EXPECT_LT(counted, taken * 1.1 + 4096) << side;
+    }
+    const std::vector<IconImageRec> many(128, MakeImage(256, 256, kDepth32, [](int, int) {
+                                             return Px{1, 2, 3, 255};
+                                         }));
+    EXPECT_EQ(DocumentTooLarge(std::span(many).first(64)), "");
+    EXPECT_EQ(DocumentTooLarge(many), "This file holds 128 images of 256 x 256, which would need "
+                                      "1.2 GB to edit; Pictoform opens files up to 1 GB.");
 }
 
 TEST(IconFormat, OpenedImageFillsBothPicturesTopRowUpAndShowsOnWhite) {

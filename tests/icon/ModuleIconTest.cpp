@@ -172,8 +172,10 @@ TEST(ModuleIcon, CapsThePixelsAGroupDecodesTo) {
     };
     CIconFile engine;
     EXPECT_FALSE(engine.LoadModuleIconData(test::BuildPe(false, res).bytes, 0));
-    EXPECT_EQ(engine.LastError(), "icon group 1: file decodes to more than " +
-                                      std::to_string(kMaxDecodedPixels) + " pixels");
+    EXPECT_EQ(engine.LastError(),
+              "icon group 1: its images hold more than " +
+                  std::to_string(kMaxDecodedPixels / 1000000) +
+                  " million pixels in all, more than Pictoform reads from one file");
     EXPECT_TRUE(engine.Images().empty());
 }
 

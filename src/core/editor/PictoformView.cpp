@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "editor/PictureImport.h"
 #include "editor/ViewCommands.h"
@@ -144,10 +145,26 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
 bool CPictoformView::TakeImages(std::span<const IconImageRec> images, const std::string& from,
                                 AnimationInfo animation, const std::string& path,
                                 const std::string& extension) {
+    // What the formats will cost is counted before any is made: a small
+    // file can hold many large images, or one image many times.
+    const std::string tooLarge = DocumentTooLarge(images);
+    if (!tooLarge.empty()) {
+        ShowError(m_workspace.Ui(), tooLarge);
+        return false;
+    }
     std::vector<std::unique_ptr<CIconFormat>> formats;
     // An open names its layers from "Layer 1" again, but only once it succeeds.
     LayerCounter counter = m_workspace.Layers();
-    if (!CreateFormatsFromImages(images, counter, formats) || formats.empty()) {
+    bool made = false;
+    try {
+        made = CreateFormatsFromImages(images, counter, formats);
+    } catch (const std::bad_alloc&) {
+        // A machine with less memory than the budget: the open icon stays.
+        ShowError(m_workspace.Ui(),
+                  "Cannot open " + from + ": there is not enough memory to edit it.");
+        return false;
+    }
+    if (!made || formats.empty()) {
         ShowError(m_workspace.Ui(),
                   "Cannot open " + from + ": it holds no image that can be edited.");
         return false;

@@ -8,13 +8,10 @@
 
 #include "icon/IconImageRec.h"
 #include "image/BgraPicture.h"
+#include "io/Limits.h"
 #include "platform/PictureReader.h"
 
 namespace pictoform {
-
-// A picture is held whole while its sizes are made: 40 million pixels are
-// 160 MB, more than any icon needs and less than a desktop can spare.
-inline constexpr int64_t kMaxPicturePixels = 40'000'000;
 
 // PNG files through the program's own decoder: what the command-line tool
 // and the tests read pictures with, and what the desktop falls back on.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "icon/IconImageRec.h"
+#include "io/Limits.h"
 
 namespace pictoform {
 
@@ -51,12 +52,6 @@ enum IconWriteFlags : unsigned {
 };
 
 enum IconFileType : uint16_t { kIconType = 1, kCursorType = 2 };
-
-// A reader never takes more than this from disk, whatever the file claims.
-inline constexpr size_t kMaxIconFileBytes = 256u * 1024u * 1024u;
-// Decoded planes of one file are capped too: entries may point at the same
-// bytes, so the file's size alone does not bound what they decode to.
-inline constexpr size_t kMaxDecodedPixels = 32u * 1024u * 1024u;
 
 class CIconFile {
 public:

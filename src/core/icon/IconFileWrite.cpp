@@ -178,6 +178,11 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
         }
     }
 
+    size_t total = 6 + 16 * images.size();
+    for (const EncodedImage& e : encoded) total += e.bytes.size();
+    // The file is made in place, each image's bytes let go once copied: a
+    // file of many large images is held once, not two or three times.
+    out.reserve(total);
     PutU16(out, 0);
     PutU16(out, type);
     PutU16(out, static_cast<uint32_t>(images.size()));
@@ -197,7 +202,10 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
         PutU32(out, static_cast<uint32_t>(offset));
         offset += e.bytes.size();
     }
-    for (const EncodedImage& e : encoded) out.insert(out.end(), e.bytes.begin(), e.bytes.end());
+    for (EncodedImage& e : encoded) {
+        out.insert(out.end(), e.bytes.begin(), e.bytes.end());
+        std::vector<uint8_t>().swap(e.bytes);
+    }
     return true;
 }
 

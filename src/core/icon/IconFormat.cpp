@@ -1,9 +1,10 @@
 #include "icon/IconFormat.h"
 
-#include "icon/ColorReduction.h"
-
 #include <algorithm>
+#include <cstdio>
 #include <utility>
+
+#include "icon/ColorReduction.h"
 
 namespace pictoform {
 
@@ -149,6 +150,41 @@ std::unique_ptr<CIconFormat> CreateFormatFromImage(const IconImageRec& image,
     layer->Committed().LoadPixels(image.colours.data(), alpha, image.mask.data());
     format->ShowPicture(layer->Working());
     return format;
+}
+
+uint64_t FormatEditBytes(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || width > kMaxPngSide || height > kMaxPngSide) return 0;
+    return 3 * CLayerImage::BytesFor(3 * width, 3 * height) + CLayerImage::BytesFor(width, height);
+}
+
+namespace {
+
+// "4.7 GB", "1 GB": what a person reads, in decimal units.
+std::string Gigabytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e9);
+    std::string out = text;
+    if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0) out.resize(out.size() - 2);
+    return out + " GB";
+}
+
+} // namespace
+
+std::string DocumentTooLarge(std::span<const IconImageRec> images) {
+    uint64_t bytes = 0;
+    const IconImageRec* largest = nullptr;
+    bool sameSize = true;
+    for (const IconImageRec& rec : images) {
+        bytes += FormatEditBytes(rec.width, rec.height);
+        if (!largest || rec.PixelCount() > largest->PixelCount()) largest = &rec;
+        sameSize =
+            sameSize && rec.width == images.front().width && rec.height == images.front().height;
+    }
+    if (bytes <= kMaxDocumentBytes) return {};
+    return "This file holds " + std::to_string(images.size()) + " images " +
+           (sameSize ? "of " : "up to ") + std::to_string(largest->width) + " x " +
+           std::to_string(largest->height) + ", which would need " + Gigabytes(bytes) +
+           " to edit; Pictoform opens files up to " + Gigabytes(kMaxDocumentBytes) + ".";
 }
 
 bool CreateFormatsFromImages(std::span<const IconImageRec> images, LayerCounter& counter,

@@ -125,6 +125,15 @@ private:
 // record's planes do not match its size or its depth is unknown.
 [[nodiscard]] std::unique_ptr<CIconFormat> CreateFormatFromImage(const IconImageRec& image,
                                                                  LayerCounter& counter);
+// Bytes one format of this size takes to edit as opened: its layer's
+// working and committed pictures and its composite at three times each
+// side, and its final image.
+[[nodiscard]] uint64_t FormatEditBytes(int32_t width, int32_t height);
+// Why the images cannot be opened for editing within kMaxDocumentBytes, in
+// words ("This file holds 512 images of 256 x 256, which would need 4.7 GB
+// to edit; ..."); empty when they can.
+[[nodiscard]] std::string DocumentTooLarge(std::span<const IconImageRec> images);
+
 // The formats of an opened file, in file order. Resets the counter first, so
 // the file's layers are named from "Layer 1". False, with nothing made, when
 // any record is unusable.

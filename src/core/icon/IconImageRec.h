@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "io/Limits.h"
+
 namespace pictoform {
 
 // Colour depth of an image or format: palette sizes 2, 4, 16, 256, or bits
@@ -34,10 +36,6 @@ struct HotSpot {
     uint16_t y = 0;
     friend bool operator==(const HotSpot&, const HotSpot&) = default;
 };
-
-// Largest side of a PNG-compressed image that is read or written; bitmaps
-// stop at 256.
-inline constexpr int32_t kMaxPngSide = 1024;
 
 // Frames of an animated cursor without a display rate of their own are shown
 // for this long, in sixtieths of a second.

@@ -42,6 +42,7 @@ private:
     std::vector<ModuleResource>& m_out;
     std::string& m_reason;
     size_t m_table = 0;
+    ResourceNameBudget m_names;
 };
 
 bool NeReader::Run(size_t ne) {
@@ -98,6 +99,7 @@ bool NeReader::ReadName(uint16_t field, ResourceName& out) {
         return Refuse("resource name at byte " + std::to_string(at) + " " +
                       EndsAt(uint64_t{at} + 1 + length, m_data.size()));
     }
+    if (!m_names.Take(text.size(), m_reason)) return false;
     // The names are in the program's 8-bit code page; Latin-1 keeps them
     // readable and every byte valid.
     std::string utf8;
@@ -128,6 +130,8 @@ bool NeReader::ReadResources(size_t at, uint16_t count, uint16_t shift, const Re
         ModuleResource res;
         res.type = type;
         if (!ReadName(idField, res.name)) return false;
+        // Each entry holds its own copy of its type's name.
+        if (!m_names.Take(type.text.size(), m_reason)) return false;
         const uint64_t start = uint64_t{offsetUnits} << shift;
         const uint64_t bytes = uint64_t{lengthUnits} << shift;
         if (start + bytes > size) {

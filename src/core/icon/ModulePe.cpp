@@ -108,6 +108,7 @@ private:
     std::set<uint32_t> m_visited;
     ResourceName m_type;
     ResourceName m_name;
+    ResourceNameBudget m_names;
 };
 
 bool PeReader::Run(size_t at, ModuleKind& kind) {
@@ -207,6 +208,9 @@ bool PeReader::ReadName(uint32_t relative, ResourceName& out) {
         return Refuse("resource name at byte " + std::to_string(at) + " " +
                       EndsAt(at + 2 + uint64_t{units} * 2, m_data.size()));
     }
+    // The decoding is counted before it is done: one name may be read for
+    // many entries.
+    if (!m_names.Take(text.size(), m_reason)) return false;
     out = ResourceName::Text(Utf16ToUtf8(text));
     return true;
 }
@@ -275,6 +279,8 @@ bool PeReader::AddData(uint32_t relative, uint32_t language) {
     ByteReader r(m_data);
     uint32_t rva = 0, bytes = 0;
     (void)(r.Seek(static_cast<size_t>(at)) && r.ReadU32(rva) && r.ReadU32(bytes));
+    // Each entry holds its own copy of the names.
+    if (!m_names.Take(m_type.text.size() + m_name.text.size(), m_reason)) return false;
     ModuleResource res;
     res.type = m_type;
     res.name = m_name;

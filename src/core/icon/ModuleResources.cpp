@@ -7,6 +7,14 @@
 
 namespace pictoform {
 
+bool ResourceNameBudget::Take(size_t bytes, std::string& reason) {
+    m_used += bytes;
+    if (m_used <= kMaxResourceNameBytes) return true;
+    reason = "its resource names hold more than " + std::to_string(kMaxResourceNameBytes >> 20) +
+             " MB of text";
+    return false;
+}
+
 namespace {
 
 constexpr size_t kMzHeaderBytes = 64;

@@ -10,13 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace pictoform {
+#include "io/Limits.h"
 
-// No more than this is read of a module from disk.
-inline constexpr size_t kMaxModuleFileBytes = 256u * 1024u * 1024u;
-// A module claiming more resources than this is refused: real ones hold a few
-// thousand, and each one listed costs memory.
-inline constexpr size_t kMaxModuleResources = 256u * 1024u;
+namespace pictoform {
 
 inline constexpr uint32_t kResourceTypeIcon = 3;
 inline constexpr uint32_t kResourceTypeGroupIcon = 14;
@@ -67,6 +63,17 @@ private:
     std::span<const uint8_t> m_module;
     ModuleKind m_kind = ModuleKind::kNone;
     std::vector<ModuleResource> m_resources;
+};
+
+// The text of resource names a reader decodes or holds copies of, counted
+// against kMaxResourceNameBytes: many entries can share one long name.
+class ResourceNameBudget {
+public:
+    // False, with the reason, once the text passes the limit.
+    [[nodiscard]] bool Take(size_t bytes, std::string& reason);
+
+private:
+    size_t m_used = 0;
 };
 
 // The format readers behind ModuleResources::Read. `peOffset` is where the

@@ -64,6 +64,9 @@ bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out, std::string& 
         return false;
     }
     out.resize(size);
+    // The buffer was sized for the worst case; a file of many pictures that
+    // compress well must not keep that room for each.
+    out.shrink_to_fit();
     return true;
 }
 

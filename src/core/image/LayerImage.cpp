@@ -73,6 +73,13 @@ void CLayerImage::SetPixelRaw(int x, int y, uint8_t r, uint8_t g, uint8_t b, uin
     m_planes[PlaneSize() + i] = coverage;
 }
 
+uint64_t CLayerImage::BytesFor(int width, int height) {
+    if (width <= 0 || height <= 0) return 0;
+    // Colour rows padded to four bytes, then the alpha and coverage planes.
+    const uint64_t stride = ((uint64_t(width) + 1) * 3) & ~uint64_t{3};
+    return stride * uint64_t(height) + 2 * uint64_t(width) * uint64_t(height);
+}
+
 bool CLayerImage::Create(int width, int height) {
     Release();
     if (width <= 0 || height <= 0) return false;

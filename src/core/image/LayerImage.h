@@ -42,6 +42,8 @@ public:
     // A size of 0 or less, or one too big to address, leaves the image null
     // and returns false.
     bool Create(int width, int height);
+    // What Create allocates for an image of this size.
+    [[nodiscard]] static uint64_t BytesFor(int width, int height);
     void Fill(uint8_t grey, uint8_t alpha, uint8_t coverage);
     // Copies all three planes into a target of the same size. Returns false
     // and leaves the target alone when the sizes differ.

@@ -15,6 +15,7 @@
 #include "icon/PictureScale.h"
 #include "icon/PngCodec.h"
 #include "icon/XcursorFile.h"
+#include "io/Limits.h"
 #include "io/SafeFile.h"
 #include "platform/UiServices.h"
 #include "sysicons/DesktopShell.h"
@@ -24,9 +25,6 @@ namespace pictoform {
 namespace fs = std::filesystem;
 
 namespace {
-
-// An install.inf is a small text file; anything larger is not one.
-constexpr uintmax_t kMaxInfBytes = 1024 * 1024;
 
 // What a theme made here says of itself in its index.theme.
 constexpr const char* kMadeHere = "Comment=Cursor theme made with Pictoform";

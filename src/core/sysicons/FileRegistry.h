@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 
+#include "io/Limits.h"
 #include "platform/Registry.h"
 #include "platform/UiServices.h"
 #include "sysicons/XdgDirs.h"
@@ -42,8 +43,6 @@ struct RegistryData {
 // False, with a reason naming the line, for anything that does not parse.
 [[nodiscard]] bool ParseRegistryFile(const std::string& bytes, RegistryData& out,
                                      std::string& reason);
-
-inline constexpr size_t kMaxRegistryFileBytes = 16u * 1024u * 1024u;
 
 class FileRegistry : public Registry {
 public:

@@ -7,14 +7,12 @@
 #include <system_error>
 
 #include "io/ByteReader.h"
+#include "io/Limits.h"
 #include "io/SafeFile.h"
 
 namespace pictoform {
 
 namespace {
-
-// Far more than a thousand items of a thousand entries could need.
-constexpr size_t kMaxInfoFileBytes = 64u * 1024u * 1024u;
 
 std::string BackupKeyOf(const SysIconItem& item) {
     return std::string(kBackupKey) + "\\" + item.name;

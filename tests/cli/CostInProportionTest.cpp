@@ -1,0 +1,186 @@
+// Small files built the way a broken or hostile tool could build them, so
+// that they would cost memory out of all proportion to their size: the
+// command-line tool and the editor's open path either finish or refuse with
+// a reason, inside an address space of 1.5 GiB.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "editor/PictoformView.h"
+#include "editor/Workspace.h"
+#include "icon/IconBytes.h"
+#include "icon/IconFile.h"
+#include "icon/ModuleFixtures.h"
+#include "icon/PngCodec.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+constexpr uint64_t kAddressSpace = 3ull << 29; // 1.5 GiB
+
+// The sanitizers reserve terabytes of address space for themselves: there the
+// cases run without the cap.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kCapped = false;
+#else
+constexpr bool kCapped = true;
+#endif
+
+test::CommandResult CliCapped(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"/bin/sh", "-c", "ulimit -v \"$0\" && exec \"$@\"",
+                                     kCapped ? std::to_string(kAddressSpace / 1024) : "unlimited",
+                                     test::CliPath()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return test::Run(argv);
+}
+
+// The body's result in a child process with the capped address space; -1
+// when the child did not end by itself (killed, or out of memory).
+int InCappedChild(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const rlimit cap{kAddressSpace, kAddressSpace};
+        if (kCapped) (void)::setrlimit(RLIMIT_AS, &cap);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A 256 x 256 picture that does not compress: each entry naming it costs
+// what it decodes to, not what it takes on disk.
+std::vector<uint8_t> NoisePng() {
+    PngPixels png{256, 256, {}};
+    for (int i = 0; i < 256 * 256; ++i) {
+        const uint32_t h = test::Hash(i % 256, i / 256, 7);
+        png.bgra.insert(png.bgra.end(), {uint8_t(h), uint8_t(h >> 8), uint8_t(h >> 16), 255});
+    }
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    EXPECT_TRUE(EncodePng(png, bytes, reason)) << reason;
+    return bytes;
+}
+
+std::vector<uint8_t> SharedPngIcon(uint16_t entries, const std::vector<uint8_t>& png) {
+    test::Bytes f;
+    test::IconHeader(f, 1, entries);
+    for (uint16_t i = 0; i < entries; ++i) {
+        test::Entry(f, 0, 0, 0, 1, 32, uint32_t(png.size()), 6 + 16u * entries);
+    }
+    return f.Raw(png).b;
+}
+
+// One long name shared by many languages of one resource: each entry listed
+// would hold its own copy.
+std::vector<uint8_t> LongSharedName() {
+    std::vector<test::Resource> resources;
+    const ResourceName name = ResourceName::Text(std::string(65535, 'N'));
+    for (uint16_t language = 1; language <= 16310; ++language) {
+        resources.push_back({ResourceName::Id(kResourceTypeGroupIcon), name, language, {}});
+    }
+    return test::BuildPe(false, resources).bytes;
+}
+
+// An animated cursor of frames that each decode to 256 x 256 from a few
+// hundred bytes.
+std::vector<uint8_t> PlainFramesCursor(size_t frames) {
+    IconImageRec plain;
+    plain.width = plain.height = 256;
+    plain.colours.assign(size_t{256} * 256 * 3, 90);
+    plain.alpha.assign(size_t{256} * 256, 255);
+    plain.mask.assign(size_t{256} * 256, 1);
+    plain.png = true;
+    plain.hotSpot = HotSpot{1, 1};
+    CIconFile engine;
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(
+        engine.EncodeAnimatedCursor(std::vector<IconImageRec>(frames, plain), kWriteCursor, out));
+    return out;
+}
+
+// A program whose one icon group names the same icon in every entry.
+std::vector<uint8_t> GroupOfOneIcon(size_t entries) {
+    const std::vector<test::IcoImage> one =
+        test::SplitIco(test::IcoBytes({test::Pattern(256, 256, kDepth24, 24)}));
+    std::vector<uint8_t> group = test::GroupData(std::vector<test::IcoImage>(entries, one[0]), 1);
+    for (size_t i = 0; i < entries; ++i) {
+        group[6 + 14 * i + 12] = 1;
+        group[6 + 14 * i + 13] = 0;
+    }
+    return test::BuildPe(
+               false,
+               {{ResourceName::Id(kResourceTypeGroupIcon), ResourceName::Id(1), 1033, group},
+                {ResourceName::Id(kResourceTypeIcon), ResourceName::Id(1), 1033, one[0].data}})
+        .bytes;
+}
+
+const std::string kBudget = "which would need ";
+const std::string kPixels = "million pixels in all, more than Pictoform reads from one file";
+
+TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
+    test::TempDir temp;
+    const std::vector<uint8_t> png = NoisePng();
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        // The CLI's verdict on info (convert agrees), and what opening shows:
+        // empty when it opens, else part of the refusal.
+        bool listed;
+        std::string refusal;
+    } cases[] = {
+        {"shared64.ico", SharedPngIcon(64, png), true, ""},
+        {"shared128.ico", SharedPngIcon(128, png), true,
+         "This file holds 128 images of 256 x 256, which would need 1.2 GB to edit; "
+         "Pictoform opens files up to 1 GB."},
+        {"shared512.ico", SharedPngIcon(512, png), false, kPixels},
+        {"names.dll", LongSharedName(), false, "resource names hold more than 4 MB of text"},
+        {"frames.ani", PlainFramesCursor(120), true, kBudget},
+        {"group.dll", GroupOfOneIcon(120), true, kBudget},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = temp.File(c.name);
+        test::WriteBytes(path, c.bytes);
+        EXPECT_LT(c.bytes.size(), 1u << 20);
+        const test::CommandResult info = CliCapped({"info", path});
+        EXPECT_EQ(info.status, c.listed ? 0 : 1) << info.err;
+        if (!c.listed) {
+            EXPECT_TRUE(info.err.find(c.refusal) != std::string::npos) << info.err;
+        }
+        const bool program = path.ends_with(".dll");
+        std::vector<std::string> convertArgs = {"convert", path, "-o", temp.File("out.ico")};
+        if (program) convertArgs.insert(convertArgs.end(), {"--index", "0"});
+        const test::CommandResult convert = CliCapped(convertArgs);
+        EXPECT_EQ(convert.status, c.listed ? 0 : 1) << convert.err;
+
+        // The editor: opened within the budget, or refused with the open icon kept.
+        const int opened = InCappedChild([&] {
+            test::ScriptedUiServices ui;
+            test::TestPaths paths;
+            Workspace workspace{ui, paths};
+            CPictoformView view{workspace};
+            view.InitialUpdate("");
+            if (program) ui.QueueModuleIcon(0);
+            const bool open = view.OpenIconDocument(path, FileExtension(path));
+            if (open) return c.refusal.empty() ? 0 : 10;
+            if (ui.Messages().size() != 1 ||
+                ui.Messages()[0].text.find(c.refusal) == std::string::npos) {
+                return 11;
+            }
+            return workspace.FormatList().Count() == 1 ? 1 : 12;
+        });
+        EXPECT_EQ(opened, c.refusal.empty() ? 0 : 1);
+    }
+}
+
+} // namespace
+} // namespace pictoform
