@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <iostream>
@@ -273,7 +274,10 @@ int RunCommand(int argc, char** argv) {
                 if (!ParseInt(list.substr(at, comma - at), side) || side < 1 || side > 256) {
                     return UsageError("--sizes takes sizes from 1 to 256, such as 24,32,48");
                 }
-                sizes.push_back(side);
+                // Two images of one size would be taken for animation frames.
+                if (std::find(sizes.begin(), sizes.end(), side) == sizes.end()) {
+                    sizes.push_back(side);
+                }
             }
         }
         if (themeArgs.size() != 1) return UsageError("theme needs one input folder");

@@ -18,8 +18,8 @@ public:
             return QApplication::notify(receiver, event);
         } catch (const std::bad_alloc&) {
             QMessageBox::warning(activeWindow(), "Pictoform",
-                                 "There is not enough memory to finish that. Your work is still "
-                                 "open; save it before you try again.");
+                                 "There is not enough memory to finish that; it was stopped "
+                                 "part of the way.");
             return false;
         }
     }

@@ -107,6 +107,17 @@ std::vector<uint8_t> PlainFramesCursor(size_t frames) {
     return out;
 }
 
+// An Xcursor file whose table names one 256 x 256 image many times, which
+// libXcursor would decode for each.
+std::vector<uint8_t> SharedXcursorImage(uint32_t entries) {
+    test::Bytes f;
+    f.Raw({'X', 'c', 'u', 'r'}).U32(16).U32(0x10000).U32(entries);
+    const uint32_t image = 16 + 12 * entries;
+    for (uint32_t i = 0; i < entries; ++i) f.U32(0xfffd0002).U32(256).U32(image);
+    f.U32(36).U32(0xfffd0002).U32(256).U32(1).U32(256).U32(256).U32(0).U32(0).U32(50);
+    return f.Zeros(size_t{256} * 256 * 4).b;
+}
+
 // A program whose one icon group names the same icon in every entry.
 std::vector<uint8_t> GroupOfOneIcon(size_t entries) {
     const std::vector<test::IcoImage> one =
@@ -145,6 +156,7 @@ TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
         {"names.dll", LongSharedName(), false, "resource names hold more than 4 MB of text"},
         {"frames.ani", PlainFramesCursor(120), true, kBudget},
         {"group.dll", GroupOfOneIcon(120), true, kBudget},
+        {"shared-xcursor", SharedXcursorImage(512), false, kPixels},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

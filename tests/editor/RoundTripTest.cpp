@@ -238,7 +238,7 @@ TEST_F(RoundTripTest, XcursorFilesOfDebianThemesSaveAsTheyCame) {
                                       {"DMZ-White", "xterm"}}) {
         SCOPED_TRACE(name);
         const std::string folder = test::SystemCursorTheme(theme);
-        if (!test::OracleAvailable(std::string(theme) + " cursor theme", folder)) return;
+        if (!test::OracleAvailable(std::string(theme) + " cursor theme", folder)) continue;
         const std::string path = temp.File(name);
         test::WriteBytes(path, ReadBytes(folder + "/" + name));
         OpenAndSaveUnchanged(path, 1.0);

@@ -158,11 +158,13 @@ TEST(CursorTheme, SizesAreMadeFromTheBestImageWithTheHotSpotScaled) {
         writer.WriteIconFile(temp.File("notes.cur"), {CursorImage(16, 1, {2, 2})}, kWriteCursor));
     CursorSet set;
     std::string reason;
-    ASSERT_TRUE(ReadWindowsCursorSet(temp.Path(), set, reason)) << reason;
+    // Folders named with a trailing slash are the same folders.
+    ASSERT_TRUE(ReadWindowsCursorSet(temp.Path() + "/", set, reason)) << reason;
     EXPECT_EQ(set.files[0], temp.File("pointer.cur"));
+    EXPECT_EQ(set.name, fs::path(temp.Path()).filename().string());
     const int sizes[] = {24, 48};
     std::vector<std::string> done;
-    ASSERT_TRUE(MakeXcursorTheme(set, temp.File("out"), sizes, false, done, reason)) << reason;
+    ASSERT_TRUE(MakeXcursorTheme(set, temp.File("out/"), sizes, false, done, reason)) << reason;
     EXPECT_EQ(done, std::vector<std::string>{"Normal Select: pointer.cur -> cursors/default (2 "
                                              "images)"});
     CIconFile theme;
@@ -198,6 +200,11 @@ TEST(CursorTheme, InstallInfVariantsAndFolderThatNameNoScheme) {
          "C:\\w.ani\"\n",
          "Two Lines", "a.cur", "w.ani"},
         {utf16, "Wide", "Nor mal.cur", ""},
+        // UTF-8 with a byte order mark; a comment after a value, ending in a
+        // backslash that continues nothing.
+        {"\xEF\xBB\xBF[Strings]\r\nA = \"a.cur\" ; the arrow \\\r\n[x]\r\n"
+         "HKCU,\"Control Panel\\Cursors\\Schemes\",\"Bom\",,\"%A%\"\r\n",
+         "Bom", "a.cur", ""},
     };
     for (const Case& c : cases) {
         CursorSet scheme;
@@ -256,15 +263,21 @@ TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
         {temp.File("Other"),
          "the system has a theme of that name (" + system +
              "/icons/Other), which yours would hide; give the set another name"},
+        {temp.File("default"),
+         "a theme named default would become the cursor of every program; give the set another "
+         "name"},
     };
-    fs::create_directories(temp.File("Other"));
-    fs::copy_file(set + "/pointer.cur", temp.File("Other/pointer.cur"));
+    for (const char* folder : {"Other", "default"}) {
+        fs::create_directories(temp.File(folder));
+        fs::copy_file(set + "/pointer.cur", temp.File(std::string(folder) + "/pointer.cur"));
+    }
     for (const auto& c : refused) {
         InstallCursorThemeFromFolder(c.folder, env, ui);
         EXPECT_EQ(ui.Messages().back().text,
                   "Cannot install " + c.folder + " as a cursor theme: " + c.reason + ".");
     }
     EXPECT_FALSE(fs::exists(home + "/icons/Other"));
+    EXPECT_TRUE(fs::is_regular_file(installed + "/cursors/default")) << "refused, yet touched";
 }
 
 // The names programs ask for: each belongs to one role, and the pairs that

@@ -135,9 +135,13 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
         ShowError(ui, CannotOpen(path, engine));
         return false;
     }
-    const std::string kind = module               ? std::string()
-                             : engine.IsXcursor() ? std::string(kXcursorKind)
-                                                  : extension;
+    // Saved again as the kind it is, whatever its name says.
+    const std::string kind = module                             ? std::string()
+                             : engine.IsXcursor()               ? std::string(kXcursorKind)
+                             : IsIconKind(extension)            ? extension
+                             : engine.FileType() == kIconType   ? std::string("ico")
+                             : engine.FileType() == kCursorType ? std::string("cur")
+                                                                : std::string("ani");
     return TakeImages(engine.Images(), path, engine.Animation(), module ? std::string() : path,
                       kind);
 }

@@ -123,8 +123,7 @@ bool CIconFile::AppendDecoded(IconImageRec&& rec) {
     // One image is at most 1024 x 1024, so checking after the decode bounds
     // what is held all the same.
     if (m_decodedPixels + rec.PixelCount() > kMaxDecodedPixels) {
-        return Fail("its images hold more than " + std::to_string(kMaxDecodedPixels / 1000000) +
-                    " million pixels in all, more than Pictoform reads from one file");
+        return Fail(TooManyPixels());
     }
     m_decodedPixels += rec.PixelCount();
     m_images.push_back(std::move(rec));

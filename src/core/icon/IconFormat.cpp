@@ -1,6 +1,7 @@
 #include "icon/IconFormat.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -159,10 +160,11 @@ uint64_t FormatEditBytes(int32_t width, int32_t height) {
 
 namespace {
 
-// "4.7 GB", "1 GB": what a person reads, in decimal units.
+// "4.7 GB", "1 GB": what a person reads, in decimal units, rounded up so
+// that what is needed never reads as what is allowed.
 std::string Gigabytes(uint64_t bytes) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e9);
+    std::snprintf(text, sizeof text, "%.1f", std::ceil(static_cast<double>(bytes) / 1e8) / 10);
     std::string out = text;
     if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0) out.resize(out.size() - 2);
     return out + " GB";

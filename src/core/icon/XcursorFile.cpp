@@ -76,6 +76,8 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason) {
         return false;
     }
     size_t images = 0;
+    // Entries may all point at one image, which libXcursor decodes for each.
+    uint64_t pixels = 0;
     for (uint32_t i = 0; i < entries; ++i) {
         ByteReader entry(data.subspan(headerBytes + size_t{i} * kTableEntryBytes));
         uint32_t type = 0, subtype = 0, position = 0;
@@ -102,6 +104,11 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason) {
         if (uint64_t{position} + kImageHeaderBytes + uint64_t{width} * height * 4 > data.size()) {
             reason = "the file is damaged or incomplete (image " + std::to_string(images) +
                      " ends beyond the file)";
+            return false;
+        }
+        pixels += uint64_t{width} * height;
+        if (pixels > kMaxDecodedPixels) {
+            reason = TooManyPixels();
             return false;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace pictoform {
 
@@ -38,6 +39,11 @@ inline constexpr int32_t kMaxPngSide = 1024;
 // 1024 x 1024, and keep the command-line tool under 128 MB whatever it does
 // with them.
 inline constexpr size_t kMaxDecodedPixels = 8u * 1024u * 1024u;
+// Why a file whose images pass kMaxDecodedPixels is refused, whatever its kind.
+inline std::string TooManyPixels() {
+    return "its images hold more than " + std::to_string(kMaxDecodedPixels / 1000000) +
+           " million pixels in all, more than Pictoform reads from one file";
+}
 // A picture is held whole while its sizes are made: 40 million pixels are
 // 160 MB, more than any icon needs and less than a desktop can spare.
 inline constexpr int64_t kMaxPicturePixels = 40'000'000;

@@ -1,9 +1,13 @@
 #include "sysicons/CursorTheme.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -49,8 +53,10 @@ std::string Unquoted(std::string_view text) {
     return out;
 }
 
-// Windows writes .inf files in UTF-16 as often as in an 8-bit code page.
+// Windows writes .inf files in UTF-16 as often as in an 8-bit code page,
+// and editors save them in UTF-8 with a byte order mark.
 std::string InfAsUtf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
     if (bytes.size() < 2 || static_cast<uint8_t>(bytes[0]) != 0xFF ||
         static_cast<uint8_t>(bytes[1]) != 0xFE) {
         return std::string(bytes);
@@ -75,6 +81,16 @@ std::string InfAsUtf8(std::string_view bytes) {
         }
     }
     return out;
+}
+
+// An .inf line up to its comment: a ';' outside quotes.
+std::string WithoutComment(std::string_view line) {
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        if (line[i] == ';' && !quoted) return std::string(line.substr(0, i));
+    }
+    return std::string(line);
 }
 
 // The comma-separated fields of an .inf line, quotes removed; a ';' outside
@@ -154,9 +170,14 @@ bool ReadText(const fs::path& path, uintmax_t limit, std::string& text, std::str
                     : path.string() + " is too large to be an install.inf";
         return false;
     }
+    text.clear();
+    if (size == 0) return true;
     std::ifstream in(path, std::ios::binary);
     std::ostringstream all;
-    all << in.rdbuf();
+    if (!in || !(all << in.rdbuf())) {
+        reason = "cannot read " + path.string();
+        return false;
+    }
     text = all.str();
     return true;
 }
@@ -174,6 +195,15 @@ std::optional<fs::path> FindFile(const fs::path& folder, const std::string& name
     return std::nullopt;
 }
 
+// A folder as given ("out/", "./out", ".") made whole and absolute, so that
+// its name and the folder beside it are what the user meant.
+fs::path FolderOf(const std::string& given) {
+    std::error_code ec;
+    fs::path path = fs::absolute(given, ec).lexically_normal();
+    if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
+    return path;
+}
+
 // A fresh folder beside `out` to build in, so that `out` only ever holds a
 // whole result.
 bool StartFolder(const fs::path& out, bool replace, fs::path& building, std::string& reason) {
@@ -182,7 +212,11 @@ bool StartFolder(const fs::path& out, bool replace, fs::path& building, std::str
         reason = out.string() + " already exists and is not empty";
         return false;
     }
-    const fs::path parent = out.has_parent_path() ? out.parent_path() : fs::path(".");
+    if (out == out.root_path()) {
+        reason = "a theme cannot be made in " + out.string();
+        return false;
+    }
+    const fs::path parent = out.parent_path();
     fs::create_directories(parent, ec);
     building = parent / (".tmp-" + out.filename().string() + "-" + std::to_string(::getpid()));
     fs::remove_all(building, ec);
@@ -193,29 +227,26 @@ bool StartFolder(const fs::path& out, bool replace, fs::path& building, std::str
     return true;
 }
 
-bool FinishFolder(const fs::path& building, const fs::path& out, std::string& reason) {
+// Moves the finished folder into place in one step: over an empty folder
+// (or none) by renaming, over an earlier theme by exchanging the two, so
+// that neither is ever missing or half there.
+bool FinishFolder(const fs::path& building, const fs::path& out, bool replace,
+                  std::string& reason) {
     std::error_code ec;
-    // What `out` held before goes only once the new one is complete.
-    fs::path old;
-    if (fs::exists(out, ec)) {
-        old = building.string() + "-old";
-        fs::remove_all(old, ec);
-        fs::rename(out, old, ec);
-        if (ec) {
-            reason = "cannot replace " + out.string() + " (" + ec.message() + ")";
-            fs::remove_all(building, ec);
-            return false;
-        }
-    }
-    fs::rename(building, out, ec);
-    if (ec) {
-        reason = "cannot make " + out.string() + " (" + ec.message() + ")";
-        std::error_code ignored;
-        if (!old.empty()) fs::rename(old, out, ignored);
-        fs::remove_all(building, ignored);
+    const bool exchange = replace && fs::exists(out, ec) && !fs::is_empty(out, ec);
+    const int moved =
+        exchange ? ::renameat2(AT_FDCWD, building.c_str(), AT_FDCWD, out.c_str(), RENAME_EXCHANGE)
+                 : ::rename(building.c_str(), out.c_str());
+    if (moved != 0) {
+        const int error = errno;
+        reason = error == ENOTEMPTY || error == EEXIST
+                     ? out.string() + " already exists and is not empty"
+                     : "cannot make " + out.string() + " (" + std::strerror(error) + ")";
+        fs::remove_all(building, ec);
         return false;
     }
-    if (!old.empty()) fs::remove_all(old, ec);
+    // After an exchange the building folder holds the earlier theme.
+    if (exchange) fs::remove_all(building, ec);
     return true;
 }
 
@@ -296,7 +327,7 @@ std::string ThemeName(const fs::path& theme) {
             if (line.rfind("Name=", 0) == 0) return SafeName(Trim(line.substr(5)));
         }
     }
-    return SafeName(fs::absolute(theme).lexically_normal().filename().string());
+    return SafeName(FolderOf(theme.string()).filename().string());
 }
 
 } // namespace
@@ -395,7 +426,8 @@ bool ParseInstallInf(std::string_view text, CursorSet& scheme, std::string& reas
     std::string line;
     bool continued = false;
     while (std::getline(in, line)) {
-        line = Trim(line);
+        // A comment ends its line, even one that ends in a backslash.
+        line = Trim(WithoutComment(line));
         if (continued) {
             lines.back() += line;
         } else {
@@ -523,7 +555,7 @@ bool ReadWindowsCursorSet(const std::string& folder, CursorSet& set, std::string
                  "files named by role, such as pointer.cur or busy.ani)";
         return false;
     }
-    if (set.name.empty()) set.name = fs::absolute(dir).lexically_normal().filename().string();
+    if (set.name.empty()) set.name = FolderOf(folder).filename().string();
     set.name = SafeName(set.name);
     return true;
 }
@@ -537,7 +569,8 @@ bool MakeXcursorTheme(const CursorSet& set, const std::string& out, std::span<co
                       bool replace, std::vector<std::string>& done, std::string& reason) {
     done.clear();
     fs::path building;
-    if (!StartFolder(out, replace, building, reason)) return false;
+    const fs::path target = FolderOf(out);
+    if (!StartFolder(target, replace, building, reason)) return false;
     std::error_code ec;
     const auto fail = [&building] {
         std::error_code ignored;
@@ -573,7 +606,7 @@ bool MakeXcursorTheme(const CursorSet& set, const std::string& out, std::span<co
     }
     const std::string index = "[Icon Theme]\nName=" + SafeName(set.name) + "\n" + kMadeHere + "\n";
     if (!WriteText(building / "index.theme", index, reason)) return fail();
-    return FinishFolder(building, out, reason);
+    return FinishFolder(building, target, replace, reason);
 }
 
 bool MakeWindowsCursorSet(const std::string& theme, const std::string& out,
@@ -584,7 +617,8 @@ bool MakeWindowsCursorSet(const std::string& theme, const std::string& out,
         return false;
     }
     fs::path building;
-    if (!StartFolder(out, false, building, reason)) return false;
+    const fs::path target = FolderOf(out);
+    if (!StartFolder(target, false, building, reason)) return false;
     const auto fail = [&building] {
         std::error_code ignored;
         fs::remove_all(building, ignored);
@@ -654,12 +688,19 @@ bool MakeWindowsCursorSet(const std::string& theme, const std::string& out,
         return fail();
     }
     if (!WriteText(building / "install.inf", InstallInfText(set), reason)) return fail();
-    return FinishFolder(building, out, reason);
+    return FinishFolder(building, target, false, reason);
 }
 
 bool InstallCursorTheme(const CursorSet& set, const EnvironmentLookup& env, std::string& folder,
                         std::vector<std::string>& done, std::string& reason) {
     const std::string name = SafeName(set.name);
+    // Desktops take the theme named "default" as the cursor when none is
+    // chosen: installing one would choose it for the user.
+    if (name == "default") {
+        reason = "a theme named default would become the cursor of every program; give the set "
+                 "another name";
+        return false;
+    }
     std::error_code ec;
     for (const std::string& base : XdgDataDirs(env)) {
         const fs::path system = fs::path(base) / "icons" / name;
