@@ -15,6 +15,8 @@ namespace {
 constexpr size_t kNeHeaderBytes = 64;
 constexpr size_t kResourceTableField = 0x24;
 constexpr size_t kResidentNamesField = 0x26;
+// The two offsets are read in one go, the second right after the first.
+static_assert(kResidentNamesField == kResourceTableField + 2);
 constexpr size_t kTypeInfoBytes = 8;
 constexpr size_t kNameInfoBytes = 12;
 constexpr uint16_t kIntegerId = 0x8000;
