@@ -53,7 +53,7 @@ test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     export PICTOFORM_REQUIRE_ORACLES=1
     echo "== format check"
-    git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' |
+    git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' |
         xargs clang-format --dry-run --Werror
     echo "== plain build"
     build build
