@@ -112,9 +112,11 @@ bool LoadModuleGroup(const std::vector<uint8_t>& bytes, int index, LoadedFile& o
     return true;
 }
 
-// An input whose bytes are already read.
+// An input whose bytes are already read; listed only, its images' planes
+// stay empty (info describes them without decoding).
 bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
-               std::optional<int> groupIndex, LoadedFile& out, std::string& reason) {
+               std::optional<int> groupIndex, LoadedFile& out, std::string& reason,
+               bool listOnly = false) {
     out = LoadedFile{};
     if (HasPngSignature(bytes)) return LoadPng(bytes, out, reason);
     if (KindOfName(path) == Kind::kPng) {
@@ -127,7 +129,7 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
                LoadModuleGroup(bytes, chosen, out, reason);
     }
     CIconFile engine(out.loadedHotSpot);
-    if (!engine.ReadIconData(bytes)) {
+    if (!(listOnly ? engine.ListIconData(bytes) : engine.ReadIconData(bytes))) {
         reason = engine.LastError();
         return false;
     }
@@ -139,7 +141,9 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
                                           : "icon";
     out.animation = engine.Animation();
     out.images = engine.TakeImages();
-    for (IconImageRec& rec : out.images) FlipRows(rec);
+    if (!listOnly) {
+        for (IconImageRec& rec : out.images) FlipRows(rec);
+    }
     return true;
 }
 
@@ -261,7 +265,7 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
             continue;
         }
         LoadedFile file;
-        if (!LoadBytes(path, bytes, std::nullopt, file, reason)) {
+        if (!LoadBytes(path, bytes, std::nullopt, file, reason, true)) {
             Fail(err, "read", path, reason);
             status = 1;
             continue;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
@@ -67,6 +68,37 @@ TEST(DamagedFile, TruncatedAtEveryByteIsRefused) {
         for (size_t n = 0; n < whole.size(); ++n) {
             const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(n));
             ExpectRefused(engine, cut, std::string(kind) + " cut at " + std::to_string(n));
+        }
+    }
+}
+
+// What info shows comes from the headers alone: the same sizes, depths,
+// storage, hot spots and times that reading gives, and no pixels.
+TEST(DamagedFile, ListingDescribesWhatReadingDecodes) {
+    auto samples = SampleFiles();
+    std::vector<IconImageRec> frames = {MakeImage(4, 4, kDepth32, [](int, int) {
+        return Px{1, 2, 3, 255};
+    })};
+    frames[0].png = true;
+    frames.push_back(frames[0]);
+    frames[1].frameTime = 7;
+    CIconFile writer;
+    std::vector<uint8_t> ani;
+    ASSERT_TRUE(writer.EncodeAnimatedCursor(frames, kWriteCursor, ani));
+    samples.emplace_back("animated cursor", ani);
+    for (const auto& [kind, bytes] : samples) {
+        CIconFile read, listed;
+        ASSERT_TRUE(read.ReadIconData(bytes)) << kind;
+        ASSERT_TRUE(listed.ListIconData(bytes)) << kind << ": " << listed.LastError();
+        ASSERT_EQ(listed.Images().size(), read.Images().size()) << kind;
+        for (size_t i = 0; i < read.Images().size(); ++i) {
+            const IconImageRec& a = read.Images()[i];
+            const IconImageRec& b = listed.Images()[i];
+            EXPECT_EQ(std::tie(b.width, b.height, b.depth, b.png, b.hotSpot, b.frameTime),
+                      std::tie(a.width, a.height, a.depth, a.png, a.hotSpot, a.frameTime))
+                << kind << " " << i;
+            EXPECT_TRUE(b.xcursor == a.xcursor) << kind << " " << i;
+            EXPECT_TRUE(b.colours.empty() && b.mask.empty()) << kind << " " << i;
         }
     }
 }

@@ -138,6 +138,17 @@ TEST(XcursorTest, CursorThemesFromDebianAreWrittenBackAsTheyCame) {
             std::vector<IconImageRec> images;
             std::string reason;
             ASSERT_TRUE(ReadXcursorData(file, images, reason)) << reason;
+            // Listed from the headers alone, the same images.
+            std::vector<IconImageRec> listed;
+            ASSERT_TRUE(ListXcursorData(file, listed, reason)) << reason;
+            ASSERT_EQ(listed.size(), images.size());
+            for (size_t i = 0; i < images.size(); ++i) {
+                EXPECT_TRUE(listed[i].width == images[i].width &&
+                            listed[i].height == images[i].height &&
+                            listed[i].hotSpot == images[i].hotSpot &&
+                            listed[i].xcursor == images[i].xcursor)
+                    << i;
+            }
             for (IconImageRec& rec : images) FlipRows(rec);
             std::vector<uint8_t> ours;
             ASSERT_TRUE(EncodeXcursor(images, ours, reason)) << reason;

@@ -131,9 +131,20 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
             ShowError(ui, CannotOpen(path, engine));
             return false;
         }
-    } else if (!engine.ReadIconFile(path)) {
-        ShowError(ui, CannotOpen(path, engine));
-        return false;
+    } else {
+        // The file's headers tell what its formats would cost: one beyond the
+        // budget is refused before any image is decoded.
+        CIconFile listing;
+        const std::string tooLarge =
+            listing.ListIconFile(path) ? DocumentTooLarge(listing.Images()) : std::string();
+        if (!tooLarge.empty()) {
+            ShowError(ui, tooLarge);
+            return false;
+        }
+        if (!engine.ReadIconFile(path)) {
+            ShowError(ui, CannotOpen(path, engine));
+            return false;
+        }
     }
     // Saved again as the kind it is, whatever its name says.
     const std::string kind = module                             ? std::string()

@@ -105,6 +105,22 @@ bool CIconFile::ReadIconFile(const std::string& path) {
     return ReadIconData(bytes);
 }
 
+bool CIconFile::ListIconFile(const std::string& path) {
+    ClearImages();
+    m_fileType = 0;
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) return Fail(reason);
+    return ListIconData(bytes);
+}
+
+bool CIconFile::ListIconData(std::span<const uint8_t> data) {
+    m_headersOnly = true;
+    const bool listed = ReadIconData(data);
+    m_headersOnly = false;
+    return listed;
+}
+
 bool CIconFile::WriteIconFile(const std::string& path, const std::vector<IconImageRec>& images,
                               unsigned flags) {
     std::vector<uint8_t> bytes;

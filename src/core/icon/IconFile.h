@@ -66,6 +66,13 @@ public:
     [[nodiscard]] bool ReadIconFile(const std::string& path);
     // The same for bytes already in memory.
     [[nodiscard]] bool ReadIconData(std::span<const uint8_t> data);
+    // Lists the images of any file ReadIconData reads, each with its size,
+    // depth, storage, hot spot and time, without decoding them: the records'
+    // planes are empty. Nothing is held for their pixels, so no pixel limit
+    // applies; a file whose images cannot be located is refused as by
+    // ReadIconData.
+    [[nodiscard]] bool ListIconFile(const std::string& path);
+    [[nodiscard]] bool ListIconData(std::span<const uint8_t> data);
 
     // Animated cursors (RIFF "ACON" files): one record per frame, in file
     // order, each with its display time in sixtieths of a second. The icon
@@ -146,6 +153,8 @@ private:
     size_t m_current = 0;
     uint16_t m_fileType = 0;
     bool m_xcursor = false;
+    // Listing: images are located and described, not decoded.
+    bool m_headersOnly = false;
     size_t m_decodedPixels = 0;
     std::string m_error;
     bool m_damaged = false;

@@ -83,8 +83,8 @@ private:
 // further images of that file are not frames of their own. On failure
 // `reason` completes a sentence that starts "frame N ". A cursor frame's
 // entry gives its hot spot.
-bool DecodeFrame(std::span<const uint8_t> frame, IconImageRec& rec, std::optional<HotSpot>& hotSpot,
-                 std::string& reason) {
+bool DecodeFrame(std::span<const uint8_t> frame, bool headerOnly, IconImageRec& rec,
+                 std::optional<HotSpot>& hotSpot, std::string& reason) {
     ByteReader r(frame);
     uint16_t reserved = 0, type = 0, count = 0, planes = 0, bits = 0;
     uint8_t w = 0, h = 0, colours = 0, entryReserved = 0;
@@ -113,6 +113,7 @@ bool DecodeFrame(std::span<const uint8_t> frame, IconImageRec& rec, std::optiona
     info.entryBitsCount = type == kIconType;
     if (type == kCursorType) hotSpot = HotSpot{planes, bits};
     info.declaredBytes = bytes;
+    info.headerOnly = headerOnly;
     std::string why;
     if (!DecodeIconImage(frame, offset, info, rec, why)) {
         reason = "image " + why;
@@ -223,7 +224,8 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
                 std::string reason;
                 std::optional<HotSpot> frameHotSpot;
                 const size_t frameBytes = static_cast<size_t>(f.end) - f.start;
-                if (!DecodeFrame(file.subspan(f.start, frameBytes), rec, frameHotSpot, reason)) {
+                if (!DecodeFrame(file.subspan(f.start, frameBytes), m_headersOnly, rec,
+                                 frameHotSpot, reason)) {
                     return damaged(what + " " + reason);
                 }
                 if (!firstHotSpot) firstHotSpot = frameHotSpot;

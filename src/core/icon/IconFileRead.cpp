@@ -51,7 +51,9 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     // Xcursor files go by their content: they usually have no name ending.
     if (IsXcursorData(file)) {
         std::string reason;
-        if (!ReadXcursorData(file, m_images, reason)) return Fail(reason);
+        const bool read = m_headersOnly ? ListXcursorData(file, m_images, reason)
+                                        : ReadXcursorData(file, m_images, reason);
+        if (!read) return Fail(reason);
         m_xcursor = true;
         return true;
     }
@@ -110,6 +112,7 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_
     info.entryBitsCount = m_fileType == kIconType;
     info.declaredBytes = e.bytes;
     info.nextImage = nextImage;
+    info.headerOnly = m_headersOnly;
     IconImageRec rec;
     std::string reason;
     if (!DecodeIconImage(file, e.offset, info, rec, reason)) {
@@ -120,6 +123,11 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_
 }
 
 bool CIconFile::AppendDecoded(IconImageRec&& rec) {
+    // A listed image holds no pixels.
+    if (m_headersOnly) {
+        m_images.push_back(std::move(rec));
+        return true;
+    }
     // One image is at most 1024 x 1024, so checking after the decode bounds
     // what is held all the same.
     if (m_decodedPixels + rec.PixelCount() > kMaxDecodedPixels) {

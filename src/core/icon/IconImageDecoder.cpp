@@ -44,6 +44,31 @@ bool DecodePngImage(std::span<const uint8_t> png, IconImageRec& rec, std::string
     return true;
 }
 
+// A PNG's size from its header chunk, without decoding it.
+bool ReadPngHeader(std::span<const uint8_t> png, IconImageRec& rec, std::string& reason) {
+    constexpr size_t kIhdrEnd = 8 + 8 + 13;
+    if (png.size() < kIhdrEnd || std::memcmp(png.data() + 12, "IHDR", 4) != 0) {
+        reason = "holds a PNG without its header";
+        return false;
+    }
+    const auto be32 = [&png](size_t at) {
+        return uint32_t{png[at]} << 24 | uint32_t{png[at + 1]} << 16 | uint32_t{png[at + 2]} << 8 |
+               png[at + 3];
+    };
+    const uint32_t width = be32(16), height = be32(20);
+    if (width < 1 || height < 1 || width > uint32_t(kMaxPngSide) ||
+        height > uint32_t(kMaxPngSide)) {
+        reason = "holds a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels; at most " + std::to_string(kMaxPngSide) + " a side can be opened";
+        return false;
+    }
+    rec.width = static_cast<int32_t>(width);
+    rec.height = static_cast<int32_t>(height);
+    rec.depth = kDepth32;
+    rec.png = true;
+    return true;
+}
+
 } // namespace
 
 bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEntryInfo& e,
@@ -59,6 +84,7 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
 
     if (HasPngSignature(file.subspan(start))) {
         if (declaredEnd > size) return EndsPast("data", declaredEnd, size, reason);
+        if (e.headerOnly) return ReadPngHeader(file.subspan(start, e.declaredBytes), rec, reason);
         return DecodePngImage(file.subspan(start, e.declaredBytes), rec, reason);
     }
 
@@ -112,6 +138,7 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
     }
     const size_t colourEnd = paletteStart + paletteBytes + colourBytes;
     if (colourEnd > size) return EndsPast("data", colourEnd, size, reason);
+    if (e.headerOnly) return true;
 
     const uint8_t* palette = file.data() + paletteStart;
     rec.palette.assign(palette, palette + paletteBytes);

@@ -25,6 +25,9 @@ struct ImageEntryInfo {
     // entry's size leaves out is taken as missing only when it would run
     // into them.
     uint64_t nextImage = UINT64_MAX;
+    // Only the size, depth and storage are read (to list the image); its
+    // planes stay empty.
+    bool headerOnly = false;
 };
 
 // Decodes the image that starts at `start` of `data`, reading nothing outside

@@ -57,8 +57,11 @@ int Seek(XcursorFile* file, long offset, int whence) {
 
 // libXcursor allocates an image's pixels from its header before it reads
 // them, so every image is checked against the file's size and the side
-// limit first: a small file must not make it allocate gigabytes.
-bool CheckLayout(std::span<const uint8_t> data, std::string& reason) {
+// limit first: a small file must not make it allocate gigabytes. Given a
+// list, each image's header is added to it as a record without planes, and
+// the pixel limit does not apply (nothing is decoded).
+bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
+                 std::vector<IconImageRec>* listed = nullptr) {
     ByteReader r(data);
     uint32_t magic = 0, headerBytes = 0, version = 0, entries = 0;
     if (!r.ReadU32(magic) || !r.ReadU32(headerBytes) || !r.ReadU32(version) ||
@@ -91,10 +94,11 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason) {
                      " lies beyond its end)";
             return false;
         }
-        ByteReader image(data.subspan(position + 16));
-        uint32_t width = 0, height = 0;
-        (void)image.ReadU32(width);
-        (void)image.ReadU32(height);
+        ByteReader image(data.subspan(position + 8));
+        uint32_t nominal = 0, version = 0, width = 0, height = 0, xhot = 0, yhot = 0, delay = 0;
+        (void)(image.ReadU32(nominal) && image.ReadU32(version) && image.ReadU32(width) &&
+               image.ReadU32(height) && image.ReadU32(xhot) && image.ReadU32(yhot) &&
+               image.ReadU32(delay));
         if (width < 1 || height < 1 || width > kMaxPngSide || height > kMaxPngSide) {
             reason = "image " + std::to_string(images) + " is " + std::to_string(width) + " x " +
                      std::to_string(height) + " pixels; at most " + std::to_string(kMaxPngSide) +
@@ -105,6 +109,16 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason) {
             reason = "the file is damaged or incomplete (image " + std::to_string(images) +
                      " ends beyond the file)";
             return false;
+        }
+        if (listed) {
+            IconImageRec& rec = listed->emplace_back();
+            rec.width = static_cast<int32_t>(width);
+            rec.height = static_cast<int32_t>(height);
+            rec.hotSpot = HotSpot{static_cast<uint16_t>(std::min<uint32_t>(xhot, 65535)),
+                                  static_cast<uint16_t>(std::min<uint32_t>(yhot, 65535))};
+            rec.frameTime = JiffiesOfDelay(delay);
+            rec.xcursor = {nominal, delay};
+            continue;
         }
         pixels += uint64_t{width} * height;
         if (pixels > kMaxDecodedPixels) {
@@ -138,6 +152,18 @@ int32_t JiffiesOfDelay(uint32_t milliseconds) {
 
 uint32_t DelayOfJiffies(int32_t jiffies) {
     return static_cast<uint32_t>((int64_t{std::max(jiffies, 1)} * 1000 + 30) / 60);
+}
+
+bool ListXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
+                     std::string& reason) {
+    images.clear();
+    if (!IsXcursorData(data)) {
+        reason = "it is not an Xcursor file";
+        return false;
+    }
+    if (CheckLayout(data, reason, &images)) return true;
+    images.clear();
+    return false;
 }
 
 bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,

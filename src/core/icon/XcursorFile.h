@@ -23,6 +23,11 @@ namespace pictoform {
 [[nodiscard]] bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
                                    std::string& reason);
 
+// The same records without their planes, from the file's table and image
+// headers alone (no pixel limit applies: nothing is decoded).
+[[nodiscard]] bool ListXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
+                                   std::string& reason);
+
 // One image per record, top row first as the writers take them (its alpha,
 // or its mask as opaque and transparent), hot spot held inside the image,
 // delay from the display time.
