@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <set>
 
 #include "icon/ModuleResources.h"
@@ -94,7 +95,9 @@ private:
         return false;
     }
     bool ReadSections(size_t tableOffset, uint16_t count);
-    bool MapRva(uint32_t rva, uint32_t size, const std::string& what, size_t& offset);
+    // `what` names the bytes in a refusal; it is only asked for then.
+    bool MapRva(uint32_t rva, uint32_t size, const std::function<std::string()>& what,
+                size_t& offset);
     bool ReadName(uint32_t relative, ResourceName& out);
     bool Walk(uint32_t relative, int level);
     bool AddData(uint32_t relative, uint32_t language);
@@ -157,7 +160,9 @@ bool PeReader::Run(size_t at, ModuleKind& kind) {
     uint32_t rootRva = 0;
     (void)(r.Seek(optional + countField + 4 + 8 * kResourceDataDirectory) && r.ReadU32(rootRva));
     if (rootRva == 0) return true;
-    if (!MapRva(rootRva, kDirectoryBytes, "resource directory", m_root)) return false;
+    if (!MapRva(
+            rootRva, kDirectoryBytes, [] { return std::string("resource directory"); }, m_root))
+        return false;
     return Walk(0, 0);
 }
 
@@ -177,7 +182,8 @@ bool PeReader::ReadSections(size_t table, uint16_t count) {
     return true;
 }
 
-bool PeReader::MapRva(uint32_t rva, uint32_t size, const std::string& what, size_t& offset) {
+bool PeReader::MapRva(uint32_t rva, uint32_t size, const std::function<std::string()>& what,
+                      size_t& offset) {
     for (const Section& s : m_sections) {
         // Some linkers leave the virtual size 0; the larger of the two sizes
         // is where the section ends in memory.
@@ -185,17 +191,18 @@ bool PeReader::MapRva(uint32_t rva, uint32_t size, const std::string& what, size
         if (rva < s.virtualAddress || rva - s.virtualAddress >= extent) continue;
         const uint64_t delta = rva - s.virtualAddress;
         if (delta + size > s.rawSize) {
-            return Refuse(what + " at RVA " + Hex(rva) + " runs past the file data of section '" +
+            return Refuse(what() + " at RVA " + Hex(rva) + " runs past the file data of section '" +
                           s.name + "'");
         }
         const uint64_t start = uint64_t{s.rawOffset} + delta;
         if (start + size > m_data.size()) {
-            return Refuse(what + " at RVA " + Hex(rva) + " " + EndsAt(start + size, m_data.size()));
+            return Refuse(what() + " at RVA " + Hex(rva) + " " +
+                          EndsAt(start + size, m_data.size()));
         }
         offset = static_cast<size_t>(start);
         return true;
     }
-    return Refuse(what + " at RVA " + Hex(rva) + " lies in no section");
+    return Refuse(what() + " at RVA " + Hex(rva) + " lies in no section");
 }
 
 bool PeReader::ReadName(uint32_t relative, ResourceName& out) {
@@ -286,7 +293,10 @@ bool PeReader::AddData(uint32_t relative, uint32_t language) {
     res.name = m_name;
     res.language = language;
     res.size = bytes;
-    const std::string what = "data of resource " + m_type.ToString() + "/" + m_name.ToString();
+    // Named only if refused: the names can be long, and entries many.
+    const auto what = [this] {
+        return "data of resource " + m_type.ToString() + "/" + m_name.ToString();
+    };
     // An empty resource needs no bytes behind it.
     if (bytes != 0 && !MapRva(rva, bytes, what, res.offset)) return false;
     m_out.push_back(std::move(res));
