@@ -106,12 +106,10 @@ bool CIconFile::ReadIconFile(const std::string& path) {
 }
 
 bool CIconFile::ListIconFile(const std::string& path) {
-    ClearImages();
-    m_fileType = 0;
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) return Fail(reason);
-    return ListIconData(bytes);
+    m_headersOnly = true;
+    const bool listed = ReadIconFile(path);
+    m_headersOnly = false;
+    return listed;
 }
 
 bool CIconFile::ListIconData(std::span<const uint8_t> data) {
