@@ -128,15 +128,21 @@ bool CIconFile::WriteIconFile(const std::string& path, const std::vector<IconIma
     return true;
 }
 
-bool CIconFile::WriteXcursorFile(const std::string& path, const std::vector<IconImageRec>& images,
-                                 const AnimationInfo& info) {
+std::vector<IconImageRec> FramesByStep(std::span<const IconImageRec> frames,
+                                       const AnimationInfo& info) {
     std::vector<int32_t> times;
-    for (const IconImageRec& rec : images) times.push_back(rec.frameTime);
+    for (const IconImageRec& rec : frames) times.push_back(rec.frameTime);
     std::vector<IconImageRec> steps;
     for (const AnimationStep& step : AnimationSteps(times, info)) {
-        steps.push_back(images[step.frame]);
+        steps.push_back(frames[step.frame]);
         steps.back().frameTime = static_cast<int32_t>(step.jiffies);
     }
+    return steps;
+}
+
+bool CIconFile::WriteXcursorFile(const std::string& path, const std::vector<IconImageRec>& images,
+                                 const AnimationInfo& info) {
+    const std::vector<IconImageRec> steps = FramesByStep(images, info);
     std::vector<uint8_t> bytes;
     std::string reason;
     if (!EncodeXcursor(steps, bytes, reason) || !WriteFileAtomically(path, bytes, reason)) {

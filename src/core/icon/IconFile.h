@@ -47,6 +47,11 @@ struct AnimationStep {
 [[nodiscard]] std::vector<AnimationStep> AnimationSteps(std::span<const int32_t> frameTimes,
                                                         const AnimationInfo& info);
 
+// The frames as an animated cursor shows them, one record per step, each
+// with its step's time (for formats that have no order of frames).
+[[nodiscard]] std::vector<IconImageRec> FramesByStep(std::span<const IconImageRec> frames,
+                                                     const AnimationInfo& info);
+
 enum IconWriteFlags : unsigned {
     kWriteCursor = 1u << 0,
 };

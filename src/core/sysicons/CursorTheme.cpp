@@ -290,14 +290,7 @@ bool XcursorImagesOf(const std::string& path, std::span<const int> sizes,
     const AnimationInfo order = engine.Animation();
     std::vector<IconImageRec> read = engine.TakeImages();
     std::vector<IconImageRec> frames;
-    if (animated) {
-        std::vector<int32_t> times;
-        for (const IconImageRec& rec : read) times.push_back(rec.frameTime);
-        for (const AnimationStep& step : AnimationSteps(times, order)) {
-            frames.push_back(read[step.frame]);
-            frames.back().frameTime = static_cast<int32_t>(step.jiffies);
-        }
-    }
+    if (animated) frames = FramesByStep(read, order);
     images.clear();
     if (sizes.empty()) {
         for (IconImageRec& rec : animated ? frames : read) {
