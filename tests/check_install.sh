@@ -54,9 +54,9 @@ for size in 16 32 48 256; do
         status=1
     fi
 done
-# The description for software centres and the manual pages.
+# The description for software centres, the manual pages and the thumbnailer.
 for file in share/metainfo/org.example.pictoform.metainfo.xml share/man/man1/pictoform.1 \
-    share/man/man1/pictoform-cli.1 bin/pictoform-cli; do
+    share/man/man1/pictoform-cli.1 bin/pictoform-cli share/thumbnailers/pictoform.thumbnailer; do
     if [ ! -s "$prefix/$file" ]; then
         echo "FAIL: $file is not installed"
         status=1

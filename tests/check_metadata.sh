@@ -41,6 +41,12 @@ for type in $(sed -n 's:.*<mediatype>\(.*\)</mediatype>.*:\1:p' "$source_dir/dat
         ;;
     esac
 done
+# File managers show thumbnails of the very files the program opens.
+thumbnail_types=$(sed -n 's/^MimeType=//p' "$source_dir/data/thumbnailers/pictoform.thumbnailer")
+if [ "$(tr ';' '\n' <<<"$thumbnail_types" | sort)" != "$(tr ';' '\n' <<<"$desktop_types" | sort)" ]; then
+    echo "FAIL: the thumbnailer's types ($thumbnail_types) are not those the desktop entry opens"
+    status=1
+fi
 if require man man-db; then
     for page in pictoform.1 pictoform-cli.1; do
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$source_dir/data/man/$page" 2>&1 >/dev/null)

@@ -64,15 +64,6 @@ bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& re
     return true;
 }
 
-bool IsModule(const std::vector<uint8_t>& bytes) {
-    return bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
-}
-
-bool IsAnimated(const std::vector<uint8_t>& bytes) {
-    return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 &&
-           std::memcmp(bytes.data() + 8, "ACON", 4) == 0;
-}
-
 // Which icon group of a program to take: the one asked for, or the only one.
 bool ChooseGroup(const std::vector<uint8_t>& bytes, std::optional<int> index, int& chosen,
                  std::string& reason) {
@@ -123,7 +114,7 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
         reason = "not a PNG file";
         return false;
     }
-    if (IsModule(bytes)) {
+    if (IsModuleData(bytes)) {
         int chosen = 0;
         return ChooseGroup(bytes, groupIndex, chosen, reason) &&
                LoadModuleGroup(bytes, chosen, out, reason);
@@ -133,7 +124,7 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
         reason = engine.LastError();
         return false;
     }
-    out.animated = IsAnimated(bytes);
+    out.animated = IsAnimatedCursorData(bytes);
     out.cursor = !out.animated && (engine.FileType() == kCursorType || IsXcursorData(bytes));
     out.kindName = out.animated           ? "animated cursor"
                    : IsXcursorData(bytes) ? "Xcursor"
@@ -260,7 +251,7 @@ int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostre
             status = 1;
             continue;
         }
-        if (IsModule(bytes)) {
+        if (IsModuleData(bytes)) {
             if (!InfoModule(path, bytes, out, err)) status = 1;
             continue;
         }
@@ -361,7 +352,7 @@ int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& e
     std::string reason;
     std::vector<IconGroup> groups;
     bool ok = ReadWholeFile(path, kMaxIconFileBytes, bytes, reason);
-    if (ok && !IsModule(bytes)) {
+    if (ok && !IsModuleData(bytes)) {
         reason = "not a program or library";
         ok = false;
     }

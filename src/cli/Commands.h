@@ -38,4 +38,8 @@ int RunSysIcons(const std::vector<std::string>& args, const std::string& program
 int RunTheme(const std::string& input, const std::string& output, const std::vector<int>& sizes,
              std::ostream& out, std::ostream& err);
 
+// The thumbnail of an icon, cursor, animated cursor, Xcursor file or
+// program as a PNG picture at most `size` pixels a side.
+int RunThumbnail(const std::string& input, const std::string& output, int size, std::ostream& err);
+
 } // namespace pictoform::cli

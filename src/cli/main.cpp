@@ -24,6 +24,7 @@ const char* const kUsage =
     "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
     "       pictoform-cli sysicons list | replace ITEM ICON[,INDEX] | restore ITEM | restore-all\n"
     "       pictoform-cli theme IN -o OUT [--sizes N,N...]\n"
+    "       pictoform-cli thumbnail [--size N] IN OUT.png\n"
     "\n"
     "Reads and writes Windows icons (.ico), cursors (.cur), animated cursors (.ani),\n"
     "Xcursor files and PNG pictures, and reads the icons inside programs (.exe,\n"
@@ -50,6 +51,11 @@ const char* const kUsage =
     "                   cursors/ with every name programs ask for); IN an Xcursor\n"
     "                   theme: OUT becomes Windows cursors with an install.inf.\n"
     "                   OUT must be new or empty\n"
+    "  thumbnail IN OUT.png\n"
+    "                   the picture a file manager shows for IN: of an icon, cursor\n"
+    "                   or Xcursor file the image nearest the size at or above it,\n"
+    "                   of an animated cursor its first frame, of a program its\n"
+    "                   first icon group's; scaled down to fit the size, never up\n"
     "\n"
     "Options of convert:\n"
     "  --depth D        write every image at depth D: 2, 4, 16 or 256 colours, or 24 or\n"
@@ -73,6 +79,9 @@ const char* const kUsage =
     "                   24,32,48,64 for high-resolution screens) from its best\n"
     "                   image, hot spots scaled. Default: the images as they are\n"
     "\n"
+    "Options of thumbnail:\n"
+    "  --size N         the longest side of the thumbnail, 1 to 1024 (default 128)\n"
+    "\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"
@@ -87,6 +96,16 @@ bool ParseInt(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end;
+}
+
+// What no option of a command took joins its positional arguments; the
+// first unknown option is returned, to be refused.
+std::string TakeExtras(const CLI::App& command, std::vector<std::string>& positional) {
+    for (const std::string& extra : command.remaining()) {
+        if (extra.size() > 1 && extra[0] == '-') return extra;
+        positional.push_back(extra);
+    }
+    return {};
 }
 
 // An option's value as given; empty when the option was last and had none.
@@ -224,6 +243,14 @@ int RunCommand(int argc, char** argv) {
         {theme->add_option("-o,--output", themeOutput.value)->expected(0, 1), &themeOutput},
         {theme->add_option("--sizes", themeSizes.value)->expected(0, 1), &themeSizes}};
 
+    std::vector<std::string> thumbArgs;
+    Given thumbSize;
+    CLI::App* thumbnail = app.add_subcommand("thumbnail");
+    thumbnail->allow_extras();
+    thumbnail->add_option("FILES", thumbArgs);
+    CLI::Option* thumbSizeOption =
+        thumbnail->add_option("-s,--size", thumbSize.value)->expected(0, 1);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -237,10 +264,8 @@ int RunCommand(int argc, char** argv) {
     }
     if (convert->parsed()) {
         for (auto& [option, into] : givens) into->present = option->count() > 0;
-        for (const std::string& extra : convert->remaining()) {
-            if (extra.size() > 1 && extra[0] == '-')
-                return UsageError("unknown option '" + extra + "'");
-            options.inputs.push_back(extra);
+        if (const std::string unknown = TakeExtras(*convert, options.inputs); !unknown.empty()) {
+            return UsageError("unknown option '" + unknown + "'");
         }
         if (format.present) {
             if (format.value != "ico" && format.value != "cur" && format.value != "ani" &&
@@ -260,10 +285,8 @@ int RunCommand(int argc, char** argv) {
     }
     if (theme->parsed()) {
         for (auto& [option, into] : themeGivens) into->present = option->count() > 0;
-        for (const std::string& extra : theme->remaining()) {
-            if (extra.size() > 1 && extra[0] == '-')
-                return UsageError("unknown option '" + extra + "'");
-            themeArgs.push_back(extra);
+        if (const std::string unknown = TakeExtras(*theme, themeArgs); !unknown.empty()) {
+            return UsageError("unknown option '" + unknown + "'");
         }
         std::vector<int> sizes;
         if (themeSizes.present) {
@@ -286,6 +309,18 @@ int RunCommand(int argc, char** argv) {
         }
         return pictoform::cli::RunTheme(themeArgs.front(), themeOutput.value, sizes, std::cout,
                                         std::cerr);
+    }
+    if (thumbnail->parsed()) {
+        if (const std::string unknown = TakeExtras(*thumbnail, thumbArgs); !unknown.empty()) {
+            return UsageError("unknown option '" + unknown + "'");
+        }
+        int size = 128;
+        if (thumbSizeOption->count() > 0 &&
+            (!ParseInt(thumbSize.value, size) || size < 1 || size > 1024)) {
+            return UsageError("--size takes a size from 1 to 1024");
+        }
+        if (thumbArgs.size() != 2) return UsageError("thumbnail needs IN and OUT.png");
+        return pictoform::cli::RunThumbnail(thumbArgs[0], thumbArgs[1], size, std::cerr);
     }
     return UsageError("unknown command '" + first + "'");
 }

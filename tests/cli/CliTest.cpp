@@ -157,6 +157,10 @@ TEST(CliUsage, BadArgumentsExitOneWithOneLine) {
         {"convert", png, "-o", out, "--png", "1025"},
         {"convert", png, "-o", out, "--png", "all"},
         {"convert", png, "-o", out, "--fast"},
+        {"thumbnail", png},
+        {"thumbnail", "--size", "0", png, out},
+        {"thumbnail", "--size", "1025", png, out},
+        {"thumbnail", png, out, "--big"},
     };
     for (const auto& args : cases) {
         const CommandResult r = Cli(args);
@@ -448,7 +452,13 @@ TEST(CliErrors, InputsThatCannotBeRead) {
         const CommandResult convert = Cli({"convert", bad, "-o", dir.File("out.ico")});
         EXPECT_TRUE(OneErrorLine(convert, "pictoform-cli: cannot read '" + bad + "': "));
         EXPECT_EQ(convert.out, "");
+        // A thumbnail goes by content, not name, and takes pictures of any size.
+        if (bad == huge || bad == fakePng) continue;
+        const CommandResult thumbnail = Cli({"thumbnail", bad, dir.File("out.png")});
+        EXPECT_TRUE(
+            OneErrorLine(thumbnail, "pictoform-cli: cannot make a thumbnail of '" + bad + "': "));
     }
+    EXPECT_FALSE(test::FileExists(dir.File("out.png")));
     EXPECT_EQ(Cli({"info", missing}).err,
               "pictoform-cli: cannot read '" + missing + "': No such file or directory\n");
     EXPECT_FALSE(test::FileExists(dir.File("out.ico")));

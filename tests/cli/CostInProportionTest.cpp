@@ -144,7 +144,8 @@ TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
     const struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
-        // Whether info lists it (from headers, without decoding), why
+        // Whether info lists it (from headers, without decoding) and a
+        // thumbnail is made of it (one image decoded), why
         // convert refuses it (empty: it converts), and what opening shows
         // (empty: it opens).
         bool listed;
@@ -169,6 +170,9 @@ TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
         EXPECT_LT(c.bytes.size(), 1u << 20);
         const test::CommandResult info = CliCapped({"info", path});
         EXPECT_EQ(info.status, c.listed ? 0 : 1) << info.err;
+        const test::CommandResult thumbnail =
+            CliCapped({"thumbnail", "--size", "256", path, temp.File("thumbnail.png")});
+        EXPECT_EQ(thumbnail.status, c.listed ? 0 : 1) << thumbnail.err;
         const bool program = path.ends_with(".dll");
         std::vector<std::string> convertArgs = {"convert", path, "-o", temp.File("out.ico")};
         if (program) convertArgs.insert(convertArgs.end(), {"--index", "0"});

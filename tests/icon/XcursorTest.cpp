@@ -138,15 +138,22 @@ TEST(XcursorTest, CursorThemesFromDebianAreWrittenBackAsTheyCame) {
             std::vector<IconImageRec> images;
             std::string reason;
             ASSERT_TRUE(ReadXcursorData(file, images, reason)) << reason;
-            // Listed from the headers alone, the same images.
             std::vector<IconImageRec> listed;
             ASSERT_TRUE(ListXcursorData(file, listed, reason)) << reason;
             ASSERT_EQ(listed.size(), images.size());
+            // Listed from the headers alone, the same images; read one by
+            // one, the same pixels.
             for (size_t i = 0; i < images.size(); ++i) {
                 EXPECT_TRUE(listed[i].width == images[i].width &&
                             listed[i].height == images[i].height &&
                             listed[i].hotSpot == images[i].hotSpot &&
                             listed[i].xcursor == images[i].xcursor)
+                    << i;
+                IconImageRec alone;
+                ASSERT_TRUE(ReadXcursorImage(file, i, alone, reason)) << reason;
+                EXPECT_TRUE(alone.colours == images[i].colours && alone.alpha == images[i].alpha &&
+                            alone.xcursor == images[i].xcursor &&
+                            alone.hotSpot == images[i].hotSpot)
                     << i;
             }
             for (IconImageRec& rec : images) FlipRows(rec);

@@ -1,6 +1,7 @@
 #include "icon/IconFile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "icon/XcursorFile.h"
 #include "io/ByteReader.h"
@@ -41,6 +42,11 @@ void AppendFrame(AnimationInfo& info, uint32_t frame) {
     if (info.sequence.empty()) return; // frames in order show it already
     if (info.stepRates.size() == info.sequence.size()) info.stepRates.push_back(0);
     info.sequence.push_back(frame);
+}
+
+bool IsAnimatedCursorData(std::span<const uint8_t> data) {
+    return data.size() >= 12 && std::memcmp(data.data(), "RIFF", 4) == 0 &&
+           std::memcmp(data.data() + 8, "ACON", 4) == 0;
 }
 
 CIconFile::CIconFile() : m_hotSpot(&m_ownHotSpot) {}
@@ -117,6 +123,41 @@ bool CIconFile::ListIconData(std::span<const uint8_t> data) {
     const bool listed = ReadIconData(data);
     m_headersOnly = false;
     return listed;
+}
+
+bool CIconFile::ListModuleIconData(std::span<const uint8_t> module, int index) {
+    m_headersOnly = true;
+    const bool listed = LoadModuleIconData(module, index);
+    m_headersOnly = false;
+    return listed;
+}
+
+bool CIconFile::ReadIconImage(std::span<const uint8_t> data, size_t index) {
+    m_decodeOnly = index;
+    bool read = ReadIconData(data);
+    m_decodeOnly.reset();
+    if (read && index >= m_images.size()) {
+        read = Fail("the file holds " + std::to_string(m_images.size()) + " images, no image " +
+                    std::to_string(index));
+        ClearImages();
+    }
+    return read;
+}
+
+bool CIconFile::LoadModuleIconImage(std::span<const uint8_t> module, int index, size_t image) {
+    m_decodeOnly = image;
+    bool read = LoadModuleIconData(module, index);
+    m_decodeOnly.reset();
+    if (read && image >= m_images.size()) {
+        read = Fail("the icon group holds " + std::to_string(m_images.size()) +
+                    " images, no image " + std::to_string(image));
+        ClearImages();
+    }
+    return read;
+}
+
+bool CIconFile::DecodesNext() const {
+    return !m_headersOnly && (!m_decodeOnly || *m_decodeOnly == m_images.size());
 }
 
 bool CIconFile::WriteIconFile(const std::string& path, const std::vector<IconImageRec>& images,

@@ -3,6 +3,7 @@
 // images and writes such lists back.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -52,6 +53,9 @@ struct AnimationStep {
 [[nodiscard]] std::vector<IconImageRec> FramesByStep(std::span<const IconImageRec> frames,
                                                      const AnimationInfo& info);
 
+// An animated cursor is a RIFF file of form "ACON", whatever its name.
+[[nodiscard]] bool IsAnimatedCursorData(std::span<const uint8_t> data);
+
 enum IconWriteFlags : unsigned {
     kWriteCursor = 1u << 0,
 };
@@ -78,6 +82,9 @@ public:
     // ReadIconData.
     [[nodiscard]] bool ListIconFile(const std::string& path);
     [[nodiscard]] bool ListIconData(std::span<const uint8_t> data);
+    // Lists the images as ListIconData does and decodes image `index` of the
+    // list alone, so that taking one image of a large file costs that image.
+    [[nodiscard]] bool ReadIconImage(std::span<const uint8_t> data, size_t index);
 
     // Animated cursors (RIFF "ACON" files): one record per frame, in file
     // order, each with its display time in sixtieths of a second. The icon
@@ -105,6 +112,11 @@ public:
     // the module runs.
     [[nodiscard]] bool LoadModuleIcon(const std::string& path, int index);
     [[nodiscard]] bool LoadModuleIconData(std::span<const uint8_t> module, int index);
+    // The same listed, as ListIconData lists a file.
+    [[nodiscard]] bool ListModuleIconData(std::span<const uint8_t> module, int index);
+    // The same, with image `image` of the group decoded and the others listed.
+    [[nodiscard]] bool LoadModuleIconImage(std::span<const uint8_t> module, int index,
+                                           size_t image);
 
     [[nodiscard]] bool First();
     [[nodiscard]] bool Next();
@@ -146,6 +158,8 @@ private:
     bool Damaged(std::string reason);
     bool DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_t nextImage);
     bool AppendDecoded(IconImageRec&& rec);
+    // Whether the image that comes next in the list is decoded or only listed.
+    [[nodiscard]] bool DecodesNext() const;
     bool EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
                       std::vector<uint8_t>& out);
 
@@ -160,6 +174,8 @@ private:
     bool m_xcursor = false;
     // Listing: images are located and described, not decoded.
     bool m_headersOnly = false;
+    // When set, the one image of the list that is decoded.
+    std::optional<size_t> m_decodeOnly;
     size_t m_decodedPixels = 0;
     std::string m_error;
     bool m_damaged = false;

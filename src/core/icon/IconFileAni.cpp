@@ -224,7 +224,7 @@ bool CIconFile::ReadAnimatedData(std::span<const uint8_t> file) {
                 std::string reason;
                 std::optional<HotSpot> frameHotSpot;
                 const size_t frameBytes = static_cast<size_t>(f.end) - f.start;
-                if (!DecodeFrame(file.subspan(f.start, frameBytes), m_headersOnly, rec,
+                if (!DecodeFrame(file.subspan(f.start, frameBytes), !DecodesNext(), rec,
                                  frameHotSpot, reason)) {
                     return damaged(what + " " + reason);
                 }

@@ -20,6 +20,10 @@ std::string GroupLabel(const IconGroup& group) {
 
 } // namespace
 
+bool IsModuleData(std::span<const uint8_t> data) {
+    return data.size() >= 2 && data[0] == 'M' && data[1] == 'Z';
+}
+
 bool ParseIconGroup(std::span<const uint8_t> data, IconGroup& group, std::string& reason) {
     group.type = 0;
     group.entries.clear();
@@ -78,7 +82,7 @@ bool ListModuleIconGroups(const std::string& path, std::vector<IconGroup>& group
 }
 
 bool DecodeModuleIcon(const ModuleResources& module, const IconGroupEntry& entry, IconImageRec& out,
-                      std::string& reason) {
+                      std::string& reason, bool headerOnly) {
     const ModuleResource* res = module.Find(kResourceTypeIcon, entry.iconId);
     const std::string label = "icon resource " + std::to_string(entry.iconId);
     if (res == nullptr) {
@@ -93,6 +97,7 @@ bool DecodeModuleIcon(const ModuleResources& module, const IconGroupEntry& entry
     info.entryBitsCount = true;
     // The group's byte count is a copy; the resource's own size is the truth.
     info.declaredBytes = res->size;
+    info.headerOnly = headerOnly;
     if (!DecodeIconImage(module.BytesOf(*res), 0, info, out, reason)) {
         reason = label + " " + reason;
         return false;
@@ -138,7 +143,7 @@ bool CIconFile::LoadModuleIconData(std::span<const uint8_t> bytes, int index) {
             continue;
         }
         IconImageRec rec;
-        if (!DecodeModuleIcon(module, entry, rec, reason)) {
+        if (!DecodeModuleIcon(module, entry, rec, reason, !DecodesNext())) {
             ClearImages();
             return Damaged(GroupLabel(group) + ": " + reason);
         }

@@ -51,9 +51,19 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     // Xcursor files go by their content: they usually have no name ending.
     if (IsXcursorData(file)) {
         std::string reason;
-        const bool read = m_headersOnly ? ListXcursorData(file, m_images, reason)
-                                        : ReadXcursorData(file, m_images, reason);
-        if (!read) return Fail(reason);
+        bool read = false;
+        if (m_headersOnly || m_decodeOnly) {
+            read = ListXcursorData(file, m_images, reason);
+            if (read && m_decodeOnly && *m_decodeOnly < m_images.size()) {
+                read = ReadXcursorImage(file, *m_decodeOnly, m_images[*m_decodeOnly], reason);
+            }
+        } else {
+            read = ReadXcursorData(file, m_images, reason);
+        }
+        if (!read) {
+            ClearImages();
+            return Fail(reason);
+        }
         m_xcursor = true;
         return true;
     }
@@ -64,10 +74,7 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
                        " bytes)");
     }
     if (type != kIconType && type != kCursorType) {
-        if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
-            std::memcmp(file.data() + 8, "ACON", 4) == 0) {
-            return ReadAnimatedData(file);
-        }
+        if (IsAnimatedCursorData(file)) return ReadAnimatedData(file);
         return Fail("not an icon or cursor file (type " + std::to_string(type) + ")");
     }
     if (count == 0) return Damaged("file holds no images");
@@ -112,7 +119,7 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_
     info.entryBitsCount = m_fileType == kIconType;
     info.declaredBytes = e.bytes;
     info.nextImage = nextImage;
-    info.headerOnly = m_headersOnly;
+    info.headerOnly = !DecodesNext();
     IconImageRec rec;
     std::string reason;
     if (!DecodeIconImage(file, e.offset, info, rec, reason)) {
@@ -124,7 +131,7 @@ bool CIconFile::DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_
 
 bool CIconFile::AppendDecoded(IconImageRec&& rec) {
     // A listed image holds no pixels.
-    if (m_headersOnly) {
+    if (!DecodesNext()) {
         m_images.push_back(std::move(rec));
         return true;
     }

@@ -48,6 +48,9 @@ struct IconGroup {
 [[nodiscard]] bool ParseIconGroup(std::span<const uint8_t> data, IconGroup& group,
                                   std::string& reason);
 
+// A program or library starts "MZ", whatever its name.
+[[nodiscard]] bool IsModuleData(std::span<const uint8_t> data);
+
 // The group icons of a module already read, in the fixed order.
 [[nodiscard]] std::vector<IconGroup> IconGroupsOf(const ModuleResources& module);
 
@@ -60,8 +63,10 @@ struct IconGroup {
 
 // Decodes the image that a group entry names (the icon resource with its
 // identifier, first language), bottom row first. A hot spot is never taken.
-// False, with a reason, when the resource is missing or damaged.
+// False, with a reason, when the resource is missing or damaged. Only its
+// header is read when `headerOnly` (its planes stay empty).
 [[nodiscard]] bool DecodeModuleIcon(const ModuleResources& module, const IconGroupEntry& entry,
-                                    IconImageRec& out, std::string& reason);
+                                    IconImageRec& out, std::string& reason,
+                                    bool headerOnly = false);
 
 } // namespace pictoform

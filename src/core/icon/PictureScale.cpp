@@ -113,17 +113,21 @@ BgraPicture CentreInSquare(const BgraPicture& picture, int side) {
     return out;
 }
 
-const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side) {
+const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side, bool listed) {
     const IconImageRec* best = nullptr;
     for (const IconImageRec& rec : images) {
-        if (!rec.IsConsistent() || rec.width < 1 || rec.height < 1) continue;
+        if (!(listed || rec.IsConsistent()) || rec.width < 1 || rec.height < 1) continue;
         const int big = std::max(rec.width, rec.height);
         if (!best) {
             best = &rec;
             continue;
         }
         const int bestBig = std::max(best->width, best->height);
-        const bool better = big >= side ? (bestBig < side || big < bestBig) : big > bestBig;
+        // Of two images of one size the deeper has more to give; of equals,
+        // the first (an animation's first frame).
+        const bool better = big == bestBig ? BitsPerPixelOf(rec.depth) > BitsPerPixelOf(best->depth)
+                            : big >= side  ? (bestBig < side || big < bestBig)
+                                           : big > bestBig;
         if (better) best = &rec;
     }
     return best;

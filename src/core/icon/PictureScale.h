@@ -32,8 +32,10 @@ struct PictureSize {
 [[nodiscard]] BgraPicture CentreInSquare(const BgraPicture& picture, int side);
 
 // The image of a decoded file to make a side x side picture from: the
-// smallest at least as large as the side, else the largest. Null when none
-// is usable.
-[[nodiscard]] const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side);
+// smallest at least as large as the side, else the largest; of those, the
+// deepest. Null when none is usable. Listed records (sizes without planes)
+// are taken as they are.
+[[nodiscard]] const IconImageRec* NearestImage(const std::vector<IconImageRec>& images, int side,
+                                               bool listed = false);
 
 } // namespace pictoform

@@ -61,7 +61,8 @@ int Seek(XcursorFile* file, long offset, int whence) {
 // list, each image's header is added to it as a record without planes, and
 // the pixel limit does not apply (nothing is decoded).
 bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
-                 std::vector<IconImageRec>* listed = nullptr) {
+                 std::vector<IconImageRec>* listed = nullptr,
+                 std::vector<uint32_t>* positions = nullptr) {
     ByteReader r(data);
     uint32_t magic = 0, headerBytes = 0, version = 0, entries = 0;
     if (!r.ReadU32(magic) || !r.ReadU32(headerBytes) || !r.ReadU32(version) ||
@@ -118,6 +119,7 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
                                   static_cast<uint16_t>(std::min<uint32_t>(yhot, 65535))};
             rec.frameTime = JiffiesOfDelay(delay);
             rec.xcursor = {nominal, delay};
+            if (positions) positions->push_back(position);
             continue;
         }
         pixels += uint64_t{width} * height;
@@ -139,6 +141,39 @@ struct ImagesDeleter {
 struct CommentsDeleter {
     void operator()(XcursorComments* comments) const { XcursorCommentsDestroy(comments); }
 };
+
+// One image as the icon readers give it: straight colours bottom row first.
+IconImageRec RecordOfImage(const XcursorImage& image) {
+    IconImageRec rec;
+    rec.width = static_cast<int32_t>(image.width);
+    rec.height = static_cast<int32_t>(image.height);
+    rec.depth = kDepth32;
+    const size_t n = rec.PixelCount();
+    rec.colours.resize(n * 3);
+    rec.alpha.resize(n);
+    rec.mask.resize(n);
+    for (size_t y = 0; y < image.height; ++y) {
+        for (size_t x = 0; x < image.width; ++x) {
+            // Premultiplied ARGB, top row first, into straight planes bottom row first.
+            const uint32_t argb = image.pixels[y * image.width + x];
+            const uint32_t a = argb >> 24;
+            const size_t p = (image.height - 1 - y) * image.width + x;
+            for (size_t c = 0; c < 3; ++c) {
+                const uint32_t v = (argb >> (8 * c)) & 0xFF;
+                rec.colours[p * 3 + c] =
+                    a == 0 ? 0
+                           : static_cast<uint8_t>(std::min<uint32_t>(255, (v * 255 + a / 2) / a));
+            }
+            rec.alpha[p] = static_cast<uint8_t>(a);
+            rec.mask[p] = a != 0 ? 1 : 0;
+        }
+    }
+    rec.hotSpot = HotSpot{static_cast<uint16_t>(std::min<uint32_t>(image.xhot, 65535)),
+                          static_cast<uint16_t>(std::min<uint32_t>(image.yhot, 65535))};
+    rec.frameTime = JiffiesOfDelay(image.delay);
+    rec.xcursor = {image.size, image.delay};
+    return rec;
+}
 
 } // namespace
 
@@ -181,39 +216,52 @@ bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& i
         reason = "the file is damaged or incomplete (libXcursor could not read its images)";
         return false;
     }
-    for (int i = 0; i < loaded->nimage; ++i) {
-        const XcursorImage& image = *loaded->images[i];
-        IconImageRec rec;
-        rec.width = static_cast<int32_t>(image.width);
-        rec.height = static_cast<int32_t>(image.height);
-        rec.depth = kDepth32;
-        const size_t n = rec.PixelCount();
-        rec.colours.resize(n * 3);
-        rec.alpha.resize(n);
-        rec.mask.resize(n);
-        for (size_t y = 0; y < image.height; ++y) {
-            for (size_t x = 0; x < image.width; ++x) {
-                // Premultiplied ARGB, top row first, into straight planes bottom row first.
-                const uint32_t argb = image.pixels[y * image.width + x];
-                const uint32_t a = argb >> 24;
-                const size_t p = (image.height - 1 - y) * image.width + x;
-                for (size_t c = 0; c < 3; ++c) {
-                    const uint32_t v = (argb >> (8 * c)) & 0xFF;
-                    rec.colours[p * 3 + c] =
-                        a == 0
-                            ? 0
-                            : static_cast<uint8_t>(std::min<uint32_t>(255, (v * 255 + a / 2) / a));
-                }
-                rec.alpha[p] = static_cast<uint8_t>(a);
-                rec.mask[p] = a != 0 ? 1 : 0;
-            }
-        }
-        rec.hotSpot = HotSpot{static_cast<uint16_t>(std::min<uint32_t>(image.xhot, 65535)),
-                              static_cast<uint16_t>(std::min<uint32_t>(image.yhot, 65535))};
-        rec.frameTime = JiffiesOfDelay(image.delay);
-        rec.xcursor = {image.size, image.delay};
-        images.push_back(std::move(rec));
+    for (int i = 0; i < loaded->nimage; ++i) images.push_back(RecordOfImage(*loaded->images[i]));
+    return true;
+}
+
+bool ReadXcursorImage(std::span<const uint8_t> data, size_t index, IconImageRec& image,
+                      std::string& reason) {
+    std::vector<IconImageRec> listed;
+    std::vector<uint32_t> positions;
+    if (!IsXcursorData(data)) {
+        reason = "it is not an Xcursor file";
+        return false;
     }
+    if (!CheckLayout(data, reason, &listed, &positions)) return false;
+    if (index >= listed.size()) {
+        reason = "the file holds " + std::to_string(listed.size()) + " images, no image " +
+                 std::to_string(index);
+        return false;
+    }
+    // libXcursor loads every image of a nominal size at once, and a table
+    // may name one image many times: it is handed a file of this image alone.
+    const IconImageRec& wanted = listed[index];
+    const size_t at = positions[index];
+    uint32_t chunkHeader = 0;
+    (void)ByteReader(data.subspan(at)).ReadU32(chunkHeader);
+    const size_t end = static_cast<size_t>(std::min<uint64_t>(
+        data.size(), uint64_t{at} + std::max<uint32_t>(chunkHeader, kImageHeaderBytes) +
+                         uint64_t{4} * static_cast<uint64_t>(wanted.PixelCount())));
+    const uint32_t nominal = wanted.xcursor.nominalSize;
+    std::vector<uint8_t> one;
+    for (const uint32_t field :
+         {0x72756358u /* "Xcur" */, uint32_t{kFileHeaderBytes}, uint32_t{XCURSOR_FILE_VERSION}, 1u,
+          kImageChunk, nominal, uint32_t{kFileHeaderBytes + kTableEntryBytes}}) {
+        for (int shift = 0; shift < 32; shift += 8) one.push_back(uint8_t(field >> shift));
+    }
+    one.insert(one.end(), data.begin() + static_cast<ptrdiff_t>(at),
+               data.begin() + static_cast<ptrdiff_t>(end));
+    MemoryFile memory{one, nullptr, 0};
+    XcursorFile file{&memory, Read, Write, Seek};
+    XcursorImage* loaded = XcursorXcFileLoadImage(&file, static_cast<int>(nominal));
+    if (!loaded) {
+        reason = "the file is damaged or incomplete (libXcursor could not read image " +
+                 std::to_string(index) + ")";
+        return false;
+    }
+    image = RecordOfImage(*loaded);
+    XcursorImageDestroy(loaded);
     return true;
 }
 

@@ -28,6 +28,11 @@ namespace pictoform {
 [[nodiscard]] bool ListXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
                                    std::string& reason);
 
+// Image `index` of the list alone, decoded with the other frames of its
+// nominal size at most (what libXcursor loads at once).
+[[nodiscard]] bool ReadXcursorImage(std::span<const uint8_t> data, size_t index,
+                                    IconImageRec& image, std::string& reason);
+
 // One image per record, top row first as the writers take them (its alpha,
 // or its mask as opaque and transparent), hot spot held inside the image,
 // delay from the display time.

@@ -21,6 +21,7 @@
 #include "io/ByteReader.h"
 #include "io/SafeFile.h"
 #include "sysicons/DesktopShell.h"
+#include "sysicons/Thumbnail.h"
 
 extern char** environ;
 
@@ -212,18 +213,10 @@ std::vector<ThemeIconDir> ThemeIconDirs(const std::vector<std::string>& baseDirs
 std::optional<BgraPicture> PictureOfLocation(const std::string& path, int index, int side) {
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (side < 1 || !ReadWholeFile(path, kMaxModuleFileBytes, bytes, reason)) return std::nullopt;
     BgraPicture picture;
-    if (HasPngSignature(bytes)) {
-        if (index != 0 || !DecodePng(bytes, 4096, picture, reason)) return std::nullopt;
-    } else {
-        CIconFile file;
-        const bool module = bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z';
-        const bool read = module ? index >= 0 && file.LoadModuleIconData(bytes, index)
-                                 : index == 0 && file.ReadIconData(bytes);
-        const IconImageRec* best = read ? NearestImage(file.Images(), side) : nullptr;
-        if (!best) return std::nullopt;
-        picture = {best->width, best->height, BgraOfRecord(*best)};
+    if (side < 1 || !ReadWholeFile(path, kMaxModuleFileBytes, bytes, reason) ||
+        !ReadPictureForSide(bytes, index, side, picture, reason)) {
+        return std::nullopt;
     }
     const PictureSize fitted = FitSize(picture.width, picture.height, side);
     BgraPicture square = CentreInSquare(ScalePicture(picture, fitted.width, fitted.height), side);
