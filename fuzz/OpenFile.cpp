@@ -1,6 +1,7 @@
 // The open path on whole files: whatever the bytes are (an icon, cursor,
 // animated cursor, Xcursor file or program), reading them and making the
-// formats an editor would edit must finish within the limits. Run with
+// formats an editor would edit, or the thumbnail a file manager asks for,
+// must finish within the limits. Run with
 // -malloc_limit_mb and -rss_limit_mb so that memory out of proportion to
 // the input is a finding, not only a memory fault.
 
@@ -13,13 +14,18 @@
 #include "icon/IconFile.h"
 #include "icon/IconFormat.h"
 #include "icon/IconLayer.h"
+#include "icon/ModuleIcons.h"
 #include "icon/ModuleResources.h"
+#include "sysicons/Thumbnail.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace pictoform;
     const std::span<const uint8_t> bytes(data, size);
     CIconFile file;
-    const bool module = size >= 2 && data[0] == 'M' && data[1] == 'Z';
+    const bool module = IsModuleData(bytes);
+    BgraPicture thumbnail;
+    std::string why;
+    (void)MakeThumbnail(bytes, 1 + static_cast<int>(size % 256), thumbnail, why);
     if (module) {
         ModuleResources resources;
         std::string reason;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "icon/XcursorFile.h"
 #include "io/ByteReader.h"
@@ -111,53 +112,40 @@ bool CIconFile::ReadIconFile(const std::string& path) {
     return ReadIconData(bytes);
 }
 
+bool CIconFile::DecodingOnly(size_t image, const std::function<bool()>& read) {
+    m_decodeOnly = image;
+    bool done = read();
+    m_decodeOnly.reset();
+    if (done && image != kNoImage && image >= m_images.size()) {
+        done = Fail("the file holds " + std::to_string(m_images.size()) + " images, no image " +
+                    std::to_string(image));
+        ClearImages();
+    }
+    return done;
+}
+
 bool CIconFile::ListIconFile(const std::string& path) {
-    m_headersOnly = true;
-    const bool listed = ReadIconFile(path);
-    m_headersOnly = false;
-    return listed;
+    return DecodingOnly(kNoImage, [&] { return ReadIconFile(path); });
 }
 
 bool CIconFile::ListIconData(std::span<const uint8_t> data) {
-    m_headersOnly = true;
-    const bool listed = ReadIconData(data);
-    m_headersOnly = false;
-    return listed;
+    return DecodingOnly(kNoImage, [&] { return ReadIconData(data); });
 }
 
 bool CIconFile::ListModuleIconData(std::span<const uint8_t> module, int index) {
-    m_headersOnly = true;
-    const bool listed = LoadModuleIconData(module, index);
-    m_headersOnly = false;
-    return listed;
+    return DecodingOnly(kNoImage, [&] { return LoadModuleIconData(module, index); });
 }
 
 bool CIconFile::ReadIconImage(std::span<const uint8_t> data, size_t index) {
-    m_decodeOnly = index;
-    bool read = ReadIconData(data);
-    m_decodeOnly.reset();
-    if (read && index >= m_images.size()) {
-        read = Fail("the file holds " + std::to_string(m_images.size()) + " images, no image " +
-                    std::to_string(index));
-        ClearImages();
-    }
-    return read;
+    return DecodingOnly(index, [&] { return ReadIconData(data); });
 }
 
 bool CIconFile::LoadModuleIconImage(std::span<const uint8_t> module, int index, size_t image) {
-    m_decodeOnly = image;
-    bool read = LoadModuleIconData(module, index);
-    m_decodeOnly.reset();
-    if (read && image >= m_images.size()) {
-        read = Fail("the icon group holds " + std::to_string(m_images.size()) +
-                    " images, no image " + std::to_string(image));
-        ClearImages();
-    }
-    return read;
+    return DecodingOnly(image, [&] { return LoadModuleIconData(module, index); });
 }
 
 bool CIconFile::DecodesNext() const {
-    return !m_headersOnly && (!m_decodeOnly || *m_decodeOnly == m_images.size());
+    return !m_decodeOnly || *m_decodeOnly == m_images.size();
 }
 
 bool CIconFile::WriteIconFile(const std::string& path, const std::vector<IconImageRec>& images,

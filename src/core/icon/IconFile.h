@@ -3,6 +3,7 @@
 // images and writes such lists back.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -158,6 +159,10 @@ private:
     bool Damaged(std::string reason);
     bool DecodeEntry(std::span<const uint8_t> file, size_t index, uint64_t nextImage);
     bool AppendDecoded(IconImageRec&& rec);
+    // Runs a read that lists every image and decodes image `image` of the
+    // list alone (none for kNoImage).
+    static constexpr size_t kNoImage = SIZE_MAX;
+    bool DecodingOnly(size_t image, const std::function<bool()>& read);
     // Whether the image that comes next in the list is decoded or only listed.
     [[nodiscard]] bool DecodesNext() const;
     bool EncodeImages(const std::vector<IconImageRec>& images, uint16_t type, unsigned flags,
@@ -172,9 +177,8 @@ private:
     size_t m_current = 0;
     uint16_t m_fileType = 0;
     bool m_xcursor = false;
-    // Listing: images are located and described, not decoded.
-    bool m_headersOnly = false;
-    // When set, the one image of the list that is decoded.
+    // When set, images are located and described, and only this one of the
+    // list is decoded.
     std::optional<size_t> m_decodeOnly;
     size_t m_decodedPixels = 0;
     std::string m_error;

@@ -52,7 +52,7 @@ bool CIconFile::ReadIconData(std::span<const uint8_t> file) {
     if (IsXcursorData(file)) {
         std::string reason;
         bool read = false;
-        if (m_headersOnly || m_decodeOnly) {
+        if (m_decodeOnly) {
             read = ListXcursorData(file, m_images, reason);
             if (read && m_decodeOnly && *m_decodeOnly < m_images.size()) {
                 read = ReadXcursorImage(file, *m_decodeOnly, m_images[*m_decodeOnly], reason);
