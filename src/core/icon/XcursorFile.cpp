@@ -254,14 +254,14 @@ bool ReadXcursorImage(std::span<const uint8_t> data, size_t index, IconImageRec&
                data.begin() + static_cast<ptrdiff_t>(end));
     MemoryFile memory{one, nullptr, 0};
     XcursorFile file{&memory, Read, Write, Seek};
-    XcursorImage* loaded = XcursorXcFileLoadImage(&file, static_cast<int>(nominal));
-    if (!loaded) {
+    // Loading by nominal size would leak when no size is a best one (0).
+    const std::unique_ptr<XcursorImages, ImagesDeleter> loaded(XcursorXcFileLoadAllImages(&file));
+    if (!loaded || loaded->nimage != 1) {
         reason = "the file is damaged or incomplete (libXcursor could not read image " +
                  std::to_string(index) + ")";
         return false;
     }
-    image = RecordOfImage(*loaded);
-    XcursorImageDestroy(loaded);
+    image = RecordOfImage(*loaded->images[0]);
     return true;
 }
 
