@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Whole-process time of extracting every image of a nine-image icon to PNG:
-# pictoform-cli next to icoutils' icotool on the same file.
-# Usage: bench/cli_vs_icotool.sh [path/to/pictoform-cli]   (needs icoutils,
-# imagemagick; uses hyperfine when installed, else a plain timing loop)
+# CPU time of whole processes, pictoform-cli against icoutils' icotool on
+# the same nine-image icon: extracting every image to PNG, listing it, and
+# starting up (--version). Rounds alternate the two tools; each prints the
+# median over the rounds of the CPU time per run and the ratio of medians.
+# Usage: bench/cli_vs_icotool.sh [path/to/pictoform-cli] [ROUNDS]
+#   (needs icoutils and imagemagick)
 set -euo pipefail
 cli=$(realpath "${1:-build/src/cli/pictoform-cli}")
+rounds="${2:-9}"
+runs=50
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -14,17 +18,28 @@ for side in 16 20 24 32 40 48 64 128 256; do
         -alpha set -channel A -fx 'hypot(i-w/2,j-h/2) < w/2 ? 1 : 0' +channel "p$side.png"
     pngs+=("p$side.png")
 done
-"$cli" convert "${pngs[@]}" -o big.ico
-ls -l big.ico
+"$cli" convert "${pngs[@]}" --png none -o big.ico >/dev/null
 mkdir -p a b
-if command -v hyperfine >/dev/null; then
-    hyperfine --warmup 5 --runs 50 \
-        "$cli convert big.ico -o a/out.png" \
-        "icotool -x -o b big.ico"
-else
-    for cmd in "$cli convert big.ico -o a/out.png" "icotool -x -o b big.ico"; do
-        start=$(date +%s%N)
-        for _ in $(seq 50); do $cmd >/dev/null; done
-        echo "$cmd: $(( ($(date +%s%N) - start) / 50000 )) us per run"
+# CPU seconds (user + system) of $runs runs of a command, per run in ms.
+cpu_ms() {
+    /usr/bin/time -f "%U %S" -o "$work/t" sh -c "for i in \$(seq $runs); do $1 >/dev/null 2>&1; done"
+    awk -v n="$runs" '{ printf "%.2f\n", ($1 + $2) * 1000 / n }' "$work/t"
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-34s %10s %10s %7s\n' "task" "ours ms" "icotool ms" "ratio"
+for pair in "convert big.ico -o a/out.png|icotool -x -o b big.ico" \
+    "info big.ico|icotool -l big.ico" "--version|icotool --version"; do
+    ours="$cli ${pair%%|*}"
+    theirs="${pair##*|}"
+    : >ours.txt
+    : >theirs.txt
+    for _ in $(seq "$rounds"); do
+        cpu_ms "$ours" >>ours.txt
+        cpu_ms "$theirs" >>theirs.txt
     done
-fi
+    o=$(median <ours.txt)
+    t=$(median <theirs.txt)
+    awk -v task="${pair%%|*}" -v o="$o" -v t="$t" \
+        'BEGIN { printf "%-34s %10s %10s %7.2f\n", task, o, t, o / t }'
+done

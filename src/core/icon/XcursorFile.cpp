@@ -1,10 +1,12 @@
 #include "icon/XcursorFile.h"
 
 #include <X11/Xcursor/Xcursor.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "io/ByteReader.h"
 
@@ -135,12 +137,76 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
     return true;
 }
 
+// libXcursor is loaded the first time an Xcursor file is read or written:
+// it brings the X client libraries with it, which would add a millisecond to
+// every other run of the command-line tool.
+struct XcursorLibrary {
+    decltype(&XcursorXcFileLoadAllImages) loadAllImages = nullptr;
+    decltype(&XcursorImagesDestroy) imagesDestroy = nullptr;
+    decltype(&XcursorImagesCreate) imagesCreate = nullptr;
+    decltype(&XcursorImageCreate) imageCreate = nullptr;
+    decltype(&XcursorCommentsCreate) commentsCreate = nullptr;
+    decltype(&XcursorCommentsDestroy) commentsDestroy = nullptr;
+    decltype(&XcursorXcFileSave) fileSave = nullptr;
+};
+
+const XcursorLibrary* Library(std::string& reason) {
+    static const std::optional<XcursorLibrary> library = []() -> std::optional<XcursorLibrary> {
+        void* handle = dlopen("libXcursor.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!handle) return std::nullopt;
+        XcursorLibrary l;
+        bool found = true;
+        const auto take = [&](auto& function, const char* name) {
+            function =
+                reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
+            found = found && function;
+        };
+        take(l.loadAllImages, "XcursorXcFileLoadAllImages");
+        take(l.imagesDestroy, "XcursorImagesDestroy");
+        take(l.imagesCreate, "XcursorImagesCreate");
+        take(l.imageCreate, "XcursorImageCreate");
+        take(l.commentsCreate, "XcursorCommentsCreate");
+        take(l.commentsDestroy, "XcursorCommentsDestroy");
+        take(l.fileSave, "XcursorXcFileSave");
+        if (!found) return std::nullopt;
+        return l;
+    }();
+    if (!library) {
+        reason = "Xcursor files need libXcursor (the libxcursor1 package), which cannot be loaded";
+        return nullptr;
+    }
+    return &*library;
+}
+
+// Only made once the library is loaded.
 struct ImagesDeleter {
-    void operator()(XcursorImages* images) const { XcursorImagesDestroy(images); }
+    void operator()(XcursorImages* images) const {
+        std::string unused;
+        Library(unused)->imagesDestroy(images);
+    }
 };
 struct CommentsDeleter {
-    void operator()(XcursorComments* comments) const { XcursorCommentsDestroy(comments); }
+    void operator()(XcursorComments* comments) const {
+        std::string unused;
+        Library(unused)->commentsDestroy(comments);
+    }
 };
+using Images = std::unique_ptr<XcursorImages, ImagesDeleter>;
+
+// Every image libXcursor reads from an Xcursor file in memory; null, with a
+// reason, when it reads none.
+Images LoadAllImages(std::span<const uint8_t> bytes, std::string& reason, const std::string& what) {
+    const XcursorLibrary* library = Library(reason);
+    if (!library) return nullptr;
+    MemoryFile memory{bytes, nullptr, 0};
+    XcursorFile file{&memory, Read, Write, Seek};
+    Images loaded(library->loadAllImages(&file));
+    if (!loaded || loaded->nimage < 1) {
+        reason = "the file is damaged or incomplete (libXcursor could not read " + what + ")";
+        return nullptr;
+    }
+    return loaded;
+}
 
 // One image as the icon readers give it: straight colours bottom row first.
 IconImageRec RecordOfImage(const XcursorImage& image) {
@@ -209,13 +275,8 @@ bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& i
         return false;
     }
     if (!CheckLayout(data, reason)) return false;
-    MemoryFile memory{data, nullptr, 0};
-    XcursorFile file{&memory, Read, Write, Seek};
-    const std::unique_ptr<XcursorImages, ImagesDeleter> loaded(XcursorXcFileLoadAllImages(&file));
-    if (!loaded || loaded->nimage < 1) {
-        reason = "the file is damaged or incomplete (libXcursor could not read its images)";
-        return false;
-    }
+    const Images loaded = LoadAllImages(data, reason, "its images");
+    if (!loaded) return false;
     for (int i = 0; i < loaded->nimage; ++i) images.push_back(RecordOfImage(*loaded->images[i]));
     return true;
 }
@@ -252,15 +313,9 @@ bool ReadXcursorImage(std::span<const uint8_t> data, size_t index, IconImageRec&
     }
     one.insert(one.end(), data.begin() + static_cast<ptrdiff_t>(at),
                data.begin() + static_cast<ptrdiff_t>(end));
-    MemoryFile memory{one, nullptr, 0};
-    XcursorFile file{&memory, Read, Write, Seek};
     // Loading by nominal size would leak when no size is a best one (0).
-    const std::unique_ptr<XcursorImages, ImagesDeleter> loaded(XcursorXcFileLoadAllImages(&file));
-    if (!loaded || loaded->nimage != 1) {
-        reason = "the file is damaged or incomplete (libXcursor could not read image " +
-                 std::to_string(index) + ")";
-        return false;
-    }
+    const Images loaded = LoadAllImages(one, reason, "image " + std::to_string(index));
+    if (!loaded) return false;
     image = RecordOfImage(*loaded->images[0]);
     return true;
 }
@@ -272,8 +327,9 @@ bool EncodeXcursor(std::span<const IconImageRec> images, std::vector<uint8_t>& o
         reason = "an Xcursor file needs at least one image";
         return false;
     }
-    const std::unique_ptr<XcursorImages, ImagesDeleter> all(
-        XcursorImagesCreate(static_cast<int>(images.size())));
+    const XcursorLibrary* library = Library(reason);
+    if (!library) return false;
+    const Images all(library->imagesCreate(static_cast<int>(images.size())));
     if (!all) {
         reason = "there is not enough memory to write it";
         return false;
@@ -285,7 +341,7 @@ bool EncodeXcursor(std::span<const IconImageRec> images, std::vector<uint8_t>& o
                      std::to_string(rec.height) + " cannot be an Xcursor image";
             return false;
         }
-        XcursorImage* image = XcursorImageCreate(rec.width, rec.height);
+        XcursorImage* image = library->imageCreate(rec.width, rec.height);
         if (!image) {
             reason = "there is not enough memory to write it";
             return false;
@@ -315,8 +371,8 @@ bool EncodeXcursor(std::span<const IconImageRec> images, std::vector<uint8_t>& o
     MemoryFile memory{{}, &out, 0};
     XcursorFile file{&memory, Read, Write, Seek};
     // The library wants a list of comments, even an empty one.
-    const std::unique_ptr<XcursorComments, CommentsDeleter> comments(XcursorCommentsCreate(0));
-    if (!comments || !XcursorXcFileSave(&file, comments.get(), all.get())) {
+    const std::unique_ptr<XcursorComments, CommentsDeleter> comments(library->commentsCreate(0));
+    if (!comments || !library->fileSave(&file, comments.get(), all.get())) {
         out.clear();
         reason = "libXcursor could not write the images";
         return false;
