@@ -35,6 +35,27 @@ void BlendBytes(uint8_t* __restrict to, const uint8_t* __restrict from,
     }
 }
 
+// Each pixel's blend weights from its strength a, and its alpha and
+// coverage laid over as Composite lays them.
+void WeighPixels(const uint8_t* __restrict strength, uint8_t* __restrict alpha,
+                 uint8_t* __restrict coverage, bool blendAlways, uint16_t* __restrict under,
+                 uint16_t* __restrict over, size_t n) {
+    // Each case as a factor of 0 or 1, so that no branch is left.
+    const int always = blendAlways ? 1 : 0;
+    for (size_t i = 0; i < n; ++i) {
+        const int a = strength[i];
+        const int keep = a == 0;
+        const int copy = (1 - keep) * (1 - always) * (coverage[i] == 0);
+        const int blend = 1 - keep - copy;
+        under[i] = static_cast<uint16_t>(keep * 256 + blend * (255 - a));
+        over[i] = static_cast<uint16_t>(copy * 256 + blend * (a + 1));
+        alpha[i] =
+            static_cast<uint8_t>(keep * alpha[i] + copy * a + blend * std::min(alpha[i] + a, 255));
+        const int covered = (1 - keep) * (copy | always);
+        coverage[i] = static_cast<uint8_t>(coverage[i] * (1 - covered) + covered);
+    }
+}
+
 uint8_t AddAlpha(uint8_t alpha, int a) {
     return static_cast<uint8_t>(std::min(alpha + a, 255));
 }
@@ -300,6 +321,8 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
     // not by multiplying out its coordinates.
     const int n = static_cast<int>(sx1 - sx0);
     std::vector<uint16_t> underWeight(3 * static_cast<size_t>(n)), overWeight(underWeight.size());
+    std::vector<uint16_t> pixelUnder(static_cast<size_t>(n)), pixelOver(pixelUnder.size());
+    std::vector<uint8_t> strength(static_cast<size_t>(n));
     for (int sy = static_cast<int>(sy0); sy < sy1; ++sy) {
         const int ty = sy + dy;
         const int tx0 = static_cast<int>(sx0) + dx;
@@ -313,29 +336,23 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         uint8_t* dstCoverage = target.CoveragePlane() + ti0;
         uint8_t* to = target.m_colour.data() + static_cast<size_t>(ty) * target.m_stride +
                       3 * static_cast<size_t>(tx0);
-        // Without branches: layers of soft, translucent edges leave no
-        // pattern for the processor to guess, and a wrong guess costs more
-        // than doing both sides. An uncovered or clear source pixel leaves
-        // the target as it is; over an empty target (unless blendAlways) it
-        // is copied; otherwise blended, an empty target lending its colour
-        // (normally white).
-        // Every case is one blend, (under * wu + over * wo) >> 8, capped as
-        // Mix caps it: a pixel left alone weighs (256, 0), a copied one
-        // (0, 256), a blended one (255 - a, a + 1). The weights are spelled
-        // out per colour byte, so that the colour loop runs over contiguous
-        // bytes without a branch or a look-up, which the compiler vectorises.
+        // An uncovered or clear source pixel leaves the target as it is;
+        // over an empty target (unless blendAlways) it is copied; otherwise
+        // blended, an empty target lending its colour (normally white). Each
+        // case is one blend, (under * wu + over * wo) >> 8 capped as Mix caps
+        // it: left alone (256, 0), copied (0, 256), blended (255 - a, a + 1).
+        // The weights are spelled out per colour byte, so that the colour
+        // loop runs over contiguous bytes with no branch or look-up, which
+        // the compiler vectorises; soft, translucent edges leave no pattern
+        // for branches to be guessed by anyway.
+        for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? level[srcAlpha[i]] : 0;
+        WeighPixels(strength.data(), dstAlpha, dstCoverage, blendAlways, pixelUnder.data(),
+                    pixelOver.data(), static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            const int a = srcCoverage[i] ? level[srcAlpha[i]] : 0;
-            const bool copy = !blendAlways && !dstCoverage[i];
-            const uint16_t wu = static_cast<uint16_t>(a == 0 ? 256 : (copy ? 0 : 255 - a));
-            const uint16_t wo = static_cast<uint16_t>(a == 0 ? 0 : (copy ? 256 : a + 1));
             for (int c = 0; c < 3; ++c) {
-                underWeight[3 * i + c] = wu;
-                overWeight[3 * i + c] = wo;
+                underWeight[3 * i + c] = pixelUnder[i];
+                overWeight[3 * i + c] = pixelOver[i];
             }
-            const int added = std::min(dstAlpha[i] + a, 255);
-            dstAlpha[i] = static_cast<uint8_t>(a == 0 ? dstAlpha[i] : (copy ? a : added));
-            dstCoverage[i] = a == 0 || !(copy || blendAlways) ? dstCoverage[i] : uint8_t{1};
         }
         BlendBytes(to, from, underWeight.data(), overWeight.data(), 3 * static_cast<size_t>(n));
     }
