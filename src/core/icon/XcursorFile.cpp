@@ -65,6 +65,10 @@ int Seek(XcursorFile* file, long offset, int whence) {
 bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
                  std::vector<IconImageRec>* listed = nullptr,
                  std::vector<uint32_t>* positions = nullptr) {
+    if (!IsXcursorData(data)) {
+        reason = "it is not an Xcursor file";
+        return false;
+    }
     ByteReader r(data);
     uint32_t magic = 0, headerBytes = 0, version = 0, entries = 0;
     if (!r.ReadU32(magic) || !r.ReadU32(headerBytes) || !r.ReadU32(version) ||
@@ -258,10 +262,6 @@ uint32_t DelayOfJiffies(int32_t jiffies) {
 bool ListXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
                      std::string& reason) {
     images.clear();
-    if (!IsXcursorData(data)) {
-        reason = "it is not an Xcursor file";
-        return false;
-    }
     if (CheckLayout(data, reason, &images)) return true;
     images.clear();
     return false;
@@ -270,10 +270,6 @@ bool ListXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& i
 bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
                      std::string& reason) {
     images.clear();
-    if (!IsXcursorData(data)) {
-        reason = "it is not an Xcursor file";
-        return false;
-    }
     if (!CheckLayout(data, reason)) return false;
     const Images loaded = LoadAllImages(data, reason, "its images");
     if (!loaded) return false;
@@ -285,10 +281,6 @@ bool ReadXcursorImage(std::span<const uint8_t> data, size_t index, IconImageRec&
                       std::string& reason) {
     std::vector<IconImageRec> listed;
     std::vector<uint32_t> positions;
-    if (!IsXcursorData(data)) {
-        reason = "it is not an Xcursor file";
-        return false;
-    }
     if (!CheckLayout(data, reason, &listed, &positions)) return false;
     if (index >= listed.size()) {
         reason = "the file holds " + std::to_string(listed.size()) + " images, no image " +
