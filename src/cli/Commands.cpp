@@ -148,6 +148,7 @@ bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile
 // Gives an image another depth. Alpha does not survive a depth below 32: a
 // pixel under half opacity becomes transparent, the others are laid over white.
 void ChangeDepth(IconImageRec& rec, int32_t depth) {
+    rec.storedPng.clear();
     if (depth == kDepth32 && !rec.HasAlpha()) {
         rec.alpha.resize(rec.PixelCount());
         for (size_t p = 0; p < rec.PixelCount(); ++p) rec.alpha[p] = rec.mask[p] ? 255 : 0;
@@ -180,6 +181,8 @@ std::string PngName(const std::string& output, size_t index, const IconImageRec&
 }
 
 bool WritePng(const std::string& path, const IconImageRec& rec, std::string& reason) {
+    // A PNG the input stored is written as it came: nothing to convert.
+    if (!rec.storedPng.empty()) return WriteFileAtomically(path, rec.storedPng, reason);
     const PngPixels png = PngFromPlanes(rec.width, rec.height, rec.colours, rec.alpha, rec.mask);
     std::vector<uint8_t> bytes;
     return EncodePng(png, bytes, reason) && WriteFileAtomically(path, bytes, reason);

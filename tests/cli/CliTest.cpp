@@ -279,6 +279,30 @@ TEST(CliConvert, IconIntoOnePngPerImage) {
     }
 }
 
+TEST(CliConvert, APngStoredImageComesOutAsTheFileHeldIt) {
+    if (!test::OracleAvailable("icotool (icoutils)", test::IcotoolPath()) ||
+        !test::OracleAvailable("ImageMagick", test::ConvertPath())) {
+        return;
+    }
+    // A PNG that ImageMagick encoded, stored by icotool as it is.
+    TempDir dir;
+    const std::string png = dir.File("made.png"), ico = dir.File("made.ico");
+    ASSERT_EQ(test::Run({test::ConvertPath(), "-size", "48x48", "radial-gradient:#f80-#04f0",
+                         "PNG32:" + png})
+                  .status,
+              0);
+    ASSERT_EQ(test::Run({test::IcotoolPath(), "-c", "-o", ico, "--raw=" + png}).status, 0);
+    const std::vector<uint8_t> file = ReadBytes(ico);
+    const std::vector<uint8_t> stored(file.begin() + U32At(file, 18),
+                                      file.begin() + U32At(file, 18) + U32At(file, 14));
+    ASSERT_TRUE(HasPngSignature(stored));
+    ASSERT_EQ(Cli({"convert", ico, "-o", dir.File("as-is.png")}).status, 0);
+    EXPECT_TRUE(ReadBytes(dir.File("as-is-0-48x48.png")) == stored);
+    // A depth to convert to is work to do: the pixels are encoded again.
+    ASSERT_EQ(Cli({"convert", ico, "-o", dir.File("again.png"), "--depth", "24"}).status, 0);
+    EXPECT_FALSE(ReadBytes(dir.File("again-0-48x48.png")) == stored);
+}
+
 TEST(CliConvert, Depth256KeepsAFewColoursExactly) {
     TempDir dir;
     const std::string png = dir.File("few.png");

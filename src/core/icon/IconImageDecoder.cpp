@@ -41,6 +41,7 @@ bool DecodePngImage(std::span<const uint8_t> png, IconImageRec& rec, std::string
     // from the readers run bottom row first, as bitmaps do.
     rec = RecordFromPng(px, true);
     rec.png = true;
+    rec.storedPng.assign(png.begin(), png.end());
     return true;
 }
 

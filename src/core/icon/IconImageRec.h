@@ -79,6 +79,9 @@ struct IconImageRec {
     std::optional<HotSpot> hotSpot;
     // Empty unless the image came from an Xcursor file.
     XcursorAsRead xcursor;
+    // A PNG-stored image's bytes as the file held them, so that it can be
+    // handed on unchanged; whoever changes the pixels empties it.
+    std::vector<uint8_t> storedPng;
 
     [[nodiscard]] bool HasAlpha() const { return !alpha.empty(); }
     [[nodiscard]] size_t PixelCount() const {
