@@ -22,7 +22,7 @@ missing() {
     echo "SKIP: $1 is missing"
     exit 0
 }
-command -v bwrap >/dev/null || missing "bwrap (bubblewrap)"
+bwrap --dev-bind / / true 2>/dev/null || missing "a working bwrap (bubblewrap, with user namespaces)"
 command -v icotool >/dev/null || missing "icotool (icoutils)"
 command -v xcursorgen >/dev/null || missing "xcursorgen (x11-apps)"
 [ -x /usr/bin/convert ] || missing "convert (imagemagick)"
@@ -37,6 +37,8 @@ fi
 
 # The files, as other programs make them.
 cd "$work" || exit 1
+trap 'echo "FAIL: a test file could not be made (line $LINENO)"' ERR
+set -e
 /usr/bin/convert "$source_dir/data/icons/pictoform-256.png" -define icon:auto-resize=256,48,32,16 icon.ico
 /usr/bin/convert -size 32x32 xc:none -fill '#c02040' -draw 'circle 16,16 16,3' pointer.png
 icotool -c --cursor -X 16 -Y 16 -o pointer.cur pointer.png
@@ -49,6 +51,8 @@ for side in 24 48; do
 done
 xcursorgen xcursor.cfg busy-cursor
 "$work/prefix/bin/pictoform-cli" convert x48-2.png x48-1.png -o frames.ani --hotspot 1,1 >/dev/null
+set +e
+trap - ERR
 
 cat >factory.py <<'PY'
 import sys
@@ -108,7 +112,8 @@ for name, size, expected in cases:
         print(f'ok: {name} ({mime}) at {size}: {got.size[0]} x {got.size[1]}')
 sys.exit(1 if failed else 0)
 PY
-"$work/prefix/bin/pictoform-cli" thumbnail --size 128 icon.ico cli-icon.ico.png
+"$work/prefix/bin/pictoform-cli" thumbnail --size 128 icon.ico cli-icon.ico.png ||
+    { echo "FAIL: pictoform-cli thumbnail failed outside the sandbox"; exit 1; }
 
 # Only the thumbnailers under /usr/local (ours) and the system's; the user's
 # own would come first.

@@ -296,6 +296,12 @@ TEST(CliConvert, APngStoredImageComesOutAsTheFileHeldIt) {
     const std::vector<uint8_t> stored(file.begin() + U32At(file, 18),
                                       file.begin() + U32At(file, 18) + U32At(file, 14));
     ASSERT_TRUE(HasPngSignature(stored));
+    // An entry that gives the PNG more bytes than it has hands on the PNG alone.
+    std::vector<uint8_t> padded = file;
+    padded.insert(padded.end(), {'n', 'e', 'x', 't'});
+    const uint32_t size = U32At(file, 14) + 4;
+    for (int i = 0; i < 4; ++i) padded[14 + size_t(i)] = uint8_t(size >> (8 * i));
+    test::WriteBytes(ico, padded);
     ASSERT_EQ(Cli({"convert", ico, "-o", dir.File("as-is.png")}).status, 0);
     EXPECT_TRUE(ReadBytes(dir.File("as-is-0-48x48.png")) == stored);
     // A depth to convert to is work to do: the pixels are encoded again.

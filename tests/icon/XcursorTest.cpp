@@ -201,15 +201,22 @@ TEST(XcursorTest, DamagedFilesAreRefusedBeforeAnythingIsDecoded) {
         EXPECT_FALSE(ReadXcursorData(c.bytes, images, reason)) << c.reason;
         EXPECT_EQ(reason, c.reason);
     }
-    // An image whose chunk names neither type nor size, read alone: refused,
-    // and nothing of libXcursor's is left behind (the sanitized build checks).
+    // Read alone, an image whose chunk names neither type nor size, or
+    // another size than its table entry, is refused as the whole read refuses
+    // it, and nothing of libXcursor's is left behind (the sanitized build checks).
     std::vector<uint8_t> unnamed = file(1, 28, 1, 1);
     unnamed.resize(unnamed.size() + 4, 0xff);
+    std::vector<uint8_t> mismatched = unnamed;
     std::fill(unnamed.begin() + 32, unnamed.begin() + 40, 0);
-    IconImageRec alone;
-    std::string reason;
-    EXPECT_FALSE(ReadXcursorImage(unnamed, 0, alone, reason));
-    EXPECT_EQ(reason, "the file is damaged or incomplete (libXcursor could not read image 0)");
+    mismatched[20] = 24;
+    for (const std::vector<uint8_t>& bytes : {unnamed, mismatched}) {
+        IconImageRec alone;
+        std::vector<IconImageRec> all;
+        std::string reason;
+        EXPECT_FALSE(ReadXcursorData(bytes, all, reason));
+        EXPECT_FALSE(ReadXcursorImage(bytes, 0, alone, reason));
+        EXPECT_EQ(reason, "the file is damaged or incomplete (libXcursor could not read image 0)");
+    }
 }
 
 TEST(XcursorTest, DelaysBecomeTheNearestJiffyAndBack) {

@@ -41,7 +41,8 @@ bool DecodePngImage(std::span<const uint8_t> png, IconImageRec& rec, std::string
     // from the readers run bottom row first, as bitmaps do.
     rec = RecordFromPng(px, true);
     rec.png = true;
-    rec.storedPng.assign(png.begin(), png.end());
+    // The PNG alone: an entry may give it more bytes than it has.
+    rec.storedPng.assign(png.begin(), png.begin() + static_cast<ptrdiff_t>(PngLength(png)));
     return true;
 }
 

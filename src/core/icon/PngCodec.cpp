@@ -14,6 +14,19 @@ bool HasPngSignature(std::span<const uint8_t> data) {
     return data.size() >= 8 && std::memcmp(data.data(), kSignature, 8) == 0;
 }
 
+size_t PngLength(std::span<const uint8_t> data) {
+    if (!HasPngSignature(data)) return 0;
+    for (size_t at = 8; data.size() - at >= 12;) {
+        const uint32_t length = uint32_t{data[at]} << 24 | uint32_t{data[at + 1]} << 16 |
+                                uint32_t{data[at + 2]} << 8 | data[at + 3];
+        if (length > data.size() - at - 12) return 0;
+        const bool last = std::memcmp(data.data() + at + 4, "IEND", 4) == 0;
+        at += 12 + size_t{length};
+        if (last) return at;
+    }
+    return 0;
+}
+
 bool DecodePng(std::span<const uint8_t> data, int32_t maxSide, PngPixels& out,
                std::string& reason) {
     out = PngPixels{};
@@ -141,8 +154,9 @@ bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out, std::string& 
         std::memcpy(line + 1, candidates[best], row);
         std::swap(prev, cur);
     }
-    thread_local const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
-        libdeflate_alloc_compressor(6));
+    // Kept for the next picture; made again after a failure to make it.
+    thread_local std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor;
+    if (!compressor) compressor.reset(libdeflate_alloc_compressor(6));
     if (!compressor) {
         reason = "there is not enough memory to encode a PNG";
         return false;

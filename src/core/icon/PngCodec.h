@@ -12,6 +12,9 @@
 namespace pictoform {
 
 [[nodiscard]] bool HasPngSignature(std::span<const uint8_t> data);
+// Bytes from the signature to the end of the IEND chunk, by the chunks'
+// lengths; 0 when the data ends first.
+[[nodiscard]] size_t PngLength(std::span<const uint8_t> data);
 
 using PngPixels = BgraPicture;
 

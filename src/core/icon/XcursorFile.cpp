@@ -57,6 +57,12 @@ int Seek(XcursorFile* file, long offset, int whence) {
     return static_cast<int>(m->position);
 }
 
+// Where an image lies and the size its table entry gives it.
+struct TableEntry {
+    uint32_t position = 0;
+    uint32_t size = 0;
+};
+
 // libXcursor allocates an image's pixels from its header before it reads
 // them, so every image is checked against the file's size and the side
 // limit first: a small file must not make it allocate gigabytes. Given a
@@ -64,7 +70,7 @@ int Seek(XcursorFile* file, long offset, int whence) {
 // the pixel limit does not apply (nothing is decoded).
 bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
                  std::vector<IconImageRec>* listed = nullptr,
-                 std::vector<uint32_t>* positions = nullptr) {
+                 std::vector<TableEntry>* positions = nullptr) {
     if (!IsXcursorData(data)) {
         reason = "it is not an Xcursor file";
         return false;
@@ -125,7 +131,7 @@ bool CheckLayout(std::span<const uint8_t> data, std::string& reason,
                                   static_cast<uint16_t>(std::min<uint32_t>(yhot, 65535))};
             rec.frameTime = JiffiesOfDelay(delay);
             rec.xcursor = {nominal, delay};
-            if (positions) positions->push_back(position);
+            if (positions) positions->push_back({position, subtype});
             continue;
         }
         pixels += uint64_t{width} * height;
@@ -280,7 +286,7 @@ bool ReadXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& i
 bool ReadXcursorImage(std::span<const uint8_t> data, size_t index, IconImageRec& image,
                       std::string& reason) {
     std::vector<IconImageRec> listed;
-    std::vector<uint32_t> positions;
+    std::vector<TableEntry> positions;
     if (!CheckLayout(data, reason, &listed, &positions)) return false;
     if (index >= listed.size()) {
         reason = "the file holds " + std::to_string(listed.size()) + " images, no image " +
@@ -290,13 +296,15 @@ bool ReadXcursorImage(std::span<const uint8_t> data, size_t index, IconImageRec&
     // libXcursor loads every image of a nominal size at once, and a table
     // may name one image many times: it is handed a file of this image alone.
     const IconImageRec& wanted = listed[index];
-    const size_t at = positions[index];
+    const size_t at = positions[index].position;
     uint32_t chunkHeader = 0;
     (void)ByteReader(data.subspan(at)).ReadU32(chunkHeader);
     const size_t end = static_cast<size_t>(std::min<uint64_t>(
         data.size(), uint64_t{at} + std::max<uint32_t>(chunkHeader, kImageHeaderBytes) +
                          uint64_t{4} * static_cast<uint64_t>(wanted.PixelCount())));
-    const uint32_t nominal = wanted.xcursor.nominalSize;
+    // The table's size for it, not the chunk's: libXcursor refuses an image
+    // whose chunk disagrees with its table, and so must this read.
+    const uint32_t nominal = positions[index].size;
     std::vector<uint8_t> one;
     for (const uint32_t field :
          {0x72756358u /* "Xcur" */, uint32_t{kFileHeaderBytes}, uint32_t{XCURSOR_FILE_VERSION}, 1u,

@@ -28,8 +28,8 @@ namespace pictoform {
 [[nodiscard]] bool ListXcursorData(std::span<const uint8_t> data, std::vector<IconImageRec>& images,
                                    std::string& reason);
 
-// Image `index` of the list alone, decoded with the other frames of its
-// nominal size at most (what libXcursor loads at once).
+// Image `index` of the list alone, checked as ListXcursorData checks the
+// file and decoded by itself.
 [[nodiscard]] bool ReadXcursorImage(std::span<const uint8_t> data, size_t index,
                                     IconImageRec& image, std::string& reason);
 
