@@ -53,11 +53,7 @@ bool ReadPngHeader(std::span<const uint8_t> png, IconImageRec& rec, std::string&
         reason = "holds a PNG without its header";
         return false;
     }
-    const auto be32 = [&png](size_t at) {
-        return uint32_t{png[at]} << 24 | uint32_t{png[at + 1]} << 16 | uint32_t{png[at + 2]} << 8 |
-               png[at + 3];
-    };
-    const uint32_t width = be32(16), height = be32(20);
+    const uint32_t width = PngNumber(png, 16), height = PngNumber(png, 20);
     if (width < 1 || height < 1 || width > uint32_t(kMaxPngSide) ||
         height > uint32_t(kMaxPngSide)) {
         reason = "holds a PNG of " + std::to_string(width) + " x " + std::to_string(height) +

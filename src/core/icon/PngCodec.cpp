@@ -14,11 +14,15 @@ bool HasPngSignature(std::span<const uint8_t> data) {
     return data.size() >= 8 && std::memcmp(data.data(), kSignature, 8) == 0;
 }
 
+uint32_t PngNumber(std::span<const uint8_t> data, size_t at) {
+    return uint32_t{data[at]} << 24 | uint32_t{data[at + 1]} << 16 | uint32_t{data[at + 2]} << 8 |
+           data[at + 3];
+}
+
 size_t PngLength(std::span<const uint8_t> data) {
     if (!HasPngSignature(data)) return 0;
     for (size_t at = 8; data.size() - at >= 12;) {
-        const uint32_t length = uint32_t{data[at]} << 24 | uint32_t{data[at + 1]} << 16 |
-                                uint32_t{data[at + 2]} << 8 | data[at + 3];
+        const uint32_t length = PngNumber(data, at);
         if (length > data.size() - at - 12) return 0;
         const bool last = std::memcmp(data.data() + at + 4, "IEND", 4) == 0;
         at += 12 + size_t{length};

@@ -12,6 +12,9 @@
 namespace pictoform {
 
 [[nodiscard]] bool HasPngSignature(std::span<const uint8_t> data);
+// A PNG's four-byte number at `at` (most significant byte first); the
+// caller has checked the four bytes are there.
+[[nodiscard]] uint32_t PngNumber(std::span<const uint8_t> data, size_t at);
 // Bytes from the signature to the end of the IEND chunk, by the chunks'
 // lengths; 0 when the data ends first.
 [[nodiscard]] size_t PngLength(std::span<const uint8_t> data);
