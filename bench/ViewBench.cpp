@@ -42,10 +42,8 @@ void BM_Repaint(benchmark::State& state) {
     }
     CMultiColorPen pen;
     ShadowSettings shadow;
-    CLayerImage display;
-    CLayerImage screen;
-    (void)display.Create(kClientWidth, kClientHeight);
-    (void)screen.Create(kClientWidth, kClientHeight);
+    CViewPainter painter;
+    painter.Resize(kClientWidth, kClientHeight);
     PaintScene scene;
     scene.format = &format;
     scene.currentLayer = visible.front();
@@ -54,9 +52,9 @@ void BM_Repaint(benchmark::State& state) {
     scene.shadow = &shadow;
     scene.zoom = state.range(2) > 0 ? static_cast<int>(state.range(2)) : 0;
     for (auto _ : state) {
-        const ViewGeometry g = PaintView(scene, kClientWidth, kClientHeight, display, screen);
+        const ViewGeometry g = painter.Paint(scene);
         benchmark::DoNotOptimize(g);
-        benchmark::DoNotOptimize(screen.ColourBits());
+        benchmark::DoNotOptimize(painter.Screen().ColourBits());
     }
 }
 BENCHMARK(BM_Repaint)

@@ -71,14 +71,16 @@ void CanvasWidget::scrollContentsBy(int, int) {
     Repaint();
 }
 
-void CanvasWidget::paintEvent(QPaintEvent*) {
+void CanvasWidget::paintEvent(QPaintEvent* event) {
     const CLayerImage& screen = m_view.Screen();
     QPainter painter(viewport());
     if (screen.IsNull()) {
         painter.fillRect(viewport()->rect(), QColor(150, 150, 150));
         return;
     }
-    painter.drawImage(0, 0, WrapImage(screen));
+    // Only the part asked for: a stroke's step updates a few blocks.
+    const QRect part = event->rect();
+    painter.drawImage(part, WrapImage(screen), part);
 }
 
 void CanvasWidget::resizeEvent(QResizeEvent* event) {
@@ -125,7 +127,12 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     m_view.Mouse().Move(at.x(), at.y(), flags);
     // Without the button nothing is drawn; only the cursor and tooltip follow.
     if (flags & mouse::kLeft) {
-        Repaint();
+        // A stroke's step redraws only the part of the window it changed.
+        m_view.PaintStep();
+        const PixelRect& updated = m_view.Updated();
+        viewport()->update(
+            QRect(updated.x0, updated.y0, updated.x1 - updated.x0, updated.y1 - updated.y0));
+        ShowStatus(&m_pointer);
         emit Edited(false);
     } else {
         ShowStatus(&m_pointer);

@@ -57,8 +57,7 @@ class ViewPaintTest : public ::testing::Test {
 protected:
     ViewGeometry Paint(CIconFormat& format, int clientW, int clientH, int zoom = 0,
                        bool scrolled = false, int scrollX = 0, int scrollY = 0) {
-        EXPECT_TRUE(display.Create(clientW, clientH));
-        EXPECT_TRUE(screen.Create(clientW, clientH));
+        painter.Resize(clientW, clientH);
         PaintScene scene;
         scene.zoom = zoom;
         scene.scrolled = scrolled;
@@ -69,14 +68,14 @@ protected:
         scene.visibleLayers = format.VisibleLayers();
         scene.pen = &pen;
         scene.shadow = &shadow;
-        return PaintView(scene, clientW, clientH, display, screen);
+        return painter.Paint(scene);
     }
 
     LayerCounter counter;
     CMultiColorPen pen;
     ShadowSettings shadow;
-    CLayerImage display;
-    CLayerImage screen;
+    CViewPainter painter;
+    const CLayerImage& screen = painter.Screen();
 };
 
 TEST_F(ViewPaintTest, EmptyFormatShowsGridDotsAndGreyBands) {
@@ -175,12 +174,11 @@ TEST_F(ViewPaintTest, ScrolledWindowShowsTheSameCanvasCut) {
 }
 
 TEST_F(ViewPaintTest, NoFormatPaintsAllGrey) {
-    ASSERT_TRUE(display.Create(30, 20));
-    ASSERT_TRUE(screen.Create(30, 20));
+    painter.Resize(30, 20);
     PaintScene scene;
     scene.pen = &pen;
     scene.shadow = &shadow;
-    PaintView(scene, 30, 20, display, screen);
+    painter.Paint(scene);
     ExpectScreen(screen, [](int, int) { return kGrey; });
 }
 

@@ -381,8 +381,8 @@ std::string CPictoformView::Title() const {
 void CPictoformView::Resize(int clientWidth, int clientHeight) {
     m_clientWidth = std::max(clientWidth, 1);
     m_clientHeight = std::max(clientHeight, 1);
-    (void)m_display.Create(m_clientWidth, m_clientHeight);
-    (void)m_screen.Create(m_clientWidth, m_clientHeight);
+    m_painter.Resize(m_clientWidth, m_clientHeight);
+    m_sized = true;
 }
 
 void CPictoformView::ZoomToFit() {
@@ -437,28 +437,43 @@ void CPictoformView::ScrollTo(int x, int y) {
 }
 
 const CLayerImage& CPictoformView::Paint() {
-    if (m_screen.IsNull()) Resize(m_clientWidth, m_clientHeight);
+    return Repaint(nullptr);
+}
+
+const CLayerImage& CPictoformView::PaintStep() {
+    const std::optional<PixelRect> changed = m_mouse->Changed();
+    return Repaint(changed ? &*changed : nullptr);
+}
+
+PaintScene CPictoformView::Scene() {
     PaintScene scene = m_overlay;
     scene.format = m_workspace.CurrentFormat();
     scene.currentLayer = m_workspace.CurrentLayer();
     scene.visibleLayers = m_workspace.LayerPanel().CollectVisibleLayers();
     scene.pen = &m_workspace.Colours().GetPen();
     scene.shadow = &m_workspace.Shadow();
-    if (scene.format != m_zoomedFormat) {
-        m_zoomedFormat = scene.format;
-        ZoomToFit();
-    }
     scene.zoom = m_zoom;
     scene.scrolled = m_scrolled;
     scene.scrollX = m_scrollX;
     scene.scrollY = m_scrollY;
-    m_geometry = PaintView(scene, m_clientWidth, m_clientHeight, m_display, m_screen);
+    return scene;
+}
+
+const CLayerImage& CPictoformView::Repaint(const PixelRect* changed) {
+    if (!m_sized) Resize(m_clientWidth, m_clientHeight);
+    // Every other format shown starts fitted.
+    if (m_workspace.CurrentFormat() != m_zoomedFormat) {
+        m_zoomedFormat = m_workspace.CurrentFormat();
+        ZoomToFit();
+    }
+    PaintScene scene = Scene();
+    m_geometry = changed ? m_painter.PaintChanged(scene, *changed) : m_painter.Paint(scene);
     if (m_scrolled) {
         m_scrollX = m_geometry.scrollX;
         m_scrollY = m_geometry.scrollY;
     }
     if (m_afterPaint) m_afterPaint();
-    return m_screen;
+    return m_painter.Screen();
 }
 
 } // namespace pictoform

@@ -114,9 +114,14 @@ public:
     // Rebuilds the picture of the window from the current format; then the
     // listener (the format list's thumbnail and the preview) is told.
     const CLayerImage& Paint();
+    // The same after a press, movement or release of the mouse: only what
+    // that step changed is drawn again when the step knows what it changed.
+    const CLayerImage& PaintStep();
     void SetAfterPaint(std::function<void()> listener) { m_afterPaint = std::move(listener); }
-    [[nodiscard]] const CLayerImage& Screen() const { return m_screen; }
-    [[nodiscard]] const CLayerImage& Display() const { return m_display; }
+    [[nodiscard]] const CLayerImage& Screen() const { return m_painter.Screen(); }
+    [[nodiscard]] const CLayerImage& Display() const { return m_painter.Display(); }
+    // The window pixels the last repaint may have changed.
+    [[nodiscard]] const PixelRect& Updated() const { return m_painter.Updated(); }
     [[nodiscard]] const ViewGeometry& Geometry() const { return m_geometry; }
     // Zoom and scroll. Every other format shown starts fitted to the window;
     // a chosen zoom keeps the icon pixel at the window point (the window's
@@ -135,6 +140,10 @@ public:
     // the shown picture has there.
     [[nodiscard]] std::string StatusText(std::optional<HotSpotPoint> pointer) const;
 
+    // What a repaint draws now: the current format with its layers shown,
+    // the pen and the overlays, at the chosen zoom and scroll.
+    [[nodiscard]] PaintScene Scene();
+
     // The overlays of a drag in progress, set by the mouse handling.
     [[nodiscard]] PaintScene& Overlay() { return m_overlay; }
 
@@ -142,6 +151,8 @@ public:
 
 private:
     void AddDefaultFormat();
+    // The repaint, whole or (with changed) partial.
+    const CLayerImage& Repaint(const PixelRect* changed);
     // Replaces the document with formats made from the images; `from` names
     // the file in an error.
     [[nodiscard]] bool TakeImages(std::span<const IconImageRec> images, const std::string& from,
@@ -161,8 +172,8 @@ private:
     AnimationInfo m_animation;
     int m_clientWidth = 0;
     int m_clientHeight = 0;
-    CLayerImage m_display;
-    CLayerImage m_screen;
+    CViewPainter m_painter;
+    bool m_sized = false;
     ViewGeometry m_geometry;
     PaintScene m_overlay;
     // The zoom chosen (0: fit) and the scroll asked for, for this format.

@@ -23,6 +23,7 @@ struct ViewGeometry {
     int scrollY = 0;
     int maxScrollX = 0;
     int maxScrollY = 0;
+    friend bool operator==(const ViewGeometry&, const ViewGeometry&) = default;
 
     // The zoom that fits a width x height format into the client area: as
     // large as fits, at least 1; above 5 it is held at 16 and the canvas at

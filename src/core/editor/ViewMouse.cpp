@@ -109,6 +109,7 @@ PenPoint CViewMouse::NewPoint(const Event& e, float x, float y) {
 }
 
 void CViewMouse::Press(int wx, int wy) {
+    m_changed.reset();
     m_view.SetModified(true);
     m_buttonDown = true;
     m_pressX = m_currentX = wx;
@@ -132,6 +133,8 @@ void CViewMouse::Press(int wx, int wy) {
     } else {
         PressTool(*e);
     }
+    // A press is drawn whole.
+    m_changed.reset();
     // The picker and the triangle keep their own points.
     if (e->tool != kToolColorPicker && e->tool != kToolTriangle) {
         const PenPoint p = NewPoint(*e, e->cx, e->cy);
@@ -174,6 +177,7 @@ void CViewMouse::PressObject(Event& e) {
 void CViewMouse::Move(int wx, int wy, unsigned flags) {
     // A button let go outside the view ends the stroke where the pointer came back.
     if (m_buttonDown && flags != mouse::kLeft) Release(wx, wy);
+    m_changed.reset();
     m_currentX = wx;
     m_currentY = wy;
     m_flags = flags;
@@ -191,6 +195,8 @@ void CViewMouse::Move(int wx, int wy, unsigned flags) {
     if (e->layer.ActiveObject()) {
         if (m_buttonDown) {
             e->layer.ActiveObject()->DragHandle(e->cx, e->cy, e->cx - m_lastX, e->cy - m_lastY);
+            // Only the object moved; the repaint finds its pixels.
+            m_changed = PixelRect{};
         } else {
             HoverObject(*e);
         }
@@ -220,6 +226,7 @@ void CViewMouse::HoverObject(Event& e) {
 }
 
 void CViewMouse::Release(int wx, int wy) {
+    m_changed.reset();
     m_releaseX = m_currentX = wx;
     m_releaseY = m_currentY = wy;
     m_flags = 0;

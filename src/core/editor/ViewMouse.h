@@ -59,6 +59,11 @@ public:
     // entries that do not fit the object), or nothing.
     [[nodiscard]] std::optional<MenuEntry> RightClick(int wx, int wy);
 
+    // The icon pixels of the current layer that the last Press, Move or
+    // Release changed, when it knows them (an active object's own pixels
+    // aside, which the repaint finds); nothing when anything may have changed.
+    [[nodiscard]] const std::optional<PixelRect>& Changed() const { return m_changed; }
+
     [[nodiscard]] ViewCursor Cursor() const;
     [[nodiscard]] const std::string& Tooltip() const;
 
@@ -100,6 +105,10 @@ private:
     void ReleaseTool(Event& e);
     void PickColour(const Event& e);
     void Erase(const Event& e);
+    // Notes the icon pixels a pen of e.units canvas units from canvas point
+    // (ax, ay) to (bx, by) can reach, and brings the working picture up to
+    // the committed one there.
+    void Stroked(const Event& e, float ax, float ay, float bx, float by);
     void CreateText(Event& e, const PenPoint& s);
     [[nodiscard]] ViewCursor ToolCursor(int tool) const;
     // The view's overlays follow the button and the pointer.
@@ -121,6 +130,7 @@ private:
     bool m_hotSpotMode = false;
     // A selection was lifted at this release: its record keeps the pixels.
     bool m_lifted = false;
+    std::optional<PixelRect> m_changed;
     ViewCursor m_cursor = ViewCursor::Default;
     std::string m_tooltip;
 };

@@ -97,7 +97,26 @@ void CViewMouse::Erase(const Event& e) {
         const int y0 = 3 * (py - h);
         committed.ClearRect(x0, y0, x0 + e.units, y0 + e.units);
     }
-    committed.CopyTo(e.layer.Working());
+    Stroked(e, e.cx, e.cy, e.cx, e.cy);
+}
+
+void CViewMouse::Stroked(const Event& e, float ax, float ay, float bx, float by) {
+    // The pen's whole width and a block more each way, in whole icon pixels.
+    const double reach = e.units + 3.0;
+    const auto from = [reach](float a, float b) {
+        return SaturatingInt(std::floor((std::min(a, b) - reach) / 3.0));
+    };
+    const auto to = [reach](float a, float b) {
+        return SaturatingInt(std::ceil((std::max(a, b) + reach) / 3.0));
+    };
+    const PixelRect area =
+        PixelRect{from(ax, bx), from(ay, by), to(ax, bx), to(ay, by)}.Intersected(
+            {0, 0, e.format.Width(), e.format.Height()});
+    m_changed = m_changed.value_or(PixelRect{}).United(area);
+    // Within a stroke the working picture is the committed one everywhere
+    // else: the press copied all of it.
+    e.layer.Committed().CopyRectTo({3 * area.x0, 3 * area.y0, 3 * area.x1, 3 * area.y1},
+                                   e.layer.Working());
 }
 
 void CViewMouse::PressTool(Event& e) {
@@ -115,7 +134,6 @@ void CViewMouse::PressTool(Event& e) {
             const PenPoint p = At(Block(e.cx), Block(e.cy), colour);
             DrawBlendLine(committed, p, p);
         }
-        committed.CopyTo(e.layer.Working());
     } else if (tool == kToolLine) {
         DrawLine(e.layer.Working(), e.format, e.pen.Outputs(), e.width, At(e.cx, e.cy, {}), e.cx,
                  e.cy);
@@ -135,6 +153,9 @@ void CViewMouse::PressTool(Event& e) {
         }
         corners.clear();
     }
+    // A stroke's later steps copy only what they change.
+    if (IsPencil(tool) || tool == kToolEraserRound || tool == kToolEraserSquare)
+        committed.CopyTo(e.layer.Working());
 }
 
 void CViewMouse::HoverTool(Event& e) {
@@ -188,7 +209,7 @@ void CViewMouse::DragTool(Event& e) {
             FillTriangle(committed, q0, q1, c1, erase);
             FillTriangle(committed, q0, c1, c0, erase);
         }
-        committed.CopyTo(working);
+        Stroked(e, q.x, q.y, c.x, c.y);
         points.push_back(c);
         return;
     }
@@ -275,6 +296,8 @@ void CViewMouse::ReleaseTool(Event& e) {
         // Normalised first, so that the history holds plain coverage and a
         // restored picture takes later strokes like any other.
         NormalizeCoverage(committed);
+        // The view shows the picture as it is kept.
+        committed.CopyTo(layer.Working());
         AppendSnapshot(space, layer);
         return;
     }

@@ -77,27 +77,6 @@ void DrawHotSpot(DisplayPainter& painter, HotSpot spot, int zoom) {
     painter.SetInvert(false);
 }
 
-// The window's view of the display: grey everywhere but the canvas, whose
-// shown part the display holds from its top-left.
-void PresentCanvas(const CLayerImage& display, CLayerImage& screen, const ViewGeometry& g) {
-    screen.Fill(kViewGrey, 0, 0);
-    const int64_t x0 = std::max(g.originX, 0);
-    const int64_t y0 = std::max(g.originY, 0);
-    const int64_t columns =
-        std::min<int64_t>({int64_t{screen.Width()} - x0, int64_t{g.canvasWidth} - g.scrollX,
-                           int64_t{display.Width()}});
-    const int64_t rows =
-        std::min<int64_t>({int64_t{screen.Height()} - y0, int64_t{g.canvasHeight} - g.scrollY,
-                           int64_t{display.Height()}});
-    if (columns <= 0) return;
-    for (int64_t y = 0; y < rows; ++y) {
-        const uint8_t* from = display.ColourBits() + static_cast<size_t>(y) * display.Stride();
-        uint8_t* to = screen.ColourBits() + static_cast<size_t>(y0 + y) * screen.Stride() +
-                      3 * static_cast<size_t>(x0);
-        std::memcpy(to, from, 3 * static_cast<size_t>(columns));
-    }
-}
-
 ViewGeometry PlaceCanvas(const PaintScene& scene, int clientWidth, int clientHeight) {
     const int w = scene.format->Width();
     const int h = scene.format->Height();
@@ -112,45 +91,114 @@ ViewGeometry PlaceCanvas(const PaintScene& scene, int clientWidth, int clientHei
     return ViewGeometry::Centred(clientWidth, clientHeight, w, h, zoom);
 }
 
+// x / d rounded down and up, for display points left of the canvas too.
+int64_t FloorDiv(int64_t x, int64_t d) {
+    return x >= 0 ? x / d : -((-x + d - 1) / d);
+}
+
+int64_t CeilDiv(int64_t x, int64_t d) {
+    return -FloorDiv(-x, d);
+}
+
+int Narrow(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// The icon pixels whose zoomed blocks reach into an area of the display,
+// whether or not they lie inside the format.
+PixelRect IconAreaUnder(const PixelRect& shown, const ViewGeometry& g) {
+    if (shown.Empty()) return {};
+    return {Narrow(FloorDiv(int64_t{shown.x0} + g.scrollX, g.zoom)),
+            Narrow(FloorDiv(int64_t{shown.y0} + g.scrollY, g.zoom)),
+            Narrow(CeilDiv(int64_t{shown.x1} + g.scrollX, g.zoom)),
+            Narrow(CeilDiv(int64_t{shown.y1} + g.scrollY, g.zoom))};
+}
+
+PixelRect WholeOf(const CLayerImage& image) {
+    return {0, 0, image.Width(), image.Height()};
+}
+
 } // namespace
 
-ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLayerImage& display,
-                       CLayerImage& screen) {
-    CIconFormat* format = scene.format;
-    if (!format || !format->IsValid() || !scene.pen || !scene.shadow) {
-        screen.Fill(kViewGrey, 0, 0);
-        return {};
-    }
-    const bool soft = format->SoftEdges();
-    const ViewGeometry g = PlaceCanvas(scene, clientWidth, clientHeight);
-    format->SetZoom(g.zoom);
+bool CViewPainter::Setting::operator==(const Setting& other) const = default;
 
+void CViewPainter::Resize(int clientWidth, int clientHeight) {
+    m_clientWidth = std::max(clientWidth, 1);
+    m_clientHeight = std::max(clientHeight, 1);
+    (void)m_display.Create(m_clientWidth, m_clientHeight);
+    (void)m_screen.Create(m_clientWidth, m_clientHeight);
+    m_last.reset();
+}
+
+bool CViewPainter::Paintable(const PaintScene& scene) {
+    return scene.format && scene.format->IsValid() && scene.pen && scene.shadow;
+}
+
+CViewPainter::Setting CViewPainter::SettingOf(const PaintScene& scene,
+                                              const ViewGeometry& g) const {
+    Setting setting;
+    setting.format = scene.format;
+    setting.width = scene.format->Width();
+    setting.height = scene.format->Height();
+    setting.depth = scene.format->Depth();
+    setting.soft = scene.format->SoftEdges();
+    setting.geometry = g;
+    for (const CIconLayer* layer : scene.visibleLayers)
+        setting.layers.emplace_back(layer, layer->Opacity());
+    setting.current = scene.currentLayer;
+    setting.object = scene.currentLayer ? scene.currentLayer->ActiveObject() : nullptr;
+    return setting;
+}
+
+PixelRect CViewPainter::RenderActiveObject(const PaintScene& scene) {
     CIconLayer* layer = scene.currentLayer;
     const CPattern* object = layer ? layer->ActiveObject() : nullptr;
-    if (object) {
-        layer->Committed().CopyTo(layer->Working());
-        RenderObject(*object, *scene.pen, layer->Working(), format->Composite(), *scene.shadow);
-    }
+    if (!object) return {};
+    layer->Committed().CopyTo(layer->Working());
+    RenderObject(*object, *scene.pen, layer->Working(), scene.format->Composite(), *scene.shadow);
+    // In icon pixels: every block the object (or its shadow) reached.
+    const PixelRect drawn = layer->Working().DifferenceFrom(layer->Committed());
+    if (drawn.Empty()) return {};
+    return {drawn.x0 / 3, drawn.y0 / 3, (drawn.x1 + 2) / 3, (drawn.y1 + 2) / 3};
+}
 
-    CLayerImage& composite = format->Composite();
-    composite.Fill(255, 0, soft ? 1 : 0);
-    for (CIconLayer* visible : scene.visibleLayers) {
-        CLayerImage::Composite(visible->Working(), composite, !soft, 0, 0, visible->Opacity());
+void CViewPainter::RedrawArea(const PaintScene& scene, const PixelRect& area) {
+    CIconFormat& format = *scene.format;
+    const bool soft = format.SoftEdges();
+    const PixelRect tripled{3 * area.x0, 3 * area.y0, 3 * area.x1, 3 * area.y1};
+    CLayerImage& composite = format.Composite();
+    composite.FillRect(tripled, 255, 0, soft ? 1 : 0);
+    for (const CIconLayer* visible : scene.visibleLayers) {
+        CLayerImage::Composite(visible->Working(), composite, !soft, 0, 0, visible->Opacity(),
+                               tripled);
     }
-    display.Fill(255, 0, 1);
-    format->Final().Fill(255, 0, 1);
-    CLayerImage::Downsample3x(composite, nullptr, 0, format->Final(), !soft);
+    format.Final().FillRect(area, 255, 0, 1);
+    CLayerImage::Downsample3x(composite, format.Final(), !soft, area);
     // A format of few colours is shown in the colours it will be saved in.
-    if (PaletteEntriesOf(format->Depth()) > 0) format->ShowStoredColours();
-    // Only the part of the canvas the window shows is drawn, so that a large
-    // zoom costs no more than the window.
-    CLayerImage::ShowZoomed(format->Final(), display, g.zoom, g.scrollX, g.scrollY);
-    if (g.zoom >= 4) {
-        display.DrawGrid(g.zoom, format->Width(), format->Height(), g.scrollX, g.scrollY);
-    }
+    if (PaletteEntriesOf(format.Depth()) > 0) format.ShowStoredColours();
+}
 
-    DisplayPainter painter(display);
+PixelRect CViewPainter::ShowArea(const PaintScene& scene, const ViewGeometry& g,
+                                 const PixelRect& area) {
+    // Whole blocks, so that every pixel drawn comes out as a whole repaint
+    // draws it; only the part of the canvas the window shows is drawn, so
+    // that a large zoom costs no more than the window.
+    const PixelRect shown = CLayerImage::ZoomedArea(area, m_display, g.zoom, g.scrollX, g.scrollY);
+    if (shown.Empty()) return {};
+    m_display.FillRect(shown, 255, 0, 1);
+    const CIconFormat& format = *scene.format;
+    CLayerImage::ShowZoomed(format.Final(), m_display, g.zoom, g.scrollX, g.scrollY, area);
+    if (g.zoom >= 4) {
+        m_display.DrawGrid(g.zoom, format.Width(), format.Height(), g.scrollX, g.scrollY, shown);
+    }
+    return shown;
+}
+
+PixelRect CViewPainter::DrawOverlays(const PaintScene& scene, const ViewGeometry& g) {
+    DisplayPainter painter(m_display);
     painter.SetOrigin(g.scrollX, g.scrollY);
+    const CIconLayer* layer = scene.currentLayer;
+    const CPattern* object = layer ? layer->ActiveObject() : nullptr;
     if (object) {
         const bool showGradient =
             scene.pen->Mode() == kPenMultiColour && scene.pen->GradientKind() != kGradientVertex;
@@ -158,11 +206,73 @@ ViewGeometry PaintView(PaintScene& scene, int clientWidth, int clientHeight, CLa
     } else if (layer) {
         DrawOutlinePoints(painter, layer->OutlinePoints(), g.zoom);
     }
-    if (format->CursorHotSpot()) DrawHotSpot(painter, *format->CursorHotSpot(), g.zoom);
+    if (scene.format->CursorHotSpot()) DrawHotSpot(painter, *scene.format->CursorHotSpot(), g.zoom);
     if (layer && scene.fillLine) DrawFillLine(painter, scene, g);
     if (scene.eraser != EraserOutline::None) DrawEraserOutline(painter, scene, g);
+    return painter.Touched();
+}
 
-    PresentCanvas(display, screen, g);
+void CViewPainter::Present(const ViewGeometry& g, const PixelRect& area) {
+    // The display holds the shown part of the canvas from its top-left; the
+    // screen shows it from the canvas's window position on.
+    const int x0 = std::max(g.originX, 0);
+    const int y0 = std::max(g.originY, 0);
+    const int64_t columns =
+        std::min<int64_t>({int64_t{m_screen.Width()} - x0, int64_t{g.canvasWidth} - g.scrollX,
+                           int64_t{m_display.Width()}});
+    const int64_t rows =
+        std::min<int64_t>({int64_t{m_screen.Height()} - y0, int64_t{g.canvasHeight} - g.scrollY,
+                           int64_t{m_display.Height()}});
+    const PixelRect copied = area.Intersected({0, 0, Narrow(columns), Narrow(rows)});
+    const size_t bytes = 3 * static_cast<size_t>(copied.x1 - copied.x0);
+    for (int y = copied.y0; y < copied.y1; ++y) {
+        const uint8_t* from = m_display.ColourBits() + static_cast<size_t>(y) * m_display.Stride() +
+                              3 * static_cast<size_t>(copied.x0);
+        uint8_t* to = m_screen.ColourBits() + static_cast<size_t>(y0 + y) * m_screen.Stride() +
+                      3 * (static_cast<size_t>(x0) + copied.x0);
+        std::memcpy(to, from, bytes);
+    }
+    if (copied.Empty()) return;
+    m_updated = m_updated.United({x0 + copied.x0, y0 + copied.y0, x0 + copied.x1, y0 + copied.y1});
+}
+
+ViewGeometry CViewPainter::Paint(PaintScene& scene) {
+    m_last.reset();
+    m_updated = WholeOf(m_screen);
+    if (!Paintable(scene)) {
+        m_screen.Fill(kViewGrey, 0, 0);
+        return {};
+    }
+    const ViewGeometry g = PlaceCanvas(scene, m_clientWidth, m_clientHeight);
+    scene.format->SetZoom(g.zoom);
+    m_object = RenderActiveObject(scene);
+    RedrawArea(scene, WholeOf(scene.format->Final()));
+    (void)ShowArea(scene, g, IconAreaUnder(WholeOf(m_display), g));
+    m_overlays = DrawOverlays(scene, g);
+    m_screen.Fill(kViewGrey, 0, 0);
+    Present(g, WholeOf(m_display));
+    m_updated = WholeOf(m_screen);
+    m_last = SettingOf(scene, g);
+    return g;
+}
+
+ViewGeometry CViewPainter::PaintChanged(PaintScene& scene, const PixelRect& changed) {
+    if (!m_last || !Paintable(scene) || PaletteEntriesOf(scene.format->Depth()) > 0)
+        return Paint(scene);
+    const ViewGeometry g = PlaceCanvas(scene, m_clientWidth, m_clientHeight);
+    if (!(SettingOf(scene, g) == *m_last)) return Paint(scene);
+    m_updated = {};
+    // The object's pixels where it was and where it is now.
+    const PixelRect object = RenderActiveObject(scene);
+    const PixelRect area =
+        changed.United(object).United(m_object).Intersected(WholeOf(scene.format->Final()));
+    m_object = object;
+    RedrawArea(scene, area);
+    // The last overlays' pixels come back from the canvas under them.
+    const PixelRect shown = ShowArea(scene, g, area.United(IconAreaUnder(m_overlays, g)));
+    const PixelRect overlays = DrawOverlays(scene, g);
+    Present(g, shown.United(overlays));
+    m_overlays = overlays;
     return g;
 }
 

@@ -76,6 +76,7 @@ bool ClipSteps(int64_t start, int64_t sign, int64_t limit, int64_t& lo, int64_t&
 } // namespace
 
 void DisplayPainter::PlotPen(int x, int y) {
+    Touch({x, y, x + 1, y + 1});
     uint8_t* bgr = m_display.ColourBits() + static_cast<size_t>(y) * m_display.Stride() + 3 * x;
     if (m_state.invert) {
         for (int c = 0; c < 3; ++c) bgr[c] = static_cast<uint8_t>(255 - bgr[c]);
@@ -182,6 +183,10 @@ void DisplayPainter::Ellipse(int left, int top, int right, int bottom) {
         int y;
     };
     std::vector<OutlinePixel> outline;
+    if (m_state.hasBrush) {
+        Touch({static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1),
+               static_cast<int>(y1)});
+    }
     for (int64_t y = y0; y < y1; ++y) {
         for (int64_t x = x0; x < x1; ++x) {
             if (!inside(x, y)) continue;
@@ -223,6 +228,7 @@ void DisplayPainter::FillRect(int left, int top, int right, int bottom, DisplayC
     const int y0 = std::max(top, 0);
     const int x1 = std::min(right, m_display.Width());
     const int y1 = std::min(bottom, m_display.Height());
+    Touch({x0, y0, x1, y1});
     for (int y = y0; y < y1; ++y) {
         uint8_t* bgr = m_display.ColourBits() + static_cast<size_t>(y) * m_display.Stride();
         for (int x = x0; x < x1; ++x) {
@@ -237,6 +243,7 @@ void DisplayPainter::SetPixel(int x, int y, DisplayColor colour) {
     x = ShiftX(x);
     y = ShiftY(y);
     if (x < 0 || y < 0 || x >= m_display.Width() || y >= m_display.Height()) return;
+    Touch({x, y, x + 1, y + 1});
     uint8_t* bgr = m_display.ColourBits() + static_cast<size_t>(y) * m_display.Stride() + 3 * x;
     bgr[0] = colour.blue;
     bgr[1] = colour.green;

@@ -83,8 +83,12 @@ public:
     void SetPixel(int x, int y, DisplayColor colour);
 
     [[nodiscard]] CLayerImage& Display() { return m_display; }
+    // The display pixels drawn on so far, so that a later repaint knows
+    // what to restore.
+    [[nodiscard]] const PixelRect& Touched() const { return m_touched; }
 
 private:
+    void Touch(const PixelRect& area) { m_touched = m_touched.United(area); }
     void PlotPen(int x, int y);
     [[nodiscard]] int ShiftX(int x) const;
     [[nodiscard]] int ShiftY(int y) const;
@@ -93,6 +97,7 @@ private:
     int m_originX = 0;
     int m_originY = 0;
     State m_state;
+    PixelRect m_touched;
 };
 
 } // namespace pictoform

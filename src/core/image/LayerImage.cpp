@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -135,6 +136,56 @@ void CLayerImage::Fill(uint8_t grey, uint8_t alpha, uint8_t coverage) {
     std::fill(m_colour.begin(), m_colour.end(), grey);
     std::fill(m_planes.begin(), m_planes.begin() + PlaneSize(), alpha);
     std::fill(m_planes.begin() + PlaneSize(), m_planes.end(), coverage);
+}
+
+void CLayerImage::FillRect(const PixelRect& area, uint8_t grey, uint8_t alpha, uint8_t coverage) {
+    const PixelRect a = area.Intersected(Whole());
+    const size_t n = static_cast<size_t>(a.x1 - a.x0);
+    for (int y = a.y0; y < a.y1; ++y) {
+        std::fill_n(Bgr(a.x0, y), 3 * n, grey);
+        std::fill_n(AlphaPlane() + PixelIndex(a.x0, y), n, alpha);
+        std::fill_n(CoveragePlane() + PixelIndex(a.x0, y), n, coverage);
+    }
+}
+
+PixelRect CLayerImage::DifferenceFrom(const CLayerImage& other) const {
+    if (IsNull() || other.m_width != m_width || other.m_height != m_height) return {};
+    PixelRect found;
+    const size_t rowBytes = 3 * static_cast<size_t>(m_width);
+    const size_t w = static_cast<size_t>(m_width);
+    for (int y = 0; y < m_height; ++y) {
+        // Whole rows compare at memory speed; only a row that differs is searched.
+        const uint8_t* planes[3][2] = {
+            {Bgr(0, y), other.Bgr(0, y)},
+            {AlphaPlane() + PixelIndex(0, y), other.AlphaPlane() + PixelIndex(0, y)},
+            {CoveragePlane() + PixelIndex(0, y), other.CoveragePlane() + PixelIndex(0, y)}};
+        for (int p = 0; p < 3; ++p) {
+            const size_t bytes = p == 0 ? rowBytes : w;
+            const uint8_t* a = planes[p][0];
+            const uint8_t* b = planes[p][1];
+            if (std::memcmp(a, b, bytes) == 0) continue;
+            const size_t first = static_cast<size_t>(std::mismatch(a, a + bytes, b).first - a);
+            size_t last = bytes - 1;
+            while (a[last] == b[last]) --last;
+            const size_t perPixel = p == 0 ? 3 : 1;
+            found = found.United({static_cast<int>(first / perPixel), y,
+                                  static_cast<int>(last / perPixel) + 1, y + 1});
+        }
+    }
+    return found;
+}
+
+void CLayerImage::CopyRectTo(const PixelRect& area, CLayerImage& target) const {
+    if (&target == this) return;
+    const PixelRect a = area.Intersected(Whole()).Intersected(target.Whole());
+    const size_t n = static_cast<size_t>(a.x1 - a.x0);
+    for (int y = a.y0; y < a.y1; ++y) {
+        std::copy_n(Bgr(a.x0, y), 3 * n, target.Bgr(a.x0, y));
+        std::copy_n(AlphaPlane() + PixelIndex(a.x0, y), n,
+                    target.AlphaPlane() + target.PixelIndex(a.x0, y));
+        std::copy_n(CoveragePlane() + PixelIndex(a.x0, y), n,
+                    target.CoveragePlane() + target.PixelIndex(a.x0, y));
+    }
 }
 
 bool CLayerImage::CopyTo(CLayerImage& target) const {
@@ -305,11 +356,18 @@ void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
 
 void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool blendAlways,
                             int dx, int dy, float opacity) {
-    // The overlap, in source coordinates; 64-bit so that no offset can overflow.
-    const int64_t sx0 = std::max<int64_t>(0, -int64_t{dx});
-    const int64_t sy0 = std::max<int64_t>(0, -int64_t{dy});
-    const int64_t sx1 = std::min<int64_t>(source.m_width, int64_t{target.m_width} - dx);
-    const int64_t sy1 = std::min<int64_t>(source.m_height, int64_t{target.m_height} - dy);
+    Composite(source, target, blendAlways, dx, dy, opacity, target.Whole());
+}
+
+void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool blendAlways,
+                            int dx, int dy, float opacity, const PixelRect& within) {
+    // The overlap inside within, in source coordinates; 64-bit so that no
+    // offset can overflow.
+    const PixelRect area = within.Intersected(target.Whole());
+    const int64_t sx0 = std::max<int64_t>(0, int64_t{area.x0} - dx);
+    const int64_t sy0 = std::max<int64_t>(0, int64_t{area.y0} - dy);
+    const int64_t sx1 = std::min<int64_t>(source.m_width, int64_t{area.x1} - dx);
+    const int64_t sy1 = std::min<int64_t>(source.m_height, int64_t{area.y1} - dy);
     if (sx1 <= sx0 || sy1 <= sy0) return;
 
     // Opacity is applied once per alpha value; only the low 8 bits of the product count.
@@ -360,13 +418,23 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
 
 void CLayerImage::Downsample3x(const CLayerImage& source, CLayerImage* display, int zoom,
                                CLayerImage& target, bool hardEdges) {
+    ReduceBlocks(source, display, zoom, target, hardEdges, target.Whole());
+}
+
+void CLayerImage::Downsample3x(const CLayerImage& source, CLayerImage& target, bool hardEdges,
+                               const PixelRect& within) {
+    ReduceBlocks(source, nullptr, 0, target, hardEdges, within);
+}
+
+void CLayerImage::ReduceBlocks(const CLayerImage& source, CLayerImage* display, int zoom,
+                               CLayerImage& target, bool hardEdges, const PixelRect& within) {
     static constexpr int kWeight[3][3] = {{1, 2, 1}, {2, 4, 2}, {1, 2, 1}};
-    const int columns = std::min(source.m_width / 3, target.m_width);
-    const int rows = std::min(source.m_height / 3, target.m_height);
+    const PixelRect area = within.Intersected({0, 0, std::min(source.m_width / 3, target.m_width),
+                                               std::min(source.m_height / 3, target.m_height)});
     const uint8_t* alpha = source.AlphaPlane();
     const uint8_t* coverage = source.CoveragePlane();
-    for (int y = 0; y < rows; ++y) {
-        for (int x = 0; x < columns; ++x) {
+    for (int y = area.y0; y < area.y1; ++y) {
+        for (int x = area.x0; x < area.x1; ++x) {
             // A sub-pixel's coverage value is a weight of its own (the stroke and fill
             // marks count more than 1). Colours are averaged with that same weight so
             // that a mark above 1 cannot darken them; with coverage 1 it is the plain kernel.
@@ -436,6 +504,11 @@ void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor
 
 void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom, int offsetX,
                              int offsetY) {
+    ShowZoomed(image, display, zoom, offsetX, offsetY, image.Whole());
+}
+
+void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom, int offsetX,
+                             int offsetY, const PixelRect& within) {
     if (zoom < 1) return;
     const uint8_t* alpha = image.AlphaPlane();
     const uint8_t* coverage = image.CoveragePlane();
@@ -445,10 +518,11 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
         return static_cast<int>(
             std::min<int64_t>((int64_t{offset} + extent + zoom - 1) / zoom, size));
     };
-    const int x1 = last(offsetX, display.m_width, image.m_width);
-    const int y1 = last(offsetY, display.m_height, image.m_height);
-    for (int y = first(offsetY); y < y1; ++y) {
-        for (int x = first(offsetX); x < x1; ++x) {
+    const PixelRect area = within.Intersected({first(offsetX), first(offsetY),
+                                               last(offsetX, display.m_width, image.m_width),
+                                               last(offsetY, display.m_height, image.m_height)});
+    for (int y = area.y0; y < area.y1; ++y) {
+        for (int x = area.x0; x < area.x1; ++x) {
             const size_t i = image.PixelIndex(x, y);
             const bool covered = coverage[i] != 0;
             const uint8_t* bgr = image.Bgr(x, y);
@@ -459,20 +533,39 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
     }
 }
 
+PixelRect CLayerImage::ZoomedArea(const PixelRect& area, const CLayerImage& display, int zoom,
+                                  int offsetX, int offsetY) {
+    const auto place = [zoom](int v, int offset, int size) {
+        return static_cast<int>(std::clamp<int64_t>(int64_t{v} * zoom - offset, 0, size));
+    };
+    const PixelRect shown{
+        place(area.x0, offsetX, display.m_width), place(area.y0, offsetY, display.m_height),
+        place(area.x1, offsetX, display.m_width), place(area.y1, offsetY, display.m_height)};
+    return shown.Empty() ? PixelRect{} : shown;
+}
+
 void CLayerImage::DrawGrid(int zoom, int columns, int rows, int offsetX, int offsetY) {
-    if (zoom < 1 || IsNull()) return;
+    DrawGrid(zoom, columns, rows, offsetX, offsetY, Whole());
+}
+
+void CLayerImage::DrawGrid(int zoom, int columns, int rows, int offsetX, int offsetY,
+                           const PixelRect& within) {
+    const PixelRect clip = within.Intersected(Whole());
+    if (zoom < 1 || IsNull() || clip.Empty()) return;
     // In canvas coordinates: the grid's extent, and the part this image shows.
     const int64_t right = int64_t{columns} * zoom;
     const int64_t bottom = int64_t{rows} * zoom;
-    const int64_t left = std::max(offsetX, 0);
-    const int64_t top = std::max(offsetY, 0);
-    const int64_t shownRight = int64_t{offsetX} + m_width;
-    const int64_t shownBottom = int64_t{offsetY} + m_height;
+    const int64_t left = std::max<int64_t>(int64_t{offsetX} + clip.x0, 0);
+    const int64_t top = std::max<int64_t>(int64_t{offsetY} + clip.y0, 0);
+    const int64_t shownRight = int64_t{offsetX} + clip.x1;
+    const int64_t shownBottom = int64_t{offsetY} + clip.y1;
     const auto grey = [this, offsetX, offsetY](int64_t x, int64_t y) {
         uint8_t* bgr = Bgr(static_cast<int>(x - offsetX), static_cast<int>(y - offsetY));
         bgr[0] = bgr[1] = bgr[2] = 180;
     };
-    // Dotted lines: every other pixel, starting one in from each crossing.
+    // Dotted lines: every other pixel, starting one in from each crossing;
+    // which pixels are dots depends on the canvas point alone, so that a
+    // part drawn again matches the whole.
     const int64_t dotsRight = std::min(right, shownRight);
     const int64_t dotsBottom = std::min(bottom, shownBottom);
     const int64_t lastLineX = std::min(right, shownRight - 1);

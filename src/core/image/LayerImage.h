@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -9,6 +10,28 @@
 namespace pictoform {
 
 class Surface;
+
+// Pixels x0..x1-1 by y0..y1-1; empty when either span is.
+struct PixelRect {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    [[nodiscard]] bool Empty() const { return x1 <= x0 || y1 <= y0; }
+    // The smallest rectangle holding both; an empty one adds nothing.
+    [[nodiscard]] PixelRect United(const PixelRect& other) const {
+        if (other.Empty()) return *this;
+        if (Empty()) return other;
+        return {std::min(x0, other.x0), std::min(y0, other.y0), std::max(x1, other.x1),
+                std::max(y1, other.y1)};
+    }
+    [[nodiscard]] PixelRect Intersected(const PixelRect& other) const {
+        const PixelRect both{std::max(x0, other.x0), std::max(y0, other.y0), std::min(x1, other.x1),
+                             std::min(y1, other.y1)};
+        return both.Empty() ? PixelRect{} : both;
+    }
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
 
 // A picture's pixels handed to a file writer. It owns its copies, so a list of
 // these stays valid whatever happens to the images it came from.
@@ -45,6 +68,13 @@ public:
     // What Create allocates for an image of this size.
     [[nodiscard]] static uint64_t BytesFor(int width, int height);
     void Fill(uint8_t grey, uint8_t alpha, uint8_t coverage);
+    // The same over the part of area inside the image.
+    void FillRect(const PixelRect& area, uint8_t grey, uint8_t alpha, uint8_t coverage);
+    // The pixels where the two images differ in any plane; empty when they
+    // are alike or their sizes differ.
+    [[nodiscard]] PixelRect DifferenceFrom(const CLayerImage& other) const;
+    // Copies the three planes over the part of area inside both images.
+    void CopyRectTo(const PixelRect& area, CLayerImage& target) const;
     // Copies all three planes into a target of the same size. Returns false
     // and leaves the target alone when the sizes differ.
     bool CopyTo(CLayerImage& target) const;
@@ -81,18 +111,34 @@ public:
     // the overlap only. Opacity is meant to be from 0 to 1.
     static void Composite(const CLayerImage& source, CLayerImage& target, bool blendAlways, int dx,
                           int dy, float opacity);
+    // The same, changing no target pixel outside within.
+    static void Composite(const CLayerImage& source, CLayerImage& target, bool blendAlways, int dx,
+                          int dy, float opacity, const PixelRect& within);
     // Reduces each 3 x 3 block of source to one pixel of target (over the part
     // that both cover) and, when display is given, draws it there zoomed.
     static void Downsample3x(const CLayerImage& source, CLayerImage* display, int zoom,
                              CLayerImage& target, bool hardEdges);
+    // The same for the target pixels inside within alone, drawing nothing.
+    static void Downsample3x(const CLayerImage& source, CLayerImage& target, bool hardEdges,
+                             const PixelRect& within);
     // Draws an icon-sized image zoomed into display, as Downsample3x draws
     // the pixels it makes; display shows the zoomed canvas from canvas point
     // (offsetX, offsetY) on.
     static void ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom,
                            int offsetX = 0, int offsetY = 0);
+    // The same for the image's pixels inside within alone.
+    static void ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom, int offsetX,
+                           int offsetY, const PixelRect& within);
+    // The display pixels that the image's pixels inside area cover when
+    // shown as ShowZoomed shows them.
+    [[nodiscard]] static PixelRect ZoomedArea(const PixelRect& area, const CLayerImage& display,
+                                              int zoom, int offsetX, int offsetY);
     // The dotted grid of a zoomed canvas of columns x rows icon pixels, with
-    // this image showing it from canvas point (offsetX, offsetY) on.
+    // this image showing it from canvas point (offsetX, offsetY) on; with
+    // within, only over those pixels of this image.
     void DrawGrid(int zoom, int columns, int rows, int offsetX = 0, int offsetY = 0);
+    void DrawGrid(int zoom, int columns, int rows, int offsetX, int offsetY,
+                  const PixelRect& within);
     // Width or height below 1 means the whole image; never more than the image.
     void BlitTo(Surface& surface, int x, int y, int width, int height) const;
 
@@ -127,9 +173,12 @@ private:
     void TakeBuffers(CLayerImage& other);
     // Normalises n and finds the block's top-left pixel; false when it is not wholly inside.
     bool BlockOrigin(int blockX, int blockY, int& n, int& left, int& top) const;
+    [[nodiscard]] PixelRect Whole() const { return {0, 0, m_width, m_height}; }
     size_t PlaneSize() const {
         return static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
     }
+    static void ReduceBlocks(const CLayerImage& source, CLayerImage* display, int zoom,
+                             CLayerImage& target, bool hardEdges, const PixelRect& within);
     // One pixel of an icon-sized image as the canvas shows it: a block, and
     // at zoom 4 and above a dot in its middle that shows its alpha.
     static void ShowPixel(CLayerImage& display, int x, int y, const PixelColor& colour,

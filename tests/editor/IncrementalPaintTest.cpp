@@ -1,0 +1,170 @@
+// A stroke's step and an object's drag redraw only what they changed; after
+// every step the window must show exactly what a whole repaint shows, and
+// nothing may change outside the part the window is told to update.
+
+#include <cstring>
+#include <random>
+
+#include "MouseFixture.h"
+
+namespace pictoform::test {
+namespace {
+
+class IncrementalPaintTest : public MouseFixture {
+protected:
+    // Three layers shown, the lower two covered in translucent stripes, the
+    // middle one at part opacity; the top one is painted on.
+    void LayOutLayers() {
+        CLayerDialog& layers = workspace.LayerPanel();
+        for (int i = 1; i <= 2; ++i) {
+            ASSERT_TRUE(layers.AddLayer());
+            layers.ClickItem(i, 2);
+        }
+        const std::vector<CIconLayer*> shown = layers.CollectVisibleLayers();
+        ASSERT_EQ(shown.size(), 3u);
+        for (int i = 0; i < 2; ++i) {
+            CLayerImage& c = shown[i]->Committed();
+            for (int y = 0; y < c.Height() / 3; ++y)
+                for (int x = (y + i) % 3; x < c.Width() / 3; x += 3)
+                    c.SetBlock(x, y, {static_cast<uint8_t>(90 * i), 120, 200, 150}, 3);
+            c.CopyTo(shown[i]->Working());
+        }
+        const auto choose = [&layers](const CIconLayer* layer) {
+            for (int i = 0; i < 3 && layer != nullptr; ++i) {
+                layers.SelectItem(i);
+                if (layers.GetActiveLayer() == layer) return;
+            }
+            FAIL() << "no such layer";
+        };
+        choose(shown[1]);
+        layers.MoveSlider(60);
+        choose(shown[2]);
+    }
+
+    // One step of a drag, repainted as the window repaints it, then checked.
+    void Step(int x, int y) {
+        CLayerImage before;
+        ASSERT_TRUE(before.CloneFrom(view.Screen()));
+        Mouse().Move(x, y, mouse::kLeft);
+        view.PaintStep();
+        const CLayerImage& after = view.Screen();
+        const PixelRect updated = view.Updated();
+        if (updated != PixelRect{0, 0, after.Width(), after.Height()}) ++partialSteps;
+
+        CViewPainter whole;
+        whole.Resize(after.Width(), after.Height());
+        PaintScene scene = view.Scene();
+        whole.Paint(scene);
+        int wrong = 0;
+        int outside = 0;
+        for (int row = 0; row < after.Height(); ++row) {
+            const size_t at = static_cast<size_t>(row) * after.Stride();
+            const size_t bytes = 3 * static_cast<size_t>(after.Width());
+            if (std::memcmp(after.ColourBits() + at, whole.Screen().ColourBits() + at, bytes))
+                ++wrong;
+            for (int col = 0; col < after.Width(); ++col) {
+                const bool inside =
+                    col >= updated.x0 && col < updated.x1 && row >= updated.y0 && row < updated.y1;
+                if (!inside && std::memcmp(after.ColourBits() + at + 3 * col,
+                                           before.ColourBits() + at + 3 * col, 3))
+                    ++outside;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "rows unlike a whole repaint after a step to " << x << "," << y;
+        EXPECT_EQ(outside, 0) << "pixels changed outside the update after a step to " << x << ","
+                              << y;
+    }
+
+    int partialSteps = 0;
+};
+
+TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDoes) {
+    struct Window {
+        int width, height, zoom, scrollX, scrollY;
+    };
+    // Fitted with grey bands around; zoomed in and scrolled, so that blocks,
+    // grid and overlays are cut at every edge of the window.
+    const Window windows[] = {{300, 250, 0, 0, 0}, {170, 130, 7, 61, 45}};
+    UseFormat(40, 36, kDepth32);
+    LayOutLayers();
+    // The cursor's cross is an overlay each step draws again.
+    view.SetHotSpot({9, 11});
+    std::mt19937 random(20261207);
+    const auto pick = [&random](int from, int to) {
+        return std::uniform_int_distribution<int>(from, to)(random);
+    };
+    const ToolCode strokes[] = {kToolPencilRound,         kToolPencilSquare,
+                                kToolPencilRightDiagonal, kToolPencilLeftDiagonal,
+                                kToolEraserRound,         kToolEraserSquare};
+    for (const Window& w : windows) {
+        SCOPED_TRACE(w.zoom);
+        partialSteps = 0;
+        view.Resize(w.width, w.height);
+        view.Paint();
+        if (w.zoom > 0) {
+            view.ZoomAbout(w.zoom, 0, 0);
+            view.ScrollTo(w.scrollX, w.scrollY);
+        }
+        view.Paint();
+        const auto somewhere = [&] {
+            // A little beyond the window too: strokes run off the canvas.
+            return Pt{pick(-10, w.width + 10), pick(-10, w.height + 10)};
+        };
+        for (int stroke = 0; stroke < 40 && !HasFailure(); ++stroke) {
+            workspace.Colours().SetColor(
+                PixelColor{static_cast<uint8_t>(pick(0, 255)), static_cast<uint8_t>(pick(0, 255)),
+                           static_cast<uint8_t>(pick(0, 255)), static_cast<uint8_t>(pick(40, 255))}
+                    .Rgba32(),
+                0, 0);
+            const bool object = pick(0, 3) == 0;
+            if (object) {
+                // A rectangle made by a drag, then moved from its middle,
+                // with or without its shadow.
+                Pen().SetShadowEnabled(pick(0, 1) == 1);
+                Use(kToolRectangle);
+                const Pt a = somewhere();
+                Mouse().Press(a.x, a.y);
+                view.Paint();
+                Step(a.x + 25, a.y + 20);
+                Step(a.x + pick(30, 60), a.y + pick(30, 60));
+                Mouse().Release(a.x + 40, a.y + 40);
+                view.Paint();
+                if (!Object()) continue;
+                const Vec2 middle = Object()->HandlePosition(8);
+                const int zoom = view.Geometry().zoom;
+                const int mx = static_cast<int>(middle.x * static_cast<float>(zoom) / 3) +
+                               view.Geometry().originX;
+                const int my = static_cast<int>(middle.y * static_cast<float>(zoom) / 3) +
+                               view.Geometry().originY;
+                Mouse().Press(mx, my);
+                view.Paint();
+                for (int move = 1; move <= 4; ++move) Step(mx + 9 * move, my - 5 * move);
+                Mouse().Release(mx + 36, my - 20);
+                view.Paint();
+                continue;
+            }
+            const ToolCode tool = strokes[pick(0, 5)];
+            Use(tool, pick(1, 8));
+            // A press outside any object merges what is active first.
+            const Pt start = somewhere();
+            Mouse().Press(start.x, start.y);
+            view.Paint();
+            for (int move = pick(2, 6); move > 0; --move) {
+                const Pt to = somewhere();
+                Step(to.x, to.y);
+                // (A press on an active object drags it instead.)
+                if (Object()) continue;
+                EXPECT_TRUE(Layer().Working().DifferenceFrom(Layer().Committed()).Empty())
+                    << "the working picture fell behind the stroke";
+            }
+            Mouse().Release(start.x, start.y);
+            view.Paint();
+        }
+        // Most steps took the partial path; the rest were whole because
+        // they made an object.
+        EXPECT_GT(partialSteps, 100);
+    }
+}
+
+} // namespace
+} // namespace pictoform::test
