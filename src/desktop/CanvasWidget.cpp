@@ -51,6 +51,15 @@ void CanvasWidget::Repaint() {
     ShowStatus(m_pointer.x() >= 0 ? &m_pointer : nullptr);
 }
 
+void CanvasWidget::RepaintStep() {
+    // A stroke's step redraws only the part of the window it changed.
+    m_view.PaintStep();
+    const PixelRect& updated = m_view.Updated();
+    viewport()->update(
+        QRect(updated.x0, updated.y0, updated.x1 - updated.x0, updated.y1 - updated.y0));
+    ShowStatus(m_pointer.x() >= 0 ? &m_pointer : nullptr);
+}
+
 void CanvasWidget::SyncScrollBars() {
     const ViewGeometry& g = m_view.Geometry();
     m_syncing = true;
@@ -127,12 +136,7 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     m_view.Mouse().Move(at.x(), at.y(), flags);
     // Without the button nothing is drawn; only the cursor and tooltip follow.
     if (flags & mouse::kLeft) {
-        // A stroke's step redraws only the part of the window it changed.
-        m_view.PaintStep();
-        const PixelRect& updated = m_view.Updated();
-        viewport()->update(
-            QRect(updated.x0, updated.y0, updated.x1 - updated.x0, updated.y1 - updated.y0));
-        ShowStatus(&m_pointer);
+        RepaintStep();
         emit Edited(false);
     } else {
         ShowStatus(&m_pointer);
@@ -149,7 +153,7 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint at = event->position().toPoint();
     m_view.Mouse().Release(at.x(), at.y());
-    Repaint();
+    RepaintStep();
     FollowPointer(event->globalPosition().toPoint());
     emit Edited(true);
 }

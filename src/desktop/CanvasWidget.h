@@ -24,6 +24,8 @@ public:
 
     // Rebuilds the view's picture and shows it.
     void Repaint();
+    // After a step of the mouse: only what it changed, when it knows.
+    void RepaintStep();
 
 signals:
     // The pictures may have changed: the panels that show them want

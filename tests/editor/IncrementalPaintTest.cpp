@@ -3,6 +3,7 @@
 // nothing may change outside the part the window is told to update.
 
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include "MouseFixture.h"
@@ -41,11 +42,18 @@ protected:
         choose(shown[2]);
     }
 
-    // One step of a drag, repainted as the window repaints it, then checked.
+    // One step of a drag, or its end, repainted as the window repaints it,
+    // then checked.
     void Step(int x, int y) {
+        Check([&] { Mouse().Move(x, y, mouse::kLeft); });
+    }
+    void Finish(int x, int y) {
+        Check([&] { Mouse().Release(x, y); });
+    }
+    void Check(const std::function<void()>& step) {
         CLayerImage before;
         ASSERT_TRUE(before.CloneFrom(view.Screen()));
-        Mouse().Move(x, y, mouse::kLeft);
+        step();
         view.PaintStep();
         const CLayerImage& after = view.Screen();
         const PixelRect updated = view.Updated();
@@ -70,9 +78,8 @@ protected:
                     ++outside;
             }
         }
-        EXPECT_EQ(wrong, 0) << "rows unlike a whole repaint after a step to " << x << "," << y;
-        EXPECT_EQ(outside, 0) << "pixels changed outside the update after a step to " << x << ","
-                              << y;
+        EXPECT_EQ(wrong, 0) << "rows unlike a whole repaint";
+        EXPECT_EQ(outside, 0) << "pixels changed outside the update";
     }
 
     int partialSteps = 0;
@@ -139,8 +146,7 @@ TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDo
                 Mouse().Press(mx, my);
                 view.Paint();
                 for (int move = 1; move <= 4; ++move) Step(mx + 9 * move, my - 5 * move);
-                Mouse().Release(mx + 36, my - 20);
-                view.Paint();
+                Finish(mx + 36, my - 20);
                 continue;
             }
             const ToolCode tool = strokes[pick(0, 5)];
@@ -157,8 +163,7 @@ TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDo
                 EXPECT_TRUE(Layer().Working().DifferenceFrom(Layer().Committed()).Empty())
                     << "the working picture fell behind the stroke";
             }
-            Mouse().Release(start.x, start.y);
-            view.Paint();
+            Finish(start.x, start.y);
         }
         // Most steps took the partial path; the rest were whole because
         // they made an object.

@@ -234,12 +234,15 @@ void CViewMouse::Release(int wx, int wy) {
     m_buttonDown = false;
     std::optional<Event> e = MakeEvent(wx, wy);
     if (!e) return;
-    if (wasDown && !e->layer.ActiveObject()) ReleaseTool(*e);
+    const bool hadObject = e->layer.ActiveObject() != nullptr;
+    if (wasDown && !hadObject) ReleaseTool(*e);
     // The triangle's corners wait for its third press.
     if (e->tool != kToolTriangle) e->layer.StrokePoints().clear();
     if (wasDown && e->layer.ActiveObject() && (wx != m_pressX || wy != m_pressY)) {
         RecordObject(m_view.Space(), e->layer, m_lifted);
     }
+    // Letting go of a dragged object only records it; the repaint finds its pixels.
+    if (wasDown && hadObject) m_changed = PixelRect{};
     m_lifted = false;
     UpdateOverlay(e->tool);
 }

@@ -115,8 +115,7 @@ void CViewMouse::Stroked(const Event& e, float ax, float ay, float bx, float by)
     m_changed = m_changed.value_or(PixelRect{}).United(area);
     // Within a stroke the working picture is the committed one everywhere
     // else: the press copied all of it.
-    e.layer.Committed().CopyRectTo({3 * area.x0, 3 * area.y0, 3 * area.x1, 3 * area.y1},
-                                   e.layer.Working());
+    e.layer.Committed().CopyRectTo(Tripled(area), e.layer.Working());
 }
 
 void CViewMouse::PressTool(Event& e) {
@@ -295,9 +294,10 @@ void CViewMouse::ReleaseTool(Event& e) {
     if (IsPencil(e.tool)) {
         // Normalised first, so that the history holds plain coverage and a
         // restored picture takes later strokes like any other.
-        NormalizeCoverage(committed);
         // The view shows the picture as it is kept.
-        committed.CopyTo(layer.Working());
+        const PixelRect marked = NormalizeCoverage(committed);
+        committed.CopyRectTo(marked, layer.Working());
+        m_changed = BlocksOf(marked);
         AppendSnapshot(space, layer);
         return;
     }
@@ -356,6 +356,7 @@ void CViewMouse::ReleaseTool(Event& e) {
     case kToolEraserRound:
     case kToolEraserSquare:
         AppendSnapshot(space, layer);
+        m_changed = PixelRect{};
         break;
     default:
         break;

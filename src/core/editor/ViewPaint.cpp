@@ -157,15 +157,13 @@ PixelRect CViewPainter::RenderActiveObject(const PaintScene& scene) {
     layer->Committed().CopyTo(layer->Working());
     RenderObject(*object, *scene.pen, layer->Working(), scene.format->Composite(), *scene.shadow);
     // In icon pixels: every block the object (or its shadow) reached.
-    const PixelRect drawn = layer->Working().DifferenceFrom(layer->Committed());
-    if (drawn.Empty()) return {};
-    return {drawn.x0 / 3, drawn.y0 / 3, (drawn.x1 + 2) / 3, (drawn.y1 + 2) / 3};
+    return BlocksOf(layer->Working().DifferenceFrom(layer->Committed()));
 }
 
 void CViewPainter::RedrawArea(const PaintScene& scene, const PixelRect& area) {
     CIconFormat& format = *scene.format;
     const bool soft = format.SoftEdges();
-    const PixelRect tripled{3 * area.x0, 3 * area.y0, 3 * area.x1, 3 * area.y1};
+    const PixelRect tripled = Tripled(area);
     CLayerImage& composite = format.Composite();
     composite.FillRect(tripled, 255, 0, soft ? 1 : 0);
     for (const CIconLayer* visible : scene.visibleLayers) {

@@ -33,6 +33,16 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// The pixels of the tripled canvas that icon pixels cover, and the icon
+// pixels whose blocks hold some of a canvas area.
+[[nodiscard]] inline PixelRect Tripled(const PixelRect& icon) {
+    return {3 * icon.x0, 3 * icon.y0, 3 * icon.x1, 3 * icon.y1};
+}
+[[nodiscard]] inline PixelRect BlocksOf(const PixelRect& canvas) {
+    if (canvas.Empty()) return {};
+    return {canvas.x0 / 3, canvas.y0 / 3, (canvas.x1 + 2) / 3, (canvas.y1 + 2) / 3};
+}
+
 // A picture's pixels handed to a file writer. It owns its copies, so a list of
 // these stays valid whatever happens to the images it came from.
 struct PixelExport {

@@ -101,11 +101,23 @@ void PaintPixel(CLayerImage& image, int x, int y, const PixelColor& colour, bool
     ApplyPixelRule(PixelAt(image, x, y), image.PaintStamp(), colour, erase);
 }
 
-void NormalizeCoverage(CLayerImage& image) {
-    uint8_t* coverage = image.CoveragePlane();
-    const size_t size = static_cast<size_t>(image.Width()) * image.Height();
-    for (size_t i = 0; i < size; ++i)
-        if (coverage[i]) coverage[i] = 1;
+PixelRect NormalizeCoverage(CLayerImage& image) {
+    PixelRect changed;
+    const int w = image.Width();
+    for (int y = 0; y < image.Height(); ++y) {
+        uint8_t* row = image.CoveragePlane() + static_cast<size_t>(y) * w;
+        // Most rows hold no mark; finding that is one pass the compiler vectorises.
+        uint8_t most = 0;
+        for (int x = 0; x < w; ++x) most = std::max(most, row[x]);
+        if (most <= 1) continue;
+        int first = 0;
+        while (row[first] <= 1) ++first;
+        int last = w - 1;
+        while (row[last] <= 1) --last;
+        for (int x = first; x <= last; ++x) row[x] = row[x] != 0;
+        changed = changed.United({first, y, last + 1, y + 1});
+    }
+    return changed;
 }
 
 void DrawPenLine(CLayerImage& image, const PenOutputs& pen, float x0, float y0, float x1,

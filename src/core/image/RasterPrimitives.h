@@ -50,7 +50,8 @@ constexpr bool StampAllows(uint8_t stamp, uint8_t coverage) {
 void PaintPixel(CLayerImage& image, int x, int y, const PixelColor& colour, bool erase);
 
 // Every non-zero coverage byte becomes 1.
-void NormalizeCoverage(CLayerImage& image);
+// Returns the pixels it changed.
+PixelRect NormalizeCoverage(CLayerImage& image);
 
 // Lines in block units: each step blends one 3 x 3 block. DrawPenLine colours
 // the line from the pen (its single colour, or the table from entry 0 at the
