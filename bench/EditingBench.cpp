@@ -1,7 +1,9 @@
 // The mouse handling of the editing view on the largest format: a pencil
 // stroke of 100 movements with the widest round nib, and a lifted selection
 // dragged through 100 movements. Each ends with its history record, as a
-// real stroke does; the repaint after each message is measured elsewhere.
+// real stroke does. Then the same with the window's repaint after each
+// message, on eight translucent layers in a 1280 x 1024 window, as the
+// whole repaint of ViewBench paints them.
 
 #include <benchmark/benchmark.h>
 
@@ -89,5 +91,79 @@ void BM_SelectionDrag(benchmark::State& state) {
     if (!layer.ActiveObject()) state.SkipWithError("the object was merged");
 }
 BENCHMARK(BM_SelectionDrag)->Unit(benchmark::kMillisecond);
+
+// Eight translucent layers shown, as in the whole repaint's benchmark; the
+// top one is painted on with a pencil eight icon pixels wide.
+struct Layered : Editing {
+    Layered() {
+        CLayerDialog& layers = workspace.LayerPanel();
+        for (int i = 1; i < 8; ++i) {
+            (void)layers.AddLayer();
+            layers.ClickItem(i, 2);
+        }
+        int i = 0;
+        for (CIconLayer* layer : layers.CollectVisibleLayers()) {
+            CLayerImage& c = layer->Committed();
+            for (int y = 0; y < 256; ++y) {
+                for (int x = (y + i) % 2; x < 256; x += 2) {
+                    c.SetBlock(x, y,
+                               PixelColor{static_cast<uint8_t>(30 * i), static_cast<uint8_t>(x),
+                                          90, 160},
+                               3);
+                }
+            }
+            c.CopyTo(layer->Working());
+            ++i;
+        }
+        workspace.Tools().OnCommand(CToolDialog::kPencilRoundCommand);
+        workspace.Tools().ChooseWidth(7);
+        view.Resize(1280, 1024);
+        view.Paint();
+    }
+};
+
+// One movement of a stroke and the repaint after it.
+void BM_PencilStepRepaint(benchmark::State& state) {
+    Layered e;
+    CViewMouse& mouse = e.view.Mouse();
+    mouse.Move(300, 300, 0);
+    mouse.Press(300, 300);
+    e.view.Paint();
+    if (e.view.Geometry().zoom != 4) state.SkipWithError("not at zoom 4");
+    int step = 0;
+    for (auto _ : state) {
+        // Back and forth over the middle of the picture, 12 window pixels a step.
+        const int i = step++ % 50;
+        const int x = 300 + 12 * (i < 25 ? i : 50 - i);
+        mouse.Move(x, 300 + (i % 5) * 8, mouse::kLeft);
+        e.view.PaintStep();
+        benchmark::DoNotOptimize(e.view.Screen().ColourBits());
+    }
+    mouse.Release(300, 300);
+}
+BENCHMARK(BM_PencilStepRepaint)->Unit(benchmark::kMillisecond);
+
+// A stroke of 100 movements with a repaint after each movement and after
+// the release, as the window does it; the press's repaint is a whole one
+// (BM_Repaint) and is left out.
+void BM_PencilStrokeRepainted(benchmark::State& state) {
+    Layered e;
+    CViewMouse& mouse = e.view.Mouse();
+    mouse.Move(300, 300, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        mouse.Press(300, 300);
+        e.view.Paint();
+        state.ResumeTiming();
+        for (int i = 1; i <= 100; ++i) {
+            mouse.Move(300 + 6 * i, 300 + (i % 20) * 8, mouse::kLeft);
+            e.view.PaintStep();
+        }
+        mouse.Release(900, 300);
+        e.view.PaintStep();
+        benchmark::DoNotOptimize(e.view.Screen().ColourBits());
+    }
+}
+BENCHMARK(BM_PencilStrokeRepainted)->Unit(benchmark::kMillisecond);
 
 } // namespace
