@@ -27,20 +27,23 @@ uint8_t Mix(uint8_t under, uint8_t over, int a) {
     return static_cast<uint8_t>(std::min(under * (255 - a) + over * (a + 1), 65280) >> 8);
 }
 
-// to = (to * wu + from * wo) >> 8, capped as Mix caps it, byte by byte.
+// to = (to * wu + from * (256 - wu)) >> 8, byte by byte. The sum is at most
+// 255 * 256, so Mix's cap never binds and 16-bit lanes hold it all.
 void BlendBytes(uint8_t* __restrict to, const uint8_t* __restrict from,
-                const uint16_t* __restrict wu, const uint16_t* __restrict wo, size_t bytes) {
+                const uint16_t* __restrict wu, size_t bytes) {
     for (size_t j = 0; j < bytes; ++j) {
-        const int blended = to[j] * wu[j] + from[j] * wo[j];
-        to[j] = static_cast<uint8_t>(std::min(blended, 65280) >> 8);
+        const uint16_t under = wu[j];
+        const auto blended =
+            static_cast<uint16_t>(to[j] * under + from[j] * static_cast<uint16_t>(256 - under));
+        to[j] = static_cast<uint8_t>(blended >> 8);
     }
 }
 
-// Each pixel's blend weights from its strength a, and its alpha and
-// coverage laid over as Composite lays them.
+// Each pixel's weight of what lies under from its strength a, and its
+// alpha and coverage laid over as Composite lays them.
 void WeighPixels(const uint8_t* __restrict strength, uint8_t* __restrict alpha,
                  uint8_t* __restrict coverage, bool blendAlways, uint16_t* __restrict under,
-                 uint16_t* __restrict over, size_t n) {
+                 size_t n) {
     // Each case as a factor of 0 or 1, so that no branch is left.
     const int always = blendAlways ? 1 : 0;
     for (size_t i = 0; i < n; ++i) {
@@ -49,7 +52,6 @@ void WeighPixels(const uint8_t* __restrict strength, uint8_t* __restrict alpha,
         const int copy = (1 - keep) * (1 - always) * (coverage[i] == 0);
         const int blend = 1 - keep - copy;
         under[i] = static_cast<uint16_t>(keep * 256 + blend * (255 - a));
-        over[i] = static_cast<uint16_t>(copy * 256 + blend * (a + 1));
         alpha[i] =
             static_cast<uint8_t>(keep * alpha[i] + copy * a + blend * std::min(alpha[i] + a, 255));
         const int covered = (1 - keep) * (copy | always);
@@ -370,16 +372,21 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
     const int64_t sy1 = std::min<int64_t>(source.m_height, int64_t{area.y1} - dy);
     if (sx1 <= sx0 || sy1 <= sy0) return;
 
-    // Opacity is applied once per alpha value; only the low 8 bits of the product count.
+    // Opacity is applied once per alpha value; only the low 8 bits of the
+    // product count. Within 0..1 the product is in 0..255 and is worked out
+    // in the loop, which the compiler then vectorises; any other opacity
+    // goes through a table.
     uint8_t level[256];
     for (int al = 0; al < 256; ++al)
         level[al] = static_cast<uint8_t>(Truncate(static_cast<float>(al) * opacity) & 0xFF);
+    const bool opaque = opacity == 1.0f;
+    const bool fraction = opacity >= 0.0f && opacity <= 1.0f;
 
     // Row by row through the planes, each pixel's place found by stepping,
     // not by multiplying out its coordinates.
     const int n = static_cast<int>(sx1 - sx0);
-    std::vector<uint16_t> underWeight(3 * static_cast<size_t>(n)), overWeight(underWeight.size());
-    std::vector<uint16_t> pixelUnder(static_cast<size_t>(n)), pixelOver(pixelUnder.size());
+    std::vector<uint16_t> underWeight(3 * static_cast<size_t>(n));
+    std::vector<uint16_t> pixelUnder(static_cast<size_t>(n));
     std::vector<uint8_t> strength(static_cast<size_t>(n));
     for (int sy = static_cast<int>(sy0); sy < sy1; ++sy) {
         const int ty = sy + dy;
@@ -397,22 +404,29 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         // An uncovered or clear source pixel leaves the target as it is;
         // over an empty target (unless blendAlways) it is copied; otherwise
         // blended, an empty target lending its colour (normally white). Each
-        // case is one blend, (under * wu + over * wo) >> 8 capped as Mix caps
-        // it: left alone (256, 0), copied (0, 256), blended (255 - a, a + 1).
-        // The weights are spelled out per colour byte, so that the colour
-        // loop runs over contiguous bytes with no branch or look-up, which
-        // the compiler vectorises; soft, translucent edges leave no pattern
-        // for branches to be guessed by anyway.
-        for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? level[srcAlpha[i]] : 0;
-        WeighPixels(strength.data(), dstAlpha, dstCoverage, blendAlways, pixelUnder.data(),
-                    pixelOver.data(), static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            for (int c = 0; c < 3; ++c) {
-                underWeight[3 * i + c] = pixelUnder[i];
-                overWeight[3 * i + c] = pixelOver[i];
+        // case is one blend, (under * wu + over * (256 - wu)) >> 8: left
+        // alone wu = 256, copied 0, blended 255 - a. The weight is spelled
+        // out per colour byte, so that the colour loop runs over contiguous
+        // bytes with no branch or look-up, which the compiler vectorises;
+        // soft, translucent edges leave no pattern for branches to be
+        // guessed by anyway. A layer at full opacity (the usual case) needs
+        // no look-up either.
+        if (opaque) {
+            for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? srcAlpha[i] : 0;
+        } else if (fraction) {
+            for (int i = 0; i < n; ++i) {
+                const auto a = static_cast<int>(static_cast<float>(srcAlpha[i]) * opacity);
+                strength[i] = srcCoverage[i] ? static_cast<uint8_t>(a) : 0;
             }
+        } else {
+            for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? level[srcAlpha[i]] : 0;
         }
-        BlendBytes(to, from, underWeight.data(), overWeight.data(), 3 * static_cast<size_t>(n));
+        WeighPixels(strength.data(), dstAlpha, dstCoverage, blendAlways, pixelUnder.data(),
+                    static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            for (int c = 0; c < 3; ++c) underWeight[3 * i + c] = pixelUnder[i];
+        }
+        BlendBytes(to, from, underWeight.data(), 3 * static_cast<size_t>(n));
     }
 }
 
