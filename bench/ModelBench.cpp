@@ -63,6 +63,33 @@ void BM_ComposeFormat256x8(benchmark::State& state) {
 }
 BENCHMARK(BM_ComposeFormat256x8)->Unit(benchmark::kMillisecond);
 
+// The two stages after the composition, each alone: the 3 x 3 reduction of
+// the tripled composite, and the zoomed display at zoom 4 with its dots.
+void BM_Downsample256(benchmark::State& state) {
+    BenchFormat bench;
+    bench.format.Compose();
+    for (auto _ : state) {
+        CLayerImage::Downsample3x(bench.format.Composite(), nullptr, 0, bench.format.Final(),
+                                  false);
+        benchmark::DoNotOptimize(bench.format.Final().AlphaPlane());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Downsample256)->Unit(benchmark::kMillisecond);
+
+void BM_ShowZoomed256(benchmark::State& state) {
+    BenchFormat bench;
+    bench.format.Compose();
+    CLayerImage display;
+    (void)display.Create(4 * kSide, 4 * kSide);
+    for (auto _ : state) {
+        CLayerImage::ShowZoomed(bench.format.Final(), display, 4);
+        benchmark::DoNotOptimize(display.ColourBits());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ShowZoomed256)->Unit(benchmark::kMillisecond);
+
 void BM_MemcpyLayerBytes(benchmark::State& state) {
     BenchFormat bench;
     const size_t bytes = LayerBytes(bench.format);

@@ -326,9 +326,18 @@ void CLayerImage::SetBlock(int blockX, int blockY, const PixelColor& colour, int
     int left = 0;
     int top = 0;
     if (!BlockOrigin(blockX, blockY, n, left, top)) return;
-    for (int y = top; y < top + n; ++y)
-        for (int x = left; x < left + n; ++x)
-            SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, 1);
+    // One row of the block drawn, the others copied from it.
+    uint8_t* first = Bgr(left, top);
+    for (int x = 0; x < n; ++x) {
+        first[3 * x] = colour.blue;
+        first[3 * x + 1] = colour.green;
+        first[3 * x + 2] = colour.red;
+    }
+    for (int y = top; y < top + n; ++y) {
+        if (y > top) std::memcpy(Bgr(left, y), first, 3 * static_cast<size_t>(n));
+        std::fill_n(AlphaPlane() + PixelIndex(left, y), n, colour.alpha);
+        std::fill_n(CoveragePlane() + PixelIndex(left, y), n, uint8_t{1});
+    }
 }
 
 void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
@@ -445,45 +454,64 @@ void CLayerImage::ReduceBlocks(const CLayerImage& source, CLayerImage* display, 
     static constexpr int kWeight[3][3] = {{1, 2, 1}, {2, 4, 2}, {1, 2, 1}};
     const PixelRect area = within.Intersected({0, 0, std::min(source.m_width / 3, target.m_width),
                                                std::min(source.m_height / 3, target.m_height)});
-    const uint8_t* alpha = source.AlphaPlane();
-    const uint8_t* coverage = source.CoveragePlane();
+    const size_t sw = static_cast<size_t>(source.m_width);
+    const size_t tw = static_cast<size_t>(target.m_width);
     for (int y = area.y0; y < area.y1; ++y) {
+        // The three source rows of this row of blocks, found once.
+        const uint8_t* colour[3];
+        const uint8_t* alpha[3];
+        const uint8_t* coverage[3];
+        for (int j = 0; j < 3; ++j) {
+            colour[j] = source.Bgr(0, 3 * y + j);
+            alpha[j] = source.AlphaPlane() + (3 * static_cast<size_t>(y) + j) * sw;
+            coverage[j] = source.CoveragePlane() + (3 * static_cast<size_t>(y) + j) * sw;
+        }
+        uint8_t* outColour = target.Bgr(0, y);
+        uint8_t* outAlpha = target.AlphaPlane() + static_cast<size_t>(y) * tw;
+        uint8_t* outCoverage = target.CoveragePlane() + static_cast<size_t>(y) * tw;
         for (int x = area.x0; x < area.x1; ++x) {
             // A sub-pixel's coverage value is a weight of its own (the stroke and fill
             // marks count more than 1). Colours are averaged with that same weight so
             // that a mark above 1 cannot darken them; with coverage 1 it is the plain kernel.
+            // An uncovered sub-pixel weighs nothing; no branch decides it.
             int sumR = 0, sumG = 0, sumB = 0, sumAlpha = 0, sumAlphaCov = 0, sumWeight = 0;
             for (int j = 0; j < 3; ++j) {
                 for (int i = 0; i < 3; ++i) {
-                    const int px = 3 * x + i;
-                    const int py = 3 * y + j;
-                    const size_t si = source.PixelIndex(px, py);
-                    if (!coverage[si]) continue;
+                    const size_t px = 3 * static_cast<size_t>(x) + i;
+                    const int cov = coverage[j][px];
                     const int weight = kWeight[j][i];
-                    const int covWeight = weight * coverage[si];
-                    const uint8_t* bgr = source.Bgr(px, py);
+                    const int covWeight = weight * cov;
+                    const uint8_t* bgr = colour[j] + 3 * px;
                     sumB += bgr[0] * covWeight;
                     sumG += bgr[1] * covWeight;
                     sumR += bgr[2] * covWeight;
-                    sumAlpha += alpha[si] * weight;
-                    sumAlphaCov += alpha[si] * covWeight;
+                    sumAlpha += alpha[j][px] * weight * (cov != 0);
+                    sumAlphaCov += alpha[j][px] * covWeight;
                     sumWeight += covWeight;
                 }
             }
             PixelColor out{255, 255, 255, 0};
-            uint8_t outCoverage = 0;
             // Hard edges take a pixel only when more than half the kernel is covered.
             const bool taken = sumWeight != 0 && sumAlpha != 0 && (!hardEdges || sumWeight >= 9);
-            if (taken) {
+            if (taken && sumWeight == 16) {
+                // A block wholly covered once, the usual case: the divisions are shifts.
+                out.red = static_cast<uint8_t>(sumR >> 4);
+                out.green = static_cast<uint8_t>(sumG >> 4);
+                out.blue = static_cast<uint8_t>(sumB >> 4);
+                out.alpha = static_cast<uint8_t>((hardEdges ? sumAlphaCov : sumAlpha) >> 4);
+            } else if (taken) {
                 out.red = static_cast<uint8_t>(sumR / sumWeight);
                 out.green = static_cast<uint8_t>(sumG / sumWeight);
                 out.blue = static_cast<uint8_t>(sumB / sumWeight);
                 // Soft edges spread alpha over the whole kernel of 16, covered or not.
                 out.alpha =
                     static_cast<uint8_t>(hardEdges ? sumAlphaCov / sumWeight : sumAlpha / 16);
-                outCoverage = 1;
             }
-            target.SetPixelRaw(x, y, out.red, out.green, out.blue, out.alpha, outCoverage);
+            outColour[3 * x] = out.blue;
+            outColour[3 * x + 1] = out.green;
+            outColour[3 * x + 2] = out.red;
+            outAlpha[x] = out.alpha;
+            outCoverage[x] = taken ? 1 : 0;
             if (display) ShowPixel(*display, x, y, out, taken, zoom, 0, 0);
         }
     }
@@ -504,7 +532,11 @@ void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor
             for (int px = x0; px < x1; ++px)
                 display.SetPixelRaw(px, py, out.red, out.green, out.blue, out.alpha, 1);
     }
-    if (zoom < 4) return;
+    if (zoom >= 4) ShowDot(display, x, y, out, zoom, offsetX, offsetY);
+}
+
+void CLayerImage::ShowDot(CLayerImage& display, int x, int y, const PixelColor& out, int zoom,
+                          int offsetX, int offsetY) {
     // A dot in the middle of the block, black on empty pixels, shows transparency.
     const int64_t cx = (2 * int64_t{x} + 1) * zoom / 2 - offsetX;
     const int64_t cy = (2 * int64_t{y} + 1) * zoom / 2 - offsetY;
@@ -535,14 +567,53 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
     const PixelRect area = within.Intersected({first(offsetX), first(offsetY),
                                                last(offsetX, display.m_width, image.m_width),
                                                last(offsetY, display.m_height, image.m_height)});
+    // Row by row of icon pixels: the first display row of the blocks is
+    // drawn pixel by pixel, the others copied from it a run of covered
+    // blocks at a time; uncovered blocks are left as they are. Blocks at the
+    // display's edges are cut, not dropped: the display may show any part
+    // of a canvas larger than itself.
+    const auto span = [zoom](int v, int offset, int size) {
+        return static_cast<int>(std::clamp<int64_t>(int64_t{v} * zoom - offset, 0, size));
+    };
+    const size_t dw = static_cast<size_t>(display.m_width);
     for (int y = area.y0; y < area.y1; ++y) {
+        const int top = span(y, offsetY, display.m_height);
+        const int bottom = span(y + 1, offsetY, display.m_height);
+        const uint8_t* covered = coverage + image.PixelIndex(0, y);
+        for (int x = area.x0; x < area.x1 && top < bottom; ++x) {
+            if (!covered[x]) continue;
+            const int left = span(x, offsetX, display.m_width);
+            const int n = span(x + 1, offsetX, display.m_width) - left;
+            const uint8_t* bgr = image.Bgr(x, y);
+            uint8_t* to = display.Bgr(left, top);
+            for (int k = 0; k < n; ++k) std::copy_n(bgr, 3, to + 3 * k);
+            std::fill_n(display.AlphaPlane() + top * dw + left, n, alpha[image.PixelIndex(x, y)]);
+            std::fill_n(display.CoveragePlane() + top * dw + left, n, 1);
+        }
+        for (int x = area.x0; x < area.x1 && top < bottom;) {
+            if (!covered[x]) {
+                ++x;
+                continue;
+            }
+            const int runStart = x;
+            while (x < area.x1 && covered[x]) ++x;
+            const int left = span(runStart, offsetX, display.m_width);
+            const size_t n = static_cast<size_t>(span(x, offsetX, display.m_width) - left);
+            for (int row = top + 1; row < bottom; ++row) {
+                std::memcpy(display.Bgr(left, row), display.Bgr(left, top), 3 * n);
+                std::memcpy(display.AlphaPlane() + row * dw + left,
+                            display.AlphaPlane() + top * dw + left, n);
+                std::memcpy(display.CoveragePlane() + row * dw + left,
+                            display.CoveragePlane() + top * dw + left, n);
+            }
+        }
+        if (zoom < 4) continue;
         for (int x = area.x0; x < area.x1; ++x) {
             const size_t i = image.PixelIndex(x, y);
-            const bool covered = coverage[i] != 0;
             const uint8_t* bgr = image.Bgr(x, y);
-            const PixelColor colour = covered ? PixelColor{bgr[2], bgr[1], bgr[0], alpha[i]}
-                                              : PixelColor{255, 255, 255, 0};
-            ShowPixel(display, x, y, colour, covered, zoom, offsetX, offsetY);
+            const PixelColor colour = covered[x] ? PixelColor{bgr[2], bgr[1], bgr[0], alpha[i]}
+                                                 : PixelColor{255, 255, 255, 0};
+            ShowDot(display, x, y, colour, zoom, offsetX, offsetY);
         }
     }
 }

@@ -193,6 +193,9 @@ private:
     // at zoom 4 and above a dot in its middle that shows its alpha.
     static void ShowPixel(CLayerImage& display, int x, int y, const PixelColor& colour,
                           bool covered, int zoom, int offsetX, int offsetY);
+    // The dot alone, for zoom 4 and above.
+    static void ShowDot(CLayerImage& display, int x, int y, const PixelColor& colour, int zoom,
+                        int offsetX, int offsetY);
     size_t PixelIndex(int x, int y) const { return static_cast<size_t>(y) * m_width + x; }
     uint8_t* Bgr(int x, int y) {
         return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
