@@ -420,12 +420,15 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         // soft, translucent edges leave no pattern for branches to be
         // guessed by anyway. A layer at full opacity (the usual case) needs
         // no look-up either.
+        // (Multiplied by 0 or 1 rather than chosen, so that both loads are
+        // made and the loops have no branch to stop the vectoriser.)
         if (opaque) {
-            for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? srcAlpha[i] : 0;
+            for (int i = 0; i < n; ++i)
+                strength[i] = static_cast<uint8_t>(srcAlpha[i] * (srcCoverage[i] != 0));
         } else if (fraction) {
             for (int i = 0; i < n; ++i) {
                 const auto a = static_cast<int>(static_cast<float>(srcAlpha[i]) * opacity);
-                strength[i] = srcCoverage[i] ? static_cast<uint8_t>(a) : 0;
+                strength[i] = static_cast<uint8_t>(a * (srcCoverage[i] != 0));
             }
         } else {
             for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? level[srcAlpha[i]] : 0;
