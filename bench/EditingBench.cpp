@@ -106,10 +106,10 @@ struct Layered : Editing {
             CLayerImage& c = layer->Committed();
             for (int y = 0; y < 256; ++y) {
                 for (int x = (y + i) % 2; x < 256; x += 2) {
-                    c.SetBlock(x, y,
-                               PixelColor{static_cast<uint8_t>(30 * i), static_cast<uint8_t>(x),
-                                          90, 160},
-                               3);
+                    c.SetBlock(
+                        x, y,
+                        PixelColor{static_cast<uint8_t>(30 * i), static_cast<uint8_t>(x), 90, 160},
+                        3);
                 }
             }
             c.CopyTo(layer->Working());

@@ -59,10 +59,19 @@ protected:
         const PixelRect updated = view.Updated();
         if (updated != PixelRect{0, 0, after.Width(), after.Height()}) ++partialSteps;
 
+        // The whole repaint on a painter of its own, leaving the format's
+        // composite and final pictures as the partial one left them, so that
+        // a fault carried from step to step is not mended here.
+        CLayerImage composite;
+        CLayerImage final;
+        ASSERT_TRUE(composite.CloneFrom(Format().Composite()));
+        ASSERT_TRUE(final.CloneFrom(Format().Final()));
         CViewPainter whole;
         whole.Resize(after.Width(), after.Height());
         PaintScene scene = view.Scene();
         whole.Paint(scene);
+        ASSERT_TRUE(composite.CopyTo(Format().Composite()));
+        ASSERT_TRUE(final.CopyTo(Format().Final()));
         int wrong = 0;
         int outside = 0;
         for (int row = 0; row < after.Height(); ++row) {
@@ -88,14 +97,14 @@ protected:
 TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDoes) {
     struct Window {
         int width, height, zoom, scrollX, scrollY;
+        int32_t depth;
     };
     // Fitted with grey bands around; zoomed in and scrolled, so that blocks,
-    // grid and overlays are cut at every edge of the window.
-    const Window windows[] = {{300, 250, 0, 0, 0}, {170, 130, 7, 61, 45}};
-    UseFormat(40, 36, kDepth32);
-    LayOutLayers();
-    // The cursor's cross is an overlay each step draws again.
-    view.SetHotSpot({9, 11});
+    // grid and overlays are cut at every edge of the window; hard edges at
+    // a zoom without grid or dots.
+    const Window windows[] = {{300, 250, 0, 0, 0, kDepth32},
+                              {170, 130, 7, 61, 45, kDepth32},
+                              {130, 120, 3, 0, 0, kDepth24}};
     std::mt19937 random(20261207);
     const auto pick = [&random](int from, int to) {
         return std::uniform_int_distribution<int>(from, to)(random);
@@ -105,6 +114,10 @@ TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDo
                                 kToolEraserRound,         kToolEraserSquare};
     for (const Window& w : windows) {
         SCOPED_TRACE(w.zoom);
+        UseFormat(40, 36, w.depth);
+        LayOutLayers();
+        // The cursor's cross is an overlay each step draws again.
+        view.SetHotSpot({9, 11});
         partialSteps = 0;
         view.Resize(w.width, w.height);
         view.Paint();
@@ -164,6 +177,10 @@ TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDo
                     << "the working picture fell behind the stroke";
             }
             Finish(start.x, start.y);
+            if (!Object()) {
+                EXPECT_TRUE(Layer().Working().DifferenceFrom(Layer().Committed()).Empty())
+                    << "the view does not show the stroke as it is kept";
+            }
         }
         // Most steps took the partial path; the rest were whole because
         // they made an object.

@@ -118,14 +118,19 @@ TEST(PixelRuleTest, StampAboveOneSkipsPixelsAtOrAboveItAndWritesIt) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(At(img, x, 0), kEmpty) << x;
 }
 
-TEST(PixelRuleTest, NormalizeCoverageMakesEveryMarkOne) {
-    CLayerImage img = Make(5, 1);
-    const int marks[] = {0, 1, 10, 20, 255};
-    for (int x = 0; x < 5; ++x) Put(img, x, 0, {x, 2, 3, 4, marks[x]});
-    NormalizeCoverage(img);
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(At(img, x, 0), (Px{x, 2, 3, 4, x ? 1 : 0})) << x;
+TEST(PixelRuleTest, NormalizeCoverageMakesEveryMarkOneAndSaysWhere) {
+    // Row 0 has nothing to change; row 1 marks between its plain pixels.
+    CLayerImage img = Make(6, 3);
+    const int marks[2][6] = {{0, 1, 1, 0, 1, 0}, {1, 0, 10, 1, 255, 1}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 6; ++x) Put(img, x, y, {x, y, 3, 4, marks[y][x]});
+    EXPECT_EQ(NormalizeCoverage(img), (PixelRect{2, 1, 5, 2}));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(At(img, x, y), (Px{x, y, 3, 4, marks[y][x] ? 1 : 0})) << x << "," << y;
+    EXPECT_TRUE(NormalizeCoverage(img).Empty());
     CLayerImage null;
-    NormalizeCoverage(null);
+    EXPECT_TRUE(NormalizeCoverage(null).Empty());
 }
 
 TEST(FillEllipseTest, ColumnsSampledAtWholeXAndClipped) {

@@ -2,7 +2,19 @@
 // Where the current format sits in the view's window and how window points
 // map to icon pixels and canvas units (three per icon pixel).
 
+#include <cstdint>
+
 namespace pictoform {
+
+// Division that rounds toward minus infinity, and toward plus infinity, for
+// window points left of or above the canvas too.
+constexpr int64_t FloorDiv(int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+constexpr int64_t CeilDiv(int64_t a, int64_t b) {
+    return -FloorDiv(-a, b);
+}
 
 struct ViewGeometry {
     static constexpr int kMinZoom = 1;

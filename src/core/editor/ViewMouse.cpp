@@ -11,13 +11,6 @@ namespace pictoform {
 
 namespace {
 
-// Division that rounds toward minus infinity.
-int FloorDiv(int64_t a, int64_t b) {
-    int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return static_cast<int>(q);
-}
-
 std::string Format2(const char* pattern, int a, int b) {
     char text[96];
     std::snprintf(text, sizeof text, pattern, a, b);
@@ -83,7 +76,8 @@ std::optional<CViewMouse::Event> CViewMouse::MakeEvent(int wx, int wy) {
 
 ViewPixel CViewMouse::PixelUnder(int wx, int wy) const {
     const ViewGeometry& g = m_view.Geometry();
-    return {FloorDiv(int64_t{wx} - g.originX, g.zoom), FloorDiv(int64_t{wy} - g.originY, g.zoom)};
+    return {static_cast<int>(FloorDiv(int64_t{wx} - g.originX, g.zoom)),
+            static_cast<int>(FloorDiv(int64_t{wy} - g.originY, g.zoom))};
 }
 
 PixelColor CViewMouse::StrokeColour(const Event& e, float x, float y) {

@@ -91,15 +91,6 @@ ViewGeometry PlaceCanvas(const PaintScene& scene, int clientWidth, int clientHei
     return ViewGeometry::Centred(clientWidth, clientHeight, w, h, zoom);
 }
 
-// x / d rounded down and up, for display points left of the canvas too.
-int64_t FloorDiv(int64_t x, int64_t d) {
-    return x >= 0 ? x / d : -((-x + d - 1) / d);
-}
-
-int64_t CeilDiv(int64_t x, int64_t d) {
-    return -FloorDiv(-x, d);
-}
-
 int Narrow(int64_t v) {
     return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
@@ -112,10 +103,6 @@ PixelRect IconAreaUnder(const PixelRect& shown, const ViewGeometry& g) {
             Narrow(FloorDiv(int64_t{shown.y0} + g.scrollY, g.zoom)),
             Narrow(CeilDiv(int64_t{shown.x1} + g.scrollX, g.zoom)),
             Narrow(CeilDiv(int64_t{shown.y1} + g.scrollY, g.zoom))};
-}
-
-PixelRect WholeOf(const CLayerImage& image) {
-    return {0, 0, image.Width(), image.Height()};
 }
 
 } // namespace
@@ -155,7 +142,10 @@ PixelRect CViewPainter::RenderActiveObject(const PaintScene& scene) {
     const CPattern* object = layer ? layer->ActiveObject() : nullptr;
     if (!object) return {};
     layer->Committed().CopyTo(layer->Working());
-    RenderObject(*object, *scene.pen, layer->Working(), scene.format->Composite(), *scene.shadow);
+    const CLayerImage& working = layer->Working();
+    if (m_scratch.Width() != working.Width() || m_scratch.Height() != working.Height())
+        (void)m_scratch.Create(working.Width(), working.Height());
+    RenderObject(*object, *scene.pen, layer->Working(), m_scratch, *scene.shadow);
     // In icon pixels: every block the object (or its shadow) reached.
     return BlocksOf(layer->Working().DifferenceFrom(layer->Committed()));
 }
@@ -236,7 +226,7 @@ void CViewPainter::Present(const ViewGeometry& g, const PixelRect& area) {
 
 ViewGeometry CViewPainter::Paint(PaintScene& scene) {
     m_last.reset();
-    m_updated = WholeOf(m_screen);
+    m_updated = m_screen.Whole();
     if (!Paintable(scene)) {
         m_screen.Fill(kViewGrey, 0, 0);
         return {};
@@ -244,12 +234,12 @@ ViewGeometry CViewPainter::Paint(PaintScene& scene) {
     const ViewGeometry g = PlaceCanvas(scene, m_clientWidth, m_clientHeight);
     scene.format->SetZoom(g.zoom);
     m_object = RenderActiveObject(scene);
-    RedrawArea(scene, WholeOf(scene.format->Final()));
-    (void)ShowArea(scene, g, IconAreaUnder(WholeOf(m_display), g));
+    RedrawArea(scene, scene.format->Final().Whole());
+    (void)ShowArea(scene, g, IconAreaUnder(m_display.Whole(), g));
     m_overlays = DrawOverlays(scene, g);
     m_screen.Fill(kViewGrey, 0, 0);
-    Present(g, WholeOf(m_display));
-    m_updated = WholeOf(m_screen);
+    Present(g, m_display.Whole());
+    m_updated = m_screen.Whole();
     m_last = SettingOf(scene, g);
     return g;
 }
@@ -263,7 +253,7 @@ ViewGeometry CViewPainter::PaintChanged(PaintScene& scene, const PixelRect& chan
     // The object's pixels where it was and where it is now.
     const PixelRect object = RenderActiveObject(scene);
     const PixelRect area =
-        changed.United(object).United(m_object).Intersected(WholeOf(scene.format->Final()));
+        changed.United(object).United(m_object).Intersected(scene.format->Final().Whole());
     m_object = object;
     RedrawArea(scene, area);
     // The last overlays' pixels come back from the canvas under them.

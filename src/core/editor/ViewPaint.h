@@ -93,7 +93,7 @@ private:
     [[nodiscard]] Setting SettingOf(const PaintScene& scene, const ViewGeometry& g) const;
     // Lays the active object over the current layer's committed pixels and
     // returns the icon pixels it changed.
-    static PixelRect RenderActiveObject(const PaintScene& scene);
+    PixelRect RenderActiveObject(const PaintScene& scene);
     // The icon pixels of area: composed, reduced and shown (a whole repaint
     // passes the whole format).
     static void RedrawArea(const PaintScene& scene, const PixelRect& area);
@@ -109,6 +109,9 @@ private:
     int m_clientHeight = 1;
     CLayerImage m_display;
     CLayerImage m_screen;
+    // Where an object's shadow is laid before it joins the layer; the
+    // format's composite is kept whole for the colour picker.
+    CLayerImage m_scratch;
     std::optional<Setting> m_last;
     // The display pixels the last overlays drew on, and the icon pixels the
     // last rendering of the active object changed.

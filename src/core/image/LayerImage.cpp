@@ -385,11 +385,11 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
     // product count. Within 0..1 the product is in 0..255 and is worked out
     // in the loop, which the compiler then vectorises; any other opacity
     // goes through a table.
-    uint8_t level[256];
-    for (int al = 0; al < 256; ++al)
-        level[al] = static_cast<uint8_t>(Truncate(static_cast<float>(al) * opacity) & 0xFF);
     const bool opaque = opacity == 1.0f;
     const bool fraction = opacity >= 0.0f && opacity <= 1.0f;
+    uint8_t level[256] = {};
+    for (int al = 0; al < 256 && !fraction; ++al)
+        level[al] = static_cast<uint8_t>(Truncate(static_cast<float>(al) * opacity) & 0xFF);
 
     // Row by row through the planes, each pixel's place found by stepping,
     // not by multiplying out its coordinates.
@@ -522,17 +522,11 @@ void CLayerImage::ReduceBlocks(const CLayerImage& source, CLayerImage* display, 
 
 void CLayerImage::ShowPixel(CLayerImage& display, int x, int y, const PixelColor& out, bool covered,
                             int zoom, int offsetX, int offsetY) {
-    const int64_t left = int64_t{x} * zoom - offsetX;
-    const int64_t top = int64_t{y} * zoom - offsetY;
     if (covered) {
-        // Blocks at the display's edges are cut, not dropped: the display
-        // may show any part of a canvas larger than itself.
-        const int x0 = static_cast<int>(std::clamp<int64_t>(left, 0, display.m_width));
-        const int y0 = static_cast<int>(std::clamp<int64_t>(top, 0, display.m_height));
-        const int x1 = static_cast<int>(std::clamp<int64_t>(left + zoom, 0, display.m_width));
-        const int y1 = static_cast<int>(std::clamp<int64_t>(top + zoom, 0, display.m_height));
-        for (int py = y0; py < y1; ++py)
-            for (int px = x0; px < x1; ++px)
+        // Blocks at the display's edges are cut, not dropped.
+        const PixelRect block = ZoomedArea({x, y, x + 1, y + 1}, display, zoom, offsetX, offsetY);
+        for (int py = block.y0; py < block.y1; ++py)
+            for (int px = block.x0; px < block.x1; ++px)
                 display.SetPixelRaw(px, py, out.red, out.green, out.blue, out.alpha, 1);
     }
     if (zoom >= 4) ShowDot(display, x, y, out, zoom, offsetX, offsetY);
@@ -575,34 +569,36 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
     // blocks at a time; uncovered blocks are left as they are. Blocks at the
     // display's edges are cut, not dropped: the display may show any part
     // of a canvas larger than itself.
-    const auto span = [zoom](int v, int offset, int size) {
-        return static_cast<int>(std::clamp<int64_t>(int64_t{v} * zoom - offset, 0, size));
+    const auto shown = [&](int x0, int y, int x1) {
+        return ZoomedArea({x0, y, x1, y + 1}, display, zoom, offsetX, offsetY);
     };
     const size_t dw = static_cast<size_t>(display.m_width);
     for (int y = area.y0; y < area.y1; ++y) {
-        const int top = span(y, offsetY, display.m_height);
-        const int bottom = span(y + 1, offsetY, display.m_height);
         const uint8_t* covered = coverage + image.PixelIndex(0, y);
-        for (int x = area.x0; x < area.x1 && top < bottom; ++x) {
-            if (!covered[x]) continue;
-            const int left = span(x, offsetX, display.m_width);
-            const int n = span(x + 1, offsetX, display.m_width) - left;
+        for (int x = area.x0; x < area.x1; ++x) {
+            const PixelRect block = shown(x, y, x + 1);
+            if (!covered[x] || block.Empty()) continue;
+            const int top = block.y0;
+            const int left = block.x0;
+            const int n = block.x1 - block.x0;
             const uint8_t* bgr = image.Bgr(x, y);
             uint8_t* to = display.Bgr(left, top);
             for (int k = 0; k < n; ++k) std::copy_n(bgr, 3, to + 3 * k);
             std::fill_n(display.AlphaPlane() + top * dw + left, n, alpha[image.PixelIndex(x, y)]);
             std::fill_n(display.CoveragePlane() + top * dw + left, n, 1);
         }
-        for (int x = area.x0; x < area.x1 && top < bottom;) {
+        for (int x = area.x0; x < area.x1;) {
             if (!covered[x]) {
                 ++x;
                 continue;
             }
             const int runStart = x;
             while (x < area.x1 && covered[x]) ++x;
-            const int left = span(runStart, offsetX, display.m_width);
-            const size_t n = static_cast<size_t>(span(x, offsetX, display.m_width) - left);
-            for (int row = top + 1; row < bottom; ++row) {
+            const PixelRect run = shown(runStart, y, x);
+            const int top = run.y0;
+            const int left = run.x0;
+            const size_t n = static_cast<size_t>(run.x1 - run.x0);
+            for (int row = top + 1; row < run.y1; ++row) {
                 std::memcpy(display.Bgr(left, row), display.Bgr(left, top), 3 * n);
                 std::memcpy(display.AlphaPlane() + row * dw + left,
                             display.AlphaPlane() + top * dw + left, n);

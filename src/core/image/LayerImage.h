@@ -36,7 +36,10 @@ struct PixelRect {
 // The pixels of the tripled canvas that icon pixels cover, and the icon
 // pixels whose blocks hold some of a canvas area.
 [[nodiscard]] inline PixelRect Tripled(const PixelRect& icon) {
-    return {3 * icon.x0, 3 * icon.y0, 3 * icon.x1, 3 * icon.y1};
+    const auto three = [](int v) {
+        return static_cast<int>(std::clamp<int64_t>(3 * int64_t{v}, INT32_MIN, INT32_MAX));
+    };
+    return {three(icon.x0), three(icon.y0), three(icon.x1), three(icon.y1)};
 }
 [[nodiscard]] inline PixelRect BlocksOf(const PixelRect& canvas) {
     if (canvas.Empty()) return {};
@@ -163,6 +166,7 @@ public:
     uint8_t PaintStamp() const { return m_paintStamp; }
     void SetPaintStamp(uint8_t stamp) { m_paintStamp = stamp; }
 
+    [[nodiscard]] PixelRect Whole() const { return {0, 0, m_width, m_height}; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     int Stride() const { return m_stride; }
@@ -183,7 +187,6 @@ private:
     void TakeBuffers(CLayerImage& other);
     // Normalises n and finds the block's top-left pixel; false when it is not wholly inside.
     bool BlockOrigin(int blockX, int blockY, int& n, int& left, int& top) const;
-    [[nodiscard]] PixelRect Whole() const { return {0, 0, m_width, m_height}; }
     size_t PlaneSize() const {
         return static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
     }
