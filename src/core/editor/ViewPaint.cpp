@@ -256,10 +256,13 @@ ViewGeometry CViewPainter::PaintChanged(PaintScene& scene, const PixelRect& chan
         changed.United(object).United(m_object).Intersected(scene.format->Final().Whole());
     m_object = object;
     RedrawArea(scene, area);
-    // The last overlays' pixels come back from the canvas under them.
-    const PixelRect shown = ShowArea(scene, g, area.United(IconAreaUnder(m_overlays, g)));
+    // The last overlays' pixels come back from the canvas under them; apart
+    // from the change, so that a stroke far from a cursor's hot-spot cross
+    // does not redraw all that lies between them.
+    const PixelRect changedShown = ShowArea(scene, g, area);
+    const PixelRect restored = ShowArea(scene, g, IconAreaUnder(m_overlays, g));
     const PixelRect overlays = DrawOverlays(scene, g);
-    Present(g, shown.United(overlays));
+    for (const PixelRect& part : {changedShown, restored, overlays}) Present(g, part);
     m_overlays = overlays;
     return g;
 }
