@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libxcursor-dev libdeflate-dev
+BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config libpng-dev libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libxcursor-dev libdeflate-dev libhwy-dev
     qt6-base-dev qt6-svg-dev libgl-dev)
 # Programs that read and write icon files, cursor themes as Debian ships them,
 # and the Windows resource tools that build test programs; the tests check our

@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "image/BlendRow.h"
 #include "image/Surface.h"
 
 namespace pictoform {
@@ -25,18 +26,6 @@ int Truncate(float value) {
 // The one blend of the core: weights a + 1 and 255 - a, so a = 255 replaces exactly.
 uint8_t Mix(uint8_t under, uint8_t over, int a) {
     return static_cast<uint8_t>(std::min(under * (255 - a) + over * (a + 1), 65280) >> 8);
-}
-
-// to = (to * wu + from * (256 - wu)) >> 8, byte by byte. The sum is at most
-// 255 * 256, so Mix's cap never binds and 16-bit lanes hold it all.
-void BlendBytes(uint8_t* __restrict to, const uint8_t* __restrict from,
-                const uint16_t* __restrict wu, size_t bytes) {
-    for (size_t j = 0; j < bytes; ++j) {
-        const uint16_t under = wu[j];
-        const auto blended =
-            static_cast<uint16_t>(to[j] * under + from[j] * static_cast<uint16_t>(256 - under));
-        to[j] = static_cast<uint8_t>(blended >> 8);
-    }
 }
 
 // Each pixel's weight of what lies under from its strength a, and its
@@ -394,7 +383,6 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
     // Row by row through the planes, each pixel's place found by stepping,
     // not by multiplying out its coordinates.
     const int n = static_cast<int>(sx1 - sx0);
-    std::vector<uint16_t> underWeight(3 * static_cast<size_t>(n));
     std::vector<uint16_t> pixelUnder(static_cast<size_t>(n));
     std::vector<uint8_t> strength(static_cast<size_t>(n));
     for (int sy = static_cast<int>(sy0); sy < sy1; ++sy) {
@@ -414,12 +402,11 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         // over an empty target (unless blendAlways) it is copied; otherwise
         // blended, an empty target lending its colour (normally white). Each
         // case is one blend, (under * wu + over * (256 - wu)) >> 8: left
-        // alone wu = 256, copied 0, blended 255 - a. The weight is spelled
-        // out per colour byte, so that the colour loop runs over contiguous
-        // bytes with no branch or look-up, which the compiler vectorises;
-        // soft, translucent edges leave no pattern for branches to be
-        // guessed by anyway. A layer at full opacity (the usual case) needs
-        // no look-up either.
+        // alone wu = 256, copied 0, blended 255 - a; the sum never passes
+        // 255 * 256, so Mix's cap never binds. Each stage is a loop over the
+        // row with no branch or look-up, which vectorises; soft, translucent
+        // edges leave no pattern for branches to be guessed by anyway. A
+        // layer at full opacity (the usual case) needs no look-up either.
         // (Multiplied by 0 or 1 rather than chosen, so that both loads are
         // made and the loops have no branch to stop the vectoriser.)
         if (opaque) {
@@ -435,10 +422,7 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         }
         WeighPixels(strength.data(), dstAlpha, dstCoverage, blendAlways, pixelUnder.data(),
                     static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            for (int c = 0; c < 3; ++c) underWeight[3 * i + c] = pixelUnder[i];
-        }
-        BlendBytes(to, from, underWeight.data(), 3 * static_cast<size_t>(n));
+        BlendRow(to, from, pixelUnder.data(), static_cast<size_t>(n));
     }
 }
 
