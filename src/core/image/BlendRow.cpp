@@ -95,11 +95,24 @@ void BlendRowImpl(uint8_t* HWY_RESTRICT to, const uint8_t* HWY_RESTRICT from,
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
+#if HWY_ARCH_X86
+#include <cpuid.h>
+#endif
+
 namespace pictoform {
 
 namespace {
 
 using BlendFunction = void (*)(uint8_t*, const uint8_t*, const uint16_t*, size_t);
+
+#if HWY_TARGETS & HWY_AVX2
+// Half-float conversion, which Highway's AVX2 code may use; not every
+// compiler's cpu check knows its name.
+bool HasF16c() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_F16C) != 0;
+}
+#endif
 
 // Chosen here rather than by Highway's own dispatch, which lives in its
 // shared library and would bring the shared C++ library into the command
@@ -114,7 +127,7 @@ BlendFunction ChooseBlend() {
 #endif
 #if HWY_TARGETS & HWY_AVX2
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
-        __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c")) {
+        __builtin_cpu_supports("fma") && HasF16c()) {
         return &N_AVX2::BlendRowImpl;
     }
 #endif
