@@ -1,10 +1,11 @@
-// The colour blend of Composite across a row, in the widest vectors the
-// processor has: each pixel's three bytes are pulled apart into a vector per
-// colour, blended in 16-bit lanes with that pixel's weight, and put back.
-// Built for each instruction set and chosen when first called.
+// One row of Composite in the widest vectors the processor has: each
+// pixel's weights, alpha and coverage from its strength in byte lanes, then
+// its three colour bytes pulled apart into a vector per colour, blended in
+// 16-bit lanes and put back. Built for each instruction set and chosen when
+// first called.
 
 // Highway's debug checks (on under the sanitizers) report through its
-// shared library, which is not linked; the blend's lanes need none of them.
+// shared library, which is not linked; these lanes need none of them.
 #ifndef HWY_IS_DEBUG_BUILD
 #define HWY_IS_DEBUG_BUILD 0
 #endif
@@ -24,14 +25,20 @@
 namespace pictoform {
 namespace {
 
-// For processors without the wide vectors.
-void BlendRowPlain(uint8_t* to, const uint8_t* from, const uint16_t* under, size_t pixels) {
-    for (size_t i = 0; i < pixels; ++i) {
-        const int w = under[i];
+// For processors without the wide vectors, the same rules pixel by pixel.
+void CompositeRowPlain(const CompositeRowArgs& row) {
+    for (size_t i = 0; i < row.pixels; ++i) {
+        const int a = row.strength[i];
+        const bool keep = a == 0;
+        const bool copy = !keep && !row.blendAlways && row.toCoverage[i] == 0;
+        const int under = keep ? 256 : copy ? 0 : 255 - a;
         for (int c = 0; c < 3; ++c) {
-            uint8_t& t = to[3 * i + c];
-            t = static_cast<uint8_t>((t * w + from[3 * i + c] * (256 - w)) >> 8);
+            uint8_t& t = row.to[3 * i + c];
+            t = static_cast<uint8_t>((t * under + row.from[3 * i + c] * (256 - under)) >> 8);
         }
+        row.toAlpha[i] = copy ? static_cast<uint8_t>(a)
+                              : static_cast<uint8_t>(std::min(row.toAlpha[i] + a, 255));
+        if (!keep && (copy || row.blendAlways)) row.toCoverage[i] = 1;
     }
 }
 
@@ -44,26 +51,46 @@ namespace pictoform {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-void BlendRowImpl(uint8_t* HWY_RESTRICT to, const uint8_t* HWY_RESTRICT from,
-                  const uint16_t* HWY_RESTRICT under, size_t pixels) {
+void CompositeRowImpl(const CompositeRowArgs& row) {
 #if HWY_TARGET != HWY_SCALAR
     const hn::ScalableTag<uint8_t> d8;
     const hn::Repartition<uint16_t, decltype(d8)> d16;
     const hn::Half<decltype(d8)> half;
     using V8 = hn::Vec<decltype(d8)>;
     const size_t lanes = hn::Lanes(d8);
-    const size_t halfLanes = hn::Lanes(d16);
+    const auto zero = hn::Zero(d8);
+    const auto one = hn::Set(d8, uint8_t{1});
+    const auto most = hn::Set(d8, uint8_t{255});
     const auto full = hn::Set(d16, uint16_t{256});
+    // All lanes or none: whether an empty target takes a copy or a blend.
+    const auto always = hn::FirstN(d8, row.blendAlways ? lanes : 0);
+    const auto copyAllowed = hn::FirstN(d8, row.blendAlways ? 0 : lanes);
     // One vector's worth of pixels.
-    const auto step = [&](uint8_t* HWY_RESTRICT t8, const uint8_t* HWY_RESTRICT f8,
-                          const uint16_t* HWY_RESTRICT w) {
-        V8 tb, tg, tr, fb, fg, fr;
-        hn::LoadInterleaved3(d8, t8, tb, tg, tr);
-        hn::LoadInterleaved3(d8, f8, fb, fg, fr);
-        const auto underLow = hn::LoadU(d16, w);
-        const auto underHigh = hn::LoadU(d16, w + halfLanes);
+    const auto step = [&](uint8_t* HWY_RESTRICT to, uint8_t* HWY_RESTRICT toAlpha,
+                          uint8_t* HWY_RESTRICT toCoverage, const uint8_t* HWY_RESTRICT from,
+                          const uint8_t* HWY_RESTRICT strength) {
+        const auto a = hn::LoadU(d8, strength);
+        const auto alpha = hn::LoadU(d8, toAlpha);
+        const auto coverage = hn::LoadU(d8, toCoverage);
+        // A clear or uncovered source pixel leaves the target alone; over an
+        // empty target it is copied (unless blendAlways); otherwise blended.
+        const auto keep = hn::Eq(a, zero);
+        const auto copy = hn::AndNot(keep, hn::And(hn::Eq(coverage, zero), copyAllowed));
+        hn::StoreU(hn::IfThenElse(copy, a, hn::SaturatedAdd(alpha, a)), d8, toAlpha);
+        const auto covered = hn::Or(copy, hn::AndNot(keep, always));
+        hn::StoreU(hn::IfThenElse(covered, one, coverage), d8, toCoverage);
+        // The weight of what lies under: 256 kept, 0 copied, 255 - a blended.
+        const auto base = hn::IfThenZeroElse(copy, hn::Sub(most, a));
+        const auto extra = hn::IfThenElseZero(keep, one);
+        const auto underLow = hn::Add(hn::PromoteTo(d16, hn::LowerHalf(half, base)),
+                                      hn::PromoteTo(d16, hn::LowerHalf(half, extra)));
+        const auto underHigh = hn::Add(hn::PromoteTo(d16, hn::UpperHalf(half, base)),
+                                       hn::PromoteTo(d16, hn::UpperHalf(half, extra)));
         const auto overLow = hn::Sub(full, underLow);
         const auto overHigh = hn::Sub(full, underHigh);
+        V8 tb, tg, tr, fb, fg, fr;
+        hn::LoadInterleaved3(d8, to, tb, tg, tr);
+        hn::LoadInterleaved3(d8, from, fb, fg, fr);
         // At most 255 * 256 in all, so 16 bits hold the sum.
         const auto blend = [&](V8 t, V8 f) {
             const auto low = hn::ShiftRight<8>(
@@ -74,25 +101,33 @@ void BlendRowImpl(uint8_t* HWY_RESTRICT to, const uint8_t* HWY_RESTRICT from,
                         hn::Mul(hn::PromoteTo(d16, hn::UpperHalf(half, f)), overHigh)));
             return hn::ConcatEven(d8, hn::BitCast(d8, high), hn::BitCast(d8, low));
         };
-        hn::StoreInterleaved3(blend(tb, fb), blend(tg, fg), blend(tr, fr), d8, t8);
+        hn::StoreInterleaved3(blend(tb, fb), blend(tg, fg), blend(tr, fr), d8, to);
     };
     size_t i = 0;
-    for (; i + lanes <= pixels; i += lanes) step(to + 3 * i, from + 3 * i, under + i);
-    if (i == pixels) return;
+    for (; i + lanes <= row.pixels; i += lanes) {
+        step(row.to + 3 * i, row.toAlpha + i, row.toCoverage + i, row.from + 3 * i,
+             row.strength + i);
+    }
+    if (i == row.pixels) return;
     // The pixels left over (all of a short row, as a stroke's step makes)
-    // go through one more vector, padded with pixels that keep their colour.
-    HWY_ALIGN uint8_t t8[3 * HWY_MAX_BYTES] = {};
-    HWY_ALIGN uint8_t f8[3 * HWY_MAX_BYTES] = {};
-    HWY_ALIGN uint16_t w[HWY_MAX_BYTES];
-    const size_t rest = pixels - i;
-    std::copy_n(to + 3 * i, 3 * rest, t8);
-    std::copy_n(from + 3 * i, 3 * rest, f8);
-    std::copy_n(under + i, rest, w);
-    std::fill(w + rest, w + lanes, uint16_t{256});
-    step(t8, f8, w);
-    std::copy_n(t8, 3 * rest, to + 3 * i);
+    // go through one more vector, padded with clear pixels that change nothing.
+    HWY_ALIGN uint8_t to[3 * HWY_MAX_BYTES] = {};
+    HWY_ALIGN uint8_t from[3 * HWY_MAX_BYTES] = {};
+    HWY_ALIGN uint8_t alpha[HWY_MAX_BYTES] = {};
+    HWY_ALIGN uint8_t coverage[HWY_MAX_BYTES] = {};
+    HWY_ALIGN uint8_t strength[HWY_MAX_BYTES] = {};
+    const size_t rest = row.pixels - i;
+    std::copy_n(row.to + 3 * i, 3 * rest, to);
+    std::copy_n(row.from + 3 * i, 3 * rest, from);
+    std::copy_n(row.toAlpha + i, rest, alpha);
+    std::copy_n(row.toCoverage + i, rest, coverage);
+    std::copy_n(row.strength + i, rest, strength);
+    step(to, alpha, coverage, from, strength);
+    std::copy_n(to, 3 * rest, row.to + 3 * i);
+    std::copy_n(alpha, rest, row.toAlpha + i);
+    std::copy_n(coverage, rest, row.toCoverage + i);
 #else
-    BlendRowPlain(to, from, under, pixels);
+    CompositeRowPlain(row);
 #endif
 }
 
@@ -109,7 +144,7 @@ namespace pictoform {
 
 namespace {
 
-using BlendFunction = void (*)(uint8_t*, const uint8_t*, const uint16_t*, size_t);
+using RowFunction = void (*)(const CompositeRowArgs&);
 
 #if HWY_TARGETS & HWY_AVX2
 // Half-float conversion, which Highway's AVX2 code may use; not every
@@ -123,28 +158,28 @@ bool HasF16c() {
 // Chosen here rather than by Highway's own dispatch, which lives in its
 // shared library and would bring the shared C++ library into the command
 // line tool's start-up.
-BlendFunction ChooseBlend() {
+RowFunction ChooseRow() {
     __builtin_cpu_init();
 #if HWY_TARGETS & HWY_AVX3
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl")) {
-        return &N_AVX3::BlendRowImpl;
+        return &N_AVX3::CompositeRowImpl;
     }
 #endif
 #if HWY_TARGETS & HWY_AVX2
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
         __builtin_cpu_supports("fma") && HasF16c()) {
-        return &N_AVX2::BlendRowImpl;
+        return &N_AVX2::CompositeRowImpl;
     }
 #endif
-    return &BlendRowPlain;
+    return &CompositeRowPlain;
 }
 
 } // namespace
 
-void BlendRow(uint8_t* to, const uint8_t* from, const uint16_t* under, size_t pixels) {
-    static const BlendFunction chosen = ChooseBlend();
-    chosen(to, from, under, pixels);
+void CompositeRow(const CompositeRowArgs& row) {
+    static const RowFunction chosen = ChooseRow();
+    chosen(row);
 }
 
 } // namespace pictoform

@@ -5,9 +5,21 @@
 
 namespace pictoform {
 
-// to = (to * under + from * (256 - under)) >> 8 for each of the three colour
-// bytes of each pixel, with under (0 to 256) given per pixel. The two
-// pictures must not overlap.
-void BlendRow(uint8_t* to, const uint8_t* from, const uint16_t* under, size_t pixels);
+// One row of source pixels laid over target pixels as Composite lays them.
+// Each source pixel has a strength (its alpha times the layer's opacity, 0
+// where uncovered): 0 leaves the target pixel alone; over an empty target
+// (coverage 0) the pixel is copied unless blendAlways; otherwise its colour
+// is blended with weights 255 - a under and a + 1 over, its alpha added
+// (at most 255). Pixels laid down become covered. The rows must not overlap.
+struct CompositeRowArgs {
+    uint8_t* to; // blue, green, red
+    uint8_t* toAlpha;
+    uint8_t* toCoverage;
+    const uint8_t* from; // blue, green, red
+    const uint8_t* strength;
+    bool blendAlways;
+    size_t pixels;
+};
+void CompositeRow(const CompositeRowArgs& row);
 
 } // namespace pictoform

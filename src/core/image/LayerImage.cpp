@@ -28,26 +28,6 @@ uint8_t Mix(uint8_t under, uint8_t over, int a) {
     return static_cast<uint8_t>(std::min(under * (255 - a) + over * (a + 1), 65280) >> 8);
 }
 
-// Each pixel's weight of what lies under from its strength a, and its
-// alpha and coverage laid over as Composite lays them.
-void WeighPixels(const uint8_t* __restrict strength, uint8_t* __restrict alpha,
-                 uint8_t* __restrict coverage, bool blendAlways, uint16_t* __restrict under,
-                 size_t n) {
-    // Each case as a factor of 0 or 1, so that no branch is left.
-    const int always = blendAlways ? 1 : 0;
-    for (size_t i = 0; i < n; ++i) {
-        const int a = strength[i];
-        const int keep = a == 0;
-        const int copy = (1 - keep) * (1 - always) * (coverage[i] == 0);
-        const int blend = 1 - keep - copy;
-        under[i] = static_cast<uint16_t>(keep * 256 + blend * (255 - a));
-        alpha[i] =
-            static_cast<uint8_t>(keep * alpha[i] + copy * a + blend * std::min(alpha[i] + a, 255));
-        const int covered = (1 - keep) * (copy | always);
-        coverage[i] = static_cast<uint8_t>(coverage[i] * (1 - covered) + covered);
-    }
-}
-
 uint8_t AddAlpha(uint8_t alpha, int a) {
     return static_cast<uint8_t>(std::min(alpha + a, 255));
 }
@@ -383,7 +363,6 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
     // Row by row through the planes, each pixel's place found by stepping,
     // not by multiplying out its coordinates.
     const int n = static_cast<int>(sx1 - sx0);
-    std::vector<uint16_t> pixelUnder(static_cast<size_t>(n));
     std::vector<uint8_t> strength(static_cast<size_t>(n));
     for (int sy = static_cast<int>(sy0); sy < sy1; ++sy) {
         const int ty = sy + dy;
@@ -398,17 +377,13 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         uint8_t* dstCoverage = target.CoveragePlane() + ti0;
         uint8_t* to = target.m_colour.data() + static_cast<size_t>(ty) * target.m_stride +
                       3 * static_cast<size_t>(tx0);
-        // An uncovered or clear source pixel leaves the target as it is;
-        // over an empty target (unless blendAlways) it is copied; otherwise
-        // blended, an empty target lending its colour (normally white). Each
-        // case is one blend, (under * wu + over * (256 - wu)) >> 8: left
-        // alone wu = 256, copied 0, blended 255 - a; the sum never passes
-        // 255 * 256, so Mix's cap never binds. Each stage is a loop over the
-        // row with no branch or look-up, which vectorises; soft, translucent
-        // edges leave no pattern for branches to be guessed by anyway. A
-        // layer at full opacity (the usual case) needs no look-up either.
-        // (Multiplied by 0 or 1 rather than chosen, so that both loads are
-        // made and the loops have no branch to stop the vectoriser.)
+        // Each pixel's strength first: its alpha where covered, times the
+        // opacity. A layer at full opacity (the usual case) needs no look-up
+        // and one between 0 and 1 none either; the strength is multiplied by
+        // 0 or 1 rather than chosen, so that both loads are made and the
+        // loops have no branch to stop the vectoriser. The rest of the row
+        // (weights, alpha, coverage and the colour blend) is one pass in
+        // wide vectors.
         if (opaque) {
             for (int i = 0; i < n; ++i)
                 strength[i] = static_cast<uint8_t>(srcAlpha[i] * (srcCoverage[i] != 0));
@@ -420,9 +395,8 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         } else {
             for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? level[srcAlpha[i]] : 0;
         }
-        WeighPixels(strength.data(), dstAlpha, dstCoverage, blendAlways, pixelUnder.data(),
-                    static_cast<size_t>(n));
-        BlendRow(to, from, pixelUnder.data(), static_cast<size_t>(n));
+        CompositeRow({to, dstAlpha, dstCoverage, from, strength.data(), blendAlways,
+                      static_cast<size_t>(n)});
     }
 }
 
