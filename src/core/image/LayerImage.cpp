@@ -7,7 +7,7 @@
 #include <new>
 #include <utility>
 
-#include "image/BlendRow.h"
+#include "image/CompositeRow.h"
 #include "image/Surface.h"
 
 namespace pictoform {

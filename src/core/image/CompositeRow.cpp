@@ -11,17 +11,17 @@
 #endif
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "image/BlendRow.cpp"
+#define HWY_TARGET_INCLUDE "image/CompositeRow.cpp"
 #include <hwy/foreach_target.h> // IWYU pragma: keep
 
 #include <hwy/highway.h>
 
 #include <algorithm>
 
-#include "image/BlendRow.h"
+#include "image/CompositeRow.h"
 
-#ifndef PICTOFORM_BLEND_ROW_PLAIN
-#define PICTOFORM_BLEND_ROW_PLAIN
+#ifndef PICTOFORM_COMPOSITE_ROW_PLAIN
+#define PICTOFORM_COMPOSITE_ROW_PLAIN
 namespace pictoform {
 namespace {
 
