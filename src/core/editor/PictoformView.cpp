@@ -382,7 +382,6 @@ void CPictoformView::Resize(int clientWidth, int clientHeight) {
     m_clientWidth = std::max(clientWidth, 1);
     m_clientHeight = std::max(clientHeight, 1);
     m_painter.Resize(m_clientWidth, m_clientHeight);
-    m_sized = true;
 }
 
 void CPictoformView::ZoomToFit() {
@@ -460,7 +459,7 @@ PaintScene CPictoformView::Scene() {
 }
 
 const CLayerImage& CPictoformView::Repaint(const PixelRect* changed) {
-    if (!m_sized) Resize(m_clientWidth, m_clientHeight);
+    if (m_painter.Screen().IsNull()) Resize(m_clientWidth, m_clientHeight);
     // Every other format shown starts fitted.
     if (m_workspace.CurrentFormat() != m_zoomedFormat) {
         m_zoomedFormat = m_workspace.CurrentFormat();

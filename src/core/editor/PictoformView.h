@@ -173,7 +173,6 @@ private:
     int m_clientWidth = 0;
     int m_clientHeight = 0;
     CViewPainter m_painter;
-    bool m_sized = false;
     ViewGeometry m_geometry;
     PaintScene m_overlay;
     // The zoom chosen (0: fit) and the scroll asked for, for this format.

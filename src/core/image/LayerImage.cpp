@@ -295,18 +295,15 @@ void CLayerImage::SetBlock(int blockX, int blockY, const PixelColor& colour, int
     int left = 0;
     int top = 0;
     if (!BlockOrigin(blockX, blockY, n, left, top)) return;
-    // One row of the block drawn, the others copied from it.
-    uint8_t* first = Bgr(left, top);
-    for (int x = 0; x < n; ++x) {
-        first[3 * x] = colour.blue;
-        first[3 * x + 1] = colour.green;
-        first[3 * x + 2] = colour.red;
-    }
-    for (int y = top; y < top + n; ++y) {
-        if (y > top) std::memcpy(Bgr(left, y), first, 3 * static_cast<size_t>(n));
-        std::fill_n(AlphaPlane() + PixelIndex(left, y), n, colour.alpha);
-        std::fill_n(CoveragePlane() + PixelIndex(left, y), n, uint8_t{1});
-    }
+    const uint8_t bgr[3] = {colour.blue, colour.green, colour.red};
+    for (int y = top; y < top + n; ++y) FillRun(left, y, n, bgr, colour.alpha);
+}
+
+void CLayerImage::FillRun(int x, int y, int n, const uint8_t* bgr, uint8_t alpha) {
+    uint8_t* to = Bgr(x, y);
+    for (int k = 0; k < n; ++k) std::copy_n(bgr, 3, to + 3 * k);
+    std::fill_n(AlphaPlane() + PixelIndex(x, y), n, alpha);
+    std::fill_n(CoveragePlane() + PixelIndex(x, y), n, uint8_t{1});
 }
 
 void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
@@ -534,16 +531,11 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
     for (int y = area.y0; y < area.y1; ++y) {
         const uint8_t* covered = coverage + image.PixelIndex(0, y);
         for (int x = area.x0; x < area.x1; ++x) {
+            if (!covered[x]) continue;
             const PixelRect block = shown(x, y, x + 1);
-            if (!covered[x] || block.Empty()) continue;
-            const int top = block.y0;
-            const int left = block.x0;
-            const int n = block.x1 - block.x0;
-            const uint8_t* bgr = image.Bgr(x, y);
-            uint8_t* to = display.Bgr(left, top);
-            for (int k = 0; k < n; ++k) std::copy_n(bgr, 3, to + 3 * k);
-            std::fill_n(display.AlphaPlane() + top * dw + left, n, alpha[image.PixelIndex(x, y)]);
-            std::fill_n(display.CoveragePlane() + top * dw + left, n, 1);
+            if (block.Empty()) continue;
+            display.FillRun(block.x0, block.y0, block.x1 - block.x0, image.Bgr(x, y),
+                            alpha[image.PixelIndex(x, y)]);
         }
         for (int x = area.x0; x < area.x1;) {
             if (!covered[x]) {

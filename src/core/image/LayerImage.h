@@ -207,6 +207,8 @@ private:
         return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
     }
     void SetPixelRaw(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t a, uint8_t coverage);
+    // n covered pixels of one colour (blue, green, red) and alpha from (x, y) along the row.
+    void FillRun(int x, int y, int n, const uint8_t* bgr, uint8_t alpha);
 
     int m_width = 0;
     int m_height = 0;
