@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# CPU time of whole processes, pictoform-cli against icoutils' icotool on
-# the same nine-image icon: extracting every image to PNG, listing it, and
-# starting up (--version). Rounds alternate the two tools; each prints the
-# median over the rounds of the CPU time per run and the ratio of medians.
+# CPU time of whole processes, pictoform-cli against icoutils on the same
+# files: a nine-image icon extracted to PNG and listed (icotool), start-up
+# (--version), and a program holding 184 icon groups listed and extracted
+# (wrestool). Rounds alternate the two tools; each prints the median over the
+# rounds of the CPU time per run and the ratio of medians.
 # Usage: bench/cli_vs_icotool.sh [path/to/pictoform-cli] [ROUNDS]
-#   (needs icoutils and imagemagick)
+#   (needs icoutils, imagemagick and MinGW-w64's binutils)
 set -euo pipefail
 cli=$(realpath "${1:-build/src/cli/pictoform-cli}")
 rounds="${2:-9}"
@@ -19,7 +20,13 @@ for side in 16 20 24 32 40 48 64 128 256; do
     pngs+=("p$side.png")
 done
 "$cli" convert "${pngs[@]}" --png none -o big.ico >/dev/null
-mkdir -p a b
+# A program with the icon groups of a large system library: 184 groups of
+# four small images and a PNG-compressed 256 x 256 one.
+"$cli" convert p16.png p24.png p32.png p48.png p256.png --png 256 -o small.ico >/dev/null
+for i in $(seq 184); do echo "$i ICON \"small.ico\""; done >prog.rc
+x86_64-w64-mingw32-windres --preprocessor=cat -i prog.rc -O coff -o prog.o
+x86_64-w64-mingw32-ld --dll -e 0 -o prog.dll prog.o
+mkdir -p a b pa pb
 # CPU seconds (user + system) of $runs runs of a command, per run in ms.
 cpu_ms() {
     /usr/bin/time -f "%U %S" -o "$work/t" sh -c "for i in \$(seq $runs); do $1 >/dev/null 2>&1; done"
@@ -27,9 +34,11 @@ cpu_ms() {
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-34s %10s %10s %7s\n' "task" "ours ms" "icotool ms" "ratio"
+printf '%-34s %10s %10s %7s\n' "task" "ours ms" "icoutils ms" "ratio"
 for pair in "convert big.ico -o a/out.png|icotool -x -o b big.ico" \
-    "info big.ico|icotool -l big.ico" "--version|icotool --version"; do
+    "info big.ico|icotool -l big.ico" "--version|icotool --version" \
+    "info prog.dll|wrestool -l prog.dll" \
+    "convert prog.dll --all -o pa|wrestool -x --type=14 -o pb prog.dll"; do
     ours="$cli ${pair%%|*}"
     theirs="${pair##*|}"
     : >ours.txt

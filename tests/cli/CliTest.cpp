@@ -304,6 +304,11 @@ TEST(CliConvert, APngStoredImageComesOutAsTheFileHeldIt) {
     test::WriteBytes(ico, padded);
     ASSERT_EQ(Cli({"convert", ico, "-o", dir.File("as-is.png")}).status, 0);
     EXPECT_TRUE(ReadBytes(dir.File("as-is-0-48x48.png")) == stored);
+    // So does an icon written from it, faint pixels' colours and all.
+    ASSERT_EQ(Cli({"convert", ico, "-o", dir.File("copy.ico")}).status, 0);
+    const std::vector<uint8_t> copy = ReadBytes(dir.File("copy.ico"));
+    ASSERT_EQ(copy.size(), 22 + stored.size());
+    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), copy.begin() + 22));
     // A depth to convert to is work to do: the pixels are encoded again.
     ASSERT_EQ(Cli({"convert", ico, "-o", dir.File("again.png"), "--depth", "24"}).status, 0);
     EXPECT_FALSE(ReadBytes(dir.File("again-0-48x48.png")) == stored);

@@ -165,11 +165,18 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
         }
         if (!rec.IsConsistent()) return Fail(Unusable(i, "its planes do not match its size"));
 
-        const PreparedPlanes planes = Prepare(rec);
         std::string reason;
-        const bool ok = png ? EncodePngImage(rec, planes, encoded[i], reason)
-                            : EncodeBitmapImage(rec, planes, encoded[i], reason);
-        if (!ok) return Fail(Unusable(i, reason));
+        if (png && !rec.storedPng.empty()) {
+            // A compressed image read and left alone is handed on as it came:
+            // the same bytes, and no time spent compressing them again.
+            encoded[i].bitCount = 32;
+            encoded[i].bytes = rec.storedPng;
+        } else {
+            const PreparedPlanes planes = Prepare(rec);
+            const bool ok = png ? EncodePngImage(rec, planes, encoded[i], reason)
+                                : EncodeBitmapImage(rec, planes, encoded[i], reason);
+            if (!ok) return Fail(Unusable(i, reason));
+        }
         if ((flags & kWriteCursor)) {
             // A hot spot outside the image is pulled onto its last column or row.
             const HotSpot spot = rec.hotSpot.value_or(*m_hotSpot);
