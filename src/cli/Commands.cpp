@@ -9,6 +9,7 @@
 #include "icon/IconFile.h"
 #include "icon/ModuleIcons.h"
 #include "icon/PngCodec.h"
+#include "icon/ProjectFile.h"
 #include "icon/XcursorFile.h"
 #include "io/ByteReader.h"
 #include "io/SafeFile.h"
@@ -17,7 +18,7 @@ namespace pictoform::cli {
 
 namespace {
 
-enum class Kind { kIcon, kCursor, kAnimated, kPng, kXcursor, kModule, kUnknown };
+enum class Kind { kIcon, kCursor, kAnimated, kPng, kXcursor, kModule, kProject, kUnknown };
 
 // --format's names, which choose the output kind whatever its name.
 Kind KindOfFormat(const std::string& format) {
@@ -26,6 +27,7 @@ Kind KindOfFormat(const std::string& format) {
     if (format == "ani") return Kind::kAnimated;
     if (format == "png") return Kind::kPng;
     if (format == "xcursor") return Kind::kXcursor;
+    if (format == "pfi") return Kind::kProject;
     return Kind::kUnknown;
 }
 
@@ -43,6 +45,7 @@ Kind KindOfName(const std::string& path) {
     if (ext == "ani") return Kind::kAnimated;
     if (ext == "png") return Kind::kPng;
     if (ext == "exe" || ext == "dll" || ext == "icl") return Kind::kModule;
+    if (ext == "pfi") return Kind::kProject;
     return Kind::kUnknown;
 }
 
@@ -55,6 +58,42 @@ struct LoadedFile {
     HotSpot loadedHotSpot;
     AnimationInfo animation;
 };
+
+// A project's formats as the images an icon file of it would hold, top row
+// first, each format's layers composed.
+bool LoadProject(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
+    LayerCounter counter;
+    ProjectDocument document;
+    if (!DecodeProject(bytes, counter, document, reason)) return false;
+    out.images = BuildSaveList(document.formats);
+    out.kindName = "Pictoform project";
+    out.cursor = document.kind == "cur" || document.kind == "ani" || document.kind == "xcursor";
+    out.animated = document.kind == "ani";
+    out.animation = std::move(document.animation);
+    return true;
+}
+
+// The images, each a format of one layer, as a project.
+bool WriteProject(const std::string& path, const std::vector<IconImageRec>& images,
+                  const AnimationInfo& animation, std::string& reason) {
+    reason = DocumentTooLarge(images);
+    if (!reason.empty()) return false;
+    std::vector<IconImageRec> bottomFirst = images;
+    for (IconImageRec& rec : bottomFirst) FlipRows(rec);
+    LayerCounter counter;
+    std::vector<std::unique_ptr<CIconFormat>> formats;
+    if (!CreateFormatsFromImages(bottomFirst, counter, formats)) {
+        reason = "an image cannot be made into a format";
+        return false;
+    }
+    const bool cursor = std::any_of(images.begin(), images.end(), [](const IconImageRec& rec) {
+        return rec.hotSpot.has_value();
+    });
+    const std::string kind = animation != AnimationInfo{} ? "ani" : cursor ? "cur" : "ico";
+    std::vector<uint8_t> bytes;
+    return EncodeProject(ProjectRefsOf(formats), animation, kind, bytes, reason) &&
+           WriteFileAtomically(path, bytes, reason);
+}
 
 bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
     PngPixels png;
@@ -110,6 +149,7 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
                bool listOnly = false) {
     out = LoadedFile{};
     if (HasPngSignature(bytes)) return LoadPng(bytes, out, reason);
+    if (IsProjectData(bytes)) return LoadProject(bytes, out, reason);
     if (KindOfName(path) == Kind::kPng) {
         reason = "not a PNG file";
         return false;
@@ -306,6 +346,12 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         }
         return true;
     }
+    if (kind == Kind::kProject) {
+        std::string reason;
+        const bool ok = WriteProject(output, images, animation, reason);
+        if (!ok) Fail(err, "write", output, reason);
+        return ok;
+    }
     CIconFile engine;
     if (kind == Kind::kXcursor) {
         const bool ok = engine.WriteXcursorFile(output, images, animation);
@@ -402,9 +448,9 @@ int RunConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     const Kind outKind =
         options.format ? KindOfFormat(*options.format) : KindOfName(options.output);
     if (outKind != Kind::kIcon && outKind != Kind::kCursor && outKind != Kind::kAnimated &&
-        outKind != Kind::kPng && outKind != Kind::kXcursor) {
+        outKind != Kind::kPng && outKind != Kind::kXcursor && outKind != Kind::kProject) {
         Fail(err, "write", options.output,
-             "unknown file type (use .ico, .cur, .ani or .png, or --format xcursor)");
+             "unknown file type (use .ico, .cur, .ani, .png or .pfi, or --format xcursor)");
         return 1;
     }
     std::vector<IconImageRec> images;

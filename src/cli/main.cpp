@@ -19,7 +19,7 @@ namespace {
 const char* const kUsage =
     "Usage: pictoform-cli info FILE...\n"
     "       pictoform-cli convert IN... -o OUT [--depth D] [--hotspot X,Y] [--png SIZE|none]\n"
-    "                     [--format ico|cur|ani|png|xcursor]\n"
+    "                     [--format ico|cur|ani|png|xcursor|pfi]\n"
     "       pictoform-cli convert PROGRAM --index N -o OUT\n"
     "       pictoform-cli convert PROGRAM --all -o FOLDER\n"
     "       pictoform-cli sysicons list | replace ITEM ICON[,INDEX] | restore ITEM | restore-all\n"
@@ -35,11 +35,13 @@ const char* const kUsage =
     "                   display time of an animated cursor's frame), or per icon\n"
     "                   group of a program, and a summary line per file\n"
     "  convert IN... -o OUT\n"
-    "                   IN: .ico, .cur, .ani or .png files, or programs; their images\n"
-    "                   are taken in order.\n"
+    "                   IN: .ico, .cur, .ani, .png or .pfi files, or programs; their\n"
+    "                   images are taken in order (a project's formats composed).\n"
     "                   OUT ending in .ico or .cur: one file holding every image;\n"
     "                   OUT ending in .ani: one frame per image;\n"
-    "                   OUT ending in .png: one PNG per image, OUT-<index>-<w>x<h>.png.\n"
+    "                   OUT ending in .png: one PNG per image, OUT-<index>-<w>x<h>.png;\n"
+    "                   OUT ending in .pfi: a Pictoform project, one format of one\n"
+    "                   layer per image.\n"
     "  sysicons ...     the desktop objects' icons (computer, network, trash empty\n"
     "                   and full, documents) as System > Replace Sys Icons shows\n"
     "                   them: list them, replace one with an icon file (or a\n"
@@ -66,7 +68,7 @@ const char* const kUsage =
     "  --png SIZE       store the 32-bit images of at least SIZE pixels a side\n"
     "                   PNG-compressed, the others as bitmaps; --png none: none.\n"
     "                   Default: each image as its input stored it\n"
-    "  --format KIND    write OUT as ico, cur, ani, png or xcursor whatever its\n"
+    "  --format KIND    write OUT as ico, cur, ani, png, xcursor or pfi whatever its\n"
     "                   name (Xcursor files, which X11 and Wayland desktops load\n"
     "                   cursors from, have no name ending by custom)\n"
     "  --index N        the icon group of a program to take (0 is the first; see info);\n"
@@ -269,8 +271,8 @@ int RunCommand(int argc, char** argv) {
         }
         if (format.present) {
             if (format.value != "ico" && format.value != "cur" && format.value != "ani" &&
-                format.value != "png" && format.value != "xcursor") {
-                return UsageError("--format takes ico, cur, ani, png or xcursor");
+                format.value != "png" && format.value != "xcursor" && format.value != "pfi") {
+                return UsageError("--format takes ico, cur, ani, png, xcursor or pfi");
             }
             options.format = format.value;
         }

@@ -255,6 +255,12 @@ TEST(CliConvert, PngsIntoOneIcon) {
               "--icon --index=1 --width=16 --height=16 --bit-depth=32 --palette-size=0\n"
               "--icon --index=2 --width=48 --height=48 --bit-depth=32 --palette-size=0\n"
               "--icon --index=3 --width=256 --height=256 --bit-depth=32 --palette-size=0\n");
+
+    // Into a project and out again, the same file.
+    const std::string project = dir.File("work.pfi"), back = dir.File("back.ico");
+    ASSERT_EQ(Cli({"convert", ico, "-o", project}).status, 0);
+    ASSERT_EQ(Cli({"convert", project, "-o", back}).status, 0);
+    EXPECT_TRUE(ReadBytes(back) == bytes);
 }
 
 TEST(CliConvert, IconIntoOnePngPerImage) {
@@ -595,9 +601,10 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
                                           "[0]: 8x8, depth 32 (32 bits per pixel), hot spot 2,3, "
                                           "shown 10/60 s\n" +
                                           ani + ": animated cursor, 1 image\n");
-    EXPECT_EQ(Cli({"convert", png, "--format", "bmp", "-o", cursor}).err,
-              "pictoform-cli: --format takes ico, cur, ani, png or xcursor (see 'pictoform-cli "
-              "--help')\n");
+    EXPECT_EQ(
+        Cli({"convert", png, "--format", "bmp", "-o", cursor}).err,
+        "pictoform-cli: --format takes ico, cur, ani, png, xcursor or pfi (see 'pictoform-cli "
+        "--help')\n");
 }
 
 // theme: a cursor theme Debian ships into Windows cursors and back into a

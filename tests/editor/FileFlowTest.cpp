@@ -280,6 +280,60 @@ TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {
     EXPECT_EQ(reader.Images()[0].width, 48);
 }
 
+TEST_F(FileFlowTest, AProjectKeepsTheLayersThePanelHoldsAndExportingLeavesItsPath) {
+    // The shown format's layers live in the layers panel: a second layer,
+    // hidden, at 40%, with a pixel on it.
+    CLayerDialog& layers = workspace.LayerPanel();
+    ASSERT_TRUE(layers.AddLayer());
+    layers.SelectItem(1);
+    layers.MoveSlider(102);
+    layers.Item(1).layer->Committed().SetBlock(4, 5, PixelColor{10, 20, 30, 200}, 3);
+    (void)layers.Item(1).layer->Committed().CopyTo(layers.Item(1).layer->Working());
+    ASSERT_FALSE(layers.Item(1).visible);
+    view.SetHotSpot({3, 4});
+    view.SetModified(true);
+    ui.QueueFile(temp.File("work.pfi"));
+    view.OnFileSaveAs();
+    EXPECT_EQ(ui.files.Requests().back().filter, CPictoformView::kSaveFilter);
+    EXPECT_FALSE(view.Modified());
+    EXPECT_EQ(view.ProjectPath(), temp.File("work.pfi"));
+    // Exporting an icon is Save As as before, the project stays the project.
+    ASSERT_TRUE(view.SaveIconDocument(temp.File("work.ico"), "ico"));
+    EXPECT_EQ(view.Path(), temp.File("work.ico"));
+    EXPECT_EQ(view.ProjectPath(), temp.File("work.pfi"));
+
+    ASSERT_TRUE(view.OpenIconDocument(temp.File("work.ico"), "ico"));
+    EXPECT_EQ(LayerNames(), "Layer 1;");
+    ASSERT_TRUE(view.OpenIconDocument(temp.File("work.pfi"), "pfi")) << ui.Messages().size();
+    EXPECT_EQ(LayerNames(), "Layer 1;Layer 2;");
+    EXPECT_FALSE(layers.Item(1).visible);
+    // Each layer can be undone on its own.
+    EXPECT_NE(layers.Item(1).layer->History(), nullptr);
+    EXPECT_FLOAT_EQ(layers.Item(1).layer->Opacity(), 102.0f / 255.0f);
+    EXPECT_EQ(layers.Item(1).layer->Committed().GetPixel(13, 16), (PixelColor{10, 20, 30, 200}));
+    EXPECT_EQ(view.HotSpot().x, 3);
+    EXPECT_EQ(view.HotSpot().y, 4);
+    EXPECT_EQ(view.Title(), temp.File("work.pfi") + " - Pictoform");
+    // Save as it came, and Save As offers the project's own kind.
+    view.SetModified(true);
+    view.OnFileSave();
+    EXPECT_FALSE(view.Modified());
+    ui.QueueFile(std::nullopt);
+    view.OnFileSaveAs();
+    EXPECT_EQ(ui.files.Requests().back().filterIndex, 5);
+    EXPECT_TRUE(ui.Messages().empty());
+    // A damaged project is refused in words and the open one stays.
+    std::vector<uint8_t> bytes = test::ReadBytes(temp.File("work.pfi"));
+    bytes.resize(bytes.size() / 2);
+    test::WriteBytes(temp.File("cut.pfi"), bytes);
+    EXPECT_FALSE(view.OpenIconDocument(temp.File("cut.pfi"), "pfi"));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Cannot open " + temp.File("cut.pfi") +
+                                         ": the project file is damaged (a part runs past the "
+                                         "end of the file).");
+    EXPECT_EQ(LayerNames(), "Layer 1;Layer 2;");
+}
+
 TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {
     view.SetModified(true);
     EXPECT_FALSE(view.SaveIconDocument(temp.File("missing/dir/x.ico"), "ico"));

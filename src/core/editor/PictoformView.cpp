@@ -11,9 +11,12 @@
 #include "editor/ViewCommands.h"
 #include "editor/ViewMouse.h"
 #include "icon/PngCodec.h"
+#include "icon/ProjectFile.h"
 #include "icon/XcursorFile.h"
 #include "image/RasterPrimitives.h"
 #include "io/ByteReader.h"
+#include "io/Limits.h"
+#include "io/SafeFile.h"
 #include "panels/PictureSizeDialog.h"
 
 namespace pictoform {
@@ -37,14 +40,24 @@ bool IsModule(const std::string& extension) {
     return SameText(extension, "exe") || SameText(extension, "dll") || SameText(extension, "icl");
 }
 
+// The first bytes of a file, as many as there are of `count`.
+std::vector<uint8_t> FileHead(const std::string& path, size_t count) {
+    std::vector<uint8_t> head(count);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return {};
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    std::fclose(file);
+    return head;
+}
+
 // Xcursor files go by their content: by custom their names have no ending.
 bool IsXcursorFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    uint8_t head[4] = {};
-    const size_t got = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    return IsXcursorData(std::span<const uint8_t>(head, got));
+    return IsXcursorData(FileHead(path, 4));
+}
+
+// So does a project whatever its name.
+bool IsProjectFile(const std::string& path) {
+    return IsProjectData(FileHead(path, 8));
 }
 
 void ShowError(UiServices& ui, const std::string& text) {
@@ -124,6 +137,7 @@ bool CPictoformView::OpenIconDocument(const std::string& path, const std::string
         }
         return TakeImages(images, path, {}, {}, {});
     }
+    if (SameText(extension, kProjectKind) || IsProjectFile(path)) return OpenProject(path);
     if (module) {
         const std::optional<int> index = ui.ChooseModuleIcon(path);
         if (!index) return false;
@@ -185,17 +199,70 @@ bool CPictoformView::TakeImages(std::span<const IconImageRec> images, const std:
         return false;
     }
     m_workspace.Layers() = counter;
+    ReplaceDocument(std::move(formats), std::move(animation), path, extension);
+    return true;
+}
+
+void CPictoformView::ReplaceDocument(std::vector<std::unique_ptr<CIconFormat>> formats,
+                                     AnimationInfo animation, const std::string& path,
+                                     const std::string& extension) {
     m_animation = std::move(animation);
     // Another document is shown fitted, whatever its formats' addresses.
     m_zoomedFormat = nullptr;
     m_modified = false;
     m_path = path;
     m_extension = extension;
+    m_projectPath = SameText(extension, kProjectKind) ? path : std::string();
     m_workspace.FormatList().RemoveAllFormats();
     m_commands->DiscardCopyBuffer();
     for (auto& format : formats) {
         if (!m_workspace.FormatList().AddFormat(std::move(format), false)) break;
     }
+}
+
+bool CPictoformView::OpenProject(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    ProjectDocument document;
+    LayerCounter counter = m_workspace.Layers();
+    bool read = false;
+    try {
+        read = ReadWholeFile(path, kMaxProjectFileBytes, bytes, reason) &&
+               DecodeProject(bytes, counter, document, reason);
+    } catch (const std::bad_alloc&) {
+        reason = "there is not enough memory to edit it";
+    }
+    if (!read) {
+        ShowError(m_workspace.Ui(), "Cannot open " + path + ": " + reason + ".");
+        return false;
+    }
+    m_workspace.Layers() = counter;
+    ReplaceDocument(std::move(document.formats), std::move(document.animation), path, kProjectKind);
+    // What Save writes is the project; the kind it was last exported as is
+    // what Save As offers first.
+    m_exportKind = document.kind;
+    return true;
+}
+
+bool CPictoformView::SaveProject(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    bool written = false;
+    try {
+        written = EncodeProject(m_workspace.FormatList().ProjectRefs(), m_animation, m_exportKind,
+                                bytes, reason) &&
+                  WriteFileAtomically(path, bytes, reason);
+    } catch (const std::bad_alloc&) {
+        reason = "there is not enough memory to write it";
+    }
+    if (!written) {
+        ShowError(m_workspace.Ui(), "Cannot save " + path + ": " + reason + ".");
+        return false;
+    }
+    m_modified = false;
+    m_path = path;
+    m_extension = kProjectKind;
+    m_projectPath = path;
     return true;
 }
 
@@ -272,6 +339,7 @@ std::string CPictoformView::SaveKindOf(const std::string& path) {
 }
 
 bool CPictoformView::SaveIconDocument(const std::string& path, const std::string& kind) {
+    if (SameText(kind, kProjectKind)) return SaveProject(path);
     std::vector<IconImageRec> list = m_workspace.FormatList().BuildSaveList();
     // Each format carries its own hot spot; one without is written at (0, 0).
     CIconFile engine;
@@ -305,6 +373,7 @@ bool CPictoformView::SaveIconDocument(const std::string& path, const std::string
     m_modified = false;
     m_path = path;
     m_extension = kind;
+    m_exportKind = kind;
     return true;
 }
 
@@ -342,10 +411,11 @@ void CPictoformView::OnFileSaveAs() {
     request.kind = FileDialogRequest::Kind::Save;
     request.filter = kSaveFilter;
     request.fileName = m_path.empty() ? std::string("Untitled") : WithoutExtension(m_path);
-    request.filterIndex = SameText(m_extension, "cur")   ? 2
-                          : SameText(m_extension, "ani") ? 3
-                          : m_extension == kXcursorKind  ? 4
-                                                         : 1;
+    request.filterIndex = SameText(m_extension, "cur")          ? 2
+                          : SameText(m_extension, "ani")        ? 3
+                          : m_extension == kXcursorKind         ? 4
+                          : SameText(m_extension, kProjectKind) ? 5
+                                                                : 1;
     const std::optional<std::string> chosen = m_workspace.Ui().ChooseFile(request);
     if (chosen) (void)SaveIconDocument(*chosen, SaveKindOf(*chosen));
 }
@@ -367,7 +437,8 @@ bool CPictoformView::QueryClose() {
 
 bool CPictoformView::IsOpenable(const std::string& path) {
     const std::string extension = FileExtension(path);
-    return IsIconKind(extension) || IsModule(extension) || IsXcursorFile(path) || IsPicture(path);
+    return IsIconKind(extension) || IsModule(extension) || SameText(extension, kProjectKind) ||
+           IsXcursorFile(path) || IsProjectFile(path) || IsPicture(path);
 }
 
 std::string CPictoformView::DocumentName() const {

@@ -27,14 +27,16 @@ class CPictoformView {
 public:
     static constexpr int kBaseZoom = 400;
     static constexpr const char* kOpenFilter =
-        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Programs(*.dll, *.exe)|*.dll;*.exe|"
-        "Xcursor (*)|*|";
+        "Icon Files (*.ico, *.cur, *.ani)|*.ico;*.cur;*.ani|Pictoform project (*.pfi)|*.pfi|"
+        "Programs(*.dll, *.exe)|*.dll;*.exe|Xcursor (*)|*|";
     static constexpr const char* kSaveFilter =
         "Icon Files (*.ico)|*.ico|Cursor Files (*.cur)|*.cur|Animated Cursors (*.ani)|*.ani|"
-        "Xcursor (*)|*|";
+        "Xcursor (*)|*|Pictoform project (*.pfi)|*.pfi|";
     // The kind a document is saved as when it is an Xcursor file, which by
     // custom has no name ending.
     static constexpr const char* kXcursorKind = "xcursor";
+    // The kind of Pictoform's own layered file.
+    static constexpr const char* kProjectKind = "pfi";
 
     explicit CPictoformView(Workspace& workspace);
     CPictoformView(const CPictoformView&) = delete;
@@ -68,9 +70,10 @@ public:
     [[nodiscard]] bool IsPicture(const std::string& path);
 
     // Writes every format in the format list's order as an icon, cursor,
-    // animated cursor or (kXcursorKind) Xcursor file. False, after telling
-    // the user, when the file could not be written; the document then keeps
-    // its old name.
+    // animated cursor or (kXcursorKind) Xcursor file, or (kProjectKind) the
+    // whole layered document as a project. False, after telling the user,
+    // when the file could not be written; the document then keeps its old
+    // name. Exporting an icon kind leaves the project path as it was.
     [[nodiscard]] bool SaveIconDocument(const std::string& path, const std::string& kind);
     // The kind a chosen name is saved as: its extension, or an Xcursor file
     // when it has none.
@@ -87,6 +90,8 @@ public:
     // The file's path, or "Untitled": what the title names.
     [[nodiscard]] std::string DocumentName() const;
     [[nodiscard]] const std::string& Path() const { return m_path; }
+    // The project file the layered work was last opened from or saved to.
+    [[nodiscard]] const std::string& ProjectPath() const { return m_projectPath; }
     // What Save writes: "ico", "cur", "ani" or kXcursorKind (or what the
     // name ended in, which Save refuses).
     [[nodiscard]] const std::string& Extension() const { return m_extension; }
@@ -155,6 +160,12 @@ private:
     const CLayerImage& Repaint(const PixelRect* changed);
     // Replaces the document with formats made from the images; `from` names
     // the file in an error.
+    // A project file, opened as OpenIconDocument opens other files.
+    [[nodiscard]] bool OpenProject(const std::string& path);
+    [[nodiscard]] bool SaveProject(const std::string& path);
+    // The open document gives way to these formats (read from `path`).
+    void ReplaceDocument(std::vector<std::unique_ptr<CIconFormat>> formats, AnimationInfo animation,
+                         const std::string& path, const std::string& extension);
     [[nodiscard]] bool TakeImages(std::span<const IconImageRec> images, const std::string& from,
                                   AnimationInfo animation, const std::string& path,
                                   const std::string& extension);
@@ -168,6 +179,9 @@ private:
     Workspace& m_workspace;
     std::string m_path;
     std::string m_extension;
+    std::string m_projectPath;
+    // The icon kind the document was last opened or saved as, kept in its project.
+    std::string m_exportKind;
     bool m_modified = false;
     AnimationInfo m_animation;
     int m_clientWidth = 0;

@@ -158,10 +158,6 @@ uint64_t FormatEditBytes(int32_t width, int32_t height) {
     return 3 * CLayerImage::BytesFor(3 * width, 3 * height) + CLayerImage::BytesFor(width, height);
 }
 
-namespace {
-
-// "4.7 GB", "1 GB": what a person reads, in decimal units, rounded up so
-// that what is needed never reads as what is allowed.
 std::string Gigabytes(uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", std::ceil(static_cast<double>(bytes) / 1e8) / 10);
@@ -169,8 +165,6 @@ std::string Gigabytes(uint64_t bytes) {
     if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0) out.resize(out.size() - 2);
     return out + " GB";
 }
-
-} // namespace
 
 std::string DocumentTooLarge(std::span<const IconImageRec> images) {
     uint64_t bytes = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "icon/IconImageRec.h"
@@ -129,6 +130,9 @@ private:
 // working and committed pictures and its composite at three times each
 // side, and its final image.
 [[nodiscard]] uint64_t FormatEditBytes(int32_t width, int32_t height);
+// "4.7 GB", "1 GB": what a person reads, in decimal units, rounded up so
+// that what is needed never reads as what is allowed.
+[[nodiscard]] std::string Gigabytes(uint64_t bytes);
 // Why the images cannot be opened for editing within kMaxDocumentBytes, in
 // words ("This file holds 512 images of 256 x 256, which would need 4.7 GB
 // to edit; ..."); empty when they can.

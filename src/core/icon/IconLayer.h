@@ -25,6 +25,8 @@ public:
         return m_value;
     }
     void Reset() { m_value = 0; }
+    // The next number is value + 1.
+    void ContinueAfter(int value) { m_value = value; }
     [[nodiscard]] int Value() const { return m_value; }
 
 private:
@@ -53,6 +55,8 @@ public:
     [[nodiscard]] bool Create(int width, int height);
 
     [[nodiscard]] const std::string& Name() const { return m_name; }
+    // A name kept in a project file, given back as it was.
+    void SetName(std::string name) { m_name = std::move(name); }
     // Position in the layers panel (0 = bottom); the panel sets it when it shows the format.
     [[nodiscard]] int Index() const { return m_index; }
     void SetIndex(int index) { m_index = index; }

@@ -2,6 +2,7 @@
 // PNG pixels through libpng, for PNG-compressed icon images and PNG files.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +31,22 @@ using PngPixels = BgraPicture;
 // Encodes top-row-first BGRA pixels as an 8-bit RGBA PNG.
 [[nodiscard]] bool EncodePng(const PngPixels& pixels, std::vector<uint8_t>& out,
                              std::string& reason);
+// The same for pixels held in some other layout: fill(y, rgba) writes row y
+// (top first) as red, green, blue, alpha bytes.
+[[nodiscard]] bool EncodeRgbaRows(int32_t width, int32_t height,
+                                  const std::function<void(size_t y, uint8_t* rgba)>& fill,
+                                  std::vector<uint8_t>& out, std::string& reason);
+
+// One byte a pixel, as an 8-bit grey PNG and back: rows `stride` bytes apart.
+struct GreyPixels {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> grey;
+};
+[[nodiscard]] bool EncodeGreyPng(int32_t width, int32_t height, const uint8_t* grey, size_t stride,
+                                 std::vector<uint8_t>& out, std::string& reason);
+[[nodiscard]] bool DecodeGreyPng(std::span<const uint8_t> data, int32_t maxSide, GreyPixels& out,
+                                 std::string& reason);
 
 // A PNG's pixels as a 32-bit record: alpha kept, mask from alpha != 0, rows
 // bottom row first (as the readers give them) or top row first (as the

@@ -13,6 +13,9 @@ namespace pictoform {
 // Icon, cursor, animated cursor and Xcursor files: the largest real ones are
 // a few MB.
 inline constexpr size_t kMaxIconFileBytes = 256u * 1024u * 1024u;
+// Pictoform projects hold every layer PNG-compressed: a document at the
+// editing limit below compresses to far less.
+inline constexpr size_t kMaxProjectFileBytes = 512u * 1024u * 1024u;
 // Programs and libraries are read whole to find their icons.
 inline constexpr size_t kMaxModuleFileBytes = 256u * 1024u * 1024u;
 // Settings files the program keeps (registry stand-in, item list) and an

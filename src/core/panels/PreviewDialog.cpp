@@ -29,8 +29,10 @@ CPreviewDialog::~CPreviewDialog() {
 
 bool CPreviewDialog::AddFormat(std::unique_ptr<CIconFormat> format, bool copy) {
     if (!format || !format->IsValid() || !format->FirstLayer()) return false;
-    // Showing the format moves its layers out, so hold on to the first one now.
+    // Showing the format moves its layers out, so hold on to them now.
     CIconLayer& first = *format->FirstLayer();
+    std::vector<CIconLayer*> layers;
+    for (const auto& layer : format->Layers()) layers.push_back(layer.get());
     CIconFormat& added = *format;
     m_items.push_back(
         {FormatLabel(added.Width(), added.Height(), added.Depth()), std::move(format)});
@@ -41,7 +43,10 @@ bool CPreviewDialog::AddFormat(std::unique_ptr<CIconFormat> format, bool copy) {
     } else if (copy) {
         CopyCurrentInto(added, first);
     }
-    if (m_onLayerAdded) m_onLayerAdded(first);
+    // Every layer a project brought starts its own undo history.
+    if (m_onLayerAdded) {
+        for (CIconLayer* layer : layers) m_onLayerAdded(*layer);
+    }
     return true;
 }
 
@@ -140,6 +145,23 @@ std::vector<IconImageRec> CPreviewDialog::BuildSaveList() {
     formats.reserve(m_items.size());
     for (const FormatItem& item : m_items) formats.push_back(item.format.get());
     return pictoform::BuildSaveList(formats);
+}
+
+std::vector<ProjectFormatRef> CPreviewDialog::ProjectRefs() const {
+    std::vector<ProjectFormatRef> refs;
+    refs.reserve(m_items.size());
+    for (const FormatItem& item : m_items) {
+        const CIconFormat* format = item.format.get();
+        if (m_layers.ShownFormat() != format) {
+            refs.push_back(ProjectRefOf(*format));
+            continue;
+        }
+        refs.push_back({format, {}});
+        for (int i = 0; i < m_layers.Count(); ++i) {
+            refs.back().layers.push_back({m_layers.Item(i).layer.get(), m_layers.Item(i).visible});
+        }
+    }
+    return refs;
 }
 
 FormatItemDrawing CPreviewDialog::DrawItem(int index, PanelRect itemRect) const {

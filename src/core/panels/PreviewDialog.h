@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "icon/IconFormat.h"
+#include "icon/ProjectFile.h"
 #include "panels/LayerDialog.h"
 #include "panels/NewFormatDialog.h"
 #include "panels/PanelGeometry.h"
@@ -83,6 +84,9 @@ public:
 
     // One record per format in list order, for CIconFile to write.
     [[nodiscard]] std::vector<IconImageRec> BuildSaveList();
+    // Every format in list order with its layers, wherever they are held,
+    // for a project file.
+    [[nodiscard]] std::vector<ProjectFormatRef> ProjectRefs() const;
 
     [[nodiscard]] CIconFormat* CurrentFormat() const { return m_current; }
     [[nodiscard]] int SelectedIndex() const { return m_selected; }
