@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pictoform's one entry point for people and CI on Debian 12:
 #   ./dev.sh run    install what is missing, build, start the program
-#   ./dev.sh test   install what is missing, build, run every test (plain and sanitized builds)
+#   ./dev.sh test   install what is missing, build, run every test (plain and sanitized
+#                   builds), then each fuzz harness for 20 s
+#   ./dev.sh fuzz [SECONDS]   run each fuzz harness for SECONDS (60)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -64,9 +66,16 @@ test)
     build build-sanitize -DPICTOFORM_SANITIZE=ON -DPICTOFORM_BUILD_BENCH=OFF -DPICTOFORM_WERROR=OFF
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir build-sanitize --output-on-failure --parallel "$(nproc)"
+    echo "== fuzzing, 20 s a reader"
+    install_missing clang libclang-rt-14-dev
+    fuzz/run.sh 20
+    ;;
+fuzz)
+    install_missing "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+    exec fuzz/run.sh "${2:-60}"
     ;;
 *)
-    echo "usage: ./dev.sh run [ARGS...] | ./dev.sh test" >&2
+    echo "usage: ./dev.sh run [ARGS...] | ./dev.sh test | ./dev.sh fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac

@@ -18,14 +18,16 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DPICTOFORM_FUZZ=ON \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 cmake --build build-fuzz --parallel 2
 corpus=build-fuzz/corpus
-mkdir -p "$corpus/OpenFile" "$corpus/InstallInf"
+mkdir -p "$corpus/OpenFile" "$corpus/InstallInf" "$corpus/Project"
 # Seeds: small real cursors of every kind the system has.
 find /usr/share/icons -path '*/cursors/*' -type f -size -64k 2>/dev/null | head -200 |
     while read -r f; do cp -n "$f" "$corpus/OpenFile/$(echo "$f" | md5sum | cut -c1-16)"; done
 printf '[Strings]\r\nA="a.cur"\r\n[S]\r\nHKCU,"Control Panel\\Cursors\\Schemes","S",,"%%A%%,b.ani"\r\n' \
     >"$corpus/InstallInf/seed"
+# Seeds kept in the tree: a project of two small formats.
+cp -n fuzz/seeds/*.pfi "$corpus/Project/"
 status=0
-for harness in OpenFile InstallInf; do
+for harness in OpenFile InstallInf Project; do
     echo "== $harness, $seconds s"
     "build-fuzz/fuzz/fuzz_$harness" "$corpus/$harness" -max_total_time="$seconds" \
         -max_len=1048576 -malloc_limit_mb=1200 -rss_limit_mb=2048 -timeout=20 \

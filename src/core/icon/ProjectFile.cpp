@@ -195,9 +195,11 @@ bool ProjectReader::Read(std::span<const uint8_t> data, ProjectDocument& out) {
             !in.ReadSpan(size_t{length} + 4, typeAndBody) || !in.ReadU32(crc)) {
             return Damaged("a part runs past the end of the file");
         }
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
         if (libdeflate_crc32(0, typeAndBody.data(), typeAndBody.size()) != crc) {
             return Damaged("a part's checksum does not match its contents");
         }
+#endif
         const std::string type(typeAndBody.begin(), typeAndBody.begin() + 4);
         if (!Chunk(type, typeAndBody.subspan(4))) return false;
     }
