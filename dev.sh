@@ -12,7 +12,7 @@ BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config libpng-dev libgtest-dev 
 # Programs that read and write icon files, cursor themes as Debian ships them,
 # and the Windows resource tools that build test programs; the tests check our
 # files against them.
-TEST_PACKAGES=(icoutils x11-apps xcursor-themes dmz-cursor-theme adwaita-icon-theme python3-pil python3-gi gir1.2-gtk-3.0 gir1.2-gnomedesktop-3.0 bubblewrap appstream desktop-file-utils man-db imagemagick clang-format binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
+TEST_PACKAGES=(icoutils x11-apps xvfb xauth xdotool xcursor-themes dmz-cursor-theme adwaita-icon-theme python3-pil python3-gi gir1.2-gtk-3.0 gir1.2-gnomedesktop-3.0 bubblewrap appstream desktop-file-utils man-db imagemagick clang-format binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 
 install_missing() {
     local missing=()

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
+#include <QTimer>
 
 #include "dialogs/InstallDialogs.h"
 
@@ -10,7 +11,7 @@ namespace pictoform {
 
 Application::Application(const QStringList& arguments)
     : m_paths(QCoreApplication::applicationDirPath().toStdString()), m_workspace(m_ui, m_paths),
-      m_view(m_workspace) {
+      m_view(m_workspace), m_recovery(m_paths.RecoveryDir()) {
     m_workspace.SetText(&m_text);
     m_workspace.SetClipboard(&m_clipboard);
     m_workspace.SetPictures(&m_pictures);
@@ -43,6 +44,27 @@ void Application::Show() {
     }
     m_frame->showMaximized();
     m_frame->RefreshAll();
+}
+
+void Application::StartRecovery() {
+    // After the window is up, so that the question has a window to belong to.
+    QTimer::singleShot(0, m_frame.get(), [this] {
+        if (OfferRecovery(m_recovery, m_view, m_ui)) {
+            if (!m_view.Path().empty()) {
+                m_frame->RememberFile(QString::fromStdString(m_view.Path()));
+            }
+            m_frame->RefreshAll();
+        }
+        m_seenChanges = m_view.ChangeCount();
+        // A second is short next to the ten between copies, and a tick that
+        // has nothing to do costs nothing.
+        QObject::connect(&m_recoveryTimer, &QTimer::timeout, m_frame.get(), [this] {
+            KeepRecoveryCopy(m_recovery, m_schedule, m_view, m_seenChanges,
+                             QApplication::mouseButtons() == Qt::NoButton,
+                             RecoverySchedule::Clock::now());
+        });
+        m_recoveryTimer.start(1000);
+    });
 }
 
 } // namespace pictoform

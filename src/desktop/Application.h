@@ -4,6 +4,7 @@
 // main window. main() makes one; the start-up benchmark makes many.
 
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "QtUiServices.h"
 #include "editor/PictoformView.h"
 #include "editor/ProgramPaths.h"
+#include "editor/Recovery.h"
 #include "editor/Workspace.h"
 
 namespace pictoform {
@@ -29,6 +31,9 @@ public:
 
     // Shows the main window over the screen's available area.
     void Show();
+    // Once the window shows: offers the work that runs which died left
+    // behind, then keeps a copy of unsaved work for the next start.
+    void StartRecovery();
     [[nodiscard]] MainFrame& Frame() { return *m_frame; }
     [[nodiscard]] Workspace& Space() { return m_workspace; }
     [[nodiscard]] CPictoformView& View() { return m_view; }
@@ -43,6 +48,11 @@ private:
     QtPictureReader m_pictures;
     Workspace m_workspace;
     CPictoformView m_view;
+    // After the view, so that a run that ends removes its copy first.
+    RecoveryStore m_recovery;
+    RecoverySchedule m_schedule;
+    uint64_t m_seenChanges = 0;
+    QTimer m_recoveryTimer;
     std::unique_ptr<MainFrame> m_frame;
 };
 

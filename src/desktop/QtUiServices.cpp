@@ -6,6 +6,7 @@
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
@@ -43,6 +44,7 @@ QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
     case MessageButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MessageButtons::Ok:
+    case MessageButtons::RecoverDiscardLater: // buttons of its own
         break;
     }
     return QMessageBox::Ok;
@@ -95,6 +97,18 @@ QString JoinFileFilters(const QList<QtFileFilter>& filters) {
 
 MessageAnswer QtUiServices::ShowMessage(const std::string& text, const std::string& caption,
                                         MessageIcon icon, MessageButtons buttons) {
+    if (buttons == MessageButtons::RecoverDiscardLater) {
+        QMessageBox box(ToQtIcon(icon), QString::fromStdString(caption),
+                        QString::fromStdString(text), QMessageBox::NoButton, m_parent);
+        QPushButton* recover = box.addButton("Recover", QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton("Discard", QMessageBox::DestructiveRole);
+        box.addButton("Later", QMessageBox::RejectRole);
+        box.setDefaultButton(recover);
+        box.exec();
+        return box.clickedButton() == recover   ? MessageAnswer::Yes
+               : box.clickedButton() == discard ? MessageAnswer::No
+                                                : MessageAnswer::Cancel;
+    }
     QMessageBox box(ToQtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
                     ToQtButtons(buttons), m_parent);
     if (buttons == MessageButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);

@@ -37,5 +37,6 @@ int main(int argc, char* argv[]) {
 
     pictoform::Application program(QCoreApplication::arguments());
     program.Show();
+    program.StartRecovery();
     return QApplication::exec();
 }

@@ -56,8 +56,12 @@ TEST_F(ProgramPathsTest, AnInstalledProgramWritesOnlyIntoTheUsersFolders) {
     EXPECT_EQ(paths.HistoryRoot(), "/run/user/1000/pictoform/History");
     EXPECT_EQ(paths.SystemIconFile(), "/home/ann/.config/pictoform/sysiconinfo.ini");
 
+    EXPECT_EQ(paths.RecoveryDir(), "/home/ann/.local/state/pictoform/recovery");
+
     vars.erase("XDG_RUNTIME_DIR");
+    vars["XDG_STATE_HOME"] = "/state";
     EXPECT_EQ(Paths("/usr/bin").HistoryRoot(), "/home/ann/.cache/pictoform/History");
+    EXPECT_EQ(Paths("/usr/bin").RecoveryDir(), "/state/pictoform/recovery");
 }
 
 TEST_F(ProgramPathsTest, AReadOnlyPortableCopyKeepsItsHistoryElsewhere) {

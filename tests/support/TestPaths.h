@@ -13,6 +13,7 @@ struct TestPaths : AppPaths {
     std::string masks;
     std::string historyRoot;
     std::string systemIconFile;
+    std::string recovery;
 
     std::string PresetsDir() const override { return presets; }
     std::string UserPresetsDir() const override {
@@ -21,6 +22,7 @@ struct TestPaths : AppPaths {
     std::string MasksDir() const override { return masks; }
     std::string HistoryRoot() const override { return historyRoot; }
     std::string SystemIconFile() const override { return systemIconFile; }
+    std::string RecoveryDir() const override { return recovery; }
 };
 
 } // namespace pictoform::test

@@ -91,7 +91,7 @@ CPictoformView::CPictoformView(Workspace& workspace)
       m_commands(std::make_unique<CViewCommands>(*this)) {
     m_overlay.pen = &workspace.Colours().GetPen();
     m_overlay.shadow = &workspace.Shadow();
-    workspace.LayerPanel().SetEditedHook([this] { m_modified = true; });
+    workspace.LayerPanel().SetEditedHook([this] { SetModified(true); });
 }
 
 CPictoformView::~CPictoformView() {
@@ -220,7 +220,7 @@ void CPictoformView::ReplaceDocument(std::vector<std::unique_ptr<CIconFormat>> f
     }
 }
 
-bool CPictoformView::OpenProject(const std::string& path) {
+bool CPictoformView::OpenProject(const std::string& path, bool recovered) {
     std::vector<uint8_t> bytes;
     std::string reason;
     ProjectDocument document;
@@ -237,24 +237,42 @@ bool CPictoformView::OpenProject(const std::string& path) {
         return false;
     }
     m_workspace.Layers() = counter;
-    ReplaceDocument(std::move(document.formats), std::move(document.animation), path, kProjectKind);
-    // What Save writes is the project; the kind it was last exported as is
-    // what Save As offers first.
+    if (recovered) {
+        const bool project = SameText(document.originKind, kProjectKind);
+        ReplaceDocument(std::move(document.formats), std::move(document.animation),
+                        document.originPath, document.originKind);
+        m_projectPath = project ? document.originPath : std::string();
+        SetModified(true);
+    } else {
+        ReplaceDocument(std::move(document.formats), std::move(document.animation), path,
+                        kProjectKind);
+    }
+    // The kind it was last exported as.
     m_exportKind = document.kind;
     return true;
+}
+
+bool CPictoformView::OpenRecovered(const std::string& path) {
+    return OpenProject(path, true);
+}
+
+bool CPictoformView::EncodeProjectFile(std::vector<uint8_t>& out, std::string& reason,
+                                       bool recovery) {
+    try {
+        return EncodeProject(m_workspace.FormatList().ProjectRefs(), m_animation, m_exportKind, out,
+                             reason, recovery ? m_path : std::string(),
+                             recovery ? m_extension : std::string());
+    } catch (const std::bad_alloc&) {
+        reason = "there is not enough memory to write it";
+        return false;
+    }
 }
 
 bool CPictoformView::SaveProject(const std::string& path) {
     std::vector<uint8_t> bytes;
     std::string reason;
-    bool written = false;
-    try {
-        written = EncodeProject(m_workspace.FormatList().ProjectRefs(), m_animation, m_exportKind,
-                                bytes, reason) &&
-                  WriteFileAtomically(path, bytes, reason);
-    } catch (const std::bad_alloc&) {
-        reason = "there is not enough memory to write it";
-    }
+    const bool written =
+        EncodeProjectFile(bytes, reason, false) && WriteFileAtomically(path, bytes, reason);
     if (!written) {
         ShowError(m_workspace.Ui(), "Cannot save " + path + ": " + reason + ".");
         return false;
@@ -322,7 +340,7 @@ bool CPictoformView::ImportPicture(const std::string& path) {
     // An animated cursor shows the new format as one more frame.
     AppendFrame(m_animation, static_cast<uint32_t>(list.Count() - 1));
     (void)list.SelectItem(list.Count() - 1);
-    m_modified = true;
+    SetModified(true);
     return true;
 }
 

@@ -96,7 +96,19 @@ public:
     // name ended in, which Save refuses).
     [[nodiscard]] const std::string& Extension() const { return m_extension; }
     [[nodiscard]] bool Modified() const { return m_modified; }
-    void SetModified(bool modified) { m_modified = modified; }
+    void SetModified(bool modified) {
+        m_modified = modified;
+        if (modified) ++m_changes;
+    }
+    // Counts the changes made since the program started, so that whoever
+    // keeps a copy of the work knows when it is out of date.
+    [[nodiscard]] uint64_t ChangeCount() const { return m_changes; }
+    // The whole document as a project; a recovery copy also says where the
+    // document came from.
+    [[nodiscard]] bool EncodeProjectFile(std::vector<uint8_t>& out, std::string& reason,
+                                         bool recovery = true);
+    // Opens a recovery copy as the document it was, with its unsaved changes.
+    [[nodiscard]] bool OpenRecovered(const std::string& path);
     struct HotSpotPoint {
         int x = 0;
         int y = 0;
@@ -160,8 +172,9 @@ private:
     const CLayerImage& Repaint(const PixelRect* changed);
     // Replaces the document with formats made from the images; `from` names
     // the file in an error.
-    // A project file, opened as OpenIconDocument opens other files.
-    [[nodiscard]] bool OpenProject(const std::string& path);
+    // A project file, opened as OpenIconDocument opens other files; a
+    // recovery copy opens as the document it holds, modified.
+    [[nodiscard]] bool OpenProject(const std::string& path, bool recovered = false);
     [[nodiscard]] bool SaveProject(const std::string& path);
     // The open document gives way to these formats (read from `path`).
     void ReplaceDocument(std::vector<std::unique_ptr<CIconFormat>> formats, AnimationInfo animation,
@@ -180,6 +193,7 @@ private:
     std::string m_path;
     std::string m_extension;
     std::string m_projectPath;
+    uint64_t m_changes = 0;
     // The icon kind the document was last opened or saved as, kept in its project.
     std::string m_exportKind;
     bool m_modified = false;

@@ -42,6 +42,7 @@ ProgramPaths::ProgramPaths(const std::string& executableDir, Environment environ
                                       : XdgFolder(environment, "XDG_CACHE_HOME", ".cache")) +
         "/pictoform/History";
 
+    m_recovery = XdgFolder(environment, "XDG_STATE_HOME", ".local/state") + "/pictoform/recovery";
     m_portable = IsDir(exe + "/Presets") || IsDir(exe + "/Masks");
     if (m_portable) {
         m_presets = exe + "/Presets";

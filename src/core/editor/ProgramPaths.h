@@ -29,6 +29,9 @@ public:
     std::string MasksDir() const override { return m_masks; }
     std::string HistoryRoot() const override { return m_historyRoot; }
     std::string SystemIconFile() const override { return m_systemIconFile; }
+    // $XDG_STATE_HOME/pictoform/recovery: state that outlives a run but is
+    // no document of the user's, where the desktop keeps such state.
+    std::string RecoveryDir() const override { return m_recovery; }
 
     // Whether the data sits beside the executable.
     [[nodiscard]] bool Portable() const { return m_portable; }
@@ -40,6 +43,7 @@ private:
     std::string m_masks;
     std::string m_historyRoot;
     std::string m_systemIconFile;
+    std::string m_recovery;
 };
 
 } // namespace pictoform

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "io/RunLock.h"
+
 namespace pictoform {
 
 class RunHistoryDir {
@@ -31,6 +33,9 @@ public:
 
 private:
     std::string m_path;
+    // Held while the run lives, beside the folder ("<number>.lock"), so that
+    // a later start can tell a dead run's folder from a live one's.
+    RunLock m_lock;
 };
 
 } // namespace pictoform

@@ -1,5 +1,7 @@
 #include "editor/Workspace.h"
 
+#include "editor/Recovery.h"
+
 namespace pictoform {
 
 Workspace::Workspace(UiServices& ui, const AppPaths& paths)
@@ -17,6 +19,8 @@ Workspace::~Workspace() = default;
 
 bool Workspace::StartHistory() {
     std::string error;
+    // Runs that died (a crash, a kill) left their folders; live ones hold a lock.
+    RemoveDeadRunFolders(m_paths.HistoryRoot());
     if (!m_historyDir.Create(m_paths.HistoryRoot(), error)) {
         m_ui.ShowMessage(error + "\nUndo is not available in this session.", "Error",
                          MessageIcon::Error, MessageButtons::Ok);

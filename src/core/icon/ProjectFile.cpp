@@ -216,6 +216,10 @@ bool ProjectReader::Chunk(const std::string& type, std::span<const uint8_t> body
     if (type == "FRMT") return Format(in);
     if (type == "LAYR") return Layer(in);
     if (type == "ANIM") return Animation(in);
+    if (type == "path") {
+        return (ReadText(in, m_document.originPath) && ReadText(in, m_document.originKind)) ||
+               Damaged("where the work came from is cut short");
+    }
     if (type == "DONE") {
         if (!FinishFormat()) return false;
         if (m_document.formats.size() != m_formatCount) return Damaged("formats are missing");
@@ -377,7 +381,8 @@ bool IsProjectData(std::span<const uint8_t> data) {
 }
 
 bool EncodeProject(std::span<const ProjectFormatRef> formats, const AnimationInfo& animation,
-                   const std::string& kind, std::vector<uint8_t>& out, std::string& reason) {
+                   const std::string& kind, std::vector<uint8_t>& out, std::string& reason,
+                   const std::string& originPath, const std::string& originKind) {
     out.assign(std::begin(kSignature), std::end(kSignature));
     std::vector<uint8_t> body;
     PutU16(body, kVersion);
@@ -422,6 +427,12 @@ bool EncodeProject(std::span<const ProjectFormatRef> formats, const AnimationInf
         PutText(body, animation.title);
         PutText(body, animation.author);
         PutChunk(out, "ANIM", body);
+    }
+    if (!originPath.empty()) {
+        body.clear();
+        PutText(body, originPath);
+        PutText(body, originKind);
+        PutChunk(out, "path", body);
     }
     PutChunk(out, "DONE", {});
     return true;

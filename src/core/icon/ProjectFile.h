@@ -8,7 +8,8 @@
 // and bytes, as in PNG. "HEAD" comes first (version, number of formats, the
 // kind Save writes), then per format a "FRMT" followed by its "LAYR" chunks
 // bottom first, an optional "ANIM" (an animated cursor's order, times and
-// texts) and "DONE" last. A later version adds chunks: one whose type starts
+// texts), in a recovery copy a "path" (where the document came from) and
+// "DONE" last. A later version adds chunks: one whose type starts
 // with a small letter may be skipped by a reader that does not know it;
 // any other unknown chunk, or a higher version, is refused as made by a
 // newer Pictoform. Each layer's picture, at three times the format's size,
@@ -49,13 +50,19 @@ struct ProjectDocument {
     // What Save writes when the document is exported ("ico", "cur", "ani",
     // "xcursor"), or empty.
     std::string kind;
+    // A recovery copy's document: the file it was opened from or saved to,
+    // and the kind Save writes there; empty for a project saved as such.
+    std::string originPath;
+    std::string originKind;
 };
 
 [[nodiscard]] bool IsProjectData(std::span<const uint8_t> data);
 
 [[nodiscard]] bool EncodeProject(std::span<const ProjectFormatRef> formats,
                                  const AnimationInfo& animation, const std::string& kind,
-                                 std::vector<uint8_t>& out, std::string& reason);
+                                 std::vector<uint8_t>& out, std::string& reason,
+                                 const std::string& originPath = {},
+                                 const std::string& originKind = {});
 
 // Makes the document's formats, their layers named and numbered as saved
 // (the counter goes on after the highest "Layer N"), each format composed.

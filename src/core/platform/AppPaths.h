@@ -25,6 +25,9 @@ public:
     [[nodiscard]] virtual std::string HistoryRoot() const = 0;
     // The file that records which system icons were replaced ("sysiconinfo.ini").
     [[nodiscard]] virtual std::string SystemIconFile() const = 0;
+    // Writable folder where each run keeps a copy of unsaved work, for the
+    // next start to offer after a crash; empty for none.
+    [[nodiscard]] virtual std::string RecoveryDir() const { return {}; }
 };
 
 } // namespace pictoform

@@ -13,7 +13,8 @@ namespace pictoform {
 
 enum class MessageIcon { None, Information, Question, Exclamation, Error };
 // YesNoDefaultNo: a question whose Enter answers No, for what cannot be undone.
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
+// RecoverDiscardLater: "Recover" answers Yes, "Discard" No, "Later" Cancel.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo, RecoverDiscardLater };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 // A file dialog as the program opens it. The filter is "Title|*.a;*.b|..."

@@ -1,0 +1,193 @@
+// Crash recovery: copies of unsaved work made when due, told apart from a
+// live run's by their locks, offered at the next start; history folders of
+// dead runs removed.
+
+#include "editor/Recovery.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "editor/PictoformView.h"
+#include "editor/Workspace.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestPaths.h"
+#include "support/TestSupport.h"
+
+namespace pictoform {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = RecoverySchedule::Clock;
+using std::chrono::seconds;
+
+TEST(RunLock, OneHolderAtATimeAndNoneOnceItLetsGo) {
+    test::TempDir temp;
+    const std::string path = temp.File("run.lock");
+    EXPECT_FALSE(LockIsHeld(path)) << "no file, no run";
+    RunLock first, second;
+    ASSERT_TRUE(first.Take(path));
+    EXPECT_TRUE(LockIsHeld(path));
+    EXPECT_FALSE(second.Take(path));
+    first.Release(false);
+    EXPECT_FALSE(LockIsHeld(path));
+    EXPECT_TRUE(second.Take(path));
+    second.Release(true);
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(RecoverySchedule, AfterTheChangesSettleAndNeverSoonerThanTheGap) {
+    const Clock::time_point t0{};
+    RecoverySchedule schedule;
+    EXPECT_FALSE(schedule.Due(t0 + seconds(100))) << "nothing changed";
+    schedule.Changed(t0);
+    EXPECT_FALSE(schedule.Due(t0 + seconds(1)));
+    EXPECT_TRUE(schedule.Due(t0 + seconds(2)));
+    schedule.Written(t0 + seconds(2));
+    schedule.Changed(t0 + seconds(3));
+    EXPECT_FALSE(schedule.Due(t0 + seconds(11))) << "settled, but within the gap";
+    EXPECT_TRUE(schedule.Due(t0 + seconds(12)));
+    schedule.Changed(t0 + seconds(12));
+    EXPECT_FALSE(schedule.Due(t0 + seconds(13))) << "still changing";
+    schedule.Clear();
+    EXPECT_FALSE(schedule.Due(t0 + seconds(60)));
+}
+
+TEST(RunFolders, OnlyFoldersOfRunsThatDiedGo) {
+    test::TempDir temp;
+    const std::string root = temp.File("History");
+    test::TestPaths paths;
+    paths.historyRoot = root;
+    test::ScriptedUiServices ui;
+    // A live run, a run that died holding its lock, and a folder an older
+    // version left with no lock at all.
+    Workspace live(ui, paths);
+    ASSERT_TRUE(live.StartHistory());
+    fs::create_directories(root + "/7");
+    test::WriteBytes(root + "/7.lock", {});
+    test::WriteBytes(root + "/7/3.cah", {1, 2, 3});
+    fs::create_directories(root + "/322");
+    {
+        Workspace next(ui, paths);
+        ASSERT_TRUE(next.StartHistory());
+        EXPECT_TRUE(fs::is_directory(live.HistoryDir()));
+        EXPECT_TRUE(fs::is_directory(next.HistoryDir()));
+        EXPECT_NE(next.HistoryDir(), live.HistoryDir());
+        EXPECT_FALSE(fs::exists(root + "/7"));
+        EXPECT_FALSE(fs::exists(root + "/322"));
+    }
+    EXPECT_TRUE(fs::is_directory(live.HistoryDir()));
+}
+
+class RecoveryTest : public ::testing::Test {
+protected:
+    RecoveryTest() {
+        EXPECT_TRUE(workspace.StartHistory());
+        view.InitialUpdate("");
+    }
+
+    // A change the user made: a pixel on the current layer.
+    void Edit(const PixelColor& colour) {
+        CIconLayer& layer = *workspace.CurrentLayer();
+        layer.Committed().SetBlock(5, 6, colour, 3);
+        (void)layer.Committed().CopyTo(layer.Working());
+        view.SetModified(true);
+    }
+    std::vector<std::string> Copies() {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(paths.recovery, ec))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // What a run that died leaves: its copy, and a lock file no one holds.
+    std::string DeadRunCopy(const std::string& name, std::time_t saved) {
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        EXPECT_TRUE(view.EncodeProjectFile(bytes, reason)) << reason;
+        fs::create_directories(paths.recovery);
+        const std::string path = paths.recovery + "/" + name + ".pfi";
+        test::WriteBytes(path, bytes);
+        test::WriteBytes(paths.recovery + "/" + name + ".lock", {});
+        const struct timespec times[2] = {{saved, 0}, {saved, 0}};
+        EXPECT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        return path;
+    }
+
+    static test::TestPaths PathsIn(const test::TempDir& temp) {
+        test::TestPaths paths;
+        paths.historyRoot = temp.File("History");
+        paths.recovery = temp.File("state/recovery");
+        return paths;
+    }
+
+    test::TempDir temp;
+    test::TestPaths paths = PathsIn(temp);
+    test::ScriptedUiServices ui;
+    Workspace workspace{ui, paths};
+    CPictoformView view{workspace};
+    RecoveryStore store{paths.recovery};
+    RecoverySchedule schedule;
+    uint64_t seen = 0;
+};
+
+TEST_F(RecoveryTest, ACopyWhenDueOnlyWhenIdleAndNoneOnceSaved) {
+    const Clock::time_point t0{};
+    KeepRecoveryCopy(store, schedule, view, seen, true, t0);
+    EXPECT_TRUE(Copies().empty()) << "nothing unsaved";
+    Edit({200, 10, 10, 255});
+    KeepRecoveryCopy(store, schedule, view, seen, true, t0 + seconds(1));
+    KeepRecoveryCopy(store, schedule, view, seen, false, t0 + seconds(3));
+    EXPECT_TRUE(Copies().empty()) << "not while settling, not mid-stroke";
+    KeepRecoveryCopy(store, schedule, view, seen, true, t0 + seconds(4));
+    ASSERT_TRUE(store.HasCopy());
+    ASSERT_EQ(Copies().size(), 2u) << "the copy and the run's lock";
+    // Another run sees a live run's copy as no one's to offer.
+    RecoveryStore other(paths.recovery);
+    EXPECT_TRUE(other.DeadCopies().empty());
+    EXPECT_FALSE(other.Discard({store.CopyPath(), 0}));
+
+    view.SetModified(false); // saved
+    KeepRecoveryCopy(store, schedule, view, seen, true, t0 + seconds(20));
+    EXPECT_FALSE(fs::exists(store.CopyPath()));
+}
+
+TEST_F(RecoveryTest, DeadRunsAreOfferedNewestFirstAndEachAnswerDoesItsPart) {
+    Edit({10, 200, 30, 255});
+    ASSERT_TRUE(view.SaveIconDocument(temp.File("art.ico"), "ico"));
+    Edit({10, 20, 230, 255}); // unsaved work on the saved icon
+    const std::string older = DeadRunCopy("100-1", 1'000'000'000);
+    const std::string newer = DeadRunCopy("200-2", 1'100'000'000);
+    const std::string gone = DeadRunCopy("300-3", 1'050'000'000);
+    view.InitialUpdate(""); // a fresh start
+
+    ui.QueueAnswer(MessageAnswer::Cancel); // Later: kept
+    ui.QueueAnswer(MessageAnswer::No);     // Discard: removed
+    ui.QueueAnswer(MessageAnswer::Yes);    // Recover
+    EXPECT_TRUE(OfferRecovery(store, view, ui));
+    ASSERT_EQ(ui.Messages().size(), 3u);
+    EXPECT_EQ(ui.Messages()[0].text,
+              "Recover the unsaved work from " + RecoveryTime(1'100'000'000) + "?");
+    EXPECT_EQ(ui.Messages()[0].buttons, MessageButtons::RecoverDiscardLater);
+    EXPECT_EQ(ui.Messages()[1].text,
+              "Recover the unsaved work from " + RecoveryTime(1'050'000'000) + "?");
+    EXPECT_TRUE(fs::exists(newer));
+    EXPECT_FALSE(fs::exists(gone));
+    EXPECT_FALSE(fs::exists(older)) << "recovered, and now this run's own copy";
+    EXPECT_TRUE(store.HasCopy());
+
+    // The document as it was: its name, unsaved, with the edit.
+    EXPECT_TRUE(view.Modified());
+    EXPECT_EQ(view.Path(), temp.File("art.ico"));
+    EXPECT_EQ(view.Extension(), "ico");
+    EXPECT_EQ(workspace.CurrentLayer()->Committed().GetPixel(16, 19),
+              (PixelColor{10, 20, 230, 255}));
+    EXPECT_EQ(RecoveryTime(0).size(), 16u);
+}
+
+} // namespace
+} // namespace pictoform
