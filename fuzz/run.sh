@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz harnesses with clang in build-fuzz/ and runs each for
-# SECONDS_EACH seconds (default 60) on a corpus seeded with the cursor themes
-# the system has. Memory out of proportion to
+# SECONDS_EACH seconds (default 60) on a corpus seeded from fuzz/seeds/ and,
+# for whole files, with the cursor themes the system has. Memory out of proportion to
 # the input counts as a finding: one allocation over 1200 MB, or more than
 # 2 GB in all, for inputs of at most 1 MB.
 # Usage: fuzz/run.sh [SECONDS_EACH]
@@ -18,16 +18,17 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DPICTOFORM_FUZZ=ON \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 cmake --build build-fuzz --parallel 2
 corpus=build-fuzz/corpus
-mkdir -p "$corpus/OpenFile" "$corpus/InstallInf" "$corpus/Project"
-# Seeds: small real cursors of every kind the system has.
+harnesses=(OpenFile InstallInf Project SavedState)
+for harness in "${harnesses[@]}"; do
+    mkdir -p "$corpus/$harness"
+    # Seeds kept in the tree, a few small files for each reader.
+    if [ -d "fuzz/seeds/$harness" ]; then cp -n "fuzz/seeds/$harness"/* "$corpus/$harness/"; fi
+done
+# And small real cursors of every kind the system has.
 find /usr/share/icons -path '*/cursors/*' -type f -size -64k 2>/dev/null | head -200 |
     while read -r f; do cp -n "$f" "$corpus/OpenFile/$(echo "$f" | md5sum | cut -c1-16)"; done
-printf '[Strings]\r\nA="a.cur"\r\n[S]\r\nHKCU,"Control Panel\\Cursors\\Schemes","S",,"%%A%%,b.ani"\r\n' \
-    >"$corpus/InstallInf/seed"
-# Seeds kept in the tree: a project of two small formats.
-cp -n fuzz/seeds/*.pfi "$corpus/Project/"
 status=0
-for harness in OpenFile InstallInf Project; do
+for harness in "${harnesses[@]}"; do
     echo "== $harness, $seconds s"
     "build-fuzz/fuzz/fuzz_$harness" "$corpus/$harness" -max_total_time="$seconds" \
         -max_len=1048576 -malloc_limit_mb=1200 -rss_limit_mb=2048 -timeout=20 \
