@@ -17,12 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!DecodeProject(std::span<const uint8_t>(data, size), counter, document, reason)) return 0;
     std::vector<uint8_t> again;
     if (!EncodeProject(ProjectRefsOf(document.formats), document.animation, document.kind, again,
-                       reason)) {
+                       reason, document.originPath, document.originKind)) {
         std::abort();
     }
+    // Read back and written again, the same bytes: nothing read is lost.
     ProjectDocument second;
+    std::vector<uint8_t> third;
     if (!DecodeProject(again, counter, second, reason) ||
-        second.formats.size() != document.formats.size()) {
+        !EncodeProject(ProjectRefsOf(second.formats), second.animation, second.kind, third, reason,
+                       second.originPath, second.originKind) ||
+        third != again) {
         std::abort();
     }
     return 0;

@@ -181,7 +181,9 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
 bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile& out,
               std::string& reason) {
     std::vector<uint8_t> bytes;
-    return ReadWholeFile(path, kMaxIconFileBytes, bytes, reason) &&
+    const size_t limit =
+        KindOfName(path) == Kind::kProject ? kMaxProjectFileBytes : kMaxIconFileBytes;
+    return ReadWholeFile(path, limit, bytes, reason) &&
            LoadBytes(path, bytes, groupIndex, out, reason);
 }
 

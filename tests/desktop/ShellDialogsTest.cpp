@@ -80,7 +80,8 @@ TEST_F(ShellDialogsTest, ChooseFileSavesWithTheFiltersExtensionAndOpensAnExistin
         auto& dialog = As<QFileDialog>(window);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(dialog.nameFilters(), QStringList({"Icon Files (*.ico)", "Cursor Files (*.cur)",
-                                                     "Animated Cursors (*.ani)", "Xcursor (*)"}));
+                                                     "Animated Cursors (*.ani)", "Xcursor (*)",
+                                                     "Pictoform project (*.pfi)"}));
         EXPECT_EQ(dialog.selectedNameFilter(), "Cursor Files (*.cur)");
         EXPECT_EQ(dialog.findChild<QLineEdit*>("fileNameEdit")->text(), "untitled");
         fill(window, "picture");
@@ -92,8 +93,10 @@ TEST_F(ShellDialogsTest, ChooseFileSavesWithTheFiltersExtensionAndOpensAnExistin
     test::WriteBytes(temp.File("old"), {1});
     script.Then("Save As", [&](QWidget& window) {
         auto& types = *window.findChild<QComboBox*>("fileTypeCombo");
-        ASSERT_EQ(types.count(), 4);
+        ASSERT_EQ(types.count(), 5);
         QTest::keyClick(&types, Qt::Key_End);
+        EXPECT_EQ(As<QFileDialog>(window).defaultSuffix(), "pfi");
+        QTest::keyClick(&types, Qt::Key_Up);
         EXPECT_EQ(As<QFileDialog>(window).defaultSuffix(), "");
         script.Then("Save As", [](QWidget& question) {
             auto& box = As<QMessageBox>(question);

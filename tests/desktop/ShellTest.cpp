@@ -509,10 +509,11 @@ TEST(QtSeams, FileFiltersBecomeQtFiltersWithTheirExtensions) {
         QString expected;
     } cases[] = {
         {std::string(CPictoformView::kOpenFilter) + PictureFilter(PngPictureReader()),
-         "Icon Files (*.ico *.cur *.ani)=ico;;Programs (*.dll *.exe)=dll;;Xcursor (*)=;;Pictures "
-         "(*.png)=png"},
-        {CPictoformView::kSaveFilter, "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated "
-                                      "Cursors (*.ani)=ani;;Xcursor (*)="},
+         "Icon Files (*.ico *.cur *.ani)=ico;;Pictoform project (*.pfi)=pfi;;Programs (*.dll "
+         "*.exe)=dll;;Xcursor (*)=;;Pictures (*.png)=png"},
+        {CPictoformView::kSaveFilter,
+         "Icon Files (*.ico)=ico;;Cursor Files (*.cur)=cur;;Animated Cursors (*.ani)=ani;;Xcursor "
+         "(*)=;;Pictoform project (*.pfi)=pfi"},
         {"All Files|*.*|Broken|", "All Files (*.*)="},
         {"", ""},
     };

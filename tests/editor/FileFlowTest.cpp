@@ -290,14 +290,14 @@ TEST_F(FileFlowTest, AProjectKeepsTheLayersThePanelHoldsAndExportingLeavesItsPat
     layers.Item(1).layer->Committed().SetBlock(4, 5, PixelColor{10, 20, 30, 200}, 3);
     (void)layers.Item(1).layer->Committed().CopyTo(layers.Item(1).layer->Working());
     ASSERT_FALSE(layers.Item(1).visible);
-    view.SetHotSpot({3, 4});
     view.SetModified(true);
     ui.QueueFile(temp.File("work.pfi"));
     view.OnFileSaveAs();
-    EXPECT_EQ(ui.files.Requests().back().filter, CPictoformView::kSaveFilter);
     EXPECT_FALSE(view.Modified());
     EXPECT_EQ(view.ProjectPath(), temp.File("work.pfi"));
-    // Exporting an icon is Save As as before, the project stays the project.
+    // Exporting an icon is Save As as before, the project stays the project
+    // and keeps what the icon cannot: it is saved with it.
+    view.SetHotSpot({3, 4});
     ASSERT_TRUE(view.SaveIconDocument(temp.File("work.ico"), "ico"));
     EXPECT_EQ(view.Path(), temp.File("work.ico"));
     EXPECT_EQ(view.ProjectPath(), temp.File("work.pfi"));
@@ -345,10 +345,11 @@ TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {
     // A name the program cannot write is refused, not taken as saved.
     EXPECT_FALSE(view.SaveIconDocument(temp.File("x.png"), "png"));
     ASSERT_EQ(ui.Messages().size(), 2u);
-    EXPECT_EQ(ui.Messages()[1].text,
-              "Cannot save " + temp.File("x.png") +
-                  ": the name must end in .ico, .cur or .ani, or have no ending for an Xcursor "
-                  "file.");
+    EXPECT_EQ(
+        ui.Messages()[1].text,
+        "Cannot save " + temp.File("x.png") +
+            ": the name must end in .ico, .cur, .ani or .pfi, or have no ending for an Xcursor "
+            "file.");
     EXPECT_FALSE(test::FileExists(temp.File("x.png")));
     EXPECT_TRUE(view.Modified());
 }

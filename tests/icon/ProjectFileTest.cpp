@@ -184,7 +184,8 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
         ADD_FAILURE() << type;
         return chunks.front();
     };
-    const ChunkAt head = first("HEAD"), format = first("FRMT"), layer = first("LAYR");
+    const ChunkAt head = first("HEAD"), format = first("FRMT"), layer = first("LAYR"),
+                  animation = first("ANIM");
     struct Case {
         const char* name;
         std::function<void(std::vector<uint8_t>&)> damage;
@@ -236,6 +237,18 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
                      b.begin() + static_cast<ptrdiff_t>(layer.offset + 12 + layer.length));
          },
          "the project file is damaged (a format with fewer layers than it says)"},
+        {"more formats than it says",
+         [&](auto& b) {
+             PutLe32(b, head.offset + 12, 2);
+             Reseal(b, head.offset);
+         },
+         "the project file is damaged (more formats than it says)"},
+        {"an order naming a frame that is not there",
+         [&](auto& b) {
+             PutLe32(b, animation.offset + 12, 3);
+             Reseal(b, animation.offset);
+         },
+         "the project file is damaged (the order of frames names a frame that is not there)"},
         {"not a project", [](auto& b) { b[1] = 'X'; }, "not a Pictoform project"},
     };
     for (const Case& c : cases) {

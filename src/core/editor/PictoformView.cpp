@@ -268,15 +268,17 @@ bool CPictoformView::EncodeProjectFile(std::vector<uint8_t>& out, std::string& r
     }
 }
 
-bool CPictoformView::SaveProject(const std::string& path) {
+bool CPictoformView::WriteProject(const std::string& path) {
     std::vector<uint8_t> bytes;
     std::string reason;
     const bool written =
         EncodeProjectFile(bytes, reason, false) && WriteFileAtomically(path, bytes, reason);
-    if (!written) {
-        ShowError(m_workspace.Ui(), "Cannot save " + path + ": " + reason + ".");
-        return false;
-    }
+    if (!written) ShowError(m_workspace.Ui(), "Cannot save " + path + ": " + reason + ".");
+    return written;
+}
+
+bool CPictoformView::SaveProject(const std::string& path) {
+    if (!WriteProject(path)) return false;
     m_modified = false;
     m_path = path;
     m_extension = kProjectKind;
@@ -377,8 +379,8 @@ bool CPictoformView::SaveIconDocument(const std::string& path, const std::string
     } else {
         // Writing nothing and calling the work saved would lose it at close.
         ShowError(m_workspace.Ui(), "Cannot save " + path +
-                                        ": the name must end in .ico, .cur or .ani, or have no "
-                                        "ending for an Xcursor file.");
+                                        ": the name must end in .ico, .cur, .ani or .pfi, or "
+                                        "have no ending for an Xcursor file.");
         return false;
     }
     if (!written) {
@@ -388,10 +390,13 @@ bool CPictoformView::SaveIconDocument(const std::string& path, const std::string
     for (int i = 0; i < m_workspace.FormatList().Count(); ++i) {
         m_workspace.FormatList().Item(i).format->Final().FlattenOverWhite(false);
     }
-    m_modified = false;
     m_path = path;
     m_extension = kind;
     m_exportKind = kind;
+    // The icon holds only the final pictures: the layers the project keeps
+    // are saved with it, or the work stays unsaved.
+    if (!m_projectPath.empty() && !WriteProject(m_projectPath)) return false;
+    m_modified = false;
     return true;
 }
 

@@ -73,7 +73,8 @@ public:
     // animated cursor or (kXcursorKind) Xcursor file, or (kProjectKind) the
     // whole layered document as a project. False, after telling the user,
     // when the file could not be written; the document then keeps its old
-    // name. Exporting an icon kind leaves the project path as it was.
+    // name. Exporting an icon kind leaves the project path as it was, and
+    // saves the project there too, as it holds what the icon cannot.
     [[nodiscard]] bool SaveIconDocument(const std::string& path, const std::string& kind);
     // The kind a chosen name is saved as: its extension, or an Xcursor file
     // when it has none.
@@ -176,6 +177,9 @@ private:
     // recovery copy opens as the document it holds, modified.
     [[nodiscard]] bool OpenProject(const std::string& path, bool recovered = false);
     [[nodiscard]] bool SaveProject(const std::string& path);
+    // Writes the project without changing what Save writes; false after
+    // telling the user.
+    [[nodiscard]] bool WriteProject(const std::string& path);
     // The open document gives way to these formats (read from `path`).
     void ReplaceDocument(std::vector<std::unique_ptr<CIconFormat>> formats, AnimationInfo animation,
                          const std::string& path, const std::string& extension);

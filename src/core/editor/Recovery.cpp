@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -58,33 +60,48 @@ std::vector<RecoveryCopy> RecoveryStore::DeadCopies() const {
     return copies;
 }
 
-bool RecoveryStore::Discard(const RecoveryCopy& copy) const {
-    RunLock lock;
-    if (!lock.Take(LockOf(copy.path))) return false;
+bool RecoveryStore::Claim(const RecoveryCopy& copy, RunLock& lock) {
+    return lock.Take(LockOf(copy.path));
+}
+
+void RecoveryStore::Discard(const RecoveryCopy& copy, RunLock& lock) {
     std::error_code ec;
     fs::remove(copy.path, ec);
     lock.Release(true);
-    return !ec;
 }
 
-bool RecoveryStore::Write(std::span<const uint8_t> bytes, std::string& reason) {
+bool RecoveryStore::Begin(std::string& reason) {
+    if (m_lock.Held()) return true;
     if (m_folder.empty()) {
         reason = "there is no folder for recovery copies";
         return false;
     }
-    if (!m_lock.Held()) {
-        std::error_code ec;
-        fs::create_directories(m_folder, ec);
-        const auto started = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::system_clock::now().time_since_epoch());
-        m_name = std::to_string(started.count()) + "-" + std::to_string(::getpid());
-        if (!m_lock.Take(m_folder + "/" + m_name + kLockEnding)) {
-            reason = "cannot lock a file in " + m_folder;
-            m_name.clear();
-            return false;
-        }
+    std::error_code ec;
+    fs::create_directories(m_folder, ec);
+    const auto started = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    m_name = std::to_string(started.count()) + "-" + std::to_string(::getpid());
+    if (!m_lock.Take(m_folder + "/" + m_name + kLockEnding)) {
+        reason = "cannot lock a file in " + m_folder;
+        m_name.clear();
+        return false;
     }
-    if (!WriteFileAtomically(CopyPath(), bytes, reason)) return false;
+    return true;
+}
+
+bool RecoveryStore::Adopt(const RecoveryCopy& copy, RunLock& lock, std::string& reason) {
+    if (!Begin(reason)) return false;
+    if (::rename(copy.path.c_str(), CopyPath().c_str()) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    m_hasCopy = true;
+    lock.Release(true);
+    return true;
+}
+
+bool RecoveryStore::Write(std::span<const uint8_t> bytes, std::string& reason) {
+    if (!Begin(reason) || !WriteFileAtomically(CopyPath(), bytes, reason)) return false;
     m_hasCopy = true;
     return true;
 }
@@ -106,20 +123,18 @@ std::string RecoveryTime(std::time_t when) {
 
 bool OfferRecovery(RecoveryStore& store, CPictoformView& view, UiServices& ui) {
     for (const RecoveryCopy& copy : store.DeadCopies()) {
+        RunLock claim;
+        if (!RecoveryStore::Claim(copy, claim)) continue; // another start asks about it
         const MessageAnswer answer =
             ui.ShowMessage("Recover the unsaved work from " + RecoveryTime(copy.saved) + "?",
                            "Pictoform", MessageIcon::Question, MessageButtons::RecoverDiscardLater);
         if (answer == MessageAnswer::No) {
-            (void)store.Discard(copy);
+            RecoveryStore::Discard(copy, claim);
             continue;
         }
         if (answer != MessageAnswer::Yes || !view.OpenRecovered(copy.path)) continue;
-        // The old copy goes only once the work is safe in this run's own.
-        std::vector<uint8_t> bytes;
         std::string reason;
-        if (view.EncodeProjectFile(bytes, reason) && store.Write(bytes, reason)) {
-            (void)store.Discard(copy);
-        }
+        (void)store.Adopt(copy, claim, reason);
         return true;
     }
     return false;
@@ -149,12 +164,21 @@ void KeepRecoveryCopy(RecoveryStore& store, RecoverySchedule& schedule, CPictofo
 void RemoveDeadRunFolders(const std::string& historyRoot) {
     std::error_code ec;
     if (historyRoot.empty() || !fs::is_directory(historyRoot, ec)) return;
-    std::vector<fs::path> dead;
+    std::vector<fs::path> folders;
     for (const fs::directory_entry& entry : fs::directory_iterator(historyRoot, ec)) {
-        if (!entry.is_directory(ec)) continue;
-        if (!LockIsHeld(entry.path().string() + kLockEnding)) dead.push_back(entry.path());
+        if (entry.is_directory(ec)) folders.push_back(entry.path());
     }
-    for (const fs::path& folder : dead) fs::remove_all(folder, ec);
+    const auto aDayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (const fs::path& folder : folders) {
+        const std::string lockPath = folder.string() + kLockEnding;
+        const bool locked = fs::exists(lockPath, ec);
+        if (!locked && fs::last_write_time(folder, ec) > aDayAgo) continue;
+        // Held while the folder goes, so that no run starting now takes its
+        // number in between; a lock that cannot be taken is a live run's.
+        RunLock lock;
+        if (!lock.Take(lockPath)) continue;
+        fs::remove_all(folder, ec);
+    }
 }
 
 } // namespace pictoform

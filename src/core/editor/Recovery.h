@@ -66,8 +66,14 @@ public:
 
     // Copies that runs no longer alive left behind, newest first.
     [[nodiscard]] std::vector<RecoveryCopy> DeadCopies() const;
-    // Removes a dead run's copy and its lock; false when a run holds it.
-    bool Discard(const RecoveryCopy& copy) const;
+    // Takes a dead run's lock, so that no other start offers the same copy
+    // while this one asks about it; false when someone holds it.
+    [[nodiscard]] static bool Claim(const RecoveryCopy& copy, RunLock& lock);
+    // With the copy claimed: removes it and its lock.
+    static void Discard(const RecoveryCopy& copy, RunLock& lock);
+    // With the copy claimed: makes it this run's own copy by renaming it, so
+    // that the work is never only in a file not yet on disk.
+    [[nodiscard]] bool Adopt(const RecoveryCopy& copy, RunLock& lock, std::string& reason);
 
     // Writes this run's copy (whole, or not at all), taking the run's lock
     // first. False with a reason when it cannot.
@@ -78,6 +84,9 @@ public:
     [[nodiscard]] std::string CopyPath() const;
 
 private:
+    // Names this run's copy and takes its lock, once.
+    [[nodiscard]] bool Begin(std::string& reason);
+
     std::string m_folder;
     std::string m_name;
     RunLock m_lock;
@@ -90,8 +99,8 @@ private:
 
 // At start: asks about each dead run's copy, newest first, "Recover the
 // unsaved work from <date time>?". Recover opens it as the document, modified,
-// and makes it this run's copy before the old one goes; Discard removes it;
-// Later keeps it for the next start. After one is recovered the rest wait.
+// and it becomes this run's copy; Discard removes it; Later keeps it for the
+// next start. After one is recovered the rest wait.
 // True when a copy was recovered.
 bool OfferRecovery(RecoveryStore& store, CPictoformView& view, UiServices& ui);
 
@@ -102,8 +111,9 @@ void KeepRecoveryCopy(RecoveryStore& store, RecoverySchedule& schedule, CPictofo
                       uint64_t& seenChanges, bool idle, RecoverySchedule::Clock::time_point now);
 
 // Removes the history folders of runs that are no longer alive: each run's
-// folder has a lock file beside it ("<folder>.lock") that the run holds, and
-// a folder without one was not made by a run that can still be alive.
+// folder has a lock file beside it ("<folder>.lock") that the run holds. A
+// folder without one was made by an older version, which may still run, so
+// it goes only once it has not changed for a day.
 void RemoveDeadRunFolders(const std::string& historyRoot);
 
 } // namespace pictoform

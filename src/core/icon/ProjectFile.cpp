@@ -79,6 +79,17 @@ bool EncodeLayer(const CLayerImage& picture, bool visible, float opacity, const 
     return true;
 }
 
+// What a format of this size with this many layers takes to edit.
+uint64_t EditBytes(int32_t width, int32_t height, uint64_t layers) {
+    const uint64_t layerBytes = 2 * CLayerImage::BytesFor(3 * width, 3 * height);
+    return FormatEditBytes(width, height) + (layers - 1) * layerBytes;
+}
+
+std::string TooLargeToEdit() {
+    return "its layers would need more than " + Gigabytes(kMaxDocumentBytes) +
+           " to edit, more than Pictoform opens";
+}
+
 // Reads a length-prefixed run of bytes.
 bool ReadBytes(ByteReader& in, std::span<const uint8_t>& out) {
     uint32_t length = 0;
@@ -246,7 +257,10 @@ bool ProjectReader::Head(ByteReader& in) {
                    std::to_string(version) + ")";
         return false;
     }
-    if (m_formatCount == 0) return Damaged("it holds no format");
+    // An icon file holds at most 65535 images.
+    if (m_formatCount == 0 || m_formatCount > 65535) {
+        return Damaged("it says it holds " + std::to_string(m_formatCount) + " formats");
+    }
     m_head = true;
     return true;
 }
@@ -264,7 +278,9 @@ bool ProjectReader::Format(ByteReader& in) {
         !in.ReadU32(delay) || !in.ReadU32(layers)) {
         return Damaged("a format's description is cut short");
     }
-    if (width < 1 || height < 1 || width > kMaxPngSide || height > kMaxPngSide ||
+    // Only 32-bit formats are stored compressed, and only those go above 256.
+    const int32_t maxSide = depth == kDepth32 ? kMaxPngSide : 256;
+    if (width < 1 || height < 1 || width > maxSide || height > maxSide ||
         !IsValidDepthCode(depth) || layers == 0) {
         return Damaged("a format of " + std::to_string(width) + " x " + std::to_string(height) +
                        ", depth " + std::to_string(depth) + " with " + std::to_string(layers) +
@@ -272,11 +288,9 @@ bool ProjectReader::Format(ByteReader& in) {
     }
     // What the formats will take to edit is counted before any is made, as
     // for any file: a small project can name many large layers.
-    const uint64_t layerBytes = 2 * CLayerImage::BytesFor(3 * width, 3 * height);
-    m_bytes += FormatEditBytes(width, height) + uint64_t{layers - 1} * layerBytes;
+    m_bytes += EditBytes(width, height, layers);
     if (m_bytes > kMaxDocumentBytes) {
-        m_reason = "its layers would need more than " + Gigabytes(kMaxDocumentBytes) +
-                   " to edit, more than Pictoform opens";
+        m_reason = TooLargeToEdit();
         return false;
     }
     auto format = std::make_unique<CIconFormat>(std::max(kBaseZoom / width, 1), width, height,
@@ -323,7 +337,8 @@ bool ProjectReader::Layer(ByteReader& in) {
     }
     std::string why;
     if (!LoadPicture(colour, coverage, layer->Committed(), why)) {
-        return Damaged("layer \"" + name + "\": " + why);
+        // A name is told as far as a person reads one.
+        return Damaged("layer \"" + name.substr(0, 64) + "\": " + why);
     }
     (void)layer->Committed().CopyTo(layer->Working());
     float opacity = 0;
@@ -352,6 +367,10 @@ bool ProjectReader::Animation(ByteReader& in) {
     if (!ReadNumbers(in, info.sequence) || !ReadNumbers(in, info.stepRates) ||
         !ReadText(in, info.title) || !ReadText(in, info.author)) {
         return Damaged("the animation's description is cut short");
+    }
+    // Times are given per step of the order, or not at all.
+    if (!info.stepRates.empty() && info.stepRates.size() != info.sequence.size()) {
+        return Damaged("the animation's times do not match its order");
     }
     return true;
 }
@@ -383,6 +402,20 @@ bool IsProjectData(std::span<const uint8_t> data) {
 bool EncodeProject(std::span<const ProjectFormatRef> formats, const AnimationInfo& animation,
                    const std::string& kind, std::vector<uint8_t>& out, std::string& reason,
                    const std::string& originPath, const std::string& originKind) {
+    // What is written must open again: a document beyond what the reader
+    // takes is refused here, while its work is still open.
+    uint64_t bytes = 0;
+    for (const ProjectFormatRef& ref : formats) {
+        if (ref.layers.empty()) {
+            reason = "a format has no layers";
+            return false;
+        }
+        bytes += EditBytes(ref.format->Width(), ref.format->Height(), ref.layers.size());
+    }
+    if (formats.empty() || formats.size() > 65535 || bytes > kMaxDocumentBytes) {
+        reason = formats.empty() ? "there is no format" : TooLargeToEdit();
+        return false;
+    }
     out.assign(std::begin(kSignature), std::end(kSignature));
     std::vector<uint8_t> body;
     PutU16(body, kVersion);
@@ -392,10 +425,6 @@ bool EncodeProject(std::span<const ProjectFormatRef> formats, const AnimationInf
     PutChunk(out, "HEAD", body);
     for (const ProjectFormatRef& ref : formats) {
         const CIconFormat& f = *ref.format;
-        if (ref.layers.empty()) {
-            reason = "a format has no layers";
-            return false;
-        }
         body.clear();
         PutU32(body, static_cast<uint32_t>(f.Width()));
         PutU32(body, static_cast<uint32_t>(f.Height()));

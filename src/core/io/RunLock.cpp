@@ -1,5 +1,6 @@
 #include "io/RunLock.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -29,7 +30,9 @@ void RunLock::Release(bool remove) {
 
 bool LockIsHeld(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    // Only a missing file is no run; one that cannot be opened (another
+    // user's) is taken for live.
+    if (fd < 0) return errno != ENOENT;
     const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
     ::close(fd);
     return held;
