@@ -10,9 +10,13 @@ app=$1
 cli=$2
 python=${3:-python3}
 if [ -z "${DISPLAY:-}" ]; then
-    command -v xvfb-run >/dev/null || { echo "needs xvfb-run (xvfb)"; exit 1; }
-    exec xvfb-run -a -s "-screen 0 1280x960x24" bash "$0" "$@"
+    for tool in xvfb-run xauth; do
+        command -v "$tool" >/dev/null || { echo "needs $tool (packages xvfb, xauth)"; exit 1; }
+    done
+    # The display server's own complaints go to the test's output.
+    exec xvfb-run -a -e /dev/stderr -s "-screen 0 1280x960x24" bash "$0" "$@"
 fi
+echo "display $DISPLAY"
 command -v xdotool >/dev/null || { echo "needs xdotool"; exit 1; }
 work=$(mktemp -d)
 pid=
@@ -30,7 +34,7 @@ fail() {
     echo "FAIL: $*"
     exit 1
 }
-folders() { find "$history" -mindepth 1 -maxdepth 1 -type d -printf '%f\n' 2>/dev/null | sort; }
+folders() { { find "$history" -mindepth 1 -maxdepth 1 -type d -printf '%f\n' 2>/dev/null || true; } | sort; }
 # Waits up to 20 s for a command to succeed; the command is run anew each
 # time, so anything that must be looked at again is a function or bash -c.
 wait_for() {

@@ -332,6 +332,11 @@ TEST_F(FileFlowTest, AProjectKeepsTheLayersThePanelHoldsAndExportingLeavesItsPat
                                          ": the project file is damaged (a part runs past the "
                                          "end of the file).");
     EXPECT_EQ(LayerNames(), "Layer 1;Layer 2;");
+    // A new icon has no project: saving it leaves the last one alone.
+    const std::vector<uint8_t> project = test::ReadBytes(temp.File("work.pfi"));
+    view.InitialUpdate("");
+    ASSERT_TRUE(view.SaveIconDocument(temp.File("new.ico"), "ico"));
+    EXPECT_TRUE(test::ReadBytes(temp.File("work.pfi")) == project);
 }
 
 TEST_F(FileFlowTest, AFailedSaveKeepsTheWorkUnsavedAndSaysWhy) {

@@ -106,6 +106,9 @@ void CPictoformView::InitialUpdate(const std::string& documentPath) {
     m_workspace.FormatList().RemoveAllFormats();
     m_path.clear();
     m_extension.clear();
+    // A new icon has no project: saving it must not write over the last one.
+    m_projectPath.clear();
+    m_exportKind.clear();
     m_modified = false;
     m_animation = {};
     m_zoomedFormat = nullptr;
@@ -213,6 +216,7 @@ void CPictoformView::ReplaceDocument(std::vector<std::unique_ptr<CIconFormat>> f
     m_path = path;
     m_extension = extension;
     m_projectPath = SameText(extension, kProjectKind) ? path : std::string();
+    m_exportKind = SameText(extension, kProjectKind) ? std::string() : extension;
     m_workspace.FormatList().RemoveAllFormats();
     m_commands->DiscardCopyBuffer();
     for (auto& format : formats) {
