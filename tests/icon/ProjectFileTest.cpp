@@ -54,7 +54,10 @@ struct Sample {
             format->SetCursorHotSpot(HotSpot{static_cast<uint16_t>(k.w - 3), 2});
             format->SetFrameTime(5 + n);
             format->SetStoredAsPng(k.w == 16);
-            format->SetAsReadFromXcursor({static_cast<uint32_t>(k.w), 30u + uint32_t(k.h)});
+            // One format read without a delay: none must come back as none.
+            format->SetAsReadFromXcursor(
+                {static_cast<uint32_t>(k.w),
+                 k.w == 24 ? std::nullopt : std::optional<uint32_t>(30u + uint32_t(k.h))});
             formats.push_back(std::move(format));
         }
     }
