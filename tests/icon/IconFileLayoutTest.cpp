@@ -70,6 +70,16 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     EXPECT_EQ(Slice(b, 314, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
 }
 
+TEST(IconFileLayout, SixteenColoursKeepTheLastEntryBlackWithNothingTransparent) {
+    // Twenty colours, all opaque: fifteen entries share them, entry 15 stays
+    // black for the transparent pixels other pictures have.
+    const IconImageRec rec = MakeImage(20, 1, kDepth16, [](int x, int) {
+        return Px{static_cast<uint8_t>(12 * x), static_cast<uint8_t>(255 - 12 * x), 40};
+    });
+    const auto b = Encode({rec});
+    EXPECT_EQ(Slice(b, 62 + 15 * 4, 4), std::vector<uint8_t>(4, 0));
+}
+
 TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
     const IconImageRec rec = MakeImage(17, 17, kDepth24, [](int x, int y) {
         if (x == 16 && y == 16) return kClear;

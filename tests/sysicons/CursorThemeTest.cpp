@@ -195,10 +195,11 @@ TEST(CursorTheme, InstallInfVariantsAndFolderThatNameNoScheme) {
         {"[Scheme.Reg]\nHKCU,\"Control Panel\\Cursors\",Wait,0x00020000,\"%10%\\C\\w.ani\"\n"
          "HKCU,\"Control Panel\\Cursors\",Arrow,0x00020000,\"%10%\\C\\a.cur\" ; the arrow\n",
          "", "a.cur", "w.ani"},
-        // A value list carried over two lines, a role left out.
-        {"[x]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"Two Lines\",,\"C:\\a.cur,,,\\\n"
+        // A value list carried over two lines, a role left out; a ';' inside
+        // quotes is part of the name, not a comment.
+        {"[x]\nHKCU,\"Control Panel\\Cursors\\Schemes\",\"Two; Lines\",,\"C:\\a.cur,,,\\\n"
          "C:\\w.ani\"\n",
-         "Two Lines", "a.cur", "w.ani"},
+         "Two; Lines", "a.cur", "w.ani"},
         {utf16, "Wide", "Nor mal.cur", ""},
         // UTF-8 with a byte order mark; a comment after a value, ending in a
         // backslash that continues nothing.

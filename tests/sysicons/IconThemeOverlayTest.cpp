@@ -62,7 +62,8 @@ protected:
             "Directories=16x16/places,32x32/apps,48x48/legacy,scalable/places\n"
             "[16x16/places]\nSize=16\nType=Fixed\n"
             "[32x32/apps]\nSize=32\nType=Fixed\n"
-            "[48x48/legacy]\nSize=48\nType=Fixed\n"
+            // A key given twice counts once, as first given.
+            "[48x48/legacy]\nSize=48\nType=Fixed\nSize=96\n"
             "[scalable/places]\nSize=16\nMinSize=8\nMaxSize=512\n"
             "Type=Scalable\n";
         WriteText(system + "/Scratch/index.theme", index);
