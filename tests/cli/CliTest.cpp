@@ -186,8 +186,12 @@ TEST(CliInfo, ListsEveryImageAndSumsUpEachFile) {
     const std::string ico = dir.File("app.ico");
     const std::string cur = dir.File("pointer.cur");
     const std::string png = dir.File("pic.png");
-    SaveIcon(ico, {Record(16, 16, kDepth16, Few), Record(32, 32, kDepth32, Soft),
-                   Record(256, 256, kDepth256, Opaque), Record(17, 17, kDepth24, Few)});
+    // The 32-bit image is stored compressed and is not square: its size is
+    // read from the PNG's own header.
+    IconImageRec wide = Record(40, 24, kDepth32, Soft);
+    wide.png = true;
+    SaveIcon(ico, {Record(16, 16, kDepth16, Few), wide, Record(256, 256, kDepth256, Opaque),
+                   Record(17, 17, kDepth24, Few)});
     // The hot spot's y lies below the image and is pulled onto its last row.
     SaveIcon(cur, {Record(32, 32, kDepth2, Few)}, kWriteCursor, {5, 40});
     SavePng(png, Paint(20, 10, Soft));
@@ -195,8 +199,8 @@ TEST(CliInfo, ListsEveryImageAndSumsUpEachFile) {
     const CommandResult r = Cli({"info", ico, cur, png});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, ico + "[0]: 16x16, depth 16 (4 bits per pixel)\n" +      //
-                         ico + "[1]: 32x32, depth 32 (32 bits per pixel)\n" + //
+    EXPECT_EQ(r.out, ico + "[0]: 16x16, depth 16 (4 bits per pixel)\n" +           //
+                         ico + "[1]: 40x24, depth 32 (32 bits per pixel), PNG\n" + //
                          ico + "[2]: 256x256, depth 256 (8 bits per pixel)\n" + ico +
                          "[3]: 17x17, depth 24 (24 bits per pixel)\n" + //
                          ico + ": icon, 4 images\n" +                   //
