@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "colour/MultiColorPen.h"
+#include "io/ByteWriter.h"
 #include "io/SafeFile.h"
 #include "platform/UiServices.h"
 
@@ -16,10 +17,6 @@ namespace {
 uint32_t U32At(std::span<const uint8_t> bytes, size_t offset) {
     return uint32_t{bytes[offset]} | uint32_t{bytes[offset + 1]} << 8 |
            uint32_t{bytes[offset + 2]} << 16 | uint32_t{bytes[offset + 3]} << 24;
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 // Both forms store a colour as its four bytes, then the two words.

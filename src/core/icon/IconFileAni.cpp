@@ -10,6 +10,7 @@
 #include "icon/IconFile.h"
 #include "icon/IconImageDecoder.h"
 #include "io/ByteReader.h"
+#include "io/ByteWriter.h"
 #include "io/SafeFile.h"
 
 namespace pictoform {
@@ -132,10 +133,6 @@ std::string InfoText(std::span<const uint8_t> body) {
 void ReadInfoEntry(const Chunk& c, std::span<const uint8_t> body, AnimationInfo& info) {
     if (IdIs(c.id, "INAM")) info.title = InfoText(body);
     if (IdIs(c.id, "IART")) info.author = InfoText(body);
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 void PutId(std::vector<uint8_t>& out, const char* id) {

@@ -7,20 +7,11 @@
 #include "icon/ColorReduction.h"
 #include "icon/IconFile.h"
 #include "icon/PngCodec.h"
+#include "io/ByteWriter.h"
 
 namespace pictoform {
 
 namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    PutU16(out, v & 0xFFFF);
-    PutU16(out, v >> 16);
-}
 
 // One image made ready for the file: its entry fields and its bytes.
 struct EncodedImage {

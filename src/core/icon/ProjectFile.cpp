@@ -8,6 +8,7 @@
 
 #include "icon/PngCodec.h"
 #include "io/ByteReader.h"
+#include "io/ByteWriter.h"
 #include "io/Limits.h"
 
 namespace pictoform {
@@ -21,14 +22,6 @@ constexpr int kBaseZoom = 400;
 
 void PutU8(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v));
-}
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-    PutU8(out, v);
-    PutU8(out, v >> 8);
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    PutU16(out, v);
-    PutU16(out, v >> 16);
 }
 void PutBytes(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
     PutU32(out, static_cast<uint32_t>(bytes.size()));
