@@ -401,16 +401,17 @@ int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& e
     const std::string& path = options.inputs.front();
     std::vector<uint8_t> bytes;
     std::string reason;
-    std::vector<IconGroup> groups;
     bool ok = ReadWholeFile(path, kMaxIconFileBytes, bytes, reason);
     if (ok && !IsModuleData(bytes)) {
         reason = "not a program or library";
         ok = false;
     }
-    if (!ok || !ListModuleIconGroups(bytes, groups, reason)) {
+    ModuleResources module;
+    if (!ok || !module.Read(bytes, reason)) {
         Fail(err, "read", path, reason);
         return 1;
     }
+    const std::vector<IconGroup> groups = IconGroupsOf(module);
     if (groups.empty()) {
         Fail(err, "read", path, "holds no icons");
         return 1;
@@ -422,18 +423,35 @@ int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& e
         return 1;
     }
     int status = 0;
+    // Nothing to convert: each group's images go out as the program holds
+    // them, checked but not decoded.
+    const bool asTheyAre = !options.depth && !options.pngFrom;
+    std::vector<uint8_t> file;
     for (size_t i = 0; i < groups.size(); ++i) {
+        const std::string label = path + "[" + std::to_string(i) + "]";
+        const std::string name = options.output + "/" + BaseName(path) + "-" + std::to_string(i) +
+                                 "-" + FileNamePart(groups[i].name) + ".ico";
+        if (asTheyAre) {
+            if (!ModuleGroupAsIconFile(module, groups[i], file, reason)) {
+                Fail(err, "read", label, reason);
+                status = 1;
+            } else if (!WriteFileAtomically(name, file, reason)) {
+                Fail(err, "write", name, reason);
+                status = 1;
+            } else {
+                out << name << "\n";
+            }
+            continue;
+        }
         LoadedFile group;
         if (!LoadModuleGroup(bytes, static_cast<int>(i), group, reason)) {
-            Fail(err, "read", path + "[" + std::to_string(i) + "]", reason);
+            Fail(err, "read", label, reason);
             status = 1;
             continue;
         }
         if (options.depth) {
             for (IconImageRec& rec : group.images) ChangeDepth(rec, *options.depth);
         }
-        const std::string name = options.output + "/" + BaseName(path) + "-" + std::to_string(i) +
-                                 "-" + FileNamePart(groups[i].name) + ".ico";
         if (!WriteImages(name, Kind::kIcon, group.images, {}, options.pngFrom, out, err)) {
             status = 1;
             continue;

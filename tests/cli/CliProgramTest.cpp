@@ -102,6 +102,35 @@ TEST(CliProgram, AllGroupsGoIntoAFolder) {
               "pictoform-cli: cannot read '" + names[0] + "': not a program or library\n");
 }
 
+// Taken out of a library that windres built, each group is the icon file it
+// was made from, byte for byte (one of them written by icotool); converting
+// their depth on the way decodes them.
+TEST(CliProgram, AllGroupsComeOutAsTheyWentIn) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_MINGW(64);
+    const SampleLibraries& libs = MinGwLibraries(64);
+    ASSERT_FALSE(libs.full.empty());
+    TempDir dir;
+    const CommandResult r = Cli({"convert", libs.full, "--all", "-o", dir.File("as")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> names = {"0-APPICON", "1-5", "2-7", "3-200"};
+    ASSERT_EQ(libs.icons.size(), names.size());
+    for (size_t g = 0; g < names.size(); ++g) {
+        const std::string out = dir.File("as/sample64-full-" + names[g] + ".ico");
+        EXPECT_EQ(ReadBytes(out), ReadBytes(libs.icons[g])) << out;
+    }
+    const CommandResult deeper =
+        Cli({"convert", libs.full, "--all", "--depth", "32", "-o", dir.File("deep")});
+    ASSERT_EQ(deeper.status, 0) << deeper.err;
+    const auto images = ReadTopFirst(dir.File("deep/sample64-full-1-5.ico"));
+    const auto& sources = SampleGroups()[1].sources;
+    ASSERT_EQ(images.size(), sources.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images[i].depth, kDepth32) << i;
+        EXPECT_TRUE(SamePixels(PictureOfSource(sources[i]), PictureOfSource(images[i]))) << i;
+    }
+}
+
 TEST(CliAnimated, FramesInInputOrderAndBack) {
     TempDir dir;
     CIconFile engine;

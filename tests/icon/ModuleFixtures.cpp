@@ -226,6 +226,7 @@ const SampleLibraries& MinGwLibraries(int bits) {
             WriteBytes(ico, IcoBytes(g.sources));
         }
         icons.push_back({g.name, ico});
+        libs.icons.push_back(ico);
     }
     const std::string prefix = "sample" + std::to_string(bits);
     libs.full = BuildDll(dir, bits, icons, prefix + "-full");

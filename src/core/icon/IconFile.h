@@ -54,6 +54,22 @@ struct AnimationStep {
 [[nodiscard]] std::vector<IconImageRec> FramesByStep(std::span<const IconImageRec> frames,
                                                      const AnimationInfo& info);
 
+// One image of an icon or cursor file as it goes into the file: its directory
+// entry's fields (width and height as the one-byte entry holds them, 0 for
+// 256 and more) and its bytes.
+struct DirectoryImage {
+    uint8_t width = 0;
+    uint8_t height = 0;
+    uint8_t colourCount = 0;
+    uint16_t planes = 1;
+    uint16_t bitCount = 0;
+    std::vector<uint8_t> bytes;
+};
+// The file of these images (type 1 icon, 2 cursor), each image's bytes let go
+// once copied. False, with the reason, when the file would pass 4 GiB.
+[[nodiscard]] bool AssembleIconFile(uint16_t type, std::vector<DirectoryImage>& images,
+                                    std::vector<uint8_t>& out, std::string& reason);
+
 // An animated cursor is a RIFF file of form "ACON", whatever its name.
 [[nodiscard]] bool IsAnimatedCursorData(std::span<const uint8_t> data);
 

@@ -18,6 +18,21 @@ std::string GroupLabel(const IconGroup& group) {
                                : "icon group " + std::to_string(group.name.id);
 }
 
+// Why a group cannot be taken at all; empty when it can. An icon group whose
+// header says 2 lists icons all the same; other types are not icon groups.
+std::string GroupUnusable(const IconGroup& group) {
+    if (!group.damage.empty()) return GroupLabel(group) + " " + group.damage;
+    if (!IsIconGroupType(group.type)) {
+        return GroupLabel(group) + " is of type " + std::to_string(group.type) + ", not an icon";
+    }
+    return {};
+}
+
+std::string HoldsNoImages(const IconGroup& group, size_t missing) {
+    return GroupLabel(group) + " holds no images" +
+           (missing > 0 ? " (" + std::to_string(missing) + " missing)" : "");
+}
+
 } // namespace
 
 bool IsModuleData(std::span<const uint8_t> data) {
@@ -129,12 +144,8 @@ bool CIconFile::LoadModuleIconData(std::span<const uint8_t> bytes, int index) {
                     " icon groups; there is none at index " + std::to_string(index));
     }
     const IconGroup& group = groups[static_cast<size_t>(index)];
-    if (!group.damage.empty()) return Damaged(GroupLabel(group) + " " + group.damage);
-    // An icon group whose header says 2 lists icons all the same; other
-    // types are not icon groups.
-    if (!IsIconGroupType(group.type)) {
-        return Fail(GroupLabel(group) + " is of type " + std::to_string(group.type) +
-                    ", not an icon");
+    if (const std::string unusable = GroupUnusable(group); !unusable.empty()) {
+        return group.damage.empty() ? Fail(unusable) : Damaged(unusable);
     }
     size_t missing = 0;
     for (const IconGroupEntry& entry : group.entries) {
@@ -153,13 +164,41 @@ bool CIconFile::LoadModuleIconData(std::span<const uint8_t> bytes, int index) {
             return false;
         }
     }
-    if (m_images.empty()) {
-        return Fail(GroupLabel(group) + " holds no images" +
-                    (missing > 0 ? " (" + std::to_string(missing) + " missing)" : ""));
-    }
+    if (m_images.empty()) return Fail(HoldsNoImages(group, missing));
     m_fileType = kIconType;
     (void)First();
     return true;
+}
+
+bool ModuleGroupAsIconFile(const ModuleResources& module, const IconGroup& group,
+                           std::vector<uint8_t>& out, std::string& reason) {
+    out.clear();
+    reason = GroupUnusable(group);
+    if (!reason.empty()) return false;
+    std::vector<DirectoryImage> images;
+    images.reserve(group.entries.size());
+    for (const IconGroupEntry& entry : group.entries) {
+        const ModuleResource* res = module.Find(kResourceTypeIcon, entry.iconId);
+        if (res == nullptr) continue; // as loading does: the images the module kept
+        IconImageRec header;
+        if (!DecodeModuleIcon(module, entry, header, reason, true)) {
+            reason = GroupLabel(group) + ": " + reason;
+            return false;
+        }
+        const std::span<const uint8_t> bytes = module.BytesOf(*res);
+        DirectoryImage& image = images.emplace_back();
+        image.width = static_cast<uint8_t>(entry.width < 256 ? entry.width : 0);
+        image.height = static_cast<uint8_t>(entry.height < 256 ? entry.height : 0);
+        image.colourCount = entry.colourCount;
+        image.planes = entry.planes;
+        image.bitCount = entry.bitCount;
+        image.bytes.assign(bytes.begin(), bytes.end());
+    }
+    if (images.empty()) {
+        reason = HoldsNoImages(group, group.entries.size());
+        return false;
+    }
+    return AssembleIconFile(kIconType, images, out, reason);
 }
 
 } // namespace pictoform

@@ -13,13 +13,7 @@ namespace pictoform {
 
 namespace {
 
-// One image made ready for the file: its entry fields and its bytes.
-struct EncodedImage {
-    uint8_t colourCount = 0;
-    uint16_t planes = 1;
-    uint16_t bitCount = 0;
-    std::vector<uint8_t> bytes;
-};
+using EncodedImage = DirectoryImage;
 
 // The colour plane with transparent pixels blanked to black, and an alpha
 // plane for depth 32 (derived from the mask when the record has none).
@@ -176,8 +170,21 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
         }
     }
 
+    for (size_t i = 0; i < images.size(); ++i) {
+        // 0 stands for 256, and for larger compressed images, whose own
+        // header gives their size.
+        encoded[i].width = static_cast<uint8_t>(images[i].width < 256 ? images[i].width : 0);
+        encoded[i].height = static_cast<uint8_t>(images[i].height < 256 ? images[i].height : 0);
+    }
+    std::string reason;
+    return AssembleIconFile(type, encoded, out, reason) || Fail(reason);
+}
+
+bool AssembleIconFile(uint16_t type, std::vector<DirectoryImage>& images,
+                      std::vector<uint8_t>& out, std::string& reason) {
+    out.clear();
     size_t total = 6 + 16 * images.size();
-    for (const EncodedImage& e : encoded) total += e.bytes.size();
+    for (const DirectoryImage& e : images) total += e.bytes.size();
     // The file is made in place, each image's bytes let go once copied: a
     // file of many large images is held once, not two or three times.
     out.reserve(total);
@@ -185,13 +192,14 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
     PutU16(out, type);
     PutU16(out, static_cast<uint32_t>(images.size()));
     size_t offset = 6 + 16 * images.size();
-    for (size_t i = 0; i < images.size(); ++i) {
-        const EncodedImage& e = encoded[i];
-        if (offset + e.bytes.size() > UINT32_MAX) return Fail("file would exceed 4 GiB");
-        // 0 stands for 256, and for larger compressed images, whose own
-        // header gives their size.
-        out.push_back(static_cast<uint8_t>(images[i].width < 256 ? images[i].width : 0));
-        out.push_back(static_cast<uint8_t>(images[i].height < 256 ? images[i].height : 0));
+    for (const DirectoryImage& e : images) {
+        if (offset + e.bytes.size() > UINT32_MAX) {
+            out.clear();
+            reason = "file would exceed 4 GiB";
+            return false;
+        }
+        out.push_back(e.width);
+        out.push_back(e.height);
         out.push_back(e.colourCount);
         out.push_back(0);
         PutU16(out, e.planes);
@@ -200,7 +208,7 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
         PutU32(out, static_cast<uint32_t>(offset));
         offset += e.bytes.size();
     }
-    for (EncodedImage& e : encoded) {
+    for (DirectoryImage& e : images) {
         out.insert(out.end(), e.bytes.begin(), e.bytes.end());
         std::vector<uint8_t>().swap(e.bytes);
     }

