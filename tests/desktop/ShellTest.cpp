@@ -228,29 +228,6 @@ TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
     EXPECT_FALSE(canvas.horizontalScrollBar()->isVisible());
 }
 
-TEST_F(ShellTest, ADragOnTheCanvasPaintsThePixelsUnderIt) {
-    workspace.Tools().LeftButtonDown(ToolButton::Pencil);
-    workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
-    ASSERT_GE(view.Geometry().zoom, 4);
-    Mouse(QEvent::MouseButtonPress, 5, 5, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, 9, 5, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, 9, 5, Qt::LeftButton);
-    EXPECT_TRUE(view.Modified());
-    const CLayerImage& icon = workspace.CurrentFormat()->Final();
-    for (int x = 5; x <= 9; ++x) {
-        const PixelColor p = icon.GetPixel(x, 5);
-        EXPECT_EQ((std::array<int, 4>{p.red, p.green, p.blue, p.alpha}),
-                  (std::array<int, 4>{255, 0, 0, 255}))
-            << x;
-    }
-    EXPECT_EQ(icon.GetPixel(7, 7).alpha, 0);
-    // The window shows the screen picture: the pixel's block is red there too.
-    const QImage shown = frame->Canvas().grab().toImage();
-    const ViewGeometry& g = view.Geometry();
-    EXPECT_EQ(shown.pixelColor(g.originX + 7 * g.zoom + 2, g.originY + 5 * g.zoom + 2),
-              QColor(255, 0, 0));
-}
-
 TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     // Two formats, as the command line would hand them to the program.
     std::vector<IconImageRec> images(2);
