@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDockWidget>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "editor/CommandFixture.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
@@ -44,21 +45,10 @@ QColor Rgb(const DisplayColor& colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
-class PanelsTest : public ::testing::Test {
+class PanelsTest : public test::CommandFixture {
 protected:
-    PanelsTest() {
-        paths.historyRoot = temp.File("History");
-        paths.presets = temp.File("Presets");
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
-    }
+    PanelsTest() { paths.presets = temp.File("Presets"); }
     ~PanelsTest() override { EXPECT_EQ(ui.UnusedAnswers(), 0u); }
-
-    test::TempDir temp;
-    test::TestPaths paths;
-    ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
 };
 
 TEST_F(PanelsTest, LayersListShowsItsModelAndHandsClicksAndTheSliderToIt) {

@@ -28,6 +28,7 @@
 #include "QtTextRasterizer.h"
 #include "QtUiServices.h"
 #include "desktop/DesktopSupport.h"
+#include "editor/CommandFixture.h"
 #include "editor/PictoformView.h"
 #include "editor/PictureImport.h"
 #include "editor/ViewCommands.h"
@@ -46,13 +47,10 @@
 namespace pictoform {
 namespace {
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public test::CommandFixture {
 protected:
     ShellTest() {
         QSettings().clear();
-        paths.historyRoot = temp.File("History");
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
         frame = std::make_unique<MainFrame>(workspace, view);
         frame->resize(1100, 800);
         frame->show();
@@ -63,11 +61,6 @@ protected:
         test::SendCanvasMouse(frame->Canvas(), view.Geometry(), type, iconX, iconY, button);
     }
 
-    test::TempDir temp;
-    test::TestPaths paths;
-    test::ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
     std::unique_ptr<MainFrame> frame;
 };
 
