@@ -25,6 +25,7 @@
 #include "support/TestPaths.h"
 #include "support/TestSupport.h"
 #include "sysicons/FileRegistry.h"
+#include "sysicons/SysIconFakes.h"
 
 namespace pictoform {
 namespace {
@@ -72,19 +73,12 @@ protected:
     }
     ~SystemIconsTest() override { EXPECT_EQ(ui.UnusedAnswers(), 0u); }
 
-    EnvironmentLookup Env() const {
-        return [this](const char* name) -> const char* {
-            const auto found = env.find(name);
-            return found == env.end() ? nullptr : found->second.c_str();
-        };
-    }
-
     test::TempDir temp;
     test::ScriptedUiServices ui;
     std::vector<std::string> seeded;
     std::unique_ptr<FileRegistry> registry;
     std::map<std::string, std::string> env{{"XDG_DATA_HOME", temp.File("data")}};
-    QtShell shell{Env()};
+    QtShell shell{test::LookupIn(env)};
 };
 
 TEST_F(SystemIconsTest, ShowsTheObjectsWithTheirIconsAndTheItemMenu) {

@@ -1,13 +1,31 @@
 #pragma once
-// A shell whose trash and icons a test sets, recording what it was asked.
+// A shell whose trash and icons a test sets, recording what it was asked;
+// an environment of the test's own; files as text.
 
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/Shell.h"
+#include "sysicons/XdgDirs.h"
 
 namespace pictoform::test {
+
+// Looks names up in the map, which must outlive the lookup.
+inline EnvironmentLookup LookupIn(const std::map<std::string, std::string>& vars) {
+    return [&vars](const char* name) -> const char* {
+        const auto found = vars.find(name);
+        return found == vars.end() ? nullptr : found->second.c_str();
+    };
+}
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+inline std::string Text(const std::vector<uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
 class FakeShell : public Shell {
 public:
