@@ -89,20 +89,9 @@ protected:
     }
     // An icon with a red 16 x 16 and a blue 48 x 48 image.
     std::string WriteIcon() {
-        std::vector<IconImageRec> images;
-        for (auto [side, blue] : {std::pair{16, 0}, std::pair{48, 255}}) {
-            IconImageRec rec;
-            rec.width = rec.height = side;
-            rec.depth = kDepth32;
-            for (int p = 0; p < side * side; ++p) {
-                rec.colours.insert(rec.colours.end(), {uint8_t(blue), 0, uint8_t(255 - blue)});
-            }
-            rec.alpha.assign(size_t(side) * side, 255);
-            rec.mask.assign(size_t(side) * side, 1);
-            images.push_back(rec);
-        }
         const std::string path = temp.File("mine.ico");
-        EXPECT_TRUE(CIconFile().WriteIconFile(path, images, 0));
+        EXPECT_TRUE(CIconFile().WriteIconFile(
+            path, {test::SolidRecord(16, 255, 0, 0), test::SolidRecord(48, 0, 0, 255)}, 0));
         return path;
     }
     // Red, green, blue, alpha of the middle pixel of a PNG file.
