@@ -203,6 +203,7 @@ TEST_F(DialogsTest, EditColorReturnsTheSlidersColourWithItsWordsOrNothing) {
     // A pick from the palette (its middle row of column 0 is pure red) keeps alpha.
     script.Then("Edit color", [](QWidget& window) {
         auto& dialog = As<EditColorDialog>(window);
+        EXPECT_EQ(window.grab().toImage().pixelColor(10, 165), QColor(255, 0, 0));
         QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(10, 165));
         EXPECT_EQ(dialog.Slider(0).value(), 255);
         EXPECT_EQ(dialog.Slider(2).value(), 0);
@@ -245,6 +246,7 @@ TEST_F(DialogsTest, AdjustColorPreviewsTheSlidersAndOkScalesThePicture) {
         const QImage shown = window.grab().toImage();
         EXPECT_EQ(shown.pixelColor(x0, y0), QColor(100, 200, 255));
         EXPECT_EQ(shown.pixelColor(x0 + after + 1, y0 + 1), QColor(100, 200, 127));
+        EXPECT_EQ(shown.pixelColor(5, 25), QColor(Qt::black));
         EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{100, 200, 255, 255}));
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
@@ -335,6 +337,16 @@ TEST_F(DialogsTest, ShadowOptionsMoveThePassesAndTakeTheSwatchColour) {
     frame->RunCommand(command::kShadowOption);
     EXPECT_EQ(shadow.OptionX(), 5);
     EXPECT_EQ(shadow.Passes(), moved);
+
+    // A negative offset shows as typed; Default brings the default colour back.
+    CDSOPTDialog model(ui, 4, -3, PixelColor{9, 9, 9, 50});
+    script.Then("Dropping Shadow Option", [](QWidget& window) {
+        EXPECT_EQ(As<ShadowOptionsDialog>(window).YEdit().Edit().text(), "-3");
+        Button(window, "Default").click();
+        window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    EXPECT_TRUE(RunShadowOptionsDialog(frame.get(), model));
+    EXPECT_EQ(model.Colour(), CDSOPTDialog::kDefaultColour);
 }
 
 TEST_F(DialogsTest, EnterFileNameHandsBackTheEditedName) {

@@ -5,14 +5,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
 #include <QTest>
@@ -20,9 +17,7 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "dialogs/ColourDialogs.h"
-#include "dialogs/FormatDialogs.h"
-#include "dialogs/ObjectDialogs.h"
+#include "editor/CommandFixture.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
@@ -50,21 +45,10 @@ QColor Rgb(const DisplayColor& colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
-class PanelsTest : public ::testing::Test {
+class PanelsTest : public test::CommandFixture {
 protected:
-    PanelsTest() {
-        paths.historyRoot = temp.File("History");
-        paths.presets = temp.File("Presets");
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
-    }
+    PanelsTest() { paths.presets = temp.File("Presets"); }
     ~PanelsTest() override { EXPECT_EQ(ui.UnusedAnswers(), 0u); }
-
-    test::TempDir temp;
-    test::TestPaths paths;
-    ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
 };
 
 TEST_F(PanelsTest, LayersListShowsItsModelAndHandsClicksAndTheSliderToIt) {
@@ -323,112 +307,6 @@ TEST_F(PanelsTest, ColourPanelMultiModeEditsTheStripAndThePresets) {
     ASSERT_EQ(panel.Presets().count(), 1);
     EXPECT_EQ(panel.Presets().item(0)->text(), "Warm");
     EXPECT_TRUE(std::filesystem::exists(paths.presets + "/Warm.gpr"));
-}
-
-TEST_F(PanelsTest, FormatDialogsTakeTypedValuesThroughTheirModels) {
-    CSizeDialog size(ui, 32, 32);
-    CustomSizeDialog sizeDialog(size, nullptr);
-    sizeDialog.WidthEdit().Edit().clear();
-    QTest::keyClicks(&sizeDialog.WidthEdit().Edit(), "2x00");
-    EXPECT_EQ(sizeDialog.WidthEdit().Edit().text(), "200");
-    sizeDialog.Ok();
-    EXPECT_TRUE(ui.WasAsked("Cannot make an icon bigger than 128!", "Error"));
-    EXPECT_EQ(sizeDialog.result(), QDialog::Rejected);
-    sizeDialog.WidthEdit().Edit().setText("");
-    QTest::keyClicks(&sizeDialog.WidthEdit().Edit(), "100");
-    QTest::keyClick(&sizeDialog.HeightEdit().Edit(), Qt::Key_Up);
-    EXPECT_EQ(sizeDialog.HeightEdit().Edit().text(), "33");
-    sizeDialog.Ok();
-    EXPECT_EQ(sizeDialog.result(), QDialog::Accepted);
-    EXPECT_EQ(size.Width(), 100);
-    EXPECT_EQ(size.Height(), 33);
-
-    CNewFmtDialog model(workspace.NewFormatChoices(), ui);
-    NewFormatDialog dialog(model, nullptr, [](CSizeDialog& custom) {
-        custom.SetWidthText("100");
-        custom.SetHeightText("20");
-        return custom.Ok();
-    });
-    EXPECT_EQ(dialog.Sizes().currentText(), "32 X 32");
-    EXPECT_EQ(dialog.Depths().currentText(), "Windows XP");
-    dialog.PickSize(dialog.Sizes().count() - 1);
-    EXPECT_EQ(dialog.Sizes().currentText(), "Custom(100 X 20)");
-    emit dialog.Depths().activated(1);
-    EXPECT_EQ(model.Result(), (FormatChoice{100, 20, 16}));
-}
-
-TEST_F(PanelsTest, ColourDialogsShowTheirModelsPixels) {
-    EditColorDialog edit(PixelColor{1, 2, 3, 40, 7, 9}, nullptr);
-    edit.Slider(0).setValue(10);
-    EXPECT_EQ(edit.Value(0).text(), "10");
-    // The palette at (10, 140): its middle row of column 0 pure red, alpha kept.
-    EXPECT_EQ(PixelOf(edit, 10, 165), QColor(255, 0, 0));
-    QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(10, 165));
-    EXPECT_EQ(edit.Model().Colour(), (PixelColor{255, 0, 0, 40, 7, 9}));
-    EXPECT_EQ(edit.Slider(1).value(), 0);
-
-    // A 2 x 2 icon of (100, 200, 255): the after preview shows each dialog's change.
-    CLayerImage target;
-    ASSERT_TRUE(target.Create(6, 6));
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 2; ++x) target.SetBlock(x, y, PixelColor{100, 200, 255, 255}, 3);
-    }
-    AdjustColorModel adjust(target);
-    AdjustColorDialog adjustDialog(adjust, nullptr);
-    adjustDialog.Slider(2).setValue(0);
-    EXPECT_EQ(adjustDialog.Slider(2).toolTip(), "-100%");
-    const int x0 = adjust.Preview().OriginX();
-    const int y0 = adjust.Preview().OriginY();
-    EXPECT_EQ(PixelOf(adjustDialog, x0, y0), QColor(100, 200, 255));
-    EXPECT_EQ(PixelOf(adjustDialog, x0 + PicturePreview::kAfterOffset + 1, y0 + 1),
-              QColor(100, 200, 127));
-    EXPECT_EQ(PixelOf(adjustDialog, 5, 25), QColor(Qt::black));
-
-    FilterDialogModel brighten(target, FilterKind::Brighten);
-    FilterDialog filterDialog(brighten, nullptr);
-    EXPECT_EQ(filterDialog.windowTitle(), "Filter -- Brighten");
-    filterDialog.Slider().setValue(200);
-    EXPECT_EQ(filterDialog.Slider().toolTip(), "100%");
-    EXPECT_EQ(PixelOf(filterDialog, x0 + PicturePreview::kAfterOffset, y0), QColor(141, 255, 255));
-    // Only OK changes the picture: Cancel keeps it, OK applies the last preview.
-    adjustDialog.reject();
-    EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{100, 200, 255, 255}));
-    filterDialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    EXPECT_EQ(filterDialog.result(), QDialog::Accepted);
-    EXPECT_EQ(target.GetPixel(5, 5), (PixelColor{141, 255, 255, 255}));
-}
-
-TEST_F(PanelsTest, ObjectDialogsTakeTypedValuesThroughTheirModels) {
-    CSubdivideDialog subdivide;
-    SubdivideDialog subdivideDialog(subdivide, nullptr);
-    subdivideDialog.HorizontalEdit().Edit().clear();
-    QTest::keyClicks(&subdivideDialog.HorizontalEdit().Edit(), "-3");
-    subdivideDialog.VerticalEdit().StepBy(1);
-    EXPECT_EQ(subdivide.Horizontal(), 3);
-    EXPECT_EQ(subdivide.Vertical(), 2);
-
-    CTextInputDialog text(ui, workspace.TextFont());
-    TextInputDialog textDialog(text, nullptr);
-    QTest::keyClicks(&textDialog.TextEdit(), "Hi");
-    EXPECT_EQ(text.Text(), "Hi");
-    ui.QueueFont(FontDescription{"Serif", 30, 700, true});
-    textDialog.ChooseFont();
-    EXPECT_EQ(workspace.TextFont().pixelHeight, 30);
-    EXPECT_EQ(textDialog.TextEdit().font().pixelSize(), 30);
-
-    CDSOPTDialog shadow(ui, 4, -3, PixelColor{9, 9, 9, 50});
-    ShadowOptionsDialog shadowDialog(shadow, nullptr);
-    shadowDialog.resize(shadowDialog.sizeHint());
-    EXPECT_EQ(shadowDialog.YEdit().Edit().text(), "-3");
-    shadowDialog.XEdit().Edit().clear();
-    QTest::keyClicks(&shadowDialog.XEdit().Edit(), "25");
-    EXPECT_EQ(shadow.X(), 25);
-    ui.QueueEditColor(PixelColor{10, 20, 30, 40});
-    QTest::mouseClick(&shadowDialog.Swatch(), Qt::LeftButton);
-    EXPECT_EQ(shadow.Colour(), (PixelColor{10, 20, 30, 40}));
-    shadowDialog.Default();
-    EXPECT_EQ(shadowDialog.XEdit().Edit().text(), "2");
-    EXPECT_EQ(shadow.Colour(), CDSOPTDialog::kDefaultColour);
 }
 
 } // namespace

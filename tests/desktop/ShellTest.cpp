@@ -28,6 +28,7 @@
 #include "QtTextRasterizer.h"
 #include "QtUiServices.h"
 #include "desktop/DesktopSupport.h"
+#include "editor/CommandFixture.h"
 #include "editor/PictoformView.h"
 #include "editor/PictureImport.h"
 #include "editor/ViewCommands.h"
@@ -46,13 +47,10 @@
 namespace pictoform {
 namespace {
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public test::CommandFixture {
 protected:
     ShellTest() {
         QSettings().clear();
-        paths.historyRoot = temp.File("History");
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
         frame = std::make_unique<MainFrame>(workspace, view);
         frame->resize(1100, 800);
         frame->show();
@@ -63,11 +61,6 @@ protected:
         test::SendCanvasMouse(frame->Canvas(), view.Geometry(), type, iconX, iconY, button);
     }
 
-    test::TempDir temp;
-    test::TestPaths paths;
-    test::ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
     std::unique_ptr<MainFrame> frame;
 };
 
@@ -226,29 +219,6 @@ TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
     EXPECT_EQ(view.Geometry().zoom, fitted);
     QApplication::processEvents();
     EXPECT_FALSE(canvas.horizontalScrollBar()->isVisible());
-}
-
-TEST_F(ShellTest, ADragOnTheCanvasPaintsThePixelsUnderIt) {
-    workspace.Tools().LeftButtonDown(ToolButton::Pencil);
-    workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
-    ASSERT_GE(view.Geometry().zoom, 4);
-    Mouse(QEvent::MouseButtonPress, 5, 5, Qt::LeftButton);
-    Mouse(QEvent::MouseMove, 9, 5, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, 9, 5, Qt::LeftButton);
-    EXPECT_TRUE(view.Modified());
-    const CLayerImage& icon = workspace.CurrentFormat()->Final();
-    for (int x = 5; x <= 9; ++x) {
-        const PixelColor p = icon.GetPixel(x, 5);
-        EXPECT_EQ((std::array<int, 4>{p.red, p.green, p.blue, p.alpha}),
-                  (std::array<int, 4>{255, 0, 0, 255}))
-            << x;
-    }
-    EXPECT_EQ(icon.GetPixel(7, 7).alpha, 0);
-    // The window shows the screen picture: the pixel's block is red there too.
-    const QImage shown = frame->Canvas().grab().toImage();
-    const ViewGeometry& g = view.Geometry();
-    EXPECT_EQ(shown.pixelColor(g.originX + 7 * g.zoom + 2, g.originY + 5 * g.zoom + 2),
-              QColor(255, 0, 0));
 }
 
 TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {

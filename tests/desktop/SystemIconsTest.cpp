@@ -25,6 +25,7 @@
 #include "support/TestPaths.h"
 #include "support/TestSupport.h"
 #include "sysicons/FileRegistry.h"
+#include "sysicons/SysIconFakes.h"
 
 namespace pictoform {
 namespace {
@@ -34,13 +35,7 @@ const RegRoot HKCU = RegRoot::CurrentUser;
 
 // An icon file of one 32 x 32 opaque colour.
 std::vector<uint8_t> SolidIco(uint8_t r, uint8_t g, uint8_t b) {
-    IconImageRec rec;
-    rec.width = rec.height = 32;
-    rec.depth = kDepth32;
-    for (int i = 0; i < 32 * 32; ++i) rec.colours.insert(rec.colours.end(), {b, g, r});
-    rec.alpha.assign(32 * 32, 255);
-    rec.mask.assign(32 * 32, 1);
-    return test::IcoBytes({rec});
+    return test::IcoBytes({test::SolidRecord(32, r, g, b)});
 }
 
 QColor IconColour(const QListWidgetItem* item) {
@@ -60,31 +55,17 @@ protected:
                                             static_cast<uint8_t>(c.blue())));
             seeded.push_back(file + ",0");
         }
-        registry = std::make_unique<FileRegistry>(temp.File("registry.txt"), ui, [&](Registry& r) {
-            for (size_t i = 0; i < items.size(); ++i) {
-                for (const IconRegEntry& e : items[i].entries) {
-                    ASSERT_TRUE(r.CreateKey(e.root, e.keyPath));
-                    if (i == 3 && e.valueName.empty()) continue;
-                    ASSERT_TRUE(r.WriteString(e.root, e.keyPath, e.valueName, seeded[i]));
-                }
-            }
-        });
+        registry = std::make_unique<FileRegistry>(
+            temp.File("registry.txt"), ui, [&](Registry& r) { test::SeedBuiltInItems(r, seeded); });
     }
     ~SystemIconsTest() override { EXPECT_EQ(ui.UnusedAnswers(), 0u); }
-
-    EnvironmentLookup Env() const {
-        return [this](const char* name) -> const char* {
-            const auto found = env.find(name);
-            return found == env.end() ? nullptr : found->second.c_str();
-        };
-    }
 
     test::TempDir temp;
     test::ScriptedUiServices ui;
     std::vector<std::string> seeded;
     std::unique_ptr<FileRegistry> registry;
     std::map<std::string, std::string> env{{"XDG_DATA_HOME", temp.File("data")}};
-    QtShell shell{Env()};
+    QtShell shell{test::LookupIn(env)};
 };
 
 TEST_F(SystemIconsTest, ShowsTheObjectsWithTheirIconsAndTheItemMenu) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "editor/CommandFixture.h"
 #include "editor/MenuModel.h"
 #include "editor/PictoformView.h"
 #include "editor/PictureImport.h"
@@ -19,14 +20,8 @@ namespace {
 
 using test::ScriptedUiServices;
 
-class FileFlowTest : public ::testing::Test {
+class FileFlowTest : public test::CommandFixture {
 protected:
-    FileFlowTest() {
-        paths.historyRoot = temp.File("History");
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
-    }
-
     CPreviewDialog& Formats() { return workspace.FormatList(); }
     std::string LayerNames() {
         std::string names;
@@ -38,12 +33,6 @@ protected:
         test::WriteBytes(temp.File(name), test::IcoBytes(images));
         return temp.File(name);
     }
-
-    test::TempDir temp;
-    test::TestPaths paths;
-    ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
 };
 
 TEST_F(FileFlowTest, StartsWithOneUntitled48By48IconReadyToPaint) {

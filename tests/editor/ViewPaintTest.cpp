@@ -78,41 +78,39 @@ protected:
     const CLayerImage& screen = painter.Screen();
 };
 
-TEST_F(ViewPaintTest, EmptyFormatShowsGridDotsAndGreyBands) {
-    CIconFormat format(25, 16, 16, kDepth32, counter);
-    const ViewGeometry g = Paint(format, 1000, 800);
-    ASSERT_EQ(g.zoom, 16);
-    EXPECT_EQ(format.Zoom(), 16);
-    ExpectScreen(screen, [&](int x, int y) {
-        const int cx = x - g.originX;
-        const int cy = y - g.originY;
-        if (cx < 0 || cy < 0 || cx >= g.canvasWidth || cy >= g.canvasHeight) return kGrey;
-        // Empty pixels stay white with a black dot in the middle.
-        return ZoomedCanvas(cx, cy, 16, 16, 16, kWhite, Rgb{0, 0, 0});
-    });
-}
-
-TEST_F(ViewPaintTest, HalfOpaqueLayerIsBlendedOverTheCanvas) {
-    CIconFormat format(8, 48, 48, kDepth32, counter);
-    CIconLayer* layer = format.FirstLayer();
-    for (int y = 0; y < 48; ++y) {
-        for (int x = 0; x < 48; ++x) layer->Working().SetBlock(x, y, PixelColor{255, 0, 0, 255}, 3);
+// An empty format shows white blocks with black dots. A red layer at half
+// opacity: alpha 255 * 0.5 = 127 blended with weight 128 over white gives
+// (255, 127, 127) at alpha 127; the centre dot is that colour times its alpha.
+TEST_F(ViewPaintTest, FittedFormatShowsBlocksGridDotsAndGreyBands) {
+    struct Case {
+        int side, zoom;
+        bool halfRed;
+        Rgb block, dot;
+    };
+    for (const Case& c : {Case{16, 16, false, kWhite, {0, 0, 0}},
+                          Case{48, 10, true, {255, 127, 127}, {126, 63, 63}}}) {
+        SCOPED_TRACE(c.side);
+        CIconFormat format(8, c.side, c.side, kDepth32, counter);
+        CIconLayer* layer = format.FirstLayer();
+        if (c.halfRed) {
+            for (int y = 0; y < c.side; ++y)
+                for (int x = 0; x < c.side; ++x)
+                    layer->Working().SetBlock(x, y, PixelColor{255, 0, 0, 255}, 3);
+            layer->SetOpacity(0.5f);
+        }
+        const ViewGeometry g = Paint(format, 1000, 800);
+        ASSERT_EQ(g.zoom, c.zoom);
+        EXPECT_EQ(format.Zoom(), c.zoom);
+        ExpectScreen(screen, [&](int x, int y) {
+            const int cx = x - g.originX;
+            const int cy = y - g.originY;
+            if (cx < 0 || cy < 0 || cx >= g.canvasWidth || cy >= g.canvasHeight) return kGrey;
+            return ZoomedCanvas(cx, cy, c.zoom, c.side, c.side, c.block, c.dot);
+        });
+        if (c.halfRed) {
+            EXPECT_EQ(format.Final().GetPixel(20, 30), (PixelColor{255, 127, 127, 127}));
+        }
     }
-    layer->SetOpacity(0.5f);
-    const ViewGeometry g = Paint(format, 1000, 800);
-    ASSERT_EQ(g.zoom, 10);
-    // Alpha 255 * 0.5 = 127 blended with weight 128 over white: (255, 127,
-    // 127) at alpha 127; the centre dot is that colour times its alpha.
-    const Rgb block{255, 127, 127};
-    const Rgb dot{126, 63, 63};
-    ExpectScreen(screen, [&](int x, int y) {
-        const int cx = x - g.originX;
-        const int cy = y - g.originY;
-        if (cx < 0 || cy < 0 || cx >= g.canvasWidth || cy >= g.canvasHeight) return kGrey;
-        return ZoomedCanvas(cx, cy, 10, 48, 48, block, dot);
-    });
-    const PixelColor final = format.Final().GetPixel(20, 30);
-    EXPECT_EQ(final, (PixelColor{255, 127, 127, 127}));
 }
 
 TEST_F(ViewPaintTest, FormatLargerThanTheClientIsCentredAndCutOff) {

@@ -13,6 +13,7 @@
 #include "support/Pictures.h"
 #include "support/ScriptedUiServices.h"
 #include "sysicons/CursorTheme.h"
+#include "sysicons/SysIconFakes.h"
 
 // Last: Xlib's macros (None, Status) would clash with names above.
 #include <X11/Xcursor/Xcursor.h>
@@ -239,12 +240,9 @@ TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
     ASSERT_TRUE(
         writer.WriteIconFile(set + "/pointer.cur", {CursorImage(32, 1, {1, 1})}, kWriteCursor));
     const std::string home = temp.File("data"), system = temp.File("system");
-    const EnvironmentLookup env = [&](const char* name) -> const char* {
-        const std::string key(name);
-        return key == "XDG_DATA_HOME"   ? home.c_str()
-               : key == "XDG_DATA_DIRS" ? system.c_str()
-                                        : nullptr;
-    };
+    const std::map<std::string, std::string> vars{{"XDG_DATA_HOME", home},
+                                                  {"XDG_DATA_DIRS", system}};
+    const EnvironmentLookup env = test::LookupIn(vars);
     test::ScriptedUiServices ui;
     const std::string installed = home + "/icons/Arrows";
     const std::string told = "The cursor theme \"Arrows\" (1 cursor) is installed in " + installed +

@@ -13,6 +13,7 @@
 #include "sysicons/DesktopShell.h"
 #include "sysicons/FileRegistry.h"
 #include "sysicons/IconThemeSeed.h"
+#include "sysicons/SysIconFakes.h"
 #include "sysicons/SysIconSet.h"
 
 namespace pictoform {
@@ -53,24 +54,8 @@ void ExpectScaledFrom(const ShellIcon& icon, const IconImageRec& source) {
     EXPECT_EQ(wrong, 0);
 }
 
-class Environment {
-public:
-    std::map<std::string, std::string> vars;
-    EnvironmentLookup Lookup() const {
-        return [this](const char* name) -> const char* {
-            const auto found = vars.find(name);
-            return found == vars.end() ? nullptr : found->second.c_str();
-        };
-    }
-};
-
 class DesktopShellTest : public ::testing::Test {
 protected:
-    DesktopShellTest() {
-        env.vars = {{"HOME", temp.File("home")},
-                    {"XDG_DATA_HOME", temp.File("data")},
-                    {"XDG_DATA_DIRS", temp.File("sys1") + ":" + temp.File("sys2")}};
-    }
     std::string Touch(const std::string& relative, const std::vector<uint8_t>& bytes = {1}) {
         const std::string file = temp.File(relative);
         fs::create_directories(fs::path(file).parent_path());
@@ -79,8 +64,11 @@ protected:
     }
 
     test::TempDir temp;
-    Environment env;
-    DesktopShell shell{env.Lookup()};
+    std::map<std::string, std::string> env{
+        {"HOME", temp.File("home")},
+        {"XDG_DATA_HOME", temp.File("data")},
+        {"XDG_DATA_DIRS", temp.File("sys1") + ":" + temp.File("sys2")}};
+    DesktopShell shell{test::LookupIn(env)};
 };
 
 TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
@@ -159,7 +147,7 @@ TEST_F(DesktopShellTest, WhatIsNoIconGivesNone) {
 }
 
 TEST_F(DesktopShellTest, ThemeIconsAreFoundThemeFirstThenSizeThenFolder) {
-    const std::vector<std::string> bases = IconBaseDirs(env.Lookup());
+    const std::vector<std::string> bases = IconBaseDirs(test::LookupIn(env));
     EXPECT_EQ(bases, (std::vector<std::string>{temp.File("data/icons"), temp.File("sys1/icons"),
                                                temp.File("sys2/icons")}));
     EXPECT_FALSE(FindThemeIcon(bases, "computer"));
@@ -189,7 +177,7 @@ TEST_F(DesktopShellTest, ANewRegistryShowsTheThemesIcons) {
     const std::string docs = Touch("sys1/icons/Adwaita/32x32/places/folder-documents.png");
     Touch("data/Trash/files/old.txt");
     test::ScriptedUiServices ui;
-    const EnvironmentLookup lookup = env.Lookup();
+    const EnvironmentLookup lookup = test::LookupIn(env);
     FileRegistry registry(temp.File("reg.txt"), ui, [&](Registry& r) {
         SeedSystemIconKeys(r, IconBaseDirs(lookup), shell.IsTrashEmpty());
     });

@@ -10,6 +10,7 @@
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 #include "sysicons/FileRegistry.h"
+#include "sysicons/SysIconFakes.h"
 
 namespace pictoform {
 namespace {
@@ -19,12 +20,8 @@ namespace fs = std::filesystem;
 const RegRoot HKCR = RegRoot::ClassesRoot;
 const RegRoot HKCU = RegRoot::CurrentUser;
 
-std::vector<uint8_t> Bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return {bytes.begin(), bytes.end()};
-}
+using test::Bytes;
+using test::Text;
 
 void SeedMarker(Registry& registry) {
     ASSERT_TRUE(registry.CreateKey(HKCU, "Seeded"));
@@ -111,10 +108,7 @@ TEST_F(FileRegistryTest, KeysBehaveAsTheRegistrysDo) {
 TEST_F(FileRegistryTest, FirstUseSeedsAndMakesTheConfigFolder) {
     const std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", temp.File("config")},
                                                     {"HOME", "/nonexistent"}};
-    const std::string defaultPath = FileRegistry::DefaultPath([&](const char* name) -> const char* {
-        const auto found = env.find(name);
-        return found == env.end() ? nullptr : found->second.c_str();
-    });
+    const std::string defaultPath = FileRegistry::DefaultPath(test::LookupIn(env));
     EXPECT_EQ(defaultPath, temp.File("config") + "/pictoform/registry.txt");
     FileRegistry registry(defaultPath, ui, SeedMarker);
     EXPECT_EQ(registry.ReadString(HKCU, "Seeded", ""), "yes");

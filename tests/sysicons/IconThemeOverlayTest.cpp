@@ -14,6 +14,7 @@
 #include "support/TestSupport.h"
 #include "sysicons/DesktopShell.h"
 #include "sysicons/IconThemeOverlay.h"
+#include "sysicons/SysIconFakes.h"
 
 namespace pictoform {
 namespace {
@@ -38,17 +39,14 @@ TEST(IconThemeOverlayTest, TheThemeIsTheDesktopsOwnSettingInItsOrder) {
     };
     for (const Case& c : cases) {
         test::TempDir temp;
-        const std::string config = temp.File("config");
-        fs::create_directories(config + "/gtk-3.0");
-        const auto write = [](const std::string& path, const char* text) {
-            if (text) test::WriteBytes(path, std::vector<uint8_t>(text, text + strlen(text)));
-        };
-        write(config + "/gtk-3.0/settings.ini", c.gtkIni);
-        write(config + "/kdeglobals", c.kdeGlobals);
-        const EnvironmentLookup env = [&](const char* name) -> const char* {
-            return std::string(name) == "XDG_CONFIG_HOME" ? config.c_str() : nullptr;
-        };
-        EXPECT_EQ(CurrentIconTheme(env, [&] { return c.gnome; }), c.theme) << c.what;
+        const std::map<std::string, std::string> vars{{"XDG_CONFIG_HOME", temp.File("config")}};
+        fs::create_directories(vars.at("XDG_CONFIG_HOME") + "/gtk-3.0");
+        if (c.gtkIni)
+            test::WriteBytes(temp.File("config/gtk-3.0/settings.ini"), test::Bytes(c.gtkIni));
+        if (c.kdeGlobals)
+            test::WriteBytes(temp.File("config/kdeglobals"), test::Bytes(c.kdeGlobals));
+        EXPECT_EQ(CurrentIconTheme(test::LookupIn(vars), [&] { return c.gnome; }), c.theme)
+            << c.what;
     }
 }
 
@@ -77,7 +75,7 @@ protected:
 
     static void WriteText(const std::string& path, const std::string& text) {
         fs::create_directories(fs::path(path).parent_path());
-        test::WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+        test::WriteBytes(path, test::Bytes(text));
     }
     // A grey square of the side.
     static void WritePng(const std::string& path, int side, uint8_t grey) {
@@ -91,20 +89,9 @@ protected:
     }
     // An icon with a red 16 x 16 and a blue 48 x 48 image.
     std::string WriteIcon() {
-        std::vector<IconImageRec> images;
-        for (auto [side, blue] : {std::pair{16, 0}, std::pair{48, 255}}) {
-            IconImageRec rec;
-            rec.width = rec.height = side;
-            rec.depth = kDepth32;
-            for (int p = 0; p < side * side; ++p) {
-                rec.colours.insert(rec.colours.end(), {uint8_t(blue), 0, uint8_t(255 - blue)});
-            }
-            rec.alpha.assign(size_t(side) * side, 255);
-            rec.mask.assign(size_t(side) * side, 1);
-            images.push_back(rec);
-        }
         const std::string path = temp.File("mine.ico");
-        EXPECT_TRUE(CIconFile().WriteIconFile(path, images, 0));
+        EXPECT_TRUE(CIconFile().WriteIconFile(
+            path, {test::SolidRecord(16, 255, 0, 0), test::SolidRecord(48, 0, 0, 255)}, 0));
         return path;
     }
     // Red, green, blue, alpha of the middle pixel of a PNG file.
@@ -202,16 +189,10 @@ TEST_F(ThemeOverlayTest, AReplacedIconShowsAtEverySizeTheThemeHasAndRestoreTakes
 // theme the desktop shows, an object back to its first icon comes out.
 TEST_F(ThemeOverlayTest, TheShellPutsReplacedObjectsIntoTheThemeAndTakesRestoredOnesOut) {
     const std::string data = temp.File("data");
-    const std::string config = temp.File("config");
-    const std::string dataDirs = temp.File("usr");
-    const EnvironmentLookup env = [&](const char* name) -> const char* {
-        const std::string n(name);
-        if (n == "XDG_DATA_HOME") return data.c_str();
-        if (n == "XDG_CONFIG_HOME") return config.c_str();
-        if (n == "XDG_DATA_DIRS") return dataDirs.c_str();
-        return nullptr;
-    };
-    DesktopShell shell(env);
+    const std::map<std::string, std::string> vars{{"XDG_DATA_HOME", data},
+                                                  {"XDG_CONFIG_HOME", temp.File("config")},
+                                                  {"XDG_DATA_DIRS", temp.File("usr")}};
+    DesktopShell shell(test::LookupIn(vars));
     shell.SetThemeSetting([] { return std::optional<std::string>("Scratch"); });
     const std::string icon = WriteIcon();
     shell.ShowObjectIcons({{"My_Computer", icon, 0, true}, {"Network", icon, 0, true}});

@@ -14,12 +14,8 @@
 namespace pictoform {
 namespace {
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return {bytes.begin(), bytes.end()};
-}
-std::vector<uint8_t> Bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
+using test::Bytes;
+using test::Text;
 
 const char* const kBuiltInFile =
     "?1\r\n#My_Computer\r\n"

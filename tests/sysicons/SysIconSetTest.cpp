@@ -22,16 +22,8 @@ const RegRoot HKCU = RegRoot::CurrentUser;
 
 // The keys as a first use seeds them, with recognisable locations.
 void Seed(Registry& registry) {
-    const std::vector<std::string> files = {"/t/computer.png", "/t/network.png", "/t/trash.png",
-                                            "/t/trash-full.png", "/t/documents.png"};
-    const std::vector<SysIconItem> items = BuiltInSysIconItems();
-    for (size_t i = 0; i < items.size(); ++i) {
-        for (const IconRegEntry& e : items[i].entries) {
-            ASSERT_TRUE(registry.CreateKey(e.root, e.keyPath));
-            if (i == 3 && e.valueName.empty()) continue;
-            ASSERT_TRUE(registry.WriteString(e.root, e.keyPath, e.valueName, files[i] + ",0"));
-        }
-    }
+    test::SeedBuiltInItems(registry, {"/t/computer.png,0", "/t/network.png,0", "/t/trash.png,0",
+                                      "/t/trash-full.png,0", "/t/documents.png,0"});
 }
 
 class SysIconSetTest : public ::testing::Test {
