@@ -1,5 +1,6 @@
 // The open path on whole files: whatever the bytes are (an icon, cursor,
-// animated cursor, Xcursor file or program), reading them and making the
+// animated cursor, Xcursor file or program), reading them, taking a
+// program's groups out as they are, and making the
 // formats an editor would edit, or the thumbnail a file manager asks for,
 // must finish within the limits. Run with
 // -malloc_limit_mb and -rss_limit_mb so that memory out of proportion to
@@ -29,7 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (module) {
         ModuleResources resources;
         std::string reason;
-        (void)resources.Read(bytes, reason);
+        // Taking every group out as it stands, as the command line does.
+        std::vector<uint8_t> ico;
+        if (resources.Read(bytes, reason)) {
+            for (const IconGroup& group : IconGroupsOf(resources))
+                (void)ModuleGroupAsIconFile(resources, group, ico, reason);
+        }
     }
     if (!(module ? file.LoadModuleIconData(bytes, 0) : file.ReadIconData(bytes))) return 0;
     // As the editor opens a file: the cost is counted first, and only a

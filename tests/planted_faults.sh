@@ -175,5 +175,7 @@ build_tree "$logdir/final-build.log" || echo "warning: rebuild of the clean tree
     done
     echo
     echo "caught $caught of $ran"
-    [[ -n $baseline_failures ]] && echo "(failing on the clean tree too, not counted: $(echo $baseline_failures))"
+    if [[ -n $baseline_failures ]]; then
+        echo "(failing on the clean tree too, not counted: $(echo $baseline_failures))"
+    fi
 }
