@@ -63,7 +63,7 @@ print(sum(1 for p in im.getdata() if p != (48, 128, 255, 255)))' "$work/out-0-32
 before=$(folders)
 "$app" "$work/blue.ico" &
 pid=$!
-wait_for xdotool search --name "blue.ico" || fail "the window did not open"
+wait_for xdotool search --onlyvisible --name "blue.ico" || fail "the window did not open"
 sleep 1
 run=$(comm -13 <(echo "$before") <(folders))
 [ -n "$run" ] || fail "no history folder for the run"
@@ -84,10 +84,13 @@ pid=
 
 "$app" &
 pid=$!
-wait_for xdotool search --name "Pictoform" || fail "the window did not open again"
-sleep 2
+# The question is the one window called just "Pictoform" (the main window's
+# title names its document); waiting for it, not for a fixed time, keeps a
+# loaded machine from typing the answer before the question is there.
+wait_for xdotool search --onlyvisible --name "^Pictoform$" || fail "no recovery question"
 [ ! -d "$history/$run" ] || fail "the killed run's history folder is still there"
 [ "$(orange)" = 0 ] || fail "the icon changed before anything was saved"
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name "^Pictoform$" | head -1)"
 xdotool key Return # Recover, the question's default
 # Without a window manager nothing gives the window the keyboard back.
 wait_for xdotool search --name "blue.ico" || fail "the recovered work does not name its icon"
