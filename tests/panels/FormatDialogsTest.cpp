@@ -5,6 +5,7 @@
 #include "panels/AnimationPlayer.h"
 #include "panels/FrameTimeDialog.h"
 #include "panels/NewFormatDialog.h"
+#include "panels/PictureSizeDialog.h"
 #include "support/ScriptedUiServices.h"
 
 using namespace pictoform;
@@ -86,6 +87,25 @@ TEST(SizeDialog, RefusesZeroAndSizesAbove128AndTakesDigitsOnly) {
 
 // The player walks the steps by the clock, each for its jiffies, looping;
 // a step of no time still takes one, and changed steps keep the place.
+// The sizes offered ticked: the usual ones up to the picture's longer side
+// (its own side too), all of them for a drawing, the nearest when none fits.
+TEST(PictureSizeDialog, TicksTheUsualSizesThePictureFills) {
+    const struct {
+        PictureInfo info;
+        std::vector<int> ticked;
+    } cases[] = {
+        {{48, 30, false}, {16, 24, 32, 48}},
+        {{20, 40, false}, {16, 24, 32}},
+        {{10, 10, false}, {16}},
+        {{10, 10, true}, {16, 24, 32, 48, 256}},
+        {{300, 200, false}, {16, 24, 32, 48, 256}},
+    };
+    for (const auto& c : cases) {
+        const CPictureSizeDialog dialog("p.png", c.info, CPictureSizeDialog::Mode::ManySizes);
+        EXPECT_EQ(dialog.Chosen(), c.ticked) << c.info.width << " x " << c.info.height;
+    }
+}
+
 TEST(AnimationPlayerTest, StepsFollowTheClockAndLoop) {
     AnimationPlayer player;
     player.SetSteps({{2, 6}, {0, 3}, {1, 0}});
