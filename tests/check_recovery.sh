@@ -14,7 +14,9 @@ if [ -z "${DISPLAY:-}" ]; then
         command -v "$tool" >/dev/null || { echo "needs $tool (packages xvfb, xauth)"; exit 1; }
     done
     # The display server's own complaints go to the test's output.
-    exec xvfb-run -a -e /dev/stderr -s "-screen 0 1280x960x24" bash "$0" "$@"
+    # -noreset: the server would otherwise reset when the killed program,
+    # its last client, goes, and the restarted program could find no display.
+    exec xvfb-run -a -e /dev/stderr -s "-screen 0 1280x960x24 -noreset" bash "$0" "$@"
 fi
 echo "display $DISPLAY"
 command -v xdotool >/dev/null || { echo "needs xdotool"; exit 1; }
