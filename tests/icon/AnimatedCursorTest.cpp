@@ -449,9 +449,7 @@ TEST(AnimatedCursorDamage, SizesAndFieldsAreNotTrusted) {
 TEST(AnimatedCursorDamage, DecodedPixelsAreCapped) {
     // Small compressed frames that each decode to 256 x 256 pixels: the file
     // stays small while what it decodes to would not.
-    std::vector<IconImageRec> one = {MakeImage(256, 256, kDepth32, [](int, int) {
-        return Px{1, 2, 3, 255};
-    })};
+    std::vector<IconImageRec> one = {MakeImage(256, 256, kDepth32, Px{1, 2, 3, 255})};
     one[0].png = true;
     CIconFile engine;
     Blob icon;
