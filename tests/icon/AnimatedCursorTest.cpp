@@ -248,7 +248,7 @@ TEST(AnimatedCursorWrite, RefusesWhatCannotBeWritten) {
 
 // --- Reading files built by hand ----------------------------------------------
 
-TEST(AnimatedCursorRead, RatesApplyByIndex) {
+TEST(AnimatedCursorRead, RatesApplyByIndexOrByFirstStep) {
     const Blob frames =
         Frames({Frame(4, 4, kDepth32, 0), Frame(5, 3, kDepth16, 1), Frame(2, 6, kDepth24, 2)});
     CIconFile engine;
@@ -272,15 +272,11 @@ TEST(AnimatedCursorRead, RatesApplyByIndex) {
     ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3, 0), cutRate, frames})));
     EXPECT_EQ(engine.Images()[0].frameTime, 9);
     EXPECT_EQ(engine.Images()[1].frameTime, 240) << "a display rate of 0 stands for 240";
-}
-
-TEST(AnimatedCursorRead, SequenceDoesNotRepeatFrames) {
-    CIconFile engine;
-    ASSERT_TRUE(engine.ReadAnimatedData(
-        Riff({Anih(2), Chunk("seq ", Values({0, 1, 0, 1, 1})), Rate({1, 2, 3, 4, 5}),
-              Frames({Frame(3, 3, kDepth2, 0), Frame(4, 4, kDepth256, 1)})})));
-    ASSERT_EQ(engine.Images().size(), 2u);
-    EXPECT_EQ(engine.Images()[0].width, 3);
+    // A sequence does not repeat frames; a frame takes the rate of its first step.
+    ASSERT_TRUE(engine.ReadAnimatedData(Riff(
+        {Anih(3), Chunk("seq ", Values({0, 1, 0, 1, 1, 2})), Rate({1, 2, 3, 4, 5, 6}), frames})));
+    ASSERT_EQ(engine.Images().size(), 3u);
+    EXPECT_EQ(engine.Images()[0].width, 4);
     EXPECT_EQ(engine.Images()[1].frameTime, 2);
 }
 
