@@ -526,19 +526,7 @@ TEST(CliErrors, InputsThatCannotBeRead) {
     EXPECT_FALSE(test::FileExists(dir.File("out.ico")));
 }
 
-TEST(CliErrors, UnknownOutputTypeWritesNothing) {
-    TempDir dir;
-    const std::string png = dir.File("a.png");
-    SavePng(png, Paint(8, 8, Opaque));
-    for (const std::string name : {"out.bmp", "out", "out.ico.bak", "dir.ico/out"}) {
-        const std::string out = dir.File(name);
-        const CommandResult r = Cli({"convert", png, "-o", out});
-        EXPECT_TRUE(OneErrorLine(r, "pictoform-cli: cannot write '" + out + "': ")) << name;
-    }
-    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"a.png"});
-}
-
-TEST(CliErrors, FailedConvertLeavesTheExistingOutputAlone) {
+TEST(CliErrors, FailedConvertOrUnknownOutputTypeWritesNothing) {
     TempDir dir;
     const std::string png = dir.File("a.png");
     SavePng(png, Paint(16, 16, Soft));
@@ -555,6 +543,13 @@ TEST(CliErrors, FailedConvertLeavesTheExistingOutputAlone) {
     EXPECT_EQ(Cli({"convert", png, damaged, "-o", out}).status, 1);
     EXPECT_EQ(Cli({"convert", png, dir.File("missing.png"), "-o", out}).status, 1);
     EXPECT_EQ(ReadBytes(out), goodBytes);
+    // Nor does an output of a type the tool does not write.
+    for (const std::string name : {"out.bmp", "out", "out.ico.bak", "dir.ico/out"}) {
+        const std::string other = dir.File(name);
+        EXPECT_TRUE(OneErrorLine(Cli({"convert", png, "-o", other}),
+                                 "pictoform-cli: cannot write '" + other + "': "))
+            << name;
+    }
 
     // An output that cannot be replaced: a folder of that name, or a folder
     // that does not exist.
@@ -719,10 +714,10 @@ TEST(CliSysIcons, ReplaceWritesIntoTheDesktopsThemeAndRestoreTakesItOut) {
 
 // --- Programs and animated cursors -------------------------------------------
 
-TEST(CliProgram, InfoListsTheGroupsInTheViewersOrder) {
+TEST(CliProgram, InfoListsTheGroupsInTheViewersOrderAndConvertTakesOneOrAll) {
     TempDir dir;
     const std::string lib = SampleLibrary(dir);
-    const CommandResult r = Cli({"info", lib});
+    CommandResult r = Cli({"info", lib});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     const std::string expectedStart =
@@ -734,12 +729,9 @@ TEST(CliProgram, InfoListsTheGroupsInTheViewersOrder) {
     EXPECT_NE(r.out.find(lib + "[2]: group 7, 2 images"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(lib + "[3]: group 200, 1 image"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n" + lib + ": program, 4 icon groups\n"), std::string::npos) << r.out;
-}
 
-TEST(CliProgram, ConvertTakesTheChosenGroup) {
-    TempDir dir;
-    const std::string lib = SampleLibrary(dir);
-    const CommandResult r = Cli({"convert", lib, "--index", "1", "-o", dir.File("five.ico")});
+    // convert takes the chosen group.
+    r = Cli({"convert", lib, "--index", "1", "-o", dir.File("five.ico")});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto images = ReadTopFirst(dir.File("five.ico"));
     const auto& sources = test::SampleGroups()[1].sources;
@@ -762,13 +754,10 @@ TEST(CliProgram, ConvertTakesTheChosenGroup) {
     EXPECT_EQ(beyond.err,
               "pictoform-cli: cannot read '" + lib + "': has 4 icon groups, no group 4\n");
     EXPECT_FALSE(test::FileExists(dir.File("x.ico")));
-}
 
-TEST(CliProgram, AllGroupsGoIntoAFolder) {
-    TempDir dir;
-    const std::string lib = SampleLibrary(dir);
+    // All groups go into a folder.
     const std::string out = dir.File("icons");
-    const CommandResult r = Cli({"convert", lib, "--all", "-o", out});
+    r = Cli({"convert", lib, "--all", "-o", out});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> names = {out + "/prog-0-APPICON.ico", out + "/prog-1-5.ico",
                                             out + "/prog-2-7.ico", out + "/prog-3-200.ico"};
