@@ -282,71 +282,50 @@ TEST(InteropIcotool, ReadsCursorsWithTheirHotSpots) {
     }
 }
 
-TEST(InteropPillow, ReadsPngEntriesOfItsDefaultWriter) {
+// Pillow writes PNG entries unless asked for bitmaps, and its bitmaps end
+// after their colours: an AND mask would run into the next image.
+TEST(InteropPillow, ReadsPngEntriesAndBitmapsThatHaveNoAndMask) {
     PICTOFORM_REQUIRE_PILLOW();
     TempDir dir;
-    const Picture source = ManyColours(256, 256, false, true, 31);
-    const std::string png = dir.File("source.png");
-    const std::string ico = dir.File("pillow.ico");
-    SavePngs(dir, {{png, source}});
-    (void)RunPython("import sys\nfrom PIL import Image\n"
-                    "Image.open(sys.argv[1]).save(sys.argv[2], sizes=[(16, 16), (48, 48), "
-                    "(256, 256)])\n",
-                    {png, ico});
-    const std::vector<uint8_t> bytes = ReadBytes(ico);
-    ASSERT_EQ(test::U16At(bytes, 4), 3u);
-    for (size_t i = 0; i < 3; ++i) ASSERT_TRUE(EntryIsPng(bytes, i)) << "entry " << i;
-
-    CIconFile engine;
-    const std::vector<Picture> ours = ReadOurs(ico, engine);
-    const std::vector<Picture> pillow = PillowDecode({ico})[0];
-    ASSERT_EQ(ours.size(), 3u);
-    ASSERT_EQ(pillow.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE("image " + std::to_string(i));
-        EXPECT_EQ(engine.Images()[i].depth, kDepth32);
-        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
-        if (ours[i].width == 256) {
-            EXPECT_TRUE(SamePixels(source, ours[i]));
+    for (const bool bmp : {false, true}) {
+        SCOPED_TRACE(bmp ? "bitmaps" : "PNG");
+        const Picture source =
+            bmp ? ManyColours(48, 48, true, true, 32) : ManyColours(256, 256, false, true, 31);
+        const std::string png = dir.File("source.png"), ico = dir.File("pillow.ico");
+        SavePngs(dir, {{png, source}});
+        (void)RunPython("import sys\nfrom PIL import Image\n"
+                        "sizes = [(int(v), int(v)) for v in sys.argv[3].split(',')]\n"
+                        "Image.open(sys.argv[1]).save(sys.argv[2], sizes=sizes, "
+                        "bitmap_format=sys.argv[4])\n",
+                        {png, ico, bmp ? "16,32,48" : "16,48,256", bmp ? "bmp" : "png"});
+        const std::vector<uint8_t> bytes = ReadBytes(ico);
+        ASSERT_EQ(test::U16At(bytes, 4), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            const size_t side = bytes[6 + 16 * i] == 0 ? 256 : bytes[6 + 16 * i];
+            if (bmp) {
+                ASSERT_EQ(U32At(bytes, 6 + 16 * i + 8), 40 + side * side * 4) << "entry " << i;
+            } else {
+                ASSERT_TRUE(EntryIsPng(bytes, i)) << "entry " << i;
+            }
         }
-    }
-}
 
-TEST(InteropPillow, ReadsBitmapEntriesThatHaveNoAndMask) {
-    PICTOFORM_REQUIRE_PILLOW();
-    TempDir dir;
-    const Picture source = ManyColours(48, 48, true, true, 32);
-    const std::string png = dir.File("source.png");
-    const std::string ico = dir.File("pillow-bmp.ico");
-    SavePngs(dir, {{png, source}});
-    (void)RunPython("import sys\nfrom PIL import Image\n"
-                    "Image.open(sys.argv[1]).save(sys.argv[2], sizes=[(16, 16), (32, 32), "
-                    "(48, 48)], bitmap_format='bmp')\n",
-                    {png, ico});
-    // Each image ends after its colours: the mask would run into the next one.
-    const std::vector<uint8_t> bytes = ReadBytes(ico);
-    ASSERT_EQ(test::U16At(bytes, 4), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        const size_t side = bytes[6 + 16 * i] == 0 ? 256 : bytes[6 + 16 * i];
-        ASSERT_EQ(test::U32At(bytes, 6 + 16 * i + 8), 40 + side * side * 4) << "entry " << i;
-    }
-
-    CIconFile engine;
-    const std::vector<Picture> ours = ReadOurs(ico, engine);
-    const std::vector<Picture> pillow = PillowDecode({ico})[0];
-    ASSERT_EQ(ours.size(), 3u);
-    ASSERT_EQ(pillow.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE("image " + std::to_string(i));
-        const IconImageRec& rec = engine.Images()[i];
-        EXPECT_EQ(rec.depth, kDepth32);
-        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
-        if (rec.width == 48) {
-            EXPECT_TRUE(SamePixels(source, ours[i]));
-        }
-        ASSERT_TRUE(rec.HasAlpha());
-        for (size_t p = 0; p < rec.PixelCount(); ++p) {
-            ASSERT_EQ(rec.mask[p], rec.alpha[p] != 0 ? 1 : 0) << "pixel " << p;
+        CIconFile engine;
+        const std::vector<Picture> ours = ReadOurs(ico, engine);
+        const std::vector<Picture> pillow = PillowDecode({ico})[0];
+        ASSERT_EQ(ours.size(), 3u);
+        ASSERT_EQ(pillow.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            SCOPED_TRACE("image " + std::to_string(i));
+            const IconImageRec& rec = engine.Images()[i];
+            EXPECT_EQ(rec.depth, kDepth32);
+            EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
+            if (rec.width == source.width) {
+                EXPECT_TRUE(SamePixels(source, ours[i]));
+            }
+            ASSERT_TRUE(rec.HasAlpha());
+            for (size_t p = 0; p < rec.PixelCount(); ++p) {
+                ASSERT_EQ(rec.mask[p], rec.alpha[p] != 0 ? 1 : 0) << "pixel " << p;
+            }
         }
     }
 }
