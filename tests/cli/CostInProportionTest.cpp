@@ -118,22 +118,6 @@ std::vector<uint8_t> SharedXcursorImage(uint32_t entries) {
     return f.Zeros(size_t{256} * 256 * 4).b;
 }
 
-// A program whose one icon group names the same icon in every entry.
-std::vector<uint8_t> GroupOfOneIcon(size_t entries) {
-    const std::vector<test::IcoImage> one =
-        test::SplitIco(test::IcoBytes({test::Pattern(256, 256, kDepth24, 24)}));
-    std::vector<uint8_t> group = test::GroupData(std::vector<test::IcoImage>(entries, one[0]), 1);
-    for (size_t i = 0; i < entries; ++i) {
-        group[6 + 14 * i + 12] = 1;
-        group[6 + 14 * i + 13] = 0;
-    }
-    return test::BuildPe(
-               false,
-               {{ResourceName::Id(kResourceTypeGroupIcon), ResourceName::Id(1), 1033, group},
-                {ResourceName::Id(kResourceTypeIcon), ResourceName::Id(1), 1033, one[0].data}})
-        .bytes;
-}
-
 const std::string kBudget = "which would need ";
 const std::string kPixels = "million pixels in all, more than Pictoform reads from one file";
 const std::string kNames = "resource names hold more than 4 MB of text";
@@ -160,7 +144,7 @@ TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
          "opens files up to 1 GB."},
         {"names.dll", LongSharedName(), false, kNames, kNames},
         {"frames.ani", PlainFramesCursor(120), true, "", kBudget},
-        {"group.dll", GroupOfOneIcon(120), true, "", kBudget},
+        {"group.dll", test::BuildPe(false, test::GroupOfOneIcon(120)).bytes, true, "", kBudget},
         {"shared-xcursor", SharedXcursorImage(512), true, kPixels, kBudget},
     };
     for (const Case& c : cases) {

@@ -57,13 +57,9 @@ protected:
 } // namespace
 
 TEST_F(ColorStrip, PressHitsTheButtons) {
-    EXPECT_EQ(strip.HitTest(1, 30), 0);
-    EXPECT_EQ(strip.HitTest(11, 30), 0);
-    EXPECT_EQ(strip.HitTest(12, 30), -1);
-    EXPECT_EQ(strip.HitTest(201, 20), 1);
-    EXPECT_EQ(strip.HitTest(211, 38), 1);
-    EXPECT_EQ(strip.HitTest(206, 19), -1);
-    EXPECT_EQ(strip.HitTest(206, 39), -1);
+    const int hits[][3] = {{1, 30, 0},   {11, 30, 0},   {12, 30, -1}, {201, 20, 1},
+                           {211, 38, 1}, {206, 19, -1}, {206, 39, -1}};
+    for (auto [x, y, stop] : hits) EXPECT_EQ(strip.HitTest(x, y), stop) << x << "," << y;
     EXPECT_TRUE(strip.Press(206, 30));
     EXPECT_EQ(pen.SelectedIndex(), 1);
     EXPECT_TRUE(strip.Press(100, 30)); // a press beside every stop clears

@@ -61,7 +61,7 @@ TEST(FilterDialogModel, TitlesValuesAndTooltip) {
     EXPECT_EQ(model.TooltipText(), "-100%");
 }
 
-TEST(FilterDialogModel, SmallMovesNeitherRefreshNorApply) {
+TEST(FilterDialogModel, SmallMovesNeitherRefreshNorApplyAndOkAppliesTheValueLastPreviewed) {
     CLayerImage target = Tripled(kColour, kColour, kColour);
     FilterDialogModel model(target, FilterKind::Brighten);
     EXPECT_FALSE(model.MoveSlider(107)); // 1.0497
@@ -70,11 +70,8 @@ TEST(FilterDialogModel, SmallMovesNeitherRefreshNorApply) {
     EXPECT_EQ(model.Preview().After().GetPixel(0, 0), kColour);
     EXPECT_FALSE(model.Accept());
     EXPECT_EQ(target.GetPixel(0, 0), kColour);
-}
 
-TEST(FilterDialogModel, OkAppliesTheValueLastPreviewed) {
-    CLayerImage target = Tripled(kColour, kColour, kColour);
-    FilterDialogModel model(target, FilterKind::Brighten);
+    // OK applies the value last previewed.
     EXPECT_TRUE(model.MoveSlider(108));
     EXPECT_NEAR(model.Value(), 1.0570f, 1e-4f);
     // Brightened by sqrt(1.0570): 200 -> 205, 100 -> 102, 50 -> 51.
@@ -133,7 +130,7 @@ TEST(AdjustColorModel, FactorsAndTooltip) {
     EXPECT_EQ(model.SliderPosition(ColourChannel::Blue), 200);
 }
 
-TEST(AdjustColorModel, OkDoesNothingWhileEveryFactorIsNearOne) {
+TEST(AdjustColorModel, OkDoesNothingWhileEveryFactorIsNearOneElseAppliesTheSliders) {
     CLayerImage target = Tripled(kColour, kColour, kColour);
     AdjustColorModel model(target);
     for (int alpha : {103, 106}) {
@@ -146,16 +143,15 @@ TEST(AdjustColorModel, OkDoesNothingWhileEveryFactorIsNearOne) {
     EXPECT_TRUE(model.Accept());
     // Factors of exactly 1 leave their channels alone.
     EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{200, 100, 50, 135}));
-}
 
-TEST(AdjustColorModel, OkAppliesTheSlidersAsTheyStand) {
-    CLayerImage target = Tripled(kColour, kColour, kColour);
-    AdjustColorModel model(target);
-    model.MoveSlider(ColourChannel::Alpha, 108);
-    EXPECT_FALSE(model.MoveSlider(ColourChannel::Alpha, 110)); // preview stays at 1.0570
-    EXPECT_NEAR(model.LastFactors()[3], 1.0570f, 1e-4f);
-    EXPECT_TRUE(model.Accept());
-    EXPECT_EQ(target.GetPixel(0, 0).alpha, 137); // 128 * 1.0718
+    // OK applies the sliders as they stand, not the last preview.
+    CLayerImage second = Tripled(kColour, kColour, kColour);
+    AdjustColorModel again(second);
+    again.MoveSlider(ColourChannel::Alpha, 108);
+    EXPECT_FALSE(again.MoveSlider(ColourChannel::Alpha, 110)); // preview stays at 1.0570
+    EXPECT_NEAR(again.LastFactors()[3], 1.0570f, 1e-4f);
+    EXPECT_TRUE(again.Accept());
+    EXPECT_EQ(second.GetPixel(0, 0).alpha, 137); // 128 * 1.0718
 
     CLayerImage red = Tripled(kColour, kColour, kColour);
     AdjustColorModel doubled(red);

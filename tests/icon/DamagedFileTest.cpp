@@ -76,9 +76,7 @@ TEST(DamagedFile, TruncatedAtEveryByteIsRefused) {
 // storage, hot spots and times that reading gives, and no pixels.
 TEST(DamagedFile, ListingDescribesWhatReadingDecodes) {
     auto samples = SampleFiles();
-    std::vector<IconImageRec> frames = {MakeImage(4, 4, kDepth32, [](int, int) {
-        return Px{1, 2, 3, 255};
-    })};
+    std::vector<IconImageRec> frames = {MakeImage(4, 4, kDepth32, Px{1, 2, 3, 255})};
     frames[0].png = true;
     frames.push_back(frames[0]);
     frames[1].frameTime = 7;

@@ -127,6 +127,17 @@ protected:
     size_t Child(size_t dir, size_t i) const {
         return root + (U32At(f, dir + 16 + 8 * i + 4) & 0x7FFFFFFF);
     }
+    // The reason the library is refused with one 16- or 32-bit field changed.
+    std::string With16(size_t at, uint32_t v) {
+        f = built.bytes;
+        Put16(f, at, v);
+        return Refusal(f);
+    }
+    std::string With32(size_t at, uint32_t v) {
+        f = built.bytes;
+        Put32(f, at, v);
+        return Refusal(f);
+    }
     test::BuiltPe built;
     std::vector<uint8_t> f;
     size_t root = 0, opt = 0;
@@ -134,54 +145,46 @@ protected:
 };
 
 TEST_F(DamagedModulePe, HeadersPointingPastTheEnd) {
-    Put32(f, 0x3C, 0x7FFFFFF0);
-    EXPECT_EQ(Refusal(f), "module header at byte 2147483632 ends at byte 2147483634 of " + size);
-    f = built.bytes;
-    Put16(f, 0x46, 0xFFFF); // section count
-    EXPECT_EQ(Refusal(f), "section table ends at byte " +
-                              std::to_string(built.sectionTable + 0xFFFF * 40) + " of " + size);
-    f = built.bytes;
-    Put16(f, 0x54, 0xFFFF); // size of the optional header
-    EXPECT_EQ(Refusal(f),
+    EXPECT_EQ(With32(0x3C, 0x7FFFFFF0),
+              "module header at byte 2147483632 ends at byte 2147483634 of " + size);
+    // section count
+    EXPECT_EQ(With16(0x46, 0xFFFF), "section table ends at byte " +
+                                        std::to_string(built.sectionTable + 0xFFFF * 40) + " of " +
+                                        size);
+    // size of the optional header
+    EXPECT_EQ(With16(0x54, 0xFFFF),
               "optional header ends at byte " + std::to_string(opt + 0xFFFF) + " of " + size);
-    f = built.bytes;
-    Put16(f, opt, 0x107);
-    EXPECT_EQ(Refusal(f), "optional header magic 0x107 is neither PE32 nor PE32+");
-    f = built.bytes;
-    Put32(f, opt + 96 + 16, 0x9000); // resource directory RVA
-    EXPECT_EQ(Refusal(f), "resource directory at RVA 0x9000 lies in no section");
-    f = built.bytes;
-    Put32(f, built.sectionTable + 20, 0x100000); // the section's file offset
-    EXPECT_EQ(Refusal(f), "resource directory at RVA 0x1000 ends at byte " +
-                              std::to_string(0x100010) + " of " + size);
-    f = built.bytes;
-    Put32(f, built.sectionTable + 16, 8); // the section's file data shrunk
-    EXPECT_EQ(Refusal(f),
+    EXPECT_EQ(With16(opt, 0x107), "optional header magic 0x107 is neither PE32 nor PE32+");
+    // resource directory RVA
+    EXPECT_EQ(With32(opt + 96 + 16, 0x9000), "resource directory at RVA 0x9000 lies in no section");
+    // the section's file offset
+    EXPECT_EQ(With32(built.sectionTable + 20, 0x100000),
+              "resource directory at RVA 0x1000 ends at byte " + std::to_string(0x100010) + " of " +
+                  size);
+    // the section's file data shrunk
+    EXPECT_EQ(With32(built.sectionTable + 16, 8),
               "resource directory at RVA 0x1000 runs past the file data of section '.rsrc'");
 }
 
 TEST_F(DamagedModulePe, DirectoriesThatLoopOrNestTooDeep) {
     const size_t types = root, names = Child(types, 0), languages = Child(names, 0);
-    Put32(f, types + 16 + 4, 0x80000000u);
-    EXPECT_EQ(Refusal(f),
+    EXPECT_EQ(With32(types + 16 + 4, 0x80000000u),
               "resource directory at byte " + std::to_string(root) + " points to itself");
-    f = built.bytes;
-    Put32(f, names + 16 + 4, 0x80000000u); // a name entry leading back to the root
-    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(names) +
-                              " points back to the directory at byte " + std::to_string(root));
-    f = built.bytes;
-    Put32(f, languages + 16 + 4, 0x80000000u | static_cast<uint32_t>(languages - root));
-    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(languages) +
-                              " nests deeper than 3 levels");
-    f = built.bytes;
-    Put32(f, types + 16 + 8 + 4, U32At(f, types + 16 + 4)); // both types list the same names
-    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
-                              " shares the directory at byte " + std::to_string(names) +
-                              " with another entry");
-    f = built.bytes;
-    Put32(f, types + 16 + 4, static_cast<uint32_t>(names - root)); // data where a directory belongs
-    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
-                              " holds data in entry 0 where a directory belongs");
+    // a name entry leading back to the root
+    EXPECT_EQ(With32(names + 16 + 4, 0x80000000u),
+              "resource directory at byte " + std::to_string(names) +
+                  " points back to the directory at byte " + std::to_string(root));
+    EXPECT_EQ(With32(languages + 16 + 4, 0x80000000u | static_cast<uint32_t>(languages - root)),
+              "resource directory at byte " + std::to_string(languages) +
+                  " nests deeper than 3 levels");
+    // both types list the same names
+    EXPECT_EQ(With32(types + 16 + 8 + 4, U32At(built.bytes, types + 16 + 4)),
+              "resource directory at byte " + std::to_string(root) +
+                  " shares the directory at byte " + std::to_string(names) + " with another entry");
+    // data where a directory belongs
+    EXPECT_EQ(With32(types + 16 + 4, static_cast<uint32_t>(names - root)),
+              "resource directory at byte " + std::to_string(root) +
+                  " holds data in entry 0 where a directory belongs");
 }
 
 TEST_F(DamagedModulePe, CountsOffsetsAndSizesPastTheEnd) {
@@ -190,25 +193,20 @@ TEST_F(DamagedModulePe, CountsOffsetsAndSizesPastTheEnd) {
     EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
                               " with 131070 entries ends at byte " +
                               std::to_string(root + 16 + 131070 * 8) + " of " + size);
-    f = built.bytes;
-    Put32(f, root + 16 + 4, 0xFFFFFFF0u); // subdirectory far past the end
-    EXPECT_EQ(Refusal(f).rfind("resource directory at byte ", 0), 0u);
-    f = built.bytes;
-    Put32(f, root + 16, 0x80000000u | 0x7FFFFF00u); // type name far past the end
-    EXPECT_EQ(Refusal(f).rfind("resource name at byte ", 0), 0u);
+    // subdirectory far past the end
+    EXPECT_EQ(With32(root + 16 + 4, 0xFFFFFFF0u).rfind("resource directory at byte ", 0), 0u);
+    // type name far past the end
+    EXPECT_EQ(With32(root + 16, 0x80000000u | 0x7FFFFF00u).rfind("resource name at byte ", 0), 0u);
 
     const size_t names = Child(root, 0), languages = Child(names, 0);
-    const size_t dataEntry = root + U32At(f, languages + 16 + 4);
-    f = built.bytes;
-    Put32(f, dataEntry + 4, 0xFFFFFFF0u);
-    EXPECT_EQ(Refusal(f), "data of resource 14/1 at RVA " + Hex(U32At(f, dataEntry)) +
-                              " runs past the file data of section '.rsrc'");
-    f = built.bytes;
-    Put32(f, dataEntry, 0xF0000000u);
-    EXPECT_EQ(Refusal(f), "data of resource 14/1 at RVA 0xF0000000 lies in no section");
-    f = built.bytes;
-    Put32(f, languages + 16 + 4, 0x7FFFFFF0u); // data entry past the end
-    EXPECT_EQ(Refusal(f).rfind("resource data entry at byte ", 0), 0u);
+    const size_t dataEntry = root + U32At(built.bytes, languages + 16 + 4);
+    EXPECT_EQ(With32(dataEntry + 4, 0xFFFFFFF0u),
+              "data of resource 14/1 at RVA " + Hex(U32At(built.bytes, dataEntry)) +
+                  " runs past the file data of section '.rsrc'");
+    EXPECT_EQ(With32(dataEntry, 0xF0000000u),
+              "data of resource 14/1 at RVA 0xF0000000 lies in no section");
+    // data entry past the end
+    EXPECT_EQ(With32(languages + 16 + 4, 0x7FFFFFF0u).rfind("resource data entry at byte ", 0), 0u);
 }
 
 TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {
@@ -253,24 +251,25 @@ TEST(DamagedModule, NeTablesPastTheEnd) {
     const std::string size = std::to_string(whole.size());
     constexpr size_t kNe = 0x40, kTable = 0x80;
     std::vector<uint8_t> f = whole;
-    Put16(f, kNe + 0x24, 0xFFF0);
-    EXPECT_EQ(Refusal(f), "resource table at byte " + std::to_string(kNe + 0xFFF0) +
-                              " ends at byte " + std::to_string(kNe + 0xFFF0 + 2) + " of " + size);
-    f = whole;
-    Put16(f, kTable, 30);
-    EXPECT_EQ(Refusal(f), "resource table at byte 128 has an alignment shift of 30");
-    f = whole;
-    Put16(f, kTable + 2 + 2, 0xFFFF); // resources of the first type
-    EXPECT_EQ(Refusal(f), "resource type block at byte 130 with 65535 resources ends at byte " +
-                              std::to_string(130 + 8 + 65535 * 12) + " of " + size);
-    f = whole;
-    Put16(f, kTable + 2 + 8, 0xFFF0); // first resource's offset, in units of 16
-    EXPECT_EQ(Refusal(f), "data of resource 14/1 ends at byte " +
-                              std::to_string(0xFFF0 * 16 + U16At(f, kTable + 2 + 10) * 16) +
-                              " of " + size);
-    f = whole;
-    Put16(f, kTable + 2 + 8 + 6, 0x7000); // a name far past the end
-    EXPECT_EQ(Refusal(f).rfind("resource name at byte ", 0), 0u);
+    const auto With16 = [&](size_t at, uint32_t v) {
+        f = whole;
+        Put16(f, at, v);
+        return Refusal(f);
+    };
+    EXPECT_EQ(With16(kNe + 0x24, 0xFFF0), "resource table at byte " + std::to_string(kNe + 0xFFF0) +
+                                              " ends at byte " + std::to_string(kNe + 0xFFF0 + 2) +
+                                              " of " + size);
+    EXPECT_EQ(With16(kTable, 30), "resource table at byte 128 has an alignment shift of 30");
+    // resources of the first type
+    EXPECT_EQ(With16(kTable + 2 + 2, 0xFFFF),
+              "resource type block at byte 130 with 65535 resources ends at byte " +
+                  std::to_string(130 + 8 + 65535 * 12) + " of " + size);
+    // first resource's offset, in units of 16
+    EXPECT_EQ(With16(kTable + 2 + 8, 0xFFF0),
+              "data of resource 14/1 ends at byte " +
+                  std::to_string(0xFFF0 * 16 + U16At(whole, kTable + 2 + 10) * 16) + " of " + size);
+    // a name far past the end
+    EXPECT_EQ(With16(kTable + 2 + 8 + 6, 0x7000).rfind("resource name at byte ", 0), 0u);
     // A table whose terminator is lost: every block after it read as zeros
     // would end it, so fill the rest of the file with type blocks.
     f.assign(whole.begin(), whole.begin() + kTable + 2);

@@ -1,7 +1,8 @@
 #pragma once
-// Building icon files byte by byte, for the reader tests.
+// Building icon files and animated cursors byte by byte, for the reader tests.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace pictoform::test {
@@ -23,8 +24,7 @@ struct Bytes {
         return *this;
     }
     void PutU32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+        for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
     }
     size_t Size() const { return b.size(); }
 };
@@ -41,6 +41,40 @@ inline Bytes& Entry(Bytes& f, uint8_t w, uint8_t h, uint8_t colours, uint16_t pl
 inline Bytes& BitmapHeader(Bytes& f, int32_t w, int32_t h, uint16_t bits, uint32_t size = 40) {
     f.U32(size).U32(static_cast<uint32_t>(w)).U32(static_cast<uint32_t>(h * 2)).U16(1).U16(bits);
     return f.Zeros(size - 16);
+}
+
+using Blob = std::vector<uint8_t>;
+
+inline void PutU32At(Blob& b, size_t at, uint32_t v) {
+    for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+inline Blob Cat(const std::vector<Blob>& parts) {
+    Blob out;
+    for (const Blob& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+inline Blob Values(const std::vector<uint32_t>& values) {
+    Bytes b;
+    for (uint32_t v : values) b.U32(v);
+    return b.b;
+}
+
+// A RIFF chunk; `pad` adds the byte that evens out an odd body, which some
+// writers leave out.
+inline Blob Chunk(const std::string& id, const Blob& body, bool pad = true) {
+    Bytes c;
+    c.Raw(Blob(id.begin(), id.end())).U32(static_cast<uint32_t>(body.size())).Raw(body);
+    if (pad && (body.size() & 1)) c.U8(0);
+    return c.b;
+}
+
+inline Blob Riff(const std::vector<Blob>& chunks) {
+    const Blob body = Cat(chunks);
+    Bytes f;
+    f.Raw({'R', 'I', 'F', 'F'}).U32(static_cast<uint32_t>(body.size() + 4));
+    return f.Raw({'A', 'C', 'O', 'N'}).Raw(body).b;
 }
 
 } // namespace pictoform::test

@@ -170,7 +170,7 @@ TEST(IconFileLayout, FewColourDepths) {
 }
 
 TEST(IconFileLayout, SidesOf256AreWrittenAsZero) {
-    const IconImageRec big = MakeImage(256, 256, kDepth32, [](int, int) { return kRed; });
+    const IconImageRec big = MakeImage(256, 256, kDepth32, kRed);
     const auto b = Encode({big});
     EXPECT_EQ(b[6], 0);
     EXPECT_EQ(b[7], 0);
@@ -182,8 +182,8 @@ TEST(IconFileLayout, SidesOf256AreWrittenAsZero) {
 }
 
 TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
-    const IconImageRec a = MakeImage(32, 32, kDepth32, [](int, int) { return kRed; });
-    const IconImageRec b16 = MakeImage(16, 16, kDepth32, [](int, int) { return kRed; });
+    const IconImageRec a = MakeImage(32, 32, kDepth32, kRed);
+    const IconImageRec b16 = MakeImage(16, 16, kDepth32, kRed);
     const auto b = Encode({a, b16}, kWriteCursor, HotSpot{5, 40});
     EXPECT_EQ(U16At(b, 2), 2);
     EXPECT_EQ(U16At(b, 4), 2);

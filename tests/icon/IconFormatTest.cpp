@@ -88,17 +88,9 @@ TEST(IconFormat, SizesThePicturesCannotTakeLeaveAnInvalidFormat) {
 }
 
 TEST(IconFormat, OpeningAFileNamesItsLayersFromOneAgain) {
-    const std::vector<uint8_t> file = Encode({MakeImage(16, 16, kDepth16,
-                                                        [](int, int) {
-                                                            return Px{255, 0, 0, 255};
-                                                        }),
-                                              MakeImage(32, 32, kDepth32,
-                                                        [](int, int) {
-                                                            return Px{1, 2, 3, 255};
-                                                        }),
-                                              MakeImage(48, 48, kDepth2, [](int, int) {
-                                                  return Px{0, 0, 0, 255};
-                                              })});
+    const std::vector<uint8_t> file =
+        Encode({MakeImage(16, 16, kDepth16, Px{255, 0, 0, 255}),
+                MakeImage(32, 32, kDepth32, Px{1, 2, 3, 255}), MakeImage(48, 48, kDepth2, Px{})});
     LayerCounter counter;
     for (int i = 0; i < 9; ++i) counter.Next();
     std::vector<std::unique_ptr<CIconFormat>> formats;
@@ -151,9 +143,7 @@ TEST(IconFormat, TheCostCountedBeforeOpeningIsWhatAFormatTakes) {
         EXPECT_GT(counted, taken * 0.9) << side;
         EXPECT_LT(counted, taken * 1.1 + 4096) << side;
     }
-    const std::vector<IconImageRec> many(128, MakeImage(256, 256, kDepth32, [](int, int) {
-                                             return Px{1, 2, 3, 255};
-                                         }));
+    const std::vector<IconImageRec> many(128, MakeImage(256, 256, kDepth32, Px{1, 2, 3, 255}));
     EXPECT_EQ(DocumentTooLarge(std::span(many).first(64)), "");
     EXPECT_EQ(DocumentTooLarge(many), "This file holds 128 images of 256 x 256, which would need "
                                       "1.2 GB to edit; Pictoform opens files up to 1 GB.");
@@ -183,19 +173,12 @@ TEST(IconFormat, OpenedImageFillsBothPicturesTopRowUpAndShowsOnWhite) {
     EXPECT_EQ(format->Final().CoveragePlane()[2], 0);
 }
 
-TEST(IconFormatSave, TrueColourFileComesBackByteForByte) {
+TEST(IconFormatSave, TrueColourFileComesBackByteForByteAndAHiddenLayerAddsNothing) {
     const std::vector<uint8_t> original = Encode({Sample32()});
     LayerCounter counter;
     std::vector<std::unique_ptr<CIconFormat>> formats;
     ASSERT_TRUE(CreateFormatsFromImages(Decode(original), counter, formats));
     EXPECT_EQ(Encode(BuildSaveList(formats)), original);
-}
-
-TEST(IconFormatSave, HiddenLayerContributesNothing) {
-    const std::vector<uint8_t> original = Encode({Sample32()});
-    LayerCounter counter;
-    std::vector<std::unique_ptr<CIconFormat>> formats;
-    ASSERT_TRUE(CreateFormatsFromImages(Decode(original), counter, formats));
     CIconLayer* hidden = formats[0]->AddLayer(counter, false);
     ASSERT_NE(hidden, nullptr);
     hidden->Working().Fill(0, 255, 1);

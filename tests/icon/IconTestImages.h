@@ -38,6 +38,11 @@ inline IconImageRec MakeImage(int32_t w, int32_t h, int32_t depth,
     return rec;
 }
 
+// Every pixel the same colour.
+inline IconImageRec MakeImage(int32_t w, int32_t h, int32_t depth, Px colour) {
+    return MakeImage(w, h, depth, [colour](int, int) { return colour; });
+}
+
 // Pixel (x, y), y from the top, of a record as the reader gives it (bottom row first).
 inline Px ReadPixel(const IconImageRec& rec, int x, int y) {
     const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +

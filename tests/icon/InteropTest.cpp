@@ -9,6 +9,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "support/Pictures.h"
 #include "support/TestSupport.h"
@@ -16,6 +17,9 @@
 namespace pictoform {
 namespace {
 
+using test::Blob;
+using test::Cat;
+using test::Chunk;
 using test::CommandResult;
 using test::Hash;
 using test::IcotoolPath;
@@ -24,11 +28,14 @@ using test::Picture;
 using test::PictureOf;
 using test::PillowDecode;
 using test::ReadBytes;
+using test::Riff;
 using test::RunPython;
 using test::SamePixels;
 using test::SavePngs;
 using test::TempDir;
 using test::ToRecord;
+using test::U32At;
+using test::Values;
 
 // Colour k of a table whose entries 0..255 are all different (the red channel
 // alone tells them apart); entry 0 is black.
@@ -275,71 +282,50 @@ TEST(InteropIcotool, ReadsCursorsWithTheirHotSpots) {
     }
 }
 
-TEST(InteropPillow, ReadsPngEntriesOfItsDefaultWriter) {
+// Pillow writes PNG entries unless asked for bitmaps, and its bitmaps end
+// after their colours: an AND mask would run into the next image.
+TEST(InteropPillow, ReadsPngEntriesAndBitmapsThatHaveNoAndMask) {
     PICTOFORM_REQUIRE_PILLOW();
     TempDir dir;
-    const Picture source = ManyColours(256, 256, false, true, 31);
-    const std::string png = dir.File("source.png");
-    const std::string ico = dir.File("pillow.ico");
-    SavePngs(dir, {{png, source}});
-    (void)RunPython("import sys\nfrom PIL import Image\n"
-                    "Image.open(sys.argv[1]).save(sys.argv[2], sizes=[(16, 16), (48, 48), "
-                    "(256, 256)])\n",
-                    {png, ico});
-    const std::vector<uint8_t> bytes = ReadBytes(ico);
-    ASSERT_EQ(test::U16At(bytes, 4), 3u);
-    for (size_t i = 0; i < 3; ++i) ASSERT_TRUE(EntryIsPng(bytes, i)) << "entry " << i;
-
-    CIconFile engine;
-    const std::vector<Picture> ours = ReadOurs(ico, engine);
-    const std::vector<Picture> pillow = PillowDecode({ico})[0];
-    ASSERT_EQ(ours.size(), 3u);
-    ASSERT_EQ(pillow.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE("image " + std::to_string(i));
-        EXPECT_EQ(engine.Images()[i].depth, kDepth32);
-        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
-        if (ours[i].width == 256) {
-            EXPECT_TRUE(SamePixels(source, ours[i]));
+    for (const bool bmp : {false, true}) {
+        SCOPED_TRACE(bmp ? "bitmaps" : "PNG");
+        const Picture source =
+            bmp ? ManyColours(48, 48, true, true, 32) : ManyColours(256, 256, false, true, 31);
+        const std::string png = dir.File("source.png"), ico = dir.File("pillow.ico");
+        SavePngs(dir, {{png, source}});
+        (void)RunPython("import sys\nfrom PIL import Image\n"
+                        "sizes = [(int(v), int(v)) for v in sys.argv[3].split(',')]\n"
+                        "Image.open(sys.argv[1]).save(sys.argv[2], sizes=sizes, "
+                        "bitmap_format=sys.argv[4])\n",
+                        {png, ico, bmp ? "16,32,48" : "16,48,256", bmp ? "bmp" : "png"});
+        const std::vector<uint8_t> bytes = ReadBytes(ico);
+        ASSERT_EQ(test::U16At(bytes, 4), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            const size_t side = bytes[6 + 16 * i] == 0 ? 256 : bytes[6 + 16 * i];
+            if (bmp) {
+                ASSERT_EQ(U32At(bytes, 6 + 16 * i + 8), 40 + side * side * 4) << "entry " << i;
+            } else {
+                ASSERT_TRUE(EntryIsPng(bytes, i)) << "entry " << i;
+            }
         }
-    }
-}
 
-TEST(InteropPillow, ReadsBitmapEntriesThatHaveNoAndMask) {
-    PICTOFORM_REQUIRE_PILLOW();
-    TempDir dir;
-    const Picture source = ManyColours(48, 48, true, true, 32);
-    const std::string png = dir.File("source.png");
-    const std::string ico = dir.File("pillow-bmp.ico");
-    SavePngs(dir, {{png, source}});
-    (void)RunPython("import sys\nfrom PIL import Image\n"
-                    "Image.open(sys.argv[1]).save(sys.argv[2], sizes=[(16, 16), (32, 32), "
-                    "(48, 48)], bitmap_format='bmp')\n",
-                    {png, ico});
-    // Each image ends after its colours: the mask would run into the next one.
-    const std::vector<uint8_t> bytes = ReadBytes(ico);
-    ASSERT_EQ(test::U16At(bytes, 4), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        const size_t side = bytes[6 + 16 * i] == 0 ? 256 : bytes[6 + 16 * i];
-        ASSERT_EQ(test::U32At(bytes, 6 + 16 * i + 8), 40 + side * side * 4) << "entry " << i;
-    }
-
-    CIconFile engine;
-    const std::vector<Picture> ours = ReadOurs(ico, engine);
-    const std::vector<Picture> pillow = PillowDecode({ico})[0];
-    ASSERT_EQ(ours.size(), 3u);
-    ASSERT_EQ(pillow.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE("image " + std::to_string(i));
-        const IconImageRec& rec = engine.Images()[i];
-        EXPECT_EQ(rec.depth, kDepth32);
-        EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
-        if (rec.width == 48) {
-            EXPECT_TRUE(SamePixels(source, ours[i]));
-        }
-        ASSERT_TRUE(rec.HasAlpha());
-        for (size_t p = 0; p < rec.PixelCount(); ++p) {
-            ASSERT_EQ(rec.mask[p], rec.alpha[p] != 0 ? 1 : 0) << "pixel " << p;
+        CIconFile engine;
+        const std::vector<Picture> ours = ReadOurs(ico, engine);
+        const std::vector<Picture> pillow = PillowDecode({ico})[0];
+        ASSERT_EQ(ours.size(), 3u);
+        ASSERT_EQ(pillow.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            SCOPED_TRACE("image " + std::to_string(i));
+            const IconImageRec& rec = engine.Images()[i];
+            EXPECT_EQ(rec.depth, kDepth32);
+            EXPECT_TRUE(SamePixels(pillow[i], ours[i]));
+            if (rec.width == source.width) {
+                EXPECT_TRUE(SamePixels(source, ours[i]));
+            }
+            ASSERT_TRUE(rec.HasAlpha());
+            for (size_t p = 0; p < rec.PixelCount(); ++p) {
+                ASSERT_EQ(rec.mask[p], rec.alpha[p] != 0 ? 1 : 0) << "pixel " << p;
+            }
         }
     }
 }
@@ -528,6 +514,214 @@ TEST(InteropWritePng, CompressedEntriesDecodeInIcotoolAndPillow) {
         EXPECT_TRUE(SamePixels(sources[i], decoded[0][i])) << "Pillow";
         ASSERT_EQ(decoded[1 + i].size(), 1u);
         EXPECT_TRUE(SamePixels(sources[i], decoded[1 + i][0])) << "icotool";
+    }
+}
+
+// --- Animated cursors ---------------------------------------------------------
+// .ani files assembled from icons and cursors that icotool made must give back
+// the pictures those were made from, and the frames we write must decode in
+// Pillow to what we wrote.
+
+// Pillow's decode of the first image of each icon file.
+std::vector<Picture> PillowFirstImages(const std::vector<std::string>& paths) {
+    std::vector<Picture> firsts;
+    for (const std::vector<Picture>& frames : test::PillowDecode(paths)) {
+        if (frames.empty()) break;
+        firsts.push_back(frames.front());
+    }
+    return firsts;
+}
+
+// The bodies of the "icon" chunks of a file as we write it, checking on the
+// way that every size adds up to the file's length.
+std::vector<Blob> WrittenFrames(const Blob& ani) {
+    std::vector<Blob> frames;
+    EXPECT_EQ(U32At(ani, 4) + 8, ani.size());
+    // The frame list comes last, after the header and whatever chunks of
+    // timing, order and names the file has.
+    size_t pos = 12;
+    while (pos + 12 <= ani.size() && !(std::memcmp(&ani[pos], "LIST", 4) == 0 &&
+                                       std::memcmp(&ani[pos + 8], "fram", 4) == 0)) {
+        pos += 8 + U32At(ani, pos + 4) + (U32At(ani, pos + 4) & 1);
+    }
+    const size_t listEnd = pos + 8 + U32At(ani, pos + 4);
+    EXPECT_EQ(listEnd, ani.size());
+    pos += 12;
+    while (pos + 8 <= listEnd) {
+        const size_t size = U32At(ani, pos + 4);
+        EXPECT_EQ(std::memcmp(&ani[pos], "icon", 4), 0);
+        frames.emplace_back(ani.begin() + long(pos + 8), ani.begin() + long(pos + 8 + size));
+        pos += 8 + size + (size & 1);
+    }
+    EXPECT_EQ(pos, listEnd);
+    return frames;
+}
+
+// Pictures made by Pillow and turned into icons and cursors by icotool.
+struct Made {
+    std::vector<Picture> firstImages; // what each frame's first image shows
+    std::vector<Blob> icons;          // the icon or cursor file of each frame
+};
+
+Made MakeWithIcotool(const TempDir& dir) {
+    Made made;
+    int serial = 0;
+    auto make = [&](const std::vector<Picture>& pics, const std::vector<std::string>& options) {
+        std::vector<std::string> argv{test::IcotoolPath(), "-c"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        const std::string out = dir.File("made" + std::to_string(serial++) + ".ico");
+        argv.insert(argv.end(), {"-o", out});
+        for (const Picture& pic : pics) {
+            const std::string png = dir.File("src" + std::to_string(serial++) + ".png");
+            test::SavePngs(dir, {{png, pic}});
+            argv.push_back(png);
+        }
+        const CommandResult r = test::Run(argv);
+        EXPECT_EQ(r.status, 0) << r.err;
+        made.firstImages.push_back(pics.front());
+        made.icons.push_back(ReadBytes(out));
+    };
+    make({ManyColours(32, 32, false, true, 1)}, {});  // 32 bits with alpha
+    make({FewColours(16, 16, 15, true, 2)}, {});      // 4 bits
+    make({FewColours(24, 20, 200, true, 3)}, {});     // 8 bits
+    make({FewColours(17, 17, 2, false, 4)}, {});      // 1 bit
+    make({ManyColours(40, 20, false, false, 5)}, {}); // 24 bits
+    make({FewColours(20, 20, 2, false, 6), ManyColours(48, 48, false, true, 7)}, {}); // two images
+    // A cursor whose hot spot y sits where an icon keeps 8 bits per pixel.
+    make({ManyColours(32, 32, false, true, 8)}, {"--cursor", "--hotspot-x=3", "--hotspot-y=8"});
+    return made;
+}
+
+void ExpectFrames(const CIconFile& engine, const std::vector<Picture>& want,
+                  const std::vector<int32_t>& times) {
+    ASSERT_EQ(engine.Images().size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i));
+        EXPECT_TRUE(SamePixels(want[i], PictureOf(engine.Images()[i])));
+        EXPECT_EQ(engine.Images()[i].frameTime, times[i]);
+    }
+}
+
+TEST(AnimatedInterop, ReadsFramesThatIcotoolMade) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const Made made = MakeWithIcotool(dir);
+    ASSERT_EQ(made.icons.size(), 7u);
+    const Blob& cursor = made.icons.back();
+    ASSERT_EQ(test::U16At(cursor, 2), kCursorType);
+    ASSERT_EQ(test::U16At(cursor, 10), 3u);
+    ASSERT_EQ(test::U16At(cursor, 12), 8u);
+    ASSERT_EQ(test::U16At(made.icons[5], 4), 2u);
+    const uint32_t n = static_cast<uint32_t>(made.icons.size());
+
+    Blob frames = Cat({Blob{'f', 'r', 'a', 'm'}});
+    for (const Blob& icon : made.icons) frames = Cat({frames, Chunk("icon", icon)});
+    Blob oddFrames = Cat({Blob{'f', 'r', 'a', 'm'}});
+    for (Blob icon : made.icons) {
+        // A byte beyond the icon makes an odd chunk with its pad byte.
+        icon.push_back(0x5A);
+        oddFrames = Cat({oddFrames, Chunk("icon", icon)});
+    }
+    const Blob anih = Chunk("anih", Values({36, n, n, 0, 0, 0, 0, 4, 1}));
+    const Blob info = Chunk("LIST", Cat({{'I', 'N', 'F', 'O'}, Chunk("INAM", {'O', 'd', 'd'})}));
+    const Blob rate = Chunk("rate", Values({5, 6, 7, 8, 9, 10, 11}));
+    const Blob seq = Chunk("seq ", Values({0, 1, 0, 2, 3, 4, 5, 6, 6}));
+
+    // Without a rate chunk every frame takes the header's display rate; with
+    // a sequence the rates go by step, and a frame takes its first step's.
+    const std::vector<int32_t> fixed(n, 4);
+    const std::vector<int32_t> rated{5, 6, 8, 9, 10, 11, 4};
+    struct Case {
+        const char* name;
+        Blob file;
+        const std::vector<int32_t>& times;
+    };
+    const std::vector<Case> cases = {
+        {"plain", Riff({anih, Chunk("LIST", frames)}), fixed},
+        {"rate and seq", Riff({info, anih, rate, seq, Chunk("LIST", frames)}), rated},
+        {"odd chunks", Riff({anih, Chunk("IART", {'x'}), seq, Chunk("LIST", oddFrames), info}),
+         fixed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(std::string(c.name) + ".ani");
+        test::WriteBytes(path, c.file);
+        CIconFile engine;
+        ASSERT_TRUE(engine.ReadIconFile(path)) << engine.LastError();
+        ExpectFrames(engine, made.firstImages, c.times);
+        const bool plain = std::string(c.name) == "plain";
+        const std::vector<uint32_t> order{0, 1, 0, 2, 3, 4, 5, 6, 6};
+        EXPECT_EQ(engine.Animation().sequence, plain ? std::vector<uint32_t>{} : order);
+        EXPECT_EQ(engine.Animation().title, plain ? "" : "Odd");
+        EXPECT_EQ(engine.Animation().author, std::string(c.name) == "odd chunks" ? "x" : "");
+        EXPECT_EQ(engine.Images()[2].depth, kDepth256);
+        EXPECT_EQ(engine.Images()[6].depth, kDepth32) << "cursor frame";
+
+        // Written back by us, the same frames at the same times.
+        std::vector<IconImageRec> records = engine.Images();
+        for (IconImageRec& rec : records) {
+            FlipRows(rec);
+            // icotool's AND mask hides pixels under half opacity, and the
+            // icon writer blanks the colour of every masked pixel; a format
+            // of the editor covers each pixel that has any alpha.
+            if (rec.HasAlpha()) {
+                for (size_t p = 0; p < rec.PixelCount(); ++p) rec.mask[p] = rec.alpha[p] != 0;
+            }
+        }
+        Blob ours;
+        ASSERT_TRUE(engine.EncodeAnimatedCursor(records, 0, ours)) << engine.LastError();
+        EXPECT_EQ(WrittenFrames(ours).size(), n);
+        CIconFile again;
+        ASSERT_TRUE(again.ReadAnimatedData(ours)) << again.LastError();
+        ExpectFrames(again, made.firstImages, c.times);
+    }
+}
+
+TEST(AnimatedInterop, FramesWeWriteDecodeInOtherPrograms) {
+    PICTOFORM_REQUIRE_ICOTOOL();
+    PICTOFORM_REQUIRE_PILLOW();
+    TempDir dir;
+    const std::vector<std::pair<Picture, int32_t>> sources = {
+        {ManyColours(32, 32, false, true, 21), kDepth32},
+        {FewColours(16, 16, 15, true, 22), kDepth16},
+        {FewColours(30, 18, 255, true, 23), kDepth256},
+        {ManyColours(17, 9, false, false, 24), kDepth24},
+        {FewColours(13, 7, 2, false, 25), kDepth2},
+        {ManyColours(48, 48, false, true, 26), kDepth32},
+    };
+    std::vector<IconImageRec> records;
+    for (const auto& [pic, depth] : sources) records.push_back(ToRecord(pic, depth));
+    CIconFile engine;
+    const std::string path = dir.File("ours.ani");
+    ASSERT_TRUE(engine.WriteAnimatedCursor(path, records, 0)) << engine.LastError();
+    const Blob ani = ReadBytes(path);
+    EXPECT_EQ(U32At(ani, 40), 32u);
+    const std::vector<Blob> frames = WrittenFrames(ani);
+    ASSERT_EQ(frames.size(), sources.size());
+
+    std::vector<std::string> icons;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        icons.push_back(dir.File("frame" + std::to_string(i) + ".ico"));
+        test::WriteBytes(icons.back(), frames[i]);
+        const CommandResult listed = test::Run({test::IcotoolPath(), "-l", icons.back()});
+        EXPECT_EQ(listed.status, 0) << listed.err;
+        EXPECT_EQ(listed.err, "") << "icotool finds the frame file sound";
+        EXPECT_NE(
+            listed.out.find("--bit-depth=" + std::to_string(BitsPerPixelOf(sources[i].second))),
+            std::string::npos)
+            << listed.out;
+    }
+    const std::vector<Picture> pillow = PillowFirstImages(icons);
+    ASSERT_EQ(pillow.size(), sources.size());
+    CIconFile reader;
+    ASSERT_TRUE(reader.ReadIconFile(path)) << reader.LastError();
+    ASSERT_EQ(reader.Images().size(), sources.size());
+    for (size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE("frame " + std::to_string(i));
+        EXPECT_TRUE(SamePixels(sources[i].first, pillow[i]));
+        EXPECT_TRUE(SamePixels(sources[i].first, PictureOf(reader.Images()[i])));
+        EXPECT_EQ(reader.Images()[i].depth, sources[i].second);
     }
 }
 

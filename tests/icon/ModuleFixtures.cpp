@@ -101,6 +101,14 @@ std::vector<uint8_t> GroupData(const std::vector<IcoImage>& images, uint16_t fir
     return g.b;
 }
 
+std::vector<Resource> GroupOfOneIcon(size_t entries) {
+    const std::vector<IcoImage> one = SplitIco(IcoBytes({Pattern(256, 256, kDepth24, 24)}));
+    std::vector<uint8_t> group = GroupData(std::vector<IcoImage>(entries, one[0]), 1);
+    for (size_t i = 0; i < entries; ++i) Put16(group, 6 + 14 * i + 12, 1);
+    return {{ResourceName::Id(kResourceTypeGroupIcon), ResourceName::Id(1), 1033, group},
+            {ResourceName::Id(kResourceTypeIcon), ResourceName::Id(1), 1033, one[0].data}};
+}
+
 void AddIconGroup(std::vector<Resource>& resources, const ResourceName& name,
                   const std::vector<uint8_t>& ico, uint16_t& nextId) {
     const std::vector<IcoImage> images = SplitIco(ico);

@@ -45,6 +45,9 @@ struct Resource {
     uint16_t language = 1033;
     std::vector<uint8_t> data;
 };
+// Group 1 whose `entries` entries all name icon 1, one 256 x 256 true-colour
+// image: the module stays small whatever the group decodes to.
+std::vector<Resource> GroupOfOneIcon(size_t entries);
 // Adds the icon file as group `name` and its images as icons nextId, nextId + 1, ...
 void AddIconGroup(std::vector<Resource>& resources, const ResourceName& name,
                   const std::vector<uint8_t>& ico, uint16_t& nextId);

@@ -132,24 +132,7 @@ void ExpectSameAsWrestool(const std::string& path) {
     EXPECT_FALSE(ours.empty());
 }
 
-TEST(ModuleResourcesInterop, ListsWhatWrestoolListsInMinGwLibraries) {
-    PICTOFORM_REQUIRE_WRESTOOL();
-    for (int bits : {32, 64}) {
-        SCOPED_TRACE(std::to_string(bits) + " bits");
-        PICTOFORM_REQUIRE_MINGW(bits);
-        test::TempDir dir;
-        const std::string one = dir.File("one.ico"), two = dir.File("two.ico");
-        test::WriteBytes(one, test::IcoBytes({test::Pattern(16, 16, kDepth32, 1)}));
-        test::WriteBytes(two, test::IcoBytes({test::Pattern(32, 32, kDepth256, 2),
-                                              test::Pattern(16, 16, kDepth16, 3)}));
-        const std::string dll = test::BuildDll(
-            dir, bits, {{"200", one}, {"ZETA", two}, {"5", two}, {"ALPHA", one}}, "lib");
-        ASSERT_FALSE(dll.empty());
-        ExpectSameAsWrestool(dll);
-    }
-}
-
-TEST(ModuleResourcesInterop, WrestoolReadsOurModulesAsWeDo) {
+TEST(ModuleResourcesInterop, ListsWhatWrestoolListsInOurModulesAndMinGwLibraries) {
     PICTOFORM_REQUIRE_WRESTOOL();
     test::TempDir dir;
     const std::string ne = dir.File("lib.icl"), pe = dir.File("lib.dll");
@@ -157,6 +140,19 @@ TEST(ModuleResourcesInterop, WrestoolReadsOurModulesAsWeDo) {
     test::WriteBytes(pe, test::BuildPe(true, Mixed()).bytes);
     ExpectSameAsWrestool(ne);
     ExpectSameAsWrestool(pe);
+    const std::string one = dir.File("one.ico"), two = dir.File("two.ico");
+    test::WriteBytes(one, test::IcoBytes({test::Pattern(16, 16, kDepth32, 1)}));
+    test::WriteBytes(two, test::IcoBytes({test::Pattern(32, 32, kDepth256, 2),
+                                          test::Pattern(16, 16, kDepth16, 3)}));
+    for (int bits : {32, 64}) {
+        SCOPED_TRACE(std::to_string(bits) + " bits");
+        PICTOFORM_REQUIRE_MINGW(bits);
+        const std::string dll =
+            test::BuildDll(dir, bits, {{"200", one}, {"ZETA", two}, {"5", two}, {"ALPHA", one}},
+                           "lib" + std::to_string(bits));
+        ASSERT_FALSE(dll.empty());
+        ExpectSameAsWrestool(dll);
+    }
 }
 
 } // namespace

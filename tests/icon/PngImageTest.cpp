@@ -61,18 +61,14 @@ TEST(PngImage, DecodedIntoThirtyTwoBitsWithMaskFromAlpha) {
     }
 }
 
-TEST(PngImage, OwnSizeWinsOverTheEntry) {
+TEST(PngImage, OwnSizeWinsOverTheEntryUpTo1024) {
     CIconFile engine;
     ASSERT_TRUE(engine.ReadIconData(IconWithPng(32, 32, GradientPng(48, 20)).b))
         << engine.LastError();
     EXPECT_EQ(engine.Images()[0].width, 48);
     EXPECT_EQ(engine.Images()[0].height, 20);
     EXPECT_EQ(ReadPixel(engine.Images()[0], 47, 19), (Px{47, 19, 99, 47 * 19 % 256}));
-}
-
-TEST(PngImage, LargerThan256IsReadAtItsOwnSizeUpTo1024) {
-    // Programs carry such pictures (a 194 x 313 one in Wine's winecfg.exe).
-    CIconFile engine;
+    // Larger than 256: programs carry such pictures (a 194 x 313 one in Wine's winecfg.exe).
     ASSERT_TRUE(engine.ReadIconData(IconWithPng(194, 57, GradientPng(194, 313)).b))
         << engine.LastError();
     EXPECT_EQ(engine.Images()[0].width, 194);

@@ -130,8 +130,7 @@ TEST(ReadingMends, BytesAfterTheRiffChunkOfAnAnimatedCursorAreNotPartOfIt) {
     ASSERT_EQ(engine.Images().size(), 2u);
     EXPECT_EQ(engine.Images()[1].depth, kDepth24);
     // The same chunk inside the RIFF chunk is damage.
-    const uint32_t riffSize = static_cast<uint32_t>(ani.size() - 8);
-    for (size_t i = 0; i < 4; ++i) ani[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+    PutU32At(ani, 4, static_cast<uint32_t>(ani.size() - 8));
     EXPECT_FALSE(engine.ReadAnimatedData(ani));
     EXPECT_EQ(engine.LastError(), "chunk \"JUNK\" ends at byte " +
                                       std::to_string(whole + 8 + 0x1010) + " of " +

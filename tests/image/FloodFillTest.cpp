@@ -80,13 +80,10 @@ std::vector<std::vector<int>> Indices(const CLayerImage& img) {
 TEST(FloodFillTest, FillsTheFourConnectedRegionOfSameCoverageAndColour) {
     // Alpha is not compared ('a' is taken); coverage is ('w' stops the fill).
     // Walls keep their colour, but their mark 20 ends as 1 like every other.
-    CLayerImage img = Draw({
-        "...#.....",
-        ".#.#.###.",
-        ".#...#.w.",
-        "a######.#",
-        "#.....#..",
-    });
+    const std::vector<std::string> picture = {
+        "...#.....", ".#.#.###.", ".#...#.w.", "a######.#", "#.....#..",
+    };
+    CLayerImage img = Draw(picture);
     FloodFill(img, 0, 0, SinglePen(kGradientLinear), 0, 0, 5, 5);
     const std::vector<std::string> expected = {
         "FFF1FFFFF", "F1F1F111F", "F1FFF1.wF", "F111111.1", "1.....1..",
@@ -94,13 +91,7 @@ TEST(FloodFillTest, FillsTheFourConnectedRegionOfSameCoverageAndColour) {
     EXPECT_EQ(Read(img), expected);
 
     // The same region seeded from its far end.
-    img = Draw({
-        "...#.....",
-        ".#.#.###.",
-        ".#...#.w.",
-        "a######.#",
-        "#.....#..",
-    });
+    img = Draw(picture);
     FloodFill(img, 8, 2, SinglePen(kGradientRadial), 0, 0, 0, 0);
     EXPECT_EQ(Read(img), expected);
 }
