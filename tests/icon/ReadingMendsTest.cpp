@@ -62,6 +62,29 @@ TEST(ReadingMends, TheBitmapsOwnSizeWinsOverADirectoryThatDisagrees) {
     }
 }
 
+// A writer that wrote the mask but left it out of the entry's size: where the
+// mask ends exactly at the next image, or at the end of the file, it is read.
+TEST(ReadingMends, AMaskLeftOutOfTheEntrysSizeIsReadWhereItFits) {
+    const IconImageRec holed = MakeImage(16, 16, kDepth24, [](int x, int y) {
+        return Px{static_cast<uint8_t>(x * 16), 40, 77,
+                  static_cast<uint8_t>((x + y) % 3 ? 255 : 0)};
+    });
+    const IconImageRec after = MakeImage(8, 8, kDepth24, Mixed);
+    const uint32_t maskBytes = 4 * 16;
+    for (const bool last : {true, false}) {
+        SCOPED_TRACE(last ? "the last image" : "an image before another");
+        const std::vector<IconImageRec> images =
+            last ? std::vector{holed} : std::vector{holed, after};
+        Blob file = Encoded(images);
+        PutU32At(file, 14, U32At(file, 14) - maskBytes);
+        CIconFile engine;
+        ASSERT_TRUE(engine.ReadIconData(file)) << engine.LastError();
+        CIconFile plain;
+        ASSERT_TRUE(plain.ReadIconData(Encoded(images)));
+        ExpectSame(plain.Images()[0], engine.Images()[0]);
+    }
+}
+
 TEST(ReadingMends, TrueColourBitmapsThatPillowWroteWithoutAMaskAreOpaque) {
     PICTOFORM_REQUIRE_PILLOW();
     TempDir dir;
