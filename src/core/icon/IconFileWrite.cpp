@@ -13,8 +13,6 @@ namespace pictoform {
 
 namespace {
 
-using EncodedImage = DirectoryImage;
-
 // The colour plane with transparent pixels blanked to black, and an alpha
 // plane for depth 32 (derived from the mask when the record has none).
 struct PreparedPlanes {
@@ -44,7 +42,7 @@ PreparedPlanes Prepare(const IconImageRec& rec) {
     return p;
 }
 
-bool EncodePngImage(const IconImageRec& rec, const PreparedPlanes& planes, EncodedImage& out,
+bool EncodePngImage(const IconImageRec& rec, const PreparedPlanes& planes, DirectoryImage& out,
                     std::string& reason) {
     const PngPixels png = PngFromPlanes(rec.width, rec.height, planes.colours, planes.alpha, {});
     out.colourCount = 0;
@@ -52,7 +50,7 @@ bool EncodePngImage(const IconImageRec& rec, const PreparedPlanes& planes, Encod
     return EncodePng(png, out.bytes, reason);
 }
 
-bool EncodeBitmapImage(const IconImageRec& rec, const PreparedPlanes& planes, EncodedImage& out,
+bool EncodeBitmapImage(const IconImageRec& rec, const PreparedPlanes& planes, DirectoryImage& out,
                        std::string& reason) {
     const int bits = BitsPerPixelOf(rec.depth);
     const int entries = PaletteEntriesOf(rec.depth);
@@ -132,7 +130,7 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
                              std::vector<uint8_t>& out) {
     out.clear();
     if (images.size() > 0xFFFF) return Fail("an icon file holds at most 65535 images");
-    std::vector<EncodedImage> encoded(images.size());
+    std::vector<DirectoryImage> encoded(images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         const IconImageRec& rec = images[i];
         if (!IsValidDepthCode(rec.depth)) {
@@ -180,8 +178,8 @@ bool CIconFile::EncodeImages(const std::vector<IconImageRec>& images, uint16_t t
     return AssembleIconFile(type, encoded, out, reason) || Fail(reason);
 }
 
-bool AssembleIconFile(uint16_t type, std::vector<DirectoryImage>& images,
-                      std::vector<uint8_t>& out, std::string& reason) {
+bool AssembleIconFile(uint16_t type, std::vector<DirectoryImage>& images, std::vector<uint8_t>& out,
+                      std::string& reason) {
     out.clear();
     size_t total = 6 + 16 * images.size();
     for (const DirectoryImage& e : images) total += e.bytes.size();

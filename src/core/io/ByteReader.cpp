@@ -20,10 +20,12 @@ namespace {
 // Only hints: a kernel that refuses them leaves the buffer as it was.
 void MapPagesAhead(uint8_t* data, size_t bytes) {
 #if defined(MADV_POPULATE_WRITE) && defined(MADV_HUGEPAGE)
-    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pageSize <= 0) return;
+    const auto page = static_cast<uintptr_t>(pageSize);
     const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
-    if (page == 0 || end <= first) return;
+    if (end <= first) return;
     void* start = reinterpret_cast<void*>(first);
     constexpr size_t kHugePage = size_t{2} << 20;
     if (end - first >= kHugePage) (void)::madvise(start, end - first, MADV_HUGEPAGE);
