@@ -28,9 +28,7 @@ Rgb At(const CLayerImage& image, int x, int y) {
 
 constexpr Rgb kBackground{240, 240, 240};
 constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kLight{255, 255, 255};
-constexpr Rgb kShadow{160, 160, 160};
-constexpr Rgb kDarkShadow{105, 105, 105};
+constexpr Rgb kRed{255, 0, 0};
 
 // A 216 x 40 control: the strip runs from x = 6 to 206 (W = 200) and stop
 // buttons are hit on rows 20 to 38.
@@ -71,24 +69,21 @@ TEST_F(ColorStrip, PressHitsTheButtons) {
     EXPECT_EQ(strip.HitTest(150, 30), 2);
 }
 
-TEST_F(ColorStrip, EndStopPeelsOffAfterTenPixels) {
+TEST_F(ColorStrip, EndStopPeelsOffAfterTenPixelsOfALeftButtonDrag) {
     strip.Press(6, 30);
+    EXPECT_FALSE(strip.Move(40, 30, false)); // ignored, and the last position stays
     strip.Move(14, 30, true);
     EXPECT_EQ(pen.StopCount(), 2u);
-    EXPECT_EQ(pen.Stop(0).StopPosition(), 0.0f);
     strip.Move(17, 30, true);
     ASSERT_EQ(pen.StopCount(), 3u);
     EXPECT_EQ(pen.SelectedIndex(), 1);
-    EXPECT_EQ(pen.Stop(1).red, 255);
-    EXPECT_EQ(pen.Stop(1).alpha, 200);
+    EXPECT_EQ(pen.Stop(1).Rgba32(), 0xC80000FFu);
     EXPECT_FLOAT_EQ(pen.Stop(1).StopPosition(), 11.0f / 200.0f);
     EXPECT_EQ(pen.Stop(0).StopPosition(), 0.0f);
-    EXPECT_TRUE(pen.IsEndStop(0));
     // From then on it follows the mouse, from the end's position.
     strip.Move(106, 30, true);
     EXPECT_FLOAT_EQ(pen.Stop(1).StopPosition(), 0.5f);
     EXPECT_FALSE(strip.Release());
-    EXPECT_EQ(pen.StopCount(), 3u);
 
     // Inwards from the right end means to the left.
     Drag(206, {200, 195});
@@ -96,15 +91,6 @@ TEST_F(ColorStrip, EndStopPeelsOffAfterTenPixels) {
     EXPECT_EQ(pen.Stop(3).StopPosition(), 1.0f);
     EXPECT_EQ(pen.Stop(2).blue, 255);
     EXPECT_FLOAT_EQ(pen.Stop(2).StopPosition(), 1.0f - 11.0f / 200.0f);
-}
-
-TEST_F(ColorStrip, OnlyALeftButtonDragMoves) {
-    strip.Press(6, 30);
-    EXPECT_FALSE(strip.Move(40, 30, false));
-    EXPECT_EQ(pen.StopCount(), 2u);
-    // An ignored move leaves the last mouse position where it was.
-    strip.Move(45, 30, true);
-    EXPECT_FLOAT_EQ(pen.Stop(1).StopPosition(), 39.0f / 200.0f);
     strip.Press(100, 30); // nothing selected: moves do nothing
     EXPECT_FALSE(strip.Move(150, 30, true));
 }
@@ -115,21 +101,25 @@ TEST_F(ColorStrip, ReleaseNearAnEndDeletes) {
     Drag(206, {190, 202}); // 4 pixels from the right end
     EXPECT_EQ(pen.StopCount(), 2u);
     Drag(6, {20, 12});
-    EXPECT_EQ(pen.StopCount(), 3u);
     Drag(206, {190, 200});
-    EXPECT_EQ(pen.StopCount(), 4u);
+    ASSERT_EQ(pen.StopCount(), 4u);
     EXPECT_FLOAT_EQ(pen.Stop(1).StopPosition(), 6.0f / 200.0f);
     EXPECT_FLOAT_EQ(pen.Stop(2).StopPosition(), 194.0f / 200.0f);
 }
 
-TEST_F(ColorStrip, DeleteKeySparesTheEnds) {
+TEST_F(ColorStrip, DeleteKeySparesTheEndsAndDoubleClickNeedsASelection) {
+    EXPECT_FALSE(strip.DoubleClick()); // no selection: no dialog
+    EXPECT_TRUE(ui.EditColorRequests().empty());
     Drag(6, {106});
-    strip.Press(6, 30);
-    EXPECT_FALSE(strip.DeleteKey());
-    strip.Press(206, 30);
-    EXPECT_FALSE(strip.DeleteKey());
+    for (int end : {6, 206}) {
+        strip.Press(end, 30);
+        EXPECT_FALSE(strip.DeleteKey());
+    }
     EXPECT_EQ(pen.StopCount(), 3u);
     strip.Press(106, 30);
+    ui.QueueEditColor(std::nullopt); // cancelled: the stop stays
+    EXPECT_FALSE(strip.DoubleClick());
+    EXPECT_EQ(pen.Stop(1).Rgba32(), 0xC80000FFu);
     const int before = changes;
     EXPECT_TRUE(strip.DeleteKey());
     EXPECT_EQ(pen.StopCount(), 2u);
@@ -137,83 +127,50 @@ TEST_F(ColorStrip, DeleteKeySparesTheEnds) {
     EXPECT_EQ(changes, before + 1);
 }
 
-TEST_F(ColorStrip, DoubleClickEditsTheSelectedStop) {
-    EXPECT_FALSE(strip.DoubleClick()); // no selection: no dialog
-    EXPECT_TRUE(ui.EditColorRequests().empty());
-
-    Drag(6, {106});
-    strip.Press(106, 30);
-    strip.Release();
-    ui.QueueEditColor(std::nullopt);
-    EXPECT_FALSE(strip.DoubleClick());
-    EXPECT_EQ(pen.Stop(1).red, 255);
-
-    ui.QueueEditColor(PixelColor{10, 20, 30, 40, 0, 0});
-    EXPECT_TRUE(strip.DoubleClick());
-    ASSERT_EQ(ui.EditColorRequests().size(), 2u);
-    EXPECT_EQ(ui.EditColorRequests()[1], (PixelColor{255, 0, 0, 200, 0, 0}));
-    EXPECT_EQ(pen.Stop(1).Rgba32(), 0x281E140Au);
-    EXPECT_FLOAT_EQ(pen.Stop(1).StopPosition(), 0.5f);
-}
-
-TEST_F(ColorStrip, BandIsTheGradientOverACheckerboard) {
+TEST_F(ColorStrip, BandIsTheGradientOverACheckerboardWithTheStopButtons) {
     const CLayerImage& picture = strip.Picture();
-    ASSERT_EQ(picture.Width(), 216);
-    ASSERT_EQ(picture.Height(), 40);
-    // x = 7: (253, 0, 1, alpha 200) on a dark cell.
+    ASSERT_EQ(picture.Width() * 100 + picture.Height(), 21640);
+    // x = 7: (253, 0, 1, alpha 200) on a dark cell; x = 8: (252, 0, 2) on a
+    // light cell, then dark again one cell down.
     EXPECT_EQ(At(picture, 7, 0), (Rgb{225, 27, 28}));
-    // x = 8: (252, 0, 2) on a light cell, then dark again one cell down.
     EXPECT_EQ(At(picture, 8, 0), (Rgb{251, 54, 56}));
     EXPECT_EQ(At(picture, 8, 8), (Rgb{224, 27, 29}));
     EXPECT_EQ(At(picture, 6, 19), (Rgb{226, 27, 27}));
     // The last column of the band, x = 205: (1, 0, 253), light cell.
     EXPECT_EQ(At(picture, 205, 0), (Rgb{55, 54, 252}));
-    EXPECT_EQ(At(picture, 5, 0), kBackground);
-    EXPECT_EQ(At(picture, 206, 0), kBackground);
-    EXPECT_EQ(At(picture, 100, 20), kBackground);
-
+    for (auto [x, y] : {std::pair{5, 0}, {206, 0}, {100, 20}, {0, 30}, {11, 30}, {3, 21}})
+        EXPECT_EQ(At(picture, x, y), kBackground) << x << "," << y;
+    // The end buttons: colour in columns 2..8, rows 23..37, raised edges around.
+    const std::pair<int, Rgb> button[] = {
+        {2, kRed}, {1, {255, 255, 255}}, {9, {160, 160, 160}}, {10, {105, 105, 105}}};
+    for (auto [x, colour] : button) EXPECT_EQ(At(picture, x, x == 2 ? 23 : 30), colour) << x;
+    EXPECT_EQ(At(picture, 5, 38), (Rgb{160, 160, 160}));
+    EXPECT_EQ(At(picture, 202, 23), (Rgb{0, 0, 255}));
+    // An unselected stop's mark runs from mid-height to the button.
+    EXPECT_EQ(At(picture, 6, 20), kBlack);
+    EXPECT_EQ(At(picture, 6, 21), kBlack);
     // Reverse changes the table, not the strip.
     pen.SetReverse(true);
     EXPECT_EQ(At(strip.Picture(), 8, 0), (Rgb{251, 54, 56}));
 }
 
-TEST_F(ColorStrip, StopButtonsAndMarks) {
-    const CLayerImage& picture = strip.Picture();
-    // The left end at x = 6: its colour in columns 2..8, rows 23..37.
-    EXPECT_EQ(At(picture, 2, 23), (Rgb{255, 0, 0}));
-    EXPECT_EQ(At(picture, 1, 30), kLight);
-    EXPECT_EQ(At(picture, 5, 22), kLight);
-    EXPECT_EQ(At(picture, 9, 30), kShadow);
-    EXPECT_EQ(At(picture, 5, 38), kShadow);
-    EXPECT_EQ(At(picture, 10, 30), kDarkShadow);
-    EXPECT_EQ(At(picture, 5, 39), kDarkShadow);
-    EXPECT_EQ(At(picture, 0, 30), kBackground);
-    EXPECT_EQ(At(picture, 11, 30), kBackground);
-    // The right end at x = 206.
-    EXPECT_EQ(At(picture, 202, 23), (Rgb{0, 0, 255}));
-    EXPECT_EQ(At(picture, 210, 30), kDarkShadow);
-    // An unselected stop's mark runs from mid-height to the button.
-    EXPECT_EQ(At(picture, 6, 20), kBlack);
-    EXPECT_EQ(At(picture, 6, 21), kBlack);
-    EXPECT_EQ(At(picture, 3, 21), kBackground);
-
+TEST_F(ColorStrip, SelectedStopIsFramedAndMarkedAcrossTheBand) {
     // A new stop peeled 50 pixels off the left end sits at x = 56, selected.
     strip.Press(6, 30);
     strip.Move(56, 30, true);
-    strip.Picture();
-    EXPECT_EQ(At(picture, 52, 23), (Rgb{255, 0, 0}));
-    EXPECT_EQ(At(picture, 58, 37), (Rgb{255, 0, 0}));
+    const CLayerImage& picture = strip.Picture();
+    EXPECT_EQ(At(picture, 52, 23), kRed);
+    EXPECT_EQ(At(picture, 58, 37), kRed);
     EXPECT_EQ(At(picture, 56, 0), kBlack);
     for (int x = 50; x <= 61; ++x) EXPECT_EQ(At(picture, x, 21), kBlack) << x;
     for (int y = 21; y < 40; ++y) {
         EXPECT_EQ(At(picture, 50, y), kBlack) << y;
         EXPECT_EQ(At(picture, 61, y), kBlack) << y;
     }
-    // The band between the two red stops is plain red on the checkerboard.
+    // The band between the two red stops is plain red on the checkerboard; the
+    // left end, no longer selected, keeps only its short mark.
     EXPECT_EQ(At(picture, 33, 0), (Rgb{226, 27, 27}));
-    // The left end is no longer selected: only its short mark remains.
-    EXPECT_EQ(At(picture, 6, 0).r, 226);
-    EXPECT_EQ(At(picture, 0, 30), kBackground);
+    EXPECT_EQ(At(picture, 6, 0), (Rgb{226, 27, 27}));
 }
 
 TEST_F(ColorStrip, TinyControlsStayQuiet) {

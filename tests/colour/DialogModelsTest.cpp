@@ -27,14 +27,10 @@ CLayerImage Tripled(PixelColor a, PixelColor b, PixelColor c) {
 }
 
 struct RecordingSurface : Surface {
-    struct Blit {
-        int x, y, w, h;
-        std::vector<uint8_t> firstPixel;
-    };
-    std::vector<Blit> blits;
+    std::vector<std::vector<int>> blits; // x, y, w, h, then the first pixel's b, g, r
     std::map<std::pair<int, int>, int> pixels;
     void DrawBgr(int x, int y, int w, int h, const uint8_t* bgr, int) override {
-        blits.push_back({x, y, w, h, {bgr[0], bgr[1], bgr[2]}});
+        blits.push_back({x, y, w, h, bgr[0], bgr[1], bgr[2]});
     }
     void SetPixel(int x, int y, uint8_t r, uint8_t g, uint8_t b) override {
         pixels[{x, y}] = r | g << 8 | b << 16;
@@ -45,24 +41,10 @@ constexpr PixelColor kColour{200, 100, 50, 128};
 
 } // namespace
 
-TEST(FilterDialogModel, TitlesValuesAndTooltip) {
-    CLayerImage target = Tripled(kColour, kColour, kColour);
-    EXPECT_EQ(FilterDialogModel(target, FilterKind::Contrast).Title(), "Filter -- Constrast");
-    EXPECT_EQ(FilterDialogModel(target, FilterKind::Brighten).Title(), "Filter -- Brighten");
-    EXPECT_EQ(FilterDialogModel(target, FilterKind::Saturation).Title(), "Filter -- Saturation");
-    EXPECT_FLOAT_EQ(FilterDialogModel::ValueAt(0), 0.5f);
-    EXPECT_FLOAT_EQ(FilterDialogModel::ValueAt(100), 1.0f);
-    EXPECT_FLOAT_EQ(FilterDialogModel::ValueAt(200), 2.0f);
-
-    FilterDialogModel model(target, FilterKind::Brighten);
-    EXPECT_EQ(model.TooltipText(), "0%");
-    model.MoveSlider(-20);
-    EXPECT_EQ(model.SliderPosition(), 0);
-    EXPECT_EQ(model.TooltipText(), "-100%");
-}
-
 TEST(FilterDialogModel, SmallMovesNeitherRefreshNorApplyAndOkAppliesTheValueLastPreviewed) {
     CLayerImage target = Tripled(kColour, kColour, kColour);
+    EXPECT_EQ(FilterDialogModel(target, FilterKind::Contrast).Title(), "Filter -- Constrast");
+    EXPECT_FLOAT_EQ(FilterDialogModel::ValueAt(0), 0.5f);
     FilterDialogModel model(target, FilterKind::Brighten);
     EXPECT_FALSE(model.MoveSlider(107)); // 1.0497
     EXPECT_EQ(model.Value(), 1.0f);
@@ -71,7 +53,6 @@ TEST(FilterDialogModel, SmallMovesNeitherRefreshNorApplyAndOkAppliesTheValueLast
     EXPECT_FALSE(model.Accept());
     EXPECT_EQ(target.GetPixel(0, 0), kColour);
 
-    // OK applies the value last previewed.
     EXPECT_TRUE(model.MoveSlider(108));
     EXPECT_NEAR(model.Value(), 1.0570f, 1e-4f);
     // Brightened by sqrt(1.0570): 200 -> 205, 100 -> 102, 50 -> 51.
@@ -85,6 +66,9 @@ TEST(FilterDialogModel, SmallMovesNeitherRefreshNorApplyAndOkAppliesTheValueLast
     EXPECT_TRUE(model.Accept());
     EXPECT_EQ(target.GetPixel(5, 5), (PixelColor{255, 255, 255, 0})); // empty stays
     EXPECT_EQ(target.GetPixel(4, 2), previewed);                      // not 207, 103, 51
+    model.MoveSlider(-20);
+    EXPECT_EQ(model.SliderPosition(), 0);
+    EXPECT_EQ(model.TooltipText(), "-100%");
 }
 
 TEST(FilterDialogModel, EachKindRunsItsFilter) {
@@ -103,36 +87,23 @@ TEST(PicturePreview, PaintsBothPreviewsOnWhiteInsideTheirFrames) {
     model.MoveSlider(0); // 0.5: darker
     RecordingSurface surface;
     model.Preview().Paint(surface);
+    // Centred in the 128-pixel boxes: (128 - 2) / 2 + 5 and + 25. Half-transparent
+    // black on white: (255 * 127) >> 8 = 126 in every channel.
     ASSERT_EQ(surface.blits.size(), 2u);
-    // Centred in the 128-pixel boxes: (128 - 2) / 2 + 5 and + 25.
-    EXPECT_EQ(surface.blits[0].x, 68);
-    EXPECT_EQ(surface.blits[0].y, 88);
-    EXPECT_EQ(surface.blits[1].x, 68 + 133);
-    EXPECT_EQ(surface.blits[0].w, 2);
-    // Half-transparent black on white: (255 * 127) >> 8 = 126 in every channel.
-    EXPECT_EQ(surface.blits[0].firstPixel, (std::vector<uint8_t>{126, 126, 126}));
+    EXPECT_EQ(surface.blits[0], (std::vector<int>{68, 88, 2, 2, 126, 126, 126}));
+    EXPECT_EQ(surface.blits[1][0], 68 + 133);
     for (auto corner : {std::pair{5, 25}, {133, 153}, {138, 25}, {266, 153}, {70, 153}})
         EXPECT_EQ(surface.pixels.count(corner), 1u) << corner.first << ", " << corner.second;
     EXPECT_EQ(surface.pixels.count({6, 26}), 0u);
     EXPECT_EQ(surface.pixels.size(), 2u * 4u * 128u);
 }
 
-TEST(AdjustColorModel, FactorsAndTooltip) {
-    EXPECT_FLOAT_EQ(AdjustColorModel::FactorAt(0), 0.5f);
-    EXPECT_FLOAT_EQ(AdjustColorModel::FactorAt(200), 2.0f);
-    EXPECT_STREQ(AdjustColorModel::SliderLabel(ColourChannel::Alpha), "Alpha:");
-    CLayerImage target = Tripled(kColour, kColour, kColour);
-    AdjustColorModel model(target);
-    EXPECT_EQ(model.TooltipText(), "0%");
-    model.MoveSlider(ColourChannel::Green, 37);
-    EXPECT_EQ(model.TooltipText(), "-63%");
-    model.MoveSlider(ColourChannel::Blue, 500);
-    EXPECT_EQ(model.SliderPosition(ColourChannel::Blue), 200);
-}
-
 TEST(AdjustColorModel, OkDoesNothingWhileEveryFactorIsNearOneElseAppliesTheSliders) {
     CLayerImage target = Tripled(kColour, kColour, kColour);
     AdjustColorModel model(target);
+    model.MoveSlider(ColourChannel::Blue, 500);
+    EXPECT_EQ(model.SliderPosition(ColourChannel::Blue), 200);
+    model.MoveSlider(ColourChannel::Blue, 100);
     for (int alpha : {103, 106}) {
         EXPECT_FALSE(model.MoveSlider(ColourChannel::Alpha, alpha));
         EXPECT_FALSE(model.Accept());
@@ -140,41 +111,25 @@ TEST(AdjustColorModel, OkDoesNothingWhileEveryFactorIsNearOneElseAppliesTheSlide
     }
     EXPECT_TRUE(model.MoveSlider(ColourChannel::Alpha, 108));
     EXPECT_EQ(model.Preview().After().GetPixel(0, 0), (PixelColor{200, 100, 50, 135}));
+    // OK applies the sliders as they stand, not the last preview; factors of
+    // exactly 1 leave their channels alone.
+    EXPECT_FALSE(model.MoveSlider(ColourChannel::Alpha, 110)); // preview stays at 1.0570
+    EXPECT_NEAR(model.LastFactors()[3], 1.0570f, 1e-4f);
     EXPECT_TRUE(model.Accept());
-    // Factors of exactly 1 leave their channels alone.
-    EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{200, 100, 50, 135}));
-
-    // OK applies the sliders as they stand, not the last preview.
-    CLayerImage second = Tripled(kColour, kColour, kColour);
-    AdjustColorModel again(second);
-    again.MoveSlider(ColourChannel::Alpha, 108);
-    EXPECT_FALSE(again.MoveSlider(ColourChannel::Alpha, 110)); // preview stays at 1.0570
-    EXPECT_NEAR(again.LastFactors()[3], 1.0570f, 1e-4f);
-    EXPECT_TRUE(again.Accept());
-    EXPECT_EQ(second.GetPixel(0, 0).alpha, 137); // 128 * 1.0718
+    EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{200, 100, 50, 137})); // 128 * 1.0718
 
     CLayerImage red = Tripled(kColour, kColour, kColour);
     AdjustColorModel doubled(red);
     doubled.MoveSlider(ColourChannel::Red, 200);
+    EXPECT_EQ(doubled.TooltipText(), "100%");
     EXPECT_TRUE(doubled.Accept());
     EXPECT_EQ(red.GetPixel(0, 0), (PixelColor{255, 100, 50, 128}));
-}
-
-TEST(EditColorModel, SlidersAndValueTextsFollowTheChannels) {
-    EditColorModel model(PixelColor{10, 20, 30, 40, 7, 9});
-    EXPECT_EQ(model.SliderPosition(ColourChannel::Blue), 30);
-    EXPECT_EQ(model.ValueText(ColourChannel::Alpha), "40");
-    model.MoveSlider(ColourChannel::Red, 300);
-    model.MoveSlider(ColourChannel::Alpha, 100);
-    EXPECT_EQ(model.Colour(), (PixelColor{255, 20, 30, 100, 7, 9}));
-    EXPECT_EQ(model.ValueText(ColourChannel::Red), "255");
 }
 
 TEST(EditColorModel, PaletteRunsThroughTheHuesFromWhiteToBlack) {
     EditColorModel model(PixelColor{});
     const CLayerImage& palette = model.Palette();
-    ASSERT_EQ(palette.Width(), 210);
-    ASSERT_EQ(palette.Height(), 50);
+    ASSERT_EQ(palette.Width() * 100 + palette.Height(), 21050);
     const PixelColor hues[] = {{255, 0, 0, 255},   {255, 255, 0, 255}, {0, 255, 0, 255},
                                {0, 255, 255, 255}, {0, 0, 255, 255},   {255, 0, 255, 255}};
     for (int k = 0; k < 6; ++k) {
@@ -191,6 +146,8 @@ TEST(EditColorModel, PaletteRunsThroughTheHuesFromWhiteToBlack) {
 
 TEST(EditColorModel, PickingTakesTheColourButKeepsAlphaAndWords) {
     EditColorModel model(PixelColor{1, 2, 3, 100, 0x3f000000u, 1});
+    model.MoveSlider(ColourChannel::Red, 300);
+    EXPECT_EQ(model.ValueText(ColourChannel::Red), "255");
     EXPECT_TRUE(model.LeftButtonDown(10 + 64, 140 + 25));
     EXPECT_EQ(model.Colour(), (PixelColor{0, 255, 0, 100, 0x3f000000u, 1}));
 
@@ -205,7 +162,6 @@ TEST(EditColorModel, PickingTakesTheColourButKeepsAlphaAndWords) {
     RecordingSurface surface;
     model.Paint(surface);
     ASSERT_EQ(surface.blits.size(), 1u);
-    EXPECT_EQ(surface.blits[0].x, 10);
-    EXPECT_EQ(surface.blits[0].y, 140);
-    EXPECT_EQ(surface.blits[0].w, 210);
+    EXPECT_EQ(std::vector<int>(surface.blits[0].begin(), surface.blits[0].begin() + 3),
+              (std::vector<int>{10, 140, 210}));
 }

@@ -100,13 +100,9 @@ TEST(LayerImageTest, TripledMaskAndLoadPixelsFillWholeBlocks) {
     const uint8_t bitmask[] = {1, 0, 0, 1};
     CLayerImage img = Make(6, 6);
     img.LoadPixels(colours, alpha, nullptr);
-    for (int j = 0; j < 3; ++j)
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(At(img, i, j), (Px{9, 8, 7, 200, 1}));
-            EXPECT_EQ(At(img, 3 + i, j), (Px{12, 11, 10, 255, 1}));
-            EXPECT_EQ(At(img, i, 3 + j), kEmpty); // alpha 0
-            EXPECT_EQ(At(img, 3 + i, 3 + j), (Px{6, 5, 4, 50, 1}));
-        }
+    const Px blocks[] = {{9, 8, 7, 200, 1}, {12, 11, 10, 255, 1}, kEmpty, {6, 5, 4, 50, 1}};
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(At(img, x, y), blocks[y / 3 * 2 + x / 3]) << x << y;
     ASSERT_TRUE(img.Create(6, 6));
     img.LoadPixels(colours, nullptr, bitmask);
     EXPECT_EQ(At(img, 1, 4), (Px{3, 2, 1, 255, 1}));
@@ -255,14 +251,14 @@ TEST(LayerImageTest, DownsampleDrawsDisplayBlocksAndDotsWithinSizes) {
     EXPECT_EQ(At(target, 1, 0), kEmpty);
     EXPECT_EQ(At(target, 2, 0), (Px{0, 0, 0, 0, 0})); // beyond the source: untouched
     EXPECT_EQ(At(target, 0, 1), (Px{0, 0, 0, 0, 0}));
+    // The centre dot is colour * alpha >> 8; an empty pixel's is black.
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 10; ++x) {
-            Px expected{77, 77, 77, 0, 0};
-            if (x < 4 && y < 4) expected = {200, 100, 50, 128, 1};
-            if (x == 2 && y == 2) expected = {100, 50, 25, 128, 1}; // colour * alpha >> 8
-            if (x == 6 && y == 2) expected = {0, 0, 0, 0, 0};       // empty: black dot
-            EXPECT_EQ(At(display, x, y), expected) << x << "," << y;
-        }
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(At(display, x, y), (x == 2 && y == 2   ? Px{100, 50, 25, 128, 1}
+                                          : x == 6 && y == 2 ? Px{0, 0, 0, 0, 0}
+                                          : x < 4 && y < 4   ? Px{200, 100, 50, 128, 1}
+                                                             : Px{77, 77, 77, 0, 0}))
+                << x << "," << y;
     // Zoom 5 puts the dots at 2.5 and 7.5, truncated; zoom 3 draws none.
     CLayerImage::Downsample3x(source, &display, 5, target, false);
     EXPECT_EQ(At(display, 7, 2), (Px{0, 0, 0, 0, 0}));
