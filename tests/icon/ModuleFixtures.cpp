@@ -236,10 +236,7 @@ const SampleLibraries& MinGwLibraries(int bits) {
         icons.push_back({g.name, ico});
         libs.icons.push_back(ico);
     }
-    const std::string prefix = "sample" + std::to_string(bits);
-    libs.full = BuildDll(dir, bits, icons, prefix + "-full");
-    icons.erase(icons.begin());
-    libs.three = BuildDll(dir, bits, icons, prefix + "-three");
+    libs.full = BuildDll(dir, bits, icons, "sample" + std::to_string(bits) + "-full");
     return libs;
 }
 
