@@ -74,8 +74,7 @@ TEST(ModuleIcon, LoadsEachGroupByItsIndex) {
                     << engine.LastError();
                 ExpectGroupLoaded(engine, SampleGroups()[g]);
             }
-            EXPECT_EQ(hotSpot.x, 3u);
-            EXPECT_EQ(hotSpot.y, 4u);
+            EXPECT_EQ(hotSpot, (HotSpot{3, 4})) << "a module's icons have no hot spot";
             const int count = static_cast<int>(SampleGroups().size() - first);
             EXPECT_FALSE(engine.LoadModuleIconData(bytes, count));
             EXPECT_EQ(engine.LastError(), "module has " + std::to_string(count) +
