@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <initializer_list>
 #include <map>
-#include <span>
 
 #include "icon/ColorReduction.h"
 
@@ -16,68 +14,70 @@ struct Rgb {
 };
 
 // The plane stores blue, green, red.
-std::vector<uint8_t> Plane(std::span<const Rgb> pixels) {
+std::vector<uint8_t> Plane(const std::vector<Rgb>& pixels) {
     std::vector<uint8_t> bgr;
     for (const Rgb& p : pixels) bgr.insert(bgr.end(), {p.b, p.g, p.r});
     return bgr;
 }
-std::vector<uint8_t> Plane(std::initializer_list<Rgb> pixels) {
-    return Plane(std::span(pixels.begin(), pixels.size()));
-}
 
-std::vector<uint8_t> Entry(const std::vector<uint8_t>& palette, size_t i) {
-    return {palette.begin() + static_cast<long>(i * 4),
-            palette.begin() + static_cast<long>(i * 4 + 4)};
+// `n` pixels, each its own colour (for n up to 65536).
+std::vector<uint8_t> DistinctColours(size_t n) {
+    std::vector<uint8_t> bgr;
+    for (size_t p = 0; p < n; ++p) {
+        bgr.insert(bgr.end(), {static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 8),
+                               static_cast<uint8_t>((p * 37) >> 4)});
+    }
+    return bgr;
 }
 
 } // namespace
 
-TEST(ColorReduction, OneColourBecomesOneEntryWithIndexZero) {
-    const auto bgr = Plane({{10, 20, 30}, {10, 20, 30}, {10, 20, 30}});
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 3, 15, 4, palette, indices));
-    ASSERT_EQ(palette.size(), 60u);
-    EXPECT_EQ(Entry(palette, 0), (std::vector<uint8_t>{30, 20, 10, 255}));
-    for (size_t i = 1; i < 15; ++i)
-        EXPECT_EQ(Entry(palette, i), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(indices, (std::vector<uint8_t>{0x00, 0x00}));
-}
-
-TEST(ColorReduction, LowerHalfComesFirstWhateverThePixelOrder) {
-    // Colours that differ only in blue: the smaller blue value is entry 0.
-    const auto bgr = Plane({{0, 0, 200}, {0, 0, 7}, {0, 0, 200}});
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 3, 2, 1, palette, indices));
-    // One-bit palettes carry reserved 0.
-    EXPECT_EQ(palette, (std::vector<uint8_t>{7, 0, 0, 0, 200, 0, 0, 0}));
-    EXPECT_EQ(indices, (std::vector<uint8_t>{0b10100000}));
-}
-
-TEST(ColorReduction, BoxThatStillSpansColoursGetsTheirMean) {
-    // Four reds, limit 2: the first split at red 128 uses up the budget.
-    const auto bgr = Plane({{0, 0, 0}, {10, 0, 0}, {200, 0, 0}, {250, 0, 0}, {10, 0, 0}});
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 5, 2, 8, palette, indices));
-    // (0 + 10 + 10) / 3 = 6, (200 + 250) / 2 = 225.
-    EXPECT_EQ(palette, (std::vector<uint8_t>{0, 0, 6, 255, 0, 0, 225, 255}));
-    EXPECT_EQ(indices, (std::vector<uint8_t>{0, 0, 1, 1, 0}));
-}
-
-TEST(ColorReduction, TheBudgetGoesWhereTheErrorIs) {
-    // Two near blacks on one pixel each, and a hundred reds of two shades:
-    // the last entry splits the reds, not the blacks that lie lower in the
-    // cube. Entries still come in cube order, lower halves first.
-    std::vector<Rgb> pixels = {{0, 0, 0}, {0, 0, 8}};
-    for (int i = 0; i < 50; ++i) pixels.push_back({200, 0, 0});
-    for (int i = 0; i < 50; ++i) pixels.push_back({250, 0, 0});
-    const auto bgr = Plane(pixels);
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, pixels.size(), 3, 8, palette, indices));
-    EXPECT_EQ(palette, (std::vector<uint8_t>{4, 0, 0, 255, 0, 0, 200, 255, 0, 0, 250, 255}));
-    EXPECT_EQ(indices[0], 0);
-    EXPECT_EQ(indices[1], 0);
-    EXPECT_EQ(indices[2], 1);
-    EXPECT_EQ(indices[101], 2);
+// Small pictures whose palettes follow from the subdivision by hand.
+TEST(ColorReduction, ExactPalettesAndIndices) {
+    std::vector<Rgb> budget = {{0, 0, 0}, {0, 0, 8}};
+    std::vector<uint8_t> budgetIndices = {0, 0};
+    for (uint8_t i = 0; i < 100; ++i) {
+        budget.push_back({static_cast<uint8_t>(i < 50 ? 200 : 250), 0, 0});
+        budgetIndices.push_back(i < 50 ? 1 : 2);
+    }
+    const struct {
+        int limit, bits;
+        std::vector<Rgb> pixels;
+        std::vector<uint8_t> palette, indices;
+    } cases[] = {
+        // One colour becomes entry 0; unused entries are zero.
+        {2,
+         8,
+         {{10, 20, 30}, {10, 20, 30}, {10, 20, 30}},
+         {30, 20, 10, 255, 0, 0, 0, 0},
+         {0, 0, 0}},
+        // Colours that differ only in blue: the smaller is entry 0, whatever
+        // the pixel order. One-bit palettes carry reserved 0.
+        {2, 1, {{0, 0, 200}, {0, 0, 7}, {0, 0, 200}}, {7, 0, 0, 0, 200, 0, 0, 0}, {0b10100000}},
+        // Four reds, limit 2: the first split at red 128 uses up the budget,
+        // and each box gets the mean of its colours: (0 + 10 + 10) / 3 = 6,
+        // (200 + 250) / 2 = 225.
+        {2,
+         8,
+         {{0, 0, 0}, {10, 0, 0}, {200, 0, 0}, {250, 0, 0}, {10, 0, 0}},
+         {0, 0, 6, 255, 0, 0, 225, 255},
+         {0, 0, 1, 1, 0}},
+        // Two near blacks on one pixel each and a hundred reds of two shades:
+        // the last entry splits the reds, not the blacks that lie lower in
+        // the cube; entries still come in cube order.
+        {3, 8, budget, {4, 0, 0, 255, 0, 0, 200, 255, 0, 0, 250, 255}, budgetIndices},
+        // A limit of one gives the mean of every pixel; an empty plane, zeros.
+        {1, 8, {{9, 9, 9}, {200, 100, 50}}, {29, 54, 104, 255}, {0, 0}},
+        {15, 4, {}, std::vector<uint8_t>(60, 0), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.palette));
+        std::vector<uint8_t> palette, indices;
+        ASSERT_TRUE(
+            ReduceColors(Plane(c.pixels), c.pixels.size(), c.limit, c.bits, palette, indices));
+        EXPECT_EQ(palette, c.palette);
+        EXPECT_EQ(indices, c.indices);
+    }
 }
 
 TEST(ColorReduction, AGreyRampIsCutIntoEvenSteps) {
@@ -89,53 +89,33 @@ TEST(ColorReduction, AGreyRampIsCutIntoEvenSteps) {
         const auto g = static_cast<uint8_t>(v);
         pixels.push_back({g, g, g});
     }
-    const auto bgr = Plane(pixels);
     std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 256, 16, 4, palette, indices));
+    ASSERT_TRUE(ReduceColors(Plane(pixels), 256, 16, 4, palette, indices));
     for (size_t p = 0; p < 256; ++p) {
         const unsigned e = PackedIndexAt(indices, p, 4);
         EXPECT_LE(std::abs(int{palette[e * 4]} - static_cast<int>(p)), 8) << "grey " << p;
     }
 }
 
-TEST(ColorReduction, NeverMoreEntriesThanTheLimit) {
-    std::vector<uint8_t> bgr;
-    for (int i = 0; i < 4096; ++i) {
-        bgr.insert(bgr.end(), {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(i * 13),
-                               static_cast<uint8_t>(i * 31)});
-    }
-    for (int bits : {1, 2, 4, 8}) {
-        const int limit = bits == 8 ? 255 : (1 << bits);
-        std::vector<uint8_t> palette, indices;
-        ASSERT_TRUE(ReduceColors(bgr, 4096, limit, bits, palette, indices));
-        ASSERT_EQ(palette.size(), static_cast<size_t>(limit) * 4);
-        ASSERT_EQ(indices.size(), 4096u * static_cast<size_t>(bits) / 8);
-        for (size_t p = 0; p < 4096; ++p) {
-            ASSERT_LT(PackedIndexAt(indices, p, bits), static_cast<unsigned>(limit));
-        }
-    }
-}
-
 // Whichever way a picture is cut (by its distinct colours, or over cells of
 // the cube when it spreads over thousands of them), every entry is the mean
-// of exactly the pixels that take it, rounded down, and one colour takes
-// one entry.
+// of exactly the pixels that take it, rounded down, one colour takes one
+// entry, and no more entries are used than the limit or the colours. With
+// fewer colours than entries, each is kept exactly.
 TEST(ColorReduction, EveryEntryIsTheMeanOfThePixelsThatTakeIt) {
     struct Case {
-        const char* what;
         size_t pixels;
         int limit, bits;
     };
-    for (const Case& c : {Case{"a few thousand colours", 4096, 255, 8},
-                          Case{"every pixel its own colour", 65536, 255, 8},
-                          Case{"every pixel its own colour, 16 entries", 65536, 15, 4}}) {
-        std::vector<uint8_t> bgr;
-        for (size_t p = 0; p < c.pixels; ++p) {
-            bgr.insert(bgr.end(), {static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 8),
-                                   static_cast<uint8_t>((p * 37) >> 4)});
-        }
+    for (const Case& c : {Case{200, 255, 8}, Case{4096, 255, 8}, Case{65536, 255, 8},
+                          Case{65536, 15, 4}, Case{4096, 4, 2}, Case{4096, 2, 1}}) {
+        SCOPED_TRACE(std::to_string(c.pixels) + " colours, " + std::to_string(c.limit) +
+                     " entries");
+        const std::vector<uint8_t> bgr = DistinctColours(c.pixels);
         std::vector<uint8_t> palette, indices;
-        ASSERT_TRUE(ReduceColors(bgr, c.pixels, c.limit, c.bits, palette, indices)) << c.what;
+        ASSERT_TRUE(ReduceColors(bgr, c.pixels, c.limit, c.bits, palette, indices));
+        ASSERT_EQ(palette.size(), static_cast<size_t>(c.limit) * 4);
+        ASSERT_EQ(indices.size(), c.pixels * static_cast<size_t>(c.bits) / 8);
         std::vector<std::array<uint64_t, 4>> sums(static_cast<size_t>(c.limit));
         std::map<uint32_t, unsigned> indexOfColour;
         for (size_t p = 0; p < c.pixels; ++p) {
@@ -144,41 +124,18 @@ TEST(ColorReduction, EveryEntryIsTheMeanOfThePixelsThatTakeIt) {
             for (size_t ch = 0; ch < 3; ++ch) sums[e][ch] += bgr[p * 3 + ch];
             ++sums[e][3];
             const uint32_t colour = bgr[p * 3] | bgr[p * 3 + 1] << 8 | bgr[p * 3 + 2] << 16;
-            ASSERT_EQ(indexOfColour.emplace(colour, e).first->second, e) << c.what;
+            ASSERT_EQ(indexOfColour.emplace(colour, e).first->second, e);
         }
         size_t used = 0;
         for (size_t e = 0; e < sums.size(); ++e) {
             if (sums[e][3] == 0) continue;
             ++used;
             for (size_t ch = 0; ch < 3; ++ch) {
-                EXPECT_EQ(palette[e * 4 + ch], sums[e][ch] / sums[e][3]) << c.what << " " << e;
+                EXPECT_EQ(palette[e * 4 + ch], sums[e][ch] / sums[e][3]) << "entry " << e;
             }
         }
-        EXPECT_EQ(used, static_cast<size_t>(c.limit)) << c.what << ": every entry spent";
+        EXPECT_EQ(used, std::min(c.pixels, static_cast<size_t>(c.limit)));
     }
-}
-
-TEST(ColorReduction, FewerColoursThanTheLimitArePreservedExactly) {
-    std::vector<uint8_t> bgr;
-    for (int i = 0; i < 200; ++i) {
-        bgr.insert(bgr.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
-                               static_cast<uint8_t>(i * 5)});
-    }
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 200, 255, 8, palette, indices));
-    for (size_t p = 0; p < 200; ++p) {
-        const size_t e = indices[p];
-        EXPECT_EQ(palette[e * 4 + 0], bgr[p * 3 + 0]);
-        EXPECT_EQ(palette[e * 4 + 1], bgr[p * 3 + 1]);
-        EXPECT_EQ(palette[e * 4 + 2], bgr[p * 3 + 2]);
-    }
-}
-
-TEST(ColorReduction, EmptyPlaneSucceedsWithAZeroPalette) {
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors({}, 0, 15, 4, palette, indices));
-    EXPECT_EQ(palette, std::vector<uint8_t>(60, 0));
-    EXPECT_TRUE(indices.empty());
 }
 
 TEST(ColorReduction, RefusesWhatItCannotPack) {
@@ -190,12 +147,4 @@ TEST(ColorReduction, RefusesWhatItCannotPack) {
     EXPECT_FALSE(ReduceColors(bgr, 1, 0, 8, palette, indices));
     // A plane shorter than the pixel count it comes with.
     EXPECT_FALSE(ReduceColors(bgr, 2, 8, 8, palette, indices));
-}
-
-TEST(ColorReduction, LimitOfOneGivesTheMeanOfEveryPixel) {
-    const auto bgr = Plane({{9, 9, 9}, {200, 100, 50}});
-    std::vector<uint8_t> palette, indices;
-    ASSERT_TRUE(ReduceColors(bgr, 2, 1, 8, palette, indices));
-    EXPECT_EQ(palette, (std::vector<uint8_t>{29, 54, 104, 255}));
-    EXPECT_EQ(indices, (std::vector<uint8_t>{0, 0}));
 }

@@ -34,7 +34,8 @@ std::vector<uint8_t> SmallIcon(unsigned flags) {
     return out;
 }
 
-// Files of every kind that is read by content: an icon, a cursor, an Xcursor file.
+// Files of every kind that is read by content: an icon, a cursor, an Xcursor
+// file and an animated cursor of compressed frames.
 std::vector<std::pair<const char*, std::vector<uint8_t>>> SampleFiles() {
     std::vector<IconImageRec> frames = {
         MakeImage(5, 4, kDepth32,
@@ -45,10 +46,17 @@ std::vector<std::pair<const char*, std::vector<uint8_t>>> SampleFiles() {
             return Px{9, 8, 7, uint8_t(x ? 255 : 0)};
         })};
     frames[0].hotSpot = HotSpot{2, 1};
-    std::vector<uint8_t> xcursor;
+    std::vector<uint8_t> xcursor, ani;
     std::string reason;
     EXPECT_TRUE(EncodeXcursor(frames, xcursor, reason)) << reason;
-    return {{"icon", SmallIcon(0)}, {"cursor", SmallIcon(kWriteCursor)}, {"Xcursor", xcursor}};
+    for (IconImageRec& frame : frames) frame.png = true;
+    frames[1].frameTime = 7;
+    CIconFile writer;
+    EXPECT_TRUE(writer.EncodeAnimatedCursor(frames, kWriteCursor, ani));
+    return {{"icon", SmallIcon(0)},
+            {"cursor", SmallIcon(kWriteCursor)},
+            {"Xcursor", xcursor},
+            {"animated cursor", ani}};
 }
 
 void ExpectRefused(CIconFile& engine, const std::vector<uint8_t>& bytes, const std::string& what) {
@@ -75,15 +83,7 @@ TEST(DamagedFile, TruncatedAtEveryByteIsRefused) {
 // What info shows comes from the headers alone: the same sizes, depths,
 // storage, hot spots and times that reading gives, and no pixels.
 TEST(DamagedFile, ListingDescribesWhatReadingDecodes) {
-    auto samples = SampleFiles();
-    std::vector<IconImageRec> frames = {MakeImage(4, 4, kDepth32, Px{1, 2, 3, 255})};
-    frames[0].png = true;
-    frames.push_back(frames[0]);
-    frames[1].frameTime = 7;
-    CIconFile writer;
-    std::vector<uint8_t> ani;
-    ASSERT_TRUE(writer.EncodeAnimatedCursor(frames, kWriteCursor, ani));
-    samples.emplace_back("animated cursor", ani);
+    const auto samples = SampleFiles();
     for (const auto& [kind, bytes] : samples) {
         CIconFile read, listed;
         ASSERT_TRUE(read.ReadIconData(bytes)) << kind;
@@ -157,18 +157,15 @@ TEST(DamagedFile, PngSizesAreCheckedBeforeAnythingIsAllocated) {
         png[at] = 0x7F;
         png[at + 1] = png[at + 2] = png[at + 3] = 0xFF;
     }
-    Bytes f;
-    IconHeader(f, 1, 1);
-    Entry(f, 0, 0, 0, 1, 32, static_cast<uint32_t>(png.size()), 22);
-    f.Raw(png);
+    const auto file = [&png](uint32_t size) {
+        Bytes f;
+        IconHeader(f, 1, 1);
+        return Entry(f, 0, 0, 0, 1, 32, size, 22).Raw(png).b;
+    };
     CIconFile engine;
-    ExpectRefused(engine, f.b, "huge PNG");
+    ExpectRefused(engine, file(static_cast<uint32_t>(png.size())), "huge PNG");
     // An entry that claims more PNG bytes than the file holds.
-    Bytes g;
-    IconHeader(g, 1, 1);
-    Entry(g, 0, 0, 0, 1, 32, 0xFFFFFF00u, 22);
-    g.Raw(png);
-    ExpectRefused(engine, g.b, "PNG size");
+    ExpectRefused(engine, file(0xFFFFFF00u), "PNG size");
 }
 
 TEST(DamagedFile, EntriesSharingOneImageCannotMultiplyMemory) {

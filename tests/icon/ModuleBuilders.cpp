@@ -76,11 +76,7 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
             pos += 16 + 8 * n.languages.size();
         }
     }
-    for (const Resource& r : resources) {
-        (void)r;
-        dataEntries.push_back(pos);
-        pos += 16;
-    }
+    for (size_t i = 0; i < resources.size(); ++i, pos += 16) dataEntries.push_back(pos);
     std::map<std::string, size_t> strings;
     auto addString = [&](const ResourceName& n) {
         if (n.isString && strings.emplace(n.text, pos).second) pos += 2 + 2 * n.text.size();
@@ -140,11 +136,9 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
     BuiltPe pe;
     std::vector<uint8_t>& f = pe.bytes;
     f.resize(0x200);
-    f[0] = 'M';
-    f[1] = 'Z';
+    std::memcpy(&f[0], "MZ", 2);
     Put32(f, 0x3C, 0x40);
-    f[0x40] = 'P';
-    f[0x41] = 'E';
+    std::memcpy(&f[0x40], "PE", 2);
     const size_t coff = 0x44, opt = coff + 20;
     Put16(f, coff, pe32Plus ? 0x8664 : 0x14C);
     Put16(f, coff + 2, 1);
@@ -153,15 +147,11 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
     Put16(f, opt, pe32Plus ? 0x20B : 0x10B);
     const uint32_t rawSize = static_cast<uint32_t>(Align(sec.size(), 0x200));
     const uint32_t imageSize = static_cast<uint32_t>(Align(kRva + sec.size(), 0x1000));
-    if (pe32Plus) {
-        Put32(f, opt + 24, 0x10000000); // image base, low half
-    } else {
-        Put32(f, opt + 28, 0x10000000);
-    }
-    Put32(f, opt + 32, 0x1000); // section alignment
-    Put32(f, opt + 36, 0x200);  // file alignment
-    Put16(f, opt + 40, 4);      // operating system 4.0
-    Put16(f, opt + 48, 4);      // subsystem 4.0
+    Put32(f, opt + (pe32Plus ? 24 : 28), 0x10000000); // image base (its low half in PE32+)
+    Put32(f, opt + 32, 0x1000);                       // section alignment
+    Put32(f, opt + 36, 0x200);                        // file alignment
+    Put16(f, opt + 40, 4);                            // operating system 4.0
+    Put16(f, opt + 48, 4);                            // subsystem 4.0
     Put32(f, opt + 56, imageSize);
     Put32(f, opt + 60, 0x200); // size of the headers
     Put16(f, opt + 68, 2);     // GUI
@@ -207,11 +197,9 @@ std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t sh
     const std::string module = "TESTLIB";
     pos += 1 + module.size() + 2 + 1;
     std::vector<uint8_t> f(Align(pos, unit));
-    f[0] = 'M';
-    f[1] = 'Z';
+    std::memcpy(&f[0], "MZ", 2);
     Put32(f, 0x3C, kNe);
-    f[kNe] = 'N';
-    f[kNe + 1] = 'E';
+    std::memcpy(&f[kNe], "NE", 2);
     f[kNe + 2] = 5;                                              // linker version
     Put16(f, kNe + 0x04, static_cast<uint32_t>(f.size() - kNe)); // entry table, empty
     Put16(f, kNe + 0x0C, 0x8000);                                // library module

@@ -152,16 +152,11 @@ std::vector<WrestoolEntry> WrestoolList(const std::string& module) {
         WrestoolEntry e;
         std::istringstream words(line);
         for (std::string w; words >> w;) {
-            if (w.rfind("[", 0) == 0) w.erase(0, 1);
-            if (!w.empty() && w.back() == ']') w.pop_back();
+            // Brackets around the details, quotes around names.
+            std::erase_if(w, [](char c) { return c == '[' || c == ']' || c == '\''; });
             if (w.rfind("--type=", 0) == 0) e.type = w.substr(7);
             if (w.rfind("--name=", 0) == 0) e.name = w.substr(7);
             if (w.rfind("size=", 0) == 0) e.size = std::stoul(w.substr(5));
-        }
-        for (std::string* field : {&e.type, &e.name}) {
-            if (field->size() >= 2 && field->front() == '\'' && field->back() == '\'') {
-                *field = field->substr(1, field->size() - 2);
-            }
         }
         out.push_back(e);
     }
@@ -236,10 +231,7 @@ const SampleLibraries& MinGwLibraries(int bits) {
         icons.push_back({g.name, ico});
         libs.icons.push_back(ico);
     }
-    const std::string prefix = "sample" + std::to_string(bits);
-    libs.full = BuildDll(dir, bits, icons, prefix + "-full");
-    icons.erase(icons.begin());
-    libs.three = BuildDll(dir, bits, icons, prefix + "-three");
+    libs.full = BuildDll(dir, bits, icons, "sample" + std::to_string(bits) + "-full");
     return libs;
 }
 

@@ -100,13 +100,12 @@ const std::vector<SampleGroup>& SampleGroups();
 // one left out unless asked for; the PNG image is stored as its PNG bytes.
 std::vector<Resource> SampleResources(bool named);
 
-// The sample groups in libraries built by windres and ld (the PNG one through
-// icotool): "full" holds all four groups, "three" only 5, 7 and 200. Built
-// once per run; empty paths when a tool is missing or failed. `icons` are
-// the icon files the groups were made from, in the order of the groups.
+// The sample groups in a library built by windres and ld (the PNG one
+// through icotool). Built once per run; empty paths when a tool is missing or
+// failed. `icons` are the icon files the groups were made from, in the order
+// of the groups.
 struct SampleLibraries {
     std::string full;
-    std::string three;
     std::vector<std::string> icons;
 };
 const SampleLibraries& MinGwLibraries(int bits);

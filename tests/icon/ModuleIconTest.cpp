@@ -74,8 +74,7 @@ TEST(ModuleIcon, LoadsEachGroupByItsIndex) {
                     << engine.LastError();
                 ExpectGroupLoaded(engine, SampleGroups()[g]);
             }
-            EXPECT_EQ(hotSpot.x, 3u);
-            EXPECT_EQ(hotSpot.y, 4u);
+            EXPECT_EQ(hotSpot, (HotSpot{3, 4})) << "a module's icons have no hot spot";
             const int count = static_cast<int>(SampleGroups().size() - first);
             EXPECT_FALSE(engine.LoadModuleIconData(bytes, count));
             EXPECT_EQ(engine.LastError(), "module has " + std::to_string(count) +
@@ -114,31 +113,25 @@ TEST(ModuleIcon, GroupsOfType2ReadAsIconsAndOtherTypesAreRefused) {
     const std::vector<test::IcoImage> images = test::SplitIco(test::IcoBytes({pattern}));
     for (const uint16_t type : {uint16_t{2}, uint16_t{3}}) {
         SCOPED_TRACE(type);
-        const std::vector<Resource> res{
+        const std::vector<uint8_t> ne = test::BuildNe({
             {ResourceName::Id(14), ResourceName::Text("CUR"), 1033,
              test::GroupData(images, 1, type)},
             {ResourceName::Id(3), ResourceName::Id(1), 1033, images[0].data},
-        };
-        const std::vector<uint8_t> ne = test::BuildNe(res);
+        });
         CIconFile engine;
         ModuleResources module;
         std::string reason;
         ASSERT_TRUE(module.Read(ne, reason)) << reason;
         std::vector<uint8_t> preview;
-        const bool previewed = BuildGroupPreview(module, IconGroupsOf(module)[0], 16, preview);
+        // The viewer shows what loads, and nothing else.
+        EXPECT_EQ(BuildGroupPreview(module, IconGroupsOf(module)[0], 16, preview), type == 2);
         if (type == 3) {
             EXPECT_FALSE(engine.LoadModuleIconData(ne, 0));
             EXPECT_EQ(engine.LastError(), "icon group 'CUR' is of type 3, not an icon");
-            EXPECT_FALSE(previewed);
             continue;
         }
         ASSERT_TRUE(engine.LoadModuleIconData(ne, 0)) << engine.LastError();
-        CIconFile direct;
-        ASSERT_TRUE(direct.ReadIconData(test::IcoBytes({pattern})));
-        EXPECT_EQ(engine.Images()[0].colours, direct.Images()[0].colours);
-        EXPECT_EQ(engine.Images()[0].alpha, direct.Images()[0].alpha);
-        EXPECT_TRUE(previewed);
-        EXPECT_NE(preview, std::vector<uint8_t>(preview.size(), 0)) << "the viewer shows it";
+        EXPECT_TRUE(SamePixels(PictureOfSource(pattern), PictureOf(engine.Images()[0])));
     }
 }
 
@@ -166,22 +159,6 @@ TEST(ModuleIcon, CapsThePixelsAGroupDecodesTo) {
                   std::to_string(kMaxDecodedPixels / 1000000) +
                   " million pixels in all, more than Pictoform reads from one file");
     EXPECT_TRUE(engine.Images().empty());
-}
-
-TEST(ModuleIconInterop, MinGwIdentifiersFiveSevenTwoHundredAreIndicesZeroToTwo) {
-    PICTOFORM_REQUIRE_ICOTOOL();
-    for (int bits : {32, 64}) {
-        SCOPED_TRACE(std::to_string(bits) + " bits");
-        PICTOFORM_REQUIRE_MINGW(bits);
-        const std::string dll = test::MinGwLibraries(bits).three;
-        ASSERT_FALSE(dll.empty());
-        CIconFile engine;
-        for (int index = 0; index < 3; ++index) {
-            ASSERT_TRUE(engine.LoadModuleIcon(dll, index)) << engine.LastError();
-            ExpectGroupLoaded(engine, SampleGroups()[static_cast<size_t>(index) + 1]);
-        }
-        EXPECT_FALSE(engine.LoadModuleIcon(dll, 3));
-    }
 }
 
 // Our group list is wrestool's, and each group loads with the pixels that

@@ -41,39 +41,30 @@ Bytes IconWithPng(uint8_t entryW, uint8_t entryH, const std::vector<uint8_t>& pn
 
 } // namespace
 
-TEST(PngImage, DecodedIntoThirtyTwoBitsWithMaskFromAlpha) {
+// The PNG's own size wins over the entry's, up to 1024 a side: programs
+// carry pictures larger than 256 (a 194 x 313 one in Wine's winecfg.exe).
+TEST(PngImage, DecodedAtItsOwnSizeWithTheMaskFromAlpha) {
+    const struct {
+        uint8_t entryW, entryH;
+        int w, h;
+    } cases[] = {{0, 0, 256, 256}, {32, 32, 48, 20}, {194, 57, 194, 313}};
     CIconFile engine;
-    ASSERT_TRUE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(256, 256)).b))
-        << engine.LastError();
-    const IconImageRec& rec = engine.Images()[0];
-    ASSERT_EQ(rec.width, 256);
-    ASSERT_EQ(rec.height, 256);
-    EXPECT_EQ(rec.depth, 32);
-    EXPECT_EQ(rec.paletteSize, -1);
-    for (int y : {0, 1, 100, 255}) {
-        for (int x : {0, 3, 200, 255}) {
-            const Px expected{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 99,
-                              static_cast<uint8_t>(x * y)};
-            EXPECT_EQ(ReadPixel(rec, x, y), expected) << x << "," << y;
-            const size_t p = static_cast<size_t>(255 - y) * 256 + static_cast<size_t>(x);
-            EXPECT_EQ(rec.mask[p], (x * y) % 256 != 0 ? 1 : 0);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(engine.ReadIconData(IconWithPng(c.entryW, c.entryH, GradientPng(c.w, c.h)).b))
+            << engine.LastError();
+        const IconImageRec& rec = engine.Images()[0];
+        ASSERT_EQ(rec.width, c.w);
+        ASSERT_EQ(rec.height, c.h);
+        EXPECT_EQ(rec.depth, kDepth32);
+        for (int y = 0; y < c.h; ++y) {
+            for (int x = 0; x < c.w; ++x) {
+                const auto a = static_cast<uint8_t>(x * y);
+                ASSERT_EQ(ReadPixel(rec, x, y), (Px{uint8_t(x), uint8_t(y), 99, a}))
+                    << x << "," << y;
+                ASSERT_EQ(rec.mask[size_t(c.h - 1 - y) * size_t(c.w) + size_t(x)], a != 0 ? 1 : 0);
+            }
         }
     }
-}
-
-TEST(PngImage, OwnSizeWinsOverTheEntryUpTo1024) {
-    CIconFile engine;
-    ASSERT_TRUE(engine.ReadIconData(IconWithPng(32, 32, GradientPng(48, 20)).b))
-        << engine.LastError();
-    EXPECT_EQ(engine.Images()[0].width, 48);
-    EXPECT_EQ(engine.Images()[0].height, 20);
-    EXPECT_EQ(ReadPixel(engine.Images()[0], 47, 19), (Px{47, 19, 99, 47 * 19 % 256}));
-    // Larger than 256: programs carry such pictures (a 194 x 313 one in Wine's winecfg.exe).
-    ASSERT_TRUE(engine.ReadIconData(IconWithPng(194, 57, GradientPng(194, 313)).b))
-        << engine.LastError();
-    EXPECT_EQ(engine.Images()[0].width, 194);
-    EXPECT_EQ(engine.Images()[0].height, 313);
-    EXPECT_EQ(ReadPixel(engine.Images()[0], 193, 312), (Px{193, 56, 99, 193 * 312 % 256}));
     EXPECT_FALSE(engine.ReadIconData(IconWithPng(0, 0, GradientPng(1025, 4)).b));
     EXPECT_EQ(engine.LastError(),
               "image 0 holds a PNG of 1025 x 4 pixels, larger than 1024 a side");
@@ -114,15 +105,8 @@ TEST(PngImage, WrittenOnlyWhenAskedAndOnlyForFullSizeAlphaImages) {
     EXPECT_LT(packed.size(), plain.size());
     EXPECT_EQ(packed[6 + 6], 32); // bit count in the entry
 
-    // Both read back to the same pixels.
-    CIconFile a, b;
-    ASSERT_TRUE(a.ReadIconData(plain)) << a.LastError();
+    CIconFile b;
     ASSERT_TRUE(b.ReadIconData(packed)) << b.LastError();
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(a.Images()[i].colours, b.Images()[i].colours) << i;
-        EXPECT_EQ(a.Images()[i].alpha, b.Images()[i].alpha) << i;
-        EXPECT_EQ(a.Images()[i].mask, b.Images()[i].mask) << i;
-    }
     EXPECT_EQ(ReadPixel(b.Images()[0], 201, 1), (Px{201, 1, 7, 180}));
     EXPECT_EQ(ReadPixel(b.Images()[0], 2, 1), (Px{0, 0, 0, 0})); // transparent, blanked
 }

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "icon/ProjectFile.h"
 
@@ -130,20 +131,17 @@ TEST(ProjectFile, TheWholeDocumentComesBackExactly) {
     for (size_t f = 0; f < 3; ++f) {
         const CIconFormat& was = *sample.formats[f];
         const CIconFormat& is = *document.formats[f];
-        EXPECT_EQ(is.Width(), was.Width());
-        EXPECT_EQ(is.Height(), was.Height());
-        EXPECT_EQ(is.Depth(), was.Depth());
-        EXPECT_EQ(is.StoredAsPng(), was.StoredAsPng());
-        EXPECT_EQ(is.CursorHotSpot(), was.CursorHotSpot());
-        EXPECT_EQ(is.FrameTime(), was.FrameTime());
-        EXPECT_EQ(is.AsReadFromXcursor(), was.AsReadFromXcursor());
+        const auto fields = [](const CIconFormat& f) {
+            return std::tuple(f.Width(), f.Height(), f.Depth(), f.StoredAsPng(), f.CursorHotSpot(),
+                              f.FrameTime(), f.AsReadFromXcursor());
+        };
+        EXPECT_TRUE(fields(is) == fields(was)) << f;
         ASSERT_EQ(is.Layers().size(), 3u);
         ASSERT_EQ(is.VisibleLayers().size(), 2u);
         for (size_t l = 0; l < 3; ++l) {
             const CIconLayer& a = *was.Layers()[l];
             const CIconLayer& b = *is.Layers()[l];
-            EXPECT_EQ(b.Name(), a.Name());
-            EXPECT_EQ(b.Opacity(), a.Opacity());
+            EXPECT_EQ(std::pair(b.Name(), b.Opacity()), std::pair(a.Name(), a.Opacity()));
             EXPECT_TRUE(SamePlanes(b.Committed(), a.Committed())) << f << "/" << l;
             EXPECT_TRUE(SamePlanes(b.Working(), a.Working())) << f << "/" << l;
         }
@@ -189,6 +187,13 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
     };
     const ChunkAt head = first("HEAD"), format = first("FRMT"), layer = first("LAYR"),
                   animation = first("ANIM");
+    // Sets the 32-bit field `at` bytes into the chunk and mends its checksum.
+    const auto patch = [](const ChunkAt& c, size_t at, uint32_t v) {
+        return [=](std::vector<uint8_t>& b) {
+            PutLe32(b, c.offset + at, v);
+            Reseal(b, c.offset);
+        };
+    };
     struct Case {
         const char* name;
         std::function<void(std::vector<uint8_t>&)> damage;
@@ -227,11 +232,7 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
              Reseal(b, format.offset);
          },
          "its layers would need more than 1 GB to edit, more than Pictoform opens"},
-        {"a layer of another size",
-         [&](auto& b) {
-             PutLe32(b, format.offset + 8, 17);
-             Reseal(b, format.offset);
-         },
+        {"a layer of another size", patch(format, 8, 17),
          "the project file is damaged (layer \"Layer 1\": a layer's picture is not the size "
          "of its format)"},
         {"a format without its layers",
@@ -240,17 +241,9 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
                      b.begin() + static_cast<ptrdiff_t>(layer.offset + 12 + layer.length));
          },
          "the project file is damaged (a format with fewer layers than it says)"},
-        {"more formats than it says",
-         [&](auto& b) {
-             PutLe32(b, head.offset + 12, 2);
-             Reseal(b, head.offset);
-         },
+        {"more formats than it says", patch(head, 12, 2),
          "the project file is damaged (more formats than it says)"},
-        {"an order naming a frame that is not there",
-         [&](auto& b) {
-             PutLe32(b, animation.offset + 12, 3);
-             Reseal(b, animation.offset);
-         },
+        {"an order naming a frame that is not there", patch(animation, 12, 3),
          "the project file is damaged (the order of frames names a frame that is not there)"},
         {"not a project", [](auto& b) { b[1] = 'X'; }, "not a Pictoform project"},
     };
