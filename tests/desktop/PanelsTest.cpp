@@ -18,9 +18,6 @@
 #include <filesystem>
 
 #include "editor/CommandFixture.h"
-#include "editor/PictoformView.h"
-#include "editor/ViewCommands.h"
-#include "editor/Workspace.h"
 #include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
 #include "panels/FrameTimeDialog.h"
@@ -29,9 +26,6 @@
 #include "panels/PreviewPanel.h"
 #include "panels/StripWidget.h"
 #include "panels/ToolsPanel.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {

@@ -106,36 +106,23 @@ TEST(ShippedMasks, AreListedByTitleAndEachIsASmoothSixtyFourSquare) {
 // The script that draws the masks is pinned byte for byte below; these
 // points pin that it draws them the right way up.
 TEST(ShippedMasks, TheShapesStandUpright) {
+    // Arrow Up: the narrow tip in the top quarter's centre, open sky in its
+    // corners, the wide head under it, then the shaft, its sides empty.
+    // Heart: two lobes at the top with the notch between; the point at the bottom.
+    // Star: one point straight up; between the two feet at the bottom, nothing.
     const struct {
         const char* mask;
         int x, y, value;
-    } points[] = {// Arrow Up: the narrow tip in the top quarter's centre, open sky in its
-                  // corners, the wide head under it, then the shaft, its sides empty.
-                  {"Arrow Up", 31, 8, 255},
-                  {"Arrow Up", 32, 8, 255},
-                  {"Arrow Up", 24, 8, 0},
-                  {"Arrow Up", 0, 0, 0},
-                  {"Arrow Up", 63, 0, 0},
-                  {"Arrow Up", 12, 12, 0},
-                  {"Arrow Up", 10, 28, 255},
-                  {"Arrow Up", 32, 56, 255},
-                  {"Arrow Up", 10, 56, 0},
-                  {"Arrow Up", 53, 56, 0},
-                  // Heart: two lobes at the top with the notch between; the point at the bottom.
-                  {"Heart", 20, 10, 255},
-                  {"Heart", 43, 10, 255},
-                  {"Heart", 31, 12, 0},
-                  {"Heart", 32, 12, 0},
-                  {"Heart", 32, 30, 255},
-                  {"Heart", 31, 55, 255},
-                  {"Heart", 10, 50, 0},
-                  {"Heart", 31, 60, 0},
-                  // Star: one point straight up; between the two feet at the bottom, nothing.
-                  {"Star", 31, 10, 255},
-                  {"Star", 20, 10, 0},
-                  {"Star", 31, 56, 0},
-                  {"Star", 17, 54, 255},
-                  {"Star", 46, 54, 255}};
+    } points[] = {
+        {"Arrow Up", 31, 8, 255},  {"Arrow Up", 32, 8, 255},  {"Arrow Up", 24, 8, 0},
+        {"Arrow Up", 0, 0, 0},     {"Arrow Up", 63, 0, 0},    {"Arrow Up", 12, 12, 0},
+        {"Arrow Up", 10, 28, 255}, {"Arrow Up", 32, 56, 255}, {"Arrow Up", 10, 56, 0},
+        {"Arrow Up", 53, 56, 0},   {"Heart", 20, 10, 255},    {"Heart", 43, 10, 255},
+        {"Heart", 31, 12, 0},      {"Heart", 32, 12, 0},      {"Heart", 32, 30, 255},
+        {"Heart", 31, 55, 255},    {"Heart", 10, 50, 0},      {"Heart", 31, 60, 0},
+        {"Star", 31, 10, 255},     {"Star", 20, 10, 0},       {"Star", 31, 56, 0},
+        {"Star", 17, 54, 255},     {"Star", 46, 54, 255},
+    };
     for (const auto& p : points) {
         const MaskImage mask = Mask(p.mask);
         ASSERT_EQ(mask.pixels.size(), size_t{kSide * kSide}) << p.mask;
