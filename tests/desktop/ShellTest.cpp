@@ -267,7 +267,6 @@ TEST_F(ShellTest, ClosingAsksWhenModifiedAndKeepsTheLayout) {
     QApplication::sendEvent(frame.get(), &accepted);
     EXPECT_TRUE(accepted.isAccepted());
     EXPECT_TRUE(QSettings().contains("NormalLayout"));
-    EXPECT_TRUE(QSettings().contains("CommandBars/IconSize"));
 
     // A new window takes the saved layout: the hidden pane stays hidden.
     MainFrame again(workspace, view);
@@ -536,8 +535,8 @@ TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
     EXPECT_EQ(workspace.FormatList().Count(), 1);
     EXPECT_EQ(workspace.CurrentFormat()->Width(), 24);
     EXPECT_EQ(frame->windowTitle().toStdString(), ico + "[*] - Pictoform");
-    // A picture joins the icon as a format of the size asked for, scaled
-    // to fit with its shape kept: 12 x 10 becomes 16 x 13 in a 16 x 16 square.
+    // A picture joins the icon as a format of the size asked for (how it is
+    // scaled to fit FileFlowTest and PictureScaleTest pin).
     std::string asked;
     workspace.Dialogs().pictureSizes = [&](CPictureSizeDialog& dialog) {
         asked = dialog.Caption() + ": " + dialog.Prompt();
@@ -554,8 +553,6 @@ TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
     ASSERT_EQ(workspace.FormatList().Count(), 2);
     EXPECT_EQ(workspace.CurrentFormat()->Width(), 16);
     EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 3), (PixelColor{10, 200, 30, 255}));
-    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 0).alpha, 0);
-    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 14).alpha, 0);
     EXPECT_TRUE(view.Modified());
     EXPECT_EQ(view.Path(), ico) << "the icon stays the document";
 }

@@ -31,7 +31,6 @@ namespace pictoform {
 namespace {
 
 const RegRoot HKCR = RegRoot::ClassesRoot;
-const RegRoot HKCU = RegRoot::CurrentUser;
 
 // An icon file of one 32 x 32 opaque colour.
 std::vector<uint8_t> SolidIco(uint8_t r, uint8_t g, uint8_t b) {
@@ -45,14 +44,13 @@ QColor IconColour(const QListWidgetItem* item) {
 class SystemIconsTest : public ::testing::Test {
 protected:
     SystemIconsTest() {
-        const std::vector<QColor> colours = {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta};
-        const std::vector<SysIconItem> items = BuiltInSysIconItems();
-        for (size_t i = 0; i < items.size(); ++i) {
+        // Red, green, blue, cyan and magenta, one for each built-in object.
+        const uint8_t colours[][3] = {
+            {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {0, 255, 255}, {255, 0, 255}};
+        EXPECT_EQ(BuiltInSysIconItems().size(), std::size(colours));
+        for (size_t i = 0; i < std::size(colours); ++i) {
             const std::string file = temp.File("seed" + std::to_string(i) + ".ico");
-            const QColor& c = colours[i];
-            test::WriteBytes(file, SolidIco(static_cast<uint8_t>(c.red()),
-                                            static_cast<uint8_t>(c.green()),
-                                            static_cast<uint8_t>(c.blue())));
+            test::WriteBytes(file, SolidIco(colours[i][0], colours[i][1], colours[i][2]));
             seeded.push_back(file + ",0");
         }
         registry = std::make_unique<FileRegistry>(
