@@ -266,9 +266,7 @@ protected:
     static CLayerImage BluePicture() {
         CLayerImage target;
         EXPECT_TRUE(target.Create(6, 6));
-        for (int y = 0; y < 2; ++y) {
-            for (int x = 0; x < 2; ++x) target.SetBlock(x, y, PixelColor{100, 200, 255, 255}, 3);
-        }
+        target.SetBlock(0, 0, PixelColor{100, 200, 255, 255}, 6);
         return target;
     }
 
