@@ -138,7 +138,6 @@ TEST_F(PanelsTest, PreviewPlaysTheFormatsAndFrameTimeSetsTheirTimes) {
     workspace.Dialogs().frameTime = [](CFrameTimeDialog& dialog) {
         EXPECT_EQ(dialog.Jiffies(), kNewFrameTime);
         dialog.SetJiffies(6);
-        EXPECT_EQ(dialog.Milliseconds(), "= 100 ms");
         return true;
     };
     ASSERT_TRUE(model.SelectItem(2));
