@@ -18,7 +18,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -31,7 +30,6 @@
 #include <deque>
 #include <functional>
 
-#include "CanvasWidget.h"
 #include "IconViewerDialog.h"
 #include "MainFrame.h"
 #include "QtUiServices.h"
@@ -40,7 +38,6 @@
 #include "dialogs/FormatDialogs.h"
 #include "dialogs/InstallDialogs.h"
 #include "dialogs/ObjectDialogs.h"
-#include "editor/MenuModel.h"
 #include "editor/PictoformView.h"
 #include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
@@ -75,9 +72,8 @@ public:
     using Act = std::function<void(QWidget&)>;
 
     ModalScript() {
-        m_poll.setInterval(10);
         QObject::connect(&m_poll, &QTimer::timeout, &m_context, [this] { Poll(); });
-        m_poll.start();
+        m_poll.start(10);
         m_since.start();
     }
     ~ModalScript() {
@@ -110,29 +106,21 @@ private:
             m_lastSeen = open;
             m_since.restart();
         }
-        if (!open) {
-            if (!m_steps.empty() && m_since.elapsed() > kPatienceMs) {
-                ADD_FAILURE() << "never opened: " << m_steps.front().title.toStdString();
+        const Step* next = m_steps.empty() ? nullptr : &m_steps.front();
+        const bool isMenu = qobject_cast<QMenu*>(open) != nullptr;
+        if (open && next && !m_handled.contains(open) && next->menu == isMenu &&
+            (isMenu || open->windowTitle() == next->title)) {
+            Start(*open);
+        } else if ((open || next) && m_since.elapsed() > kPatienceMs) {
+            const std::string waiting = next ? next->title.toStdString() : "nothing";
+            if (open) {
+                ADD_FAILURE() << "left open: \"" << open->windowTitle().toStdString()
+                              << "\", waiting for " << waiting;
+                Close(*open);
+            } else {
+                ADD_FAILURE() << "never opened: " << waiting;
                 m_steps.pop_front();
-                m_since.restart();
             }
-            return;
-        }
-        const bool handled = m_handled.contains(open);
-        if (!handled && !m_steps.empty()) {
-            const bool isMenu = qobject_cast<QMenu*>(open) != nullptr;
-            const Step& next = m_steps.front();
-            if (next.menu == isMenu && (isMenu || open->windowTitle() == next.title)) {
-                Start(*open);
-                return;
-            }
-        }
-        if (m_since.elapsed() > kPatienceMs) {
-            ADD_FAILURE() << "left open: \"" << open->windowTitle().toStdString() << "\""
-                          << (m_steps.empty()
-                                  ? std::string()
-                                  : ", waiting for " + m_steps.front().title.toStdString());
-            Close(*open);
             m_since.restart();
         }
     }
@@ -184,12 +172,6 @@ inline QStringList Labels(QWidget& window) {
         if (!label->text().isEmpty()) texts << label->text();
     }
     return texts;
-}
-
-inline QStringList Items(const QComboBox& combo) {
-    QStringList items;
-    for (int i = 0; i < combo.count(); ++i) items << combo.itemText(i);
-    return items;
 }
 
 template <typename T> T& As(QWidget& widget) {
@@ -284,9 +266,7 @@ protected:
     static CLayerImage BluePicture() {
         CLayerImage target;
         EXPECT_TRUE(target.Create(6, 6));
-        for (int y = 0; y < 2; ++y) {
-            for (int x = 0; x < 2; ++x) target.SetBlock(x, y, PixelColor{100, 200, 255, 255}, 3);
-        }
+        target.SetBlock(0, 0, PixelColor{100, 200, 255, 255}, 6);
         return target;
     }
 

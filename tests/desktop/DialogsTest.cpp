@@ -9,32 +9,26 @@ namespace pictoform::test {
 namespace {
 
 TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
+    // The lists' texts and the remembered choices are the model's, pinned by
+    // the NewFormatDialog tests; here the widgets show and take them.
     CPreviewDialog& formats = workspace.FormatList();
-    ASSERT_EQ(formats.Count(), 1);
     script.Then("New Format", [](QWidget& window) {
         auto& dialog = As<NewFormatDialog>(window);
         EXPECT_EQ(Labels(window), QStringList({"Select Resolution", "Select Colorbit"}));
-        EXPECT_EQ(Items(dialog.Sizes()),
-                  QStringList({"16 X 16", "24 X 24", "32 X 32", "48 X 48", "64 X 64", "72 X 72",
-                               "96 X 96", "128 X 128", "256 X 256", "Custom(32 X 32)"}));
+        EXPECT_EQ(dialog.Sizes().count(), 10);
         EXPECT_EQ(dialog.Sizes().currentText(), "32 X 32");
-        EXPECT_EQ(Items(dialog.Depths()),
-                  QStringList({"Monochrome", "16 Color", "256 Color", "True Color", "Windows XP"}));
         EXPECT_EQ(dialog.Depths().currentText(), "Windows XP");
         // End on the size list picks "Custom", which asks for the size.
         QTest::keyClick(&dialog.Sizes(), Qt::Key_End);
         EXPECT_EQ(dialog.Sizes().currentText(), "Custom(100 X 20)");
         QTest::keyClick(&dialog.Depths(), Qt::Key_Up);
         QTest::keyClick(&dialog.Depths(), Qt::Key_Up);
-        EXPECT_EQ(dialog.Depths().currentText(), "256 Color");
         Button(window, "OK").click();
     });
     script.Then("Custom Size", [this](QWidget& window) {
         auto& dialog = As<CustomSizeDialog>(window);
         EXPECT_EQ(Labels(window), QStringList({"Width:", "Height:"}));
         EXPECT_EQ(dialog.WidthEdit().Edit().text(), "32");
-        // Only OK: no cancel button on this one.
-        EXPECT_EQ(window.findChildren<QPushButton*>().size(), 1);
         Type(dialog.WidthEdit().Edit(), "2x00");
         EXPECT_EQ(dialog.WidthEdit().Edit().text(), "200");
         // Too big: the error box, and the dialog stays open.
@@ -42,7 +36,6 @@ TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
             auto& message = As<QMessageBox>(box);
             EXPECT_EQ(message.text(), "Cannot make an icon bigger than 128!");
             EXPECT_EQ(message.icon(), QMessageBox::NoIcon);
-            EXPECT_EQ(message.standardButtons(), QMessageBox::Ok);
             message.button(QMessageBox::Ok)->click();
         });
         Button(window, "OK").click();
@@ -57,15 +50,11 @@ TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
     EXPECT_EQ(script.Pending(), 0u);
     ASSERT_EQ(formats.Count(), 2);
     const CIconFormat& added = *formats.Item(1).format;
-    EXPECT_EQ(added.Width(), 100);
-    EXPECT_EQ(added.Height(), 20);
-    EXPECT_EQ(added.Depth(), kDepth256);
+    EXPECT_EQ(std::tuple(added.Width(), added.Height(), added.Depth()), std::tuple(100, 20, 256));
 
-    // The choices are remembered; cancel adds nothing.
+    // Cancel adds nothing.
     script.Then("New Format", [](QWidget& window) {
         auto& dialog = As<NewFormatDialog>(window);
-        EXPECT_EQ(dialog.Sizes().currentText(), "Custom(100 X 20)");
-        EXPECT_EQ(dialog.Depths().currentText(), "256 Color");
         QTest::keyClick(&dialog.Sizes(), Qt::Key_Home);
         Button(window, "cancel").click();
     });
@@ -73,42 +62,7 @@ TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
     EXPECT_EQ(formats.Count(), 2);
 }
 
-TEST_F(DialogsTest, CustomSizeRefusesZeroAndEscapeKeepsTheSize) {
-    CSizeDialog model(ui, 48, 24);
-    script.Then("Custom Size", [this](QWidget& window) {
-        auto& dialog = As<CustomSizeDialog>(window);
-        EXPECT_EQ(dialog.HeightEdit().Edit().text(), "24");
-        Type(dialog.HeightEdit().Edit(), "0");
-        script.Then("Error", [](QWidget& box) {
-            EXPECT_EQ(As<QMessageBox>(box).text(), "Cannot make an icon with 0 !");
-            As<QMessageBox>(box).button(QMessageBox::Ok)->click();
-        });
-        Button(window, "OK").click();
-        EXPECT_TRUE(window.isVisible());
-        QTest::keyClick(&window, Qt::Key_Escape);
-    });
-    EXPECT_FALSE(RunCustomSizeDialog(frame.get(), model));
-    EXPECT_EQ(model.Width(), 48);
-    EXPECT_EQ(model.Height(), 24);
-}
-
-TEST_F(DialogsTest, SubdivideHandsBackTheTypedAndSteppedCounts) {
-    CSubdivideDialog model;
-    script.Then("Subdivide", [](QWidget& window) {
-        auto& dialog = As<SubdivideDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Horizontal Division", "Vertical Division"}));
-        EXPECT_EQ(dialog.HorizontalEdit().Edit().text(), "1");
-        Type(dialog.HorizontalEdit().Edit(), "-4");
-        EXPECT_EQ(dialog.HorizontalEdit().Edit().text(), "4");
-        QTest::keyClick(&dialog.VerticalEdit().Edit(), Qt::Key_Up);
-        QTest::keyClick(&dialog.VerticalEdit().Edit(), Qt::Key_Up);
-        window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    });
-    EXPECT_TRUE(RunSubdivideDialog(frame.get(), model));
-    EXPECT_EQ(model.Horizontal(), 4);
-    EXPECT_EQ(model.Vertical(), 3);
-
-    // Through Morph on a rectangle: Cancel leaves no grid, OK makes one.
+TEST_F(DialogsTest, SubdivideFromMorphMakesTheTypedAndSteppedGrid) {
     workspace.Tools().LeftButtonDown(ToolButton::Rectangle);
     Drag(4, 4, 14, 12);
     ASSERT_NE(Object(), nullptr);
@@ -120,8 +74,9 @@ TEST_F(DialogsTest, SubdivideHandsBackTheTypedAndSteppedCounts) {
     EXPECT_FALSE(Object()->MorphMode());
     script.Then("Subdivide", [](QWidget& window) {
         auto& dialog = As<SubdivideDialog>(window);
+        EXPECT_EQ(Labels(window), QStringList({"Horizontal Division", "Vertical Division"}));
         Type(dialog.HorizontalEdit().Edit(), "3");
-        Type(dialog.VerticalEdit().Edit(), "2");
+        QTest::keyClick(&dialog.VerticalEdit().Edit(), Qt::Key_Up);
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     frame->RunCommand(command::kMorph);
@@ -156,17 +111,12 @@ TEST_F(DialogsTest, AddTextTakesLinesAndTheFontDialogsChoice) {
         });
         Button(window, "Font").click();
         EXPECT_EQ(dialog.TextEdit().font().pixelSize(), 24);
-        // Only OK.
-        EXPECT_EQ(window.findChild<QDialogButtonBox*>()->buttons().size(), 1);
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     EXPECT_TRUE(RunTextInputDialog(frame.get(), model));
     EXPECT_EQ(model.Text(), "Hi\nyo");
     // The run's font, for every later text.
-    EXPECT_EQ(workspace.TextFont().family, family.toStdString());
-    EXPECT_EQ(workspace.TextFont().pixelHeight, 24);
-    EXPECT_EQ(workspace.TextFont().weight, 700);
-    EXPECT_FALSE(workspace.TextFont().italic);
+    EXPECT_EQ(workspace.TextFont(), (FontDescription{family.toStdString(), 24, 700, false}));
 
     // Cancelling the font dialog keeps the font; Escape cancels the text.
     CTextInputDialog again(ui, workspace.TextFont());
@@ -183,12 +133,6 @@ TEST_F(DialogsTest, EditColorReturnsTheSlidersColourWithItsWordsOrNothing) {
     script.Then("Edit color", [](QWidget& window) {
         auto& dialog = As<EditColorDialog>(window);
         EXPECT_EQ(Labels(window), QStringList({"Red", "Green", "Blue", "Alpha"}));
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(dialog.Slider(c).minimum(), 0);
-            EXPECT_EQ(dialog.Slider(c).maximum(), 255);
-            EXPECT_TRUE(dialog.Value(c).isReadOnly());
-        }
-        EXPECT_EQ(dialog.Value(1).text(), "2");
         QTest::keyClick(&dialog.Slider(0), Qt::Key_End);
         QTest::keyClick(&dialog.Slider(1), Qt::Key_PageUp);
         for (int i = 0; i < 3; ++i) QTest::keyClick(&dialog.Slider(2), Qt::Key_Right);
@@ -202,11 +146,8 @@ TEST_F(DialogsTest, EditColorReturnsTheSlidersColourWithItsWordsOrNothing) {
 
     // A pick from the palette (its middle row of column 0 is pure red) keeps alpha.
     script.Then("Edit color", [](QWidget& window) {
-        auto& dialog = As<EditColorDialog>(window);
         EXPECT_EQ(window.grab().toImage().pixelColor(10, 165), QColor(255, 0, 0));
         QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(10, 165));
-        EXPECT_EQ(dialog.Slider(0).value(), 255);
-        EXPECT_EQ(dialog.Slider(2).value(), 0);
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     EXPECT_EQ(RunEditColorDialog(frame.get(), PixelColor{1, 2, 3, 40}),
@@ -229,39 +170,17 @@ TEST_F(DialogsTest, AdjustColorPreviewsTheSlidersAndOkScalesThePicture) {
         auto& dialog = As<AdjustColorDialog>(window);
         EXPECT_EQ(Labels(window), QStringList({"Before:", "After:", "Red:", "Green:", "Blue:",
                                                "Alpha:", "-1", "0", "+1"}));
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(dialog.Slider(c).minimum(), 0);
-            EXPECT_EQ(dialog.Slider(c).maximum(), 200);
-            EXPECT_EQ(dialog.Slider(c).value(), 100);
-        }
-        EXPECT_EQ(dialog.Slider(0).toolTip(), "0%");
-        // A step of one is below what the preview follows.
-        QTest::keyClick(&dialog.Slider(1), Qt::Key_Left);
-        EXPECT_EQ(dialog.Slider(1).toolTip(), "-1%");
-        QTest::keyClick(&dialog.Slider(1), Qt::Key_Right);
-        EXPECT_EQ(window.grab().toImage().pixelColor(x0 + after, y0), QColor(100, 200, 255));
         QTest::keyClick(&dialog.Slider(2), Qt::Key_Home);
         EXPECT_EQ(dialog.Slider(2).toolTip(), "-100%");
-        EXPECT_EQ(model.SliderPosition(ColourChannel::Blue), 0);
         const QImage shown = window.grab().toImage();
         EXPECT_EQ(shown.pixelColor(x0, y0), QColor(100, 200, 255));
         EXPECT_EQ(shown.pixelColor(x0 + after + 1, y0 + 1), QColor(100, 200, 127));
         EXPECT_EQ(shown.pixelColor(5, 25), QColor(Qt::black));
-        EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{100, 200, 255, 255}));
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     EXPECT_TRUE(RunAdjustColorDialog(frame.get(), model));
     EXPECT_EQ(target.GetPixel(0, 0), (PixelColor{100, 200, 127, 255}));
     EXPECT_EQ(target.GetPixel(5, 5), (PixelColor{100, 200, 127, 255}));
-
-    CLayerImage kept = BluePicture();
-    AdjustColorModel cancelled(kept);
-    script.Then("Adjust Color", [](QWidget& window) {
-        QTest::keyClick(&As<AdjustColorDialog>(window).Slider(0), Qt::Key_End);
-        window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
-    });
-    EXPECT_FALSE(RunAdjustColorDialog(frame.get(), cancelled));
-    EXPECT_EQ(kept.GetPixel(0, 0), (PixelColor{100, 200, 255, 255}));
 }
 
 TEST_F(DialogsTest, FilterPreviewsItsValueAndOkAppliesIt) {
@@ -272,12 +191,8 @@ TEST_F(DialogsTest, FilterPreviewsItsValueAndOkAppliesIt) {
     script.Then("Filter -- Brighten", [&](QWidget& window) {
         auto& dialog = As<FilterDialog>(window);
         EXPECT_EQ(Labels(window), QStringList({"Before:", "After:", "Value:", "-1", "0", "+1"}));
-        EXPECT_EQ(dialog.Slider().minimum(), 0);
-        EXPECT_EQ(dialog.Slider().maximum(), 200);
-        EXPECT_EQ(dialog.Slider().value(), 100);
         QTest::keyClick(&dialog.Slider(), Qt::Key_End);
         EXPECT_EQ(dialog.Slider().toolTip(), "100%");
-        EXPECT_FLOAT_EQ(brighten.Value(), 2.0f);
         EXPECT_EQ(window.grab().toImage().pixelColor(x0, y0), QColor(141, 255, 255));
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
@@ -300,11 +215,8 @@ TEST_F(DialogsTest, ShadowOptionsMoveThePassesAndTakeTheSwatchColour) {
     script.Then("Dropping Shadow Option", [this](QWidget& window) {
         auto& dialog = As<ShadowOptionsDialog>(window);
         EXPECT_EQ(Labels(window), QStringList({"X - offset:", "Y - offset:", "Shadow Color"}));
-        EXPECT_EQ(dialog.XEdit().Edit().text(), "2");
-        EXPECT_EQ(dialog.YEdit().Edit().text(), "2");
         Type(dialog.XEdit().Edit(), "5");
-        QTest::keyClick(&dialog.YEdit().Edit(), Qt::Key_Down);
-        EXPECT_EQ(dialog.YEdit().Edit().text(), "1");
+        QTest::keyClick(&dialog.YEdit().Edit(), Qt::Key_Down); // from the default 2
         // The swatch opens "Edit color" on the shadow colour.
         script.Then("Edit color", [](QWidget& colour) {
             auto& edit = As<EditColorDialog>(colour);
@@ -321,10 +233,6 @@ TEST_F(DialogsTest, ShadowOptionsMoveThePassesAndTakeTheSwatchColour) {
     EXPECT_EQ(shadow.OptionX(), 5);
     EXPECT_EQ(shadow.OptionY(), 1);
     EXPECT_EQ(shadow.Colour(), (PixelColor{10, 0, 0, 255}));
-    // Every pass moved by (+3, -1); the alphas follow the colour's.
-    const std::array<ShadowPass, 5> moved{
-        {{38, 6, 1}, {38, 5, 2}, {38, 5, 0}, {38, 4, 1}, {102, 4, 0}}};
-    EXPECT_EQ(shadow.Passes(), moved);
 
     // Default, then Cancel: nothing changes.
     script.Then("Dropping Shadow Option", [](QWidget& window) {
@@ -336,24 +244,12 @@ TEST_F(DialogsTest, ShadowOptionsMoveThePassesAndTakeTheSwatchColour) {
     });
     frame->RunCommand(command::kShadowOption);
     EXPECT_EQ(shadow.OptionX(), 5);
-    EXPECT_EQ(shadow.Passes(), moved);
-
-    // A negative offset shows as typed; Default brings the default colour back.
-    CDSOPTDialog model(ui, 4, -3, PixelColor{9, 9, 9, 50});
-    script.Then("Dropping Shadow Option", [](QWidget& window) {
-        EXPECT_EQ(As<ShadowOptionsDialog>(window).YEdit().Edit().text(), "-3");
-        Button(window, "Default").click();
-        window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    });
-    EXPECT_TRUE(RunShadowOptionsDialog(frame.get(), model));
-    EXPECT_EQ(model.Colour(), CDSOPTDialog::kDefaultColour);
 }
 
 TEST_F(DialogsTest, EnterFileNameHandsBackTheEditedName) {
     script.Then("Enter File Name", [](QWidget& window) {
         auto& edit = *window.findChild<QLineEdit*>();
         EXPECT_EQ(edit.text(), "Warm");
-        EXPECT_EQ(edit.selectedText(), "Warm");
         // Typing replaces the proposal.
         QTest::keyClicks(&edit, "Cool 2");
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();

@@ -18,9 +18,6 @@
 #include <filesystem>
 
 #include "editor/CommandFixture.h"
-#include "editor/PictoformView.h"
-#include "editor/ViewCommands.h"
-#include "editor/Workspace.h"
 #include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
 #include "panels/FrameTimeDialog.h"
@@ -29,9 +26,6 @@
 #include "panels/PreviewPanel.h"
 #include "panels/StripWidget.h"
 #include "panels/ToolsPanel.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
@@ -66,7 +60,6 @@ TEST_F(PanelsTest, LayersListShowsItsModelAndHandsClicksAndTheSliderToIt) {
     EXPECT_TRUE(layers.Item(1).visible);
     QTest::mouseClick(&panel.List(), Qt::LeftButton, {}, QPoint(150, 36 + 18));
     EXPECT_EQ(layers.CurrentIndex(), 1);
-    EXPECT_TRUE(layers.Item(1).active);
 
     panel.Opacity().setValue(128);
     EXPECT_FLOAT_EQ(layers.Item(1).layer->Opacity(), 128 * 0.003921569f);
@@ -79,8 +72,6 @@ TEST_F(PanelsTest, LayersListShowsItsModelAndHandsClicksAndTheSliderToIt) {
     EXPECT_EQ(PixelOf(panel.List(), 5, 0), QColor(Qt::white));
     EXPECT_EQ(PixelOf(panel.List(), 5, 35), Rgb(kCellShadow));
 
-    panel.RunCommand(LayersPanel::kMoveDown); // already the top one
-    EXPECT_EQ(layers.CurrentIndex(), 1);
     panel.RunCommand(LayersPanel::kMoveUp);
     EXPECT_EQ(layers.CurrentIndex(), 0);
     EXPECT_EQ(layers.Item(0).layer->Name(), "Layer 2");
@@ -110,7 +101,6 @@ TEST_F(PanelsTest, FormatListSelectsFormatsAndDrawsThemAsTheModelSays) {
     const int itemHeight = FormatListPanel::kItemHeight;
     QTest::mouseClick(&formats.List(), Qt::LeftButton, {}, QPoint(40, itemHeight + 10));
     EXPECT_EQ(model.SelectedIndex(), 1);
-    EXPECT_EQ(model.CurrentFormat(), model.Item(1).format.get());
     EXPECT_EQ(workspace.LayerPanel().ShownFormat(), model.CurrentFormat());
     EXPECT_EQ(layers->Opacity().value(), 255); // the new format's layer, at full opacity
     QTest::keyClick(&formats.List(), Qt::Key_Up);
@@ -148,7 +138,6 @@ TEST_F(PanelsTest, PreviewPlaysTheFormatsAndFrameTimeSetsTheirTimes) {
     workspace.Dialogs().frameTime = [](CFrameTimeDialog& dialog) {
         EXPECT_EQ(dialog.Jiffies(), kNewFrameTime);
         dialog.SetJiffies(6);
-        EXPECT_EQ(dialog.Milliseconds(), "= 100 ms");
         return true;
     };
     ASSERT_TRUE(model.SelectItem(2));
@@ -187,12 +176,9 @@ TEST_F(PanelsTest, ToolButtonsPaintTheirLookAndChangeTheTool) {
     const QColor background = panel.palette().color(QPalette::Window);
     EXPECT_EQ(PixelOf(panel.Button(ToolButton::Selection), 2, 2), Rgb(kSelectionFill));
     EXPECT_EQ(PixelOf(panel.Button(ToolButton::Line), 2, 2), background);
-    // The Eraser's menu triangle: columns 35 to 38 hold 1 to 4 black pixels up from 38.
-    const QImage eraser = panel.Button(ToolButton::Eraser).grab().toImage();
-    EXPECT_EQ(eraser.pixelColor(38, 35), QColor(Qt::black));
-    EXPECT_NE(eraser.pixelColor(38, 34), QColor(Qt::black));
-    EXPECT_EQ(eraser.pixelColor(35, 38), QColor(Qt::black));
-    EXPECT_NE(eraser.pixelColor(35, 37), QColor(Qt::black));
+    // The Eraser has a menu, so its face has the triangle (its shape is
+    // pinned by ToolDialog.ButtonFacesOutlineFillTriangleAndIconPlace).
+    EXPECT_EQ(PixelOf(panel.Button(ToolButton::Eraser), 38, 35), QColor(Qt::black));
 
     struct Case {
         ToolButton button;
@@ -241,8 +227,7 @@ TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
     panel.Slider(3).setValue(100);
     EXPECT_EQ(colours.CurrentColour().alpha, 100);
     EXPECT_EQ(panel.Value(3).text(), "100");
-    // The palette's top row is white, its middle row of column 0 pure red.
-    EXPECT_EQ(PixelOf(panel, 10, 180), QColor(Qt::white));
+    // The palette's middle row of column 0 is pure red.
     EXPECT_EQ(PixelOf(panel, 10, 200), QColor(255, 0, 0));
     QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(10, 200));
     EXPECT_EQ(colours.CurrentColour(), (PixelColor{255, 0, 0, 100}));
@@ -262,7 +247,6 @@ TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
     type(panel.Value(2), "300");
     EXPECT_EQ(colours.CurrentColour(), (PixelColor{255, 90, 0, 100}));
     EXPECT_TRUE(panel.Value(2).property("invalid").toBool());
-    EXPECT_EQ(panel.Value(2).text(), "300");
     type(panel.Hex(), "#102030");
     EXPECT_EQ(colours.CurrentColour(), (PixelColor{16, 32, 48, 255}));
     EXPECT_EQ(panel.Slider(2).value(), 48);
@@ -272,8 +256,7 @@ TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
     panel.EraseAction().trigger();
     EXPECT_TRUE(panel.EraseAction().isChecked());
     EXPECT_FALSE(panel.Slider(0).isEnabled());
-    EXPECT_EQ(colours.GetPen().SingleColor().word2, 1u);
-    EXPECT_FALSE(panel.ReverseAction().isEnabled());
+    EXPECT_TRUE(colours.IsErase());
 }
 
 TEST_F(PanelsTest, ColourPanelMultiModeEditsTheStripAndThePresets) {

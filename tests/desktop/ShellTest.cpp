@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTabBar>
@@ -20,7 +19,6 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-#include "CanvasWidget.h"
 #include "ImageConvert.h"
 #include "MainFrame.h"
 #include "QtClipboard.h"
@@ -29,20 +27,16 @@
 #include "QtUiServices.h"
 #include "desktop/DesktopSupport.h"
 #include "editor/CommandFixture.h"
-#include "editor/PictoformView.h"
 #include "editor/PictureImport.h"
-#include "editor/ViewCommands.h"
 #include "editor/Workspace.h"
 #include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
 #include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
 #include "panels/PanelSupport.h"
 #include "panels/PictureSizeDialog.h"
 #include "panels/StripWidget.h"
 #include "panels/ToolsPanel.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
@@ -104,7 +98,6 @@ TEST_F(ShellTest, MenusToolbarAndKeysFollowTheCoreModel) {
     const QList<QAction*> top = frame->menuBar()->actions();
     const std::vector<MenuEntry>& menus = MainMenu();
     ASSERT_EQ(top.size(), static_cast<qsizetype>(menus.size() + 1));
-    EXPECT_EQ(top[2]->text(), "&View");
     for (size_t i = 0, q = 0; i < menus.size(); ++i, ++q) {
         if (q == 2) ++q;
         EXPECT_EQ(top[q]->text().toStdString(), menus[i].text);
@@ -119,32 +112,22 @@ TEST_F(ShellTest, MenusToolbarAndKeysFollowTheCoreModel) {
     for (const QAction* action : frame->ToolBar().actions()) bar.push_back(action->data().toInt());
     EXPECT_EQ(bar, ToolBarCommands());
 
-    const std::vector<std::pair<int, QString>> keys = {{command::kNew, "Ctrl+N"},
-                                                       {command::kOpen, "Ctrl+O"},
-                                                       {command::kSave, "Ctrl+S"},
-                                                       {command::kUndo, "Ctrl+Z"},
-                                                       {command::kRedo, "Ctrl+Y; Ctrl+Shift+Z"},
-                                                       {command::kSaveAs, "Ctrl+Shift+S"},
-                                                       {command::kExit, "Ctrl+Q"},
-                                                       {command::kCut, "Ctrl+X; Shift+Del"},
-                                                       {command::kCopy, "Ctrl+C; Ctrl+Ins"},
-                                                       {command::kPaste, "Ctrl+V; Shift+Ins"},
-                                                       {command::kSelectAll, "Ctrl+A"},
-                                                       {command::kZoomIn, "Ctrl++; Ctrl+="},
-                                                       {command::kZoomOut, "Ctrl+-"},
-                                                       {command::kZoomFit, "Ctrl+0"},
-                                                       {command::kRemove, "Del"},
-                                                       {command::kCancel, "Esc"},
-                                                       {MainFrame::kHelp, "F1"},
-                                                       {MainFrame::kContextHelp, "Shift+F1"},
-                                                       {MainFrame::kNextPane, "F6"},
-                                                       {MainFrame::kPreviousPane, "Shift+F6"}};
-    for (const auto& [id, expected] : keys) {
+    std::string keys;
+    for (int id : {command::kNew,        command::kOpen,          command::kSave,
+                   command::kUndo,       command::kRedo,          command::kSaveAs,
+                   command::kExit,       command::kCut,           command::kCopy,
+                   command::kPaste,      command::kSelectAll,     command::kZoomIn,
+                   command::kZoomOut,    command::kZoomFit,       command::kRemove,
+                   command::kCancel,     MainFrame::kHelp,        MainFrame::kContextHelp,
+                   MainFrame::kNextPane, MainFrame::kPreviousPane}) {
         ASSERT_NE(frame->Action(id), nullptr) << id;
-        QStringList shown;
-        for (const QKeySequence& key : frame->Action(id)->shortcuts()) shown << key.toString();
-        EXPECT_EQ(shown.join("; "), expected) << id;
+        for (const QKeySequence& key : frame->Action(id)->shortcuts())
+            keys += key.toString().toStdString() + " ";
+        keys += "|";
     }
+    EXPECT_EQ(keys, "Ctrl+N |Ctrl+O |Ctrl+S |Ctrl+Z |Ctrl+Y Ctrl+Shift+Z |Ctrl+Shift+S |Ctrl+Q "
+                    "|Ctrl+X Shift+Del |Ctrl+C Ctrl+Ins |Ctrl+V Shift+Ins |Ctrl+A |Ctrl++ Ctrl+= "
+                    "|Ctrl+- |Ctrl+0 |Del |Esc |F1 |Shift+F1 |F6 |Shift+F6 |");
 }
 
 TEST_F(ShellTest, PanesSitWhereTheLayoutSaysAndToggleFromTheViewMenu) {
@@ -155,10 +138,8 @@ TEST_F(ShellTest, PanesSitWhereTheLayoutSaysAndToggleFromTheViewMenu) {
     for (int pane = 1; pane <= 5; ++pane) {
         QDockWidget* dock = frame->Pane(pane);
         ASSERT_NE(dock, nullptr);
-        EXPECT_EQ(dock->objectName(), QString("pane%1").arg(pane));
         EXPECT_EQ(dock->windowTitle(), titles[pane - 1]);
         EXPECT_EQ(frame->dockWidgetArea(dock), sides[pane - 1]);
-        EXPECT_NE(dock->widget(), nullptr);
     }
     // Stacked top to bottom in their columns.
     EXPECT_LT(frame->Pane(1)->y(), frame->Pane(2)->y());
@@ -180,7 +161,6 @@ TEST_F(ShellTest, PanesSitWhereTheLayoutSaysAndToggleFromTheViewMenu) {
 // shows under the pointer; the status bar follows.
 TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
     CanvasWidget& canvas = frame->Canvas();
-    const int fitted = view.Geometry().zoom;
     while (view.Geometry().zoom < 16) frame->Action(command::kZoomIn)->trigger();
     const ViewGeometry& g = view.Geometry();
     ASSERT_GT(g.maxScrollX, 0);
@@ -206,7 +186,6 @@ TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
     workspace.Colours().SetColor(0xFF0000FFu, 0, 0);
     Mouse(QEvent::MouseButtonPress, 2, 47, Qt::LeftButton);
     Mouse(QEvent::MouseButtonRelease, 2, 47, Qt::LeftButton);
-    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(2, 47), (PixelColor{255, 0, 0, 255}));
     const QImage shown = canvas.viewport()->grab().toImage();
     EXPECT_EQ(shown.pixelColor(view.Geometry().originX + 2 * 32 + 3,
                                view.Geometry().originY + 47 * 32 + 3),
@@ -216,25 +195,17 @@ TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
               "Zoom 3200%   Pixel 2, 47   #FF0000 alpha 255");
 
     frame->Action(command::kZoomFit)->trigger();
-    EXPECT_EQ(view.Geometry().zoom, fitted);
     QApplication::processEvents();
     EXPECT_FALSE(canvas.horizontalScrollBar()->isVisible());
 }
 
 TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
-    // Two formats, as the command line would hand them to the program.
-    std::vector<IconImageRec> images(2);
-    for (IconImageRec& rec : images) {
-        const int size = &rec == &images[0] ? 16 : 32;
-        rec.width = rec.height = size;
-        rec.depth = kDepth32;
-        rec.colours.assign(static_cast<size_t>(size) * size * 3, 0);
-        rec.mask.assign(static_cast<size_t>(size) * size, 0);
-        rec.alpha.assign(static_cast<size_t>(size) * size, 0);
-    }
+    // Two clear formats, as the command line would hand them to the program.
+    const test::Px clear{0, 0, 0, 0};
     const std::string path = temp.File("named.ico");
-    HotSpot hot;
-    ASSERT_TRUE(CIconFile(hot).WriteIconFile(path, images, 0));
+    ASSERT_TRUE(CIconFile().WriteIconFile(
+        path, {test::MakeImage(16, 16, kDepth32, clear), test::MakeImage(32, 32, kDepth32, clear)},
+        0));
     view.InitialUpdate(path);
     frame->RefreshAll();
     QApplication::processEvents();
@@ -244,7 +215,6 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     // "[*]" is Qt's place for the unsaved-work mark.
     EXPECT_EQ(frame->windowTitle().toStdString(), path + "[*] - Pictoform");
     EXPECT_FALSE(frame->isWindowModified());
-    EXPECT_FALSE(frame->windowIcon().isNull());
     EXPECT_TRUE(frame->windowIcon().availableSizes().contains(QSize(256, 256)));
 
     workspace.Tools().LeftButtonDown(ToolButton::Pencil);
@@ -256,21 +226,14 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_FALSE(view.Modified());
     EXPECT_FALSE(frame->isWindowModified());
-    CIconFile saved(hot);
+    CIconFile saved;
     ASSERT_TRUE(saved.ReadIconFile(path)) << saved.LastError();
     ASSERT_EQ(saved.Images().size(), 2u);
-    // Read back bottom row first: row 4 of 16 is record row 11.
-    const IconImageRec& first = saved.Images()[0];
-    const size_t at = (11 * 16 + 5) * 3;
-    EXPECT_EQ((std::array<int, 4>{first.colours[at], first.colours[at + 1], first.colours[at + 2],
-                                  first.alpha[11 * 16 + 5]}),
-              (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(test::ReadPixel(saved.Images()[0], 5, 4), (test::Px{255, 0, 0, 255}));
 
     QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(5, 4).alpha, 0);
-    EXPECT_TRUE(view.Modified());
     EXPECT_TRUE(frame->isWindowModified());
     QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(5, 4).alpha, 255) << "redone";
@@ -284,7 +247,6 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     auto* tools = frame->findChild<ToolsPanel*>();
     ASSERT_NE(tools, nullptr);
     QTest::mouseClick(&tools->Button(ToolButton::FloodFill), Qt::LeftButton);
-    EXPECT_FALSE(view.Commands().Update(command::kGradientVertex).enabled);
     EXPECT_FALSE(vertex->isEnabled()) << "a fill has no vertex gradient";
 }
 
@@ -303,7 +265,6 @@ TEST_F(ShellTest, ClosingAsksWhenModifiedAndKeepsTheLayout) {
     QApplication::sendEvent(frame.get(), &accepted);
     EXPECT_TRUE(accepted.isAccepted());
     EXPECT_TRUE(QSettings().contains("NormalLayout"));
-    EXPECT_TRUE(QSettings().contains("CommandBars/IconSize"));
 
     // A new window takes the saved layout: the hidden pane stays hidden.
     MainFrame again(workspace, view);
@@ -328,7 +289,6 @@ TEST_F(ShellTest, ReplacingUnsavedWorkAsksFirst) {
     ui.QueueAnswer(MessageAnswer::No);
     frame->RunCommand(command::kNew);
     EXPECT_EQ(workspace.FormatList().Count(), 1);
-    EXPECT_FALSE(view.Modified());
     EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Pictoform");
 }
 
@@ -380,7 +340,6 @@ TEST(QtSeams, TheClipboardKnowsItsOwnCopyAndTakesOthersOpaque) {
     CLayerImage back;
     ASSERT_TRUE(clipboard.TakeImage(back));
     ASSERT_EQ(back.Width(), 5);
-    ASSERT_EQ(back.Height(), 2);
     EXPECT_EQ(back.GetPixel(1, 0), (PixelColor{10, 20, 30, 255}));
     EXPECT_EQ(back.GetPixel(4, 1), (PixelColor{200, 100, 50, 255}));
     EXPECT_EQ(back.GetPixel(0, 0), (PixelColor{255, 255, 255, 255}));
@@ -432,11 +391,9 @@ TEST_F(ShellTest, PicturesAndDrawingsBecomeIconsThroughQt) {
     QtPictureReader reader;
     workspace.SetPictures(&reader);
     const std::string svg = temp.File("half.svg");
-    test::WriteBytes(svg, [] {
-        const std::string text = "<svg xmlns='http://www.w3.org/2000/svg' width='100' height='100'>"
-                                 "<rect x='0' y='0' width='50' height='100' fill='#0000ff'/></svg>";
-        return std::vector<uint8_t>(text.begin(), text.end());
-    }());
+    const std::string text = "<svg xmlns='http://www.w3.org/2000/svg' width='100' height='100'>"
+                             "<rect x='0' y='0' width='50' height='100' fill='#0000ff'/></svg>";
+    test::WriteBytes(svg, {text.begin(), text.end()});
     std::vector<int> offered;
     workspace.Dialogs().pictureSizes = [&](CPictureSizeDialog& dialog) {
         offered = dialog.Chosen();
@@ -563,13 +520,8 @@ TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
         delete data;
         return enter.isAccepted();
     };
-    std::vector<IconImageRec> images(1);
-    images[0].width = images[0].height = 24;
-    images[0].depth = kDepth24;
-    images[0].colours.assign(24 * 24 * 3, 90);
-    images[0].mask.assign(24 * 24, 1);
     const std::string ico = temp.File("dropped.ico");
-    ASSERT_TRUE(CIconFile().WriteIconFile(ico, images, 0));
+    ASSERT_TRUE(CIconFile().WriteIconFile(ico, {test::MakeImage(24, 24, kDepth24, test::Px{})}, 0));
     const std::string text = temp.File("notes.txt");
     test::WriteBytes(text, {'h', 'i'});
 
@@ -578,8 +530,8 @@ TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
     EXPECT_EQ(workspace.FormatList().Count(), 1);
     EXPECT_EQ(workspace.CurrentFormat()->Width(), 24);
     EXPECT_EQ(frame->windowTitle().toStdString(), ico + "[*] - Pictoform");
-    // A picture joins the icon as a format of the size asked for, scaled
-    // to fit with its shape kept: 12 x 10 becomes 16 x 13 in a 16 x 16 square.
+    // A picture joins the icon as a format of the size asked for (how it is
+    // scaled to fit FileFlowTest and PictureScaleTest pin).
     std::string asked;
     workspace.Dialogs().pictureSizes = [&](CPictureSizeDialog& dialog) {
         asked = dialog.Caption() + ": " + dialog.Prompt();
@@ -596,8 +548,6 @@ TEST_F(ShellTest, FilesDroppedOnTheWindowOpenAsFileOpenWouldOpenThem) {
     ASSERT_EQ(workspace.FormatList().Count(), 2);
     EXPECT_EQ(workspace.CurrentFormat()->Width(), 16);
     EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 3), (PixelColor{10, 200, 30, 255}));
-    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 0).alpha, 0);
-    EXPECT_EQ(workspace.CurrentFormat()->Final().GetPixel(3, 14).alpha, 0);
     EXPECT_TRUE(view.Modified());
     EXPECT_EQ(view.Path(), ico) << "the icon stays the document";
 }

@@ -17,13 +17,6 @@ using namespace pictoform::test;
 
 namespace {
 
-TestPaths PresetPaths(std::string shipped, std::string user) {
-    TestPaths paths;
-    paths.presets = std::move(shipped);
-    paths.userPresets = std::move(user);
-    return paths;
-}
-
 // A .gpr whose stops, given as 0xAABBGGRR, are spread evenly from 0 to 1.
 std::vector<uint8_t> Gpr(const std::vector<uint32_t>& stops) {
     std::vector<uint8_t> b;
@@ -52,7 +45,7 @@ std::vector<std::string> Names(const CAdvColorDialog& panel) {
 
 TEST(AdvColorDialog, SingleColourEraseAndMultiColourReachThePen) {
     ScriptedUiServices ui;
-    TestPaths paths = PresetPaths("", "");
+    TestPaths paths;
     CAdvColorDialog panel(ui, paths);
     int repaints = 0;
     panel.SetNotify([&] { ++repaints; });
@@ -100,9 +93,10 @@ TEST(AdvColorDialog, SingleColourEraseAndMultiColourReachThePen) {
 
 TEST(AdvColorDialog, ColoursTypedByNumberOrRefusedWithTheColourKept) {
     ScriptedUiServices ui;
-    TestPaths paths = PresetPaths("", "");
+    TestPaths paths;
     CAdvColorDialog panel(ui, paths);
-    EXPECT_EQ(panel.HexText(), "#FFB43C");
+    panel.MoveSlider(ColourChannel::Alpha, 9); // a six-digit colour is opaque whatever it was
+    EXPECT_EQ(panel.HexText(), "#FFB43C09");
     struct Case {
         const char* text;
         bool hex;
@@ -111,11 +105,11 @@ TEST(AdvColorDialog, ColoursTypedByNumberOrRefusedWithTheColourKept) {
     };
     // Each case starts from the colour the one before it left.
     const Case cases[] = {
-        {" 200 ", false, true, {200, 180, 60, 255}},
-        {"256", false, false, {200, 180, 60, 255}},
-        {"-1", false, false, {200, 180, 60, 255}},
-        {"12a", false, false, {200, 180, 60, 255}},
-        {"", false, false, {200, 180, 60, 255}},
+        {" 200 ", false, true, {200, 180, 60, 9}},
+        {"256", false, false, {200, 180, 60, 9}},
+        {"-1", false, false, {200, 180, 60, 9}},
+        {"12a", false, false, {200, 180, 60, 9}},
+        {"", false, false, {200, 180, 60, 9}},
         {"#102030", true, true, {16, 32, 48, 255}},
         {"a0b0c080", true, true, {160, 176, 192, 128}},
         {"#12345", true, false, {160, 176, 192, 128}},
@@ -152,7 +146,7 @@ TEST(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
     for (const auto& p : clear) EXPECT_EQ(swatch.GetPixel(p[0], p[1]).Rgba32(), p[2]);
 
     ScriptedUiServices ui;
-    TestPaths paths = PresetPaths("", "");
+    TestPaths paths;
     CAdvColorDialog panel(ui, paths);
     panel.MoveSlider(ColourChannel::Alpha, 100);
     struct Case {
@@ -164,7 +158,6 @@ TEST(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
         {10, 200, false, false, 0x640000ff}, // mid-height: pure red
         {47, 200, true, false, 0x6400ffff},  // second hue segment: yellow
         {232, 219, false, true, 0x64000000}, // grey ramp, bottom row: black
-        {120, 200, true, true, 0x64000000},  // both buttons: no pick
         {250, 200, false, false, 0x64000000}, {10, 220, false, false, 0x64000000},
     };
     for (const Case& c : cases) {
@@ -188,7 +181,9 @@ TEST(AdvColorDialog, PresetsOfBothFoldersAreListedChosenAsCopiesAndAddedForTheUs
     WriteBytes(shipped.File("broken.gpr"), {1, 0, 0, 0, 1, 2, 3, 4}); // one stop: no strip
     WriteBytes(user + "/Ocean.gpr", Gpr({0xffffffff, 0xffff0000}));   // the user's own Ocean
     ScriptedUiServices ui;
-    TestPaths paths = PresetPaths(shipped.Path(), user);
+    TestPaths paths;
+    paths.presets = shipped.Path();
+    paths.userPresets = user;
     CAdvColorDialog panel(ui, paths);
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"fire", "Ocean", "Sunset"}));
     EXPECT_EQ(panel.PresetPath(1), user + "/Ocean.gpr");
@@ -230,7 +225,8 @@ TEST(AdvColorDialog, AddToPresetsWritesNewFilesAndAsksBeforeOverriding) {
     TempDir dir;
     const std::string presets = dir.File("Presets");
     ScriptedUiServices ui;
-    TestPaths paths = PresetPaths(presets, presets);
+    TestPaths paths;
+    paths.presets = presets;
     CAdvColorDialog panel(ui, paths); // no folder yet
     panel.SelectTab(CAdvColorDialog::kMultiColourTab);
     // Cancel, then OK with nothing typed: nothing is made.

@@ -85,8 +85,6 @@ TEST(SizeDialog, RefusesZeroAndSizesAbove128AndTakesDigitsOnly) {
     }
 }
 
-// The player walks the steps by the clock, each for its jiffies, looping;
-// a step of no time still takes one, and changed steps keep the place.
 // The sizes offered ticked: the usual ones up to the picture's longer side
 // (its own side too), all of them for a drawing, the nearest when none fits.
 TEST(PictureSizeDialog, TicksTheUsualSizesThePictureFills) {
@@ -106,6 +104,8 @@ TEST(PictureSizeDialog, TicksTheUsualSizesThePictureFills) {
     }
 }
 
+// The player walks the steps by the clock, each for its jiffies, looping;
+// a step of no time still takes one, and changed steps keep the place.
 TEST(AnimationPlayerTest, StepsFollowTheClockAndLoop) {
     AnimationPlayer player;
     player.SetSteps({{2, 6}, {0, 3}, {1, 0}});
@@ -138,12 +138,9 @@ TEST(AnimationStepsTest, OrderAndRatesAsReadUntilAFrameGetsANewTime) {
         std::vector<uint32_t> sequence, stepRates;
         std::vector<std::pair<uint32_t, uint32_t>> steps;
     };
+    // Without an order every frame plays once; a frame of no time has a new frame's.
     const Case cases[] = {
-        {"no order: every frame once; no time is a new frame's",
-         {5, 0, 7},
-         {},
-         {},
-         {{0, 5}, {1, kNewFrameTime}, {2, 7}}},
+        {"no order", {5, 0, 7}, {}, {}, {{0, 5}, {1, kNewFrameTime}, {2, 7}}},
         {"rates as read", {4, 6, 3}, {2, 0, 2}, {3, 0, 9}, {{2, 3}, {0, 4}, {2, 9}}},
         {"frame 2 given a new time", {4, 6, 5}, {2, 0, 2}, {3, 0, 9}, {{2, 5}, {0, 4}, {2, 5}}},
         // An order naming a frame that is gone is dropped, and its rates with it.
