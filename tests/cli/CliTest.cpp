@@ -169,10 +169,9 @@ TEST(CliUsage, BadArgumentsExitOneWithOneLine) {
     };
     for (const auto& args : cases) {
         const CommandResult r = Cli(args);
-        std::string joined;
-        for (const std::string& a : args) joined += " " + a;
-        EXPECT_TRUE(OneErrorLine(r, "pictoform-cli: ")) << joined;
-        EXPECT_EQ(r.out, "") << joined;
+        SCOPED_TRACE(::testing::PrintToString(args));
+        EXPECT_TRUE(OneErrorLine(r, "pictoform-cli: "));
+        EXPECT_EQ(r.out, "");
     }
     EXPECT_TRUE(OneErrorLine(Cli({"convert", png, "-o", out, "--depth", "8"}),
                              "pictoform-cli: --depth takes 2, 4, 16, 256, 24 or 32"));
@@ -415,27 +414,28 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
 
 // --- Failures -----------------------------------------------------------------
 
-TEST(CliErrors, InputsThatCannotBeRead) {
+// What cannot be read is told of in one line, and nothing is written: not for
+// a damaged input (alone or after a good one), nor for an output of a type
+// the tool does not write or one that cannot be replaced.
+TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     TempDir dir;
-    const std::string good = dir.File("good.ico");
+    const std::string png = dir.File("a.png"), good = dir.File("good.ico");
+    SavePng(png, Paint(16, 16, Soft));
     SaveIcon(good, {Record(32, 32, kDepth32, Soft)});
     const std::vector<uint8_t> bytes = ReadBytes(good);
-    const std::string truncated = dir.File("truncated.ico");
+    const std::string missing = dir.File("missing.ico"), truncated = dir.File("truncated.ico");
+    const std::string notIcon = dir.File("text.ico"), fakePng = dir.File("fake.png");
+    const std::string huge = dir.File("huge.png"), out = dir.File("out.ico");
     test::WriteBytes(truncated, {bytes.begin(), bytes.begin() + 600});
-    const std::string notIcon = dir.File("text.ico");
     test::WriteBytes(notIcon, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
-    const std::string fakePng = dir.File("fake.png");
     test::WriteBytes(fakePng, bytes);
-    const std::string huge = dir.File("huge.png");
     SavePng(huge, Paint(300, 10, Opaque));
-    const std::string missing = dir.File("missing.ico");
-
     for (const std::string& bad : {missing, truncated, notIcon, fakePng, huge}) {
         SCOPED_TRACE(bad);
         const CommandResult info = Cli({"info", bad});
         EXPECT_TRUE(OneErrorLine(info, "pictoform-cli: cannot read '" + bad + "': "));
         EXPECT_EQ(info.out, "");
-        const CommandResult convert = Cli({"convert", bad, "-o", dir.File("out.ico")});
+        const CommandResult convert = Cli({"convert", bad, "-o", out});
         EXPECT_TRUE(OneErrorLine(convert, "pictoform-cli: cannot read '" + bad + "': "));
         EXPECT_EQ(convert.out, "");
         // A thumbnail goes by content, not name, and takes pictures of any size.
@@ -444,30 +444,12 @@ TEST(CliErrors, InputsThatCannotBeRead) {
         EXPECT_TRUE(
             OneErrorLine(thumbnail, "pictoform-cli: cannot make a thumbnail of '" + bad + "': "));
     }
-    EXPECT_FALSE(test::FileExists(dir.File("out.png")));
     EXPECT_EQ(Cli({"info", missing}).err,
               "pictoform-cli: cannot read '" + missing + "': No such file or directory\n");
-    EXPECT_FALSE(test::FileExists(dir.File("out.ico")));
-}
 
-TEST(CliErrors, FailedConvertOrUnknownOutputTypeWritesNothing) {
-    TempDir dir;
-    const std::string png = dir.File("a.png");
-    SavePng(png, Paint(16, 16, Soft));
-    const std::string good = dir.File("good.ico");
-    SaveIcon(good, {Record(8, 8, kDepth24, Opaque)});
-    const std::vector<uint8_t> goodBytes = ReadBytes(good);
-    const std::string damaged = dir.File("damaged.ico");
-    test::WriteBytes(damaged, {goodBytes.begin(), goodBytes.end() - 40});
-
-    const std::string out = dir.File("out.ico");
-    test::WriteBytes(out, goodBytes);
-    // A damaged input, alone or after a good one, stops before anything is written.
-    EXPECT_EQ(Cli({"convert", damaged, "-o", out}).status, 1);
-    EXPECT_EQ(Cli({"convert", png, damaged, "-o", out}).status, 1);
-    EXPECT_EQ(Cli({"convert", png, dir.File("missing.png"), "-o", out}).status, 1);
-    // Nor does an output of a type the tool does not write, nor one that
-    // cannot be replaced: a folder of that name, or a folder that does not exist.
+    test::WriteBytes(out, bytes);
+    EXPECT_EQ(Cli({"convert", png, truncated, "-o", out}).status, 1);
+    EXPECT_EQ(Cli({"convert", png, missing, "-o", out}).status, 1);
     const std::string folder = dir.File("folder.ico");
     std::filesystem::create_directory(folder);
     test::WriteBytes(folder + "/inside", {1, 2, 3});
@@ -480,9 +462,10 @@ TEST(CliErrors, FailedConvertOrUnknownOutputTypeWritesNothing) {
     }
     // Nothing was left beside the outputs either.
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"inside"});
-    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "damaged.ico", "folder.ico",
-                                                             "good.ico", "out.ico"}));
-    EXPECT_EQ(ReadBytes(out), goodBytes);
+    EXPECT_EQ(FilesIn(dir.Path()),
+              (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",
+                                        "out.ico", "text.ico", "truncated.ico"}));
+    EXPECT_EQ(ReadBytes(out), bytes);
 }
 
 TEST(CliErrors, ReplacedOutputKeepsItsPermissions) {
@@ -520,9 +503,6 @@ TEST(CliTheme, ADebianThemeToWindowsCursorsAndBackAtTheSizesAskedFor) {
     EXPECT_NE(r.out.find("Normal Select: pointer.cur -> cursors/default (2 images)\n"),
               std::string::npos)
         << r.out;
-    r = Cli({"info", theme + "/cursors/left_ptr"});
-    EXPECT_NE(r.out.find("[1]: 48x48, depth 32 (32 bits per pixel), hot spot "), std::string::npos)
-        << r.out;
     EXPECT_EQ(Cli({"theme", windows, "-o", theme}).err,
               "pictoform-cli: cannot make a cursor theme of '" + windows + "': " + theme +
                   " already exists and is not empty\n");
@@ -550,16 +530,10 @@ TEST(CliSysIcons, ReplaceWritesIntoTheDesktopsThemeAndRestoreTakesItOut) {
     write(system + "/icons/Scratch/24x24/devices/computer.png", "");
     SavePng(icon, Paint(12, 12, [](int, int) { return std::array<uint8_t, 4>{255, 0, 0, 255}; }));
     const auto sysicons = [&](std::vector<std::string> args) {
-        std::vector<std::string> argv{"/usr/bin/env",
-                                      "PATH=",
-                                      "HOME=" + temp.File("home"),
-                                      "XDG_CONFIG_HOME=" + config,
-                                      "XDG_DATA_HOME=" + data,
-                                      "XDG_DATA_DIRS=" + system,
-                                      CliPath(),
-                                      "sysicons"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return test::Run(argv);
+        args.insert(args.begin(), {"/usr/bin/env", "PATH=", "HOME=" + temp.File("home"),
+                                   "XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data,
+                                   "XDG_DATA_DIRS=" + system, CliPath(), "sysicons"});
+        return test::Run(args);
     };
     const std::string written = data + "/icons/Scratch/24x24/devices/computer.png";
     CommandResult r = sysicons({"replace", "my_computer", icon});

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
@@ -103,19 +102,6 @@ TEST_F(FileRegistryTest, KeysBehaveAsTheRegistrysDo) {
     EXPECT_EQ(registry.ReadString(HKCU, "Software\\App\\Icons", ""), std::nullopt);
     EXPECT_EQ(registry.ReadString(HKCU, "Software\\App\\Other", "Full"), std::nullopt);
     EXPECT_TRUE(registry.KeyExists(HKCU, ""));
-}
-
-TEST_F(FileRegistryTest, FirstUseSeedsAndMakesTheConfigFolder) {
-    const std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", temp.File("config")},
-                                                    {"HOME", "/nonexistent"}};
-    const std::string defaultPath = FileRegistry::DefaultPath(test::LookupIn(env));
-    EXPECT_EQ(defaultPath, temp.File("config") + "/pictoform/registry.txt");
-    FileRegistry registry(defaultPath, ui, SeedMarker);
-    EXPECT_EQ(registry.ReadString(HKCU, "Seeded", ""), "yes");
-    EXPECT_TRUE(test::FileExists(defaultPath));
-    FileRegistry reopened(defaultPath, ui, {});
-    EXPECT_EQ(reopened.ReadString(HKCU, "Seeded", ""), "yes");
-    EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndTheUserTold) {
