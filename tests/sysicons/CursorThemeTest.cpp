@@ -236,10 +236,11 @@ TEST(CursorTheme, InstallInfVariantsAndFolderThatNameNoScheme) {
 TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
     test::TempDir temp;
     const std::string set = temp.File("Arrows");
-    fs::create_directories(set);
-    CIconFile writer;
-    ASSERT_TRUE(
-        writer.WriteIconFile(set + "/pointer.cur", {CursorImage(32, 1, {1, 1})}, kWriteCursor));
+    for (const std::string folder : {"Arrows", "Other", "default"}) {
+        fs::create_directories(temp.File(folder));
+        ASSERT_TRUE(CIconFile().WriteIconFile(temp.File(folder + "/pointer.cur"),
+                                              {CursorImage(32, 1, {1, 1})}, kWriteCursor));
+    }
     const std::string home = temp.File("data"), system = temp.File("system");
     const std::map<std::string, std::string> vars{{"XDG_DATA_HOME", home},
                                                   {"XDG_DATA_DIRS", system}};
@@ -267,10 +268,6 @@ TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
          "a theme named default would become the cursor of every program; give the set another "
          "name"},
     };
-    for (const char* folder : {"Other", "default"}) {
-        fs::create_directories(temp.File(folder));
-        fs::copy_file(set + "/pointer.cur", temp.File(std::string(folder) + "/pointer.cur"));
-    }
     for (const auto& c : refused) {
         InstallCursorThemeFromFolder(c.folder, env, ui);
         EXPECT_EQ(ui.Messages().back().text,

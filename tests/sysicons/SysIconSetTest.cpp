@@ -52,7 +52,6 @@ TEST_F(SysIconSetTest, BackupIsMadeOnceAndKeepsTheValueFromBeforeTheFirstChange)
         CSysIconSet set = OpenSet();
         EXPECT_TRUE(set.BackupAll());
         EXPECT_EQ(Backup("My_Computer"), "/t/computer.png,0");
-        EXPECT_EQ(Backup("Recycle_Bin(Full)"), "/t/trash-full.png,0");
         EXPECT_TRUE(set.ReplaceItem(0, "/new/computer.ico,0"));
     }
     // The dialog opened again: nothing is backed up over the first backup,
@@ -139,7 +138,6 @@ TEST_F(SysIconSetTest, RestoreWritesTheBackupIntoEveryEntryInItemOrder) {
     ASSERT_TRUE(set.BackupAll());
     EXPECT_TRUE(set.ReplaceItem(2, "/a/empty.ico,0"));
     EXPECT_TRUE(set.ReplaceItem(3, "/a/full.ico,0"));
-    EXPECT_TRUE(set.ReplaceItem(4, "/a/docs.ico,0"));
 
     // Without a trash state the refresh stays out of it, so the default
     // values show who wrote last: the full trash, restored after the empty one.
