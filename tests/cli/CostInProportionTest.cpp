@@ -129,19 +129,14 @@ TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
         const char* name;
         std::vector<uint8_t> bytes;
         // Whether info lists it (from headers, without decoding) and a
-        // thumbnail is made of it (one image decoded), why
-        // convert refuses it (empty: it converts), and what opening shows
-        // (empty: it opens).
+        // thumbnail is made of it (one image decoded), why convert refuses it
+        // (empty: it converts), and what opening shows (empty: it opens).
         bool listed;
         std::string unconverted, unopened;
     } cases[] = {
         {"shared64.ico", SharedPngIcon(64, png), true, "", ""},
-        {"shared128.ico", SharedPngIcon(128, png), true, "",
-         "This file holds 128 images of 256 x 256, which would need 1.2 GB to edit; Pictoform "
-         "opens files up to 1 GB."},
-        {"shared512.ico", SharedPngIcon(512, png), true, kPixels,
-         "This file holds 512 images of 256 x 256, which would need 4.7 GB to edit; Pictoform "
-         "opens files up to 1 GB."},
+        {"shared128.ico", SharedPngIcon(128, png), true, "", kBudget},
+        {"shared512.ico", SharedPngIcon(512, png), true, kPixels, kBudget},
         {"names.dll", LongSharedName(), false, kNames, kNames},
         {"frames.ani", PlainFramesCursor(120), true, "", kBudget},
         {"group.dll", test::BuildPe(false, test::GroupOfOneIcon(120)).bytes, true, "", kBudget},

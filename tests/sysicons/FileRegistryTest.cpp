@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
@@ -105,19 +104,6 @@ TEST_F(FileRegistryTest, KeysBehaveAsTheRegistrysDo) {
     EXPECT_TRUE(registry.KeyExists(HKCU, ""));
 }
 
-TEST_F(FileRegistryTest, FirstUseSeedsAndMakesTheConfigFolder) {
-    const std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", temp.File("config")},
-                                                    {"HOME", "/nonexistent"}};
-    const std::string defaultPath = FileRegistry::DefaultPath(test::LookupIn(env));
-    EXPECT_EQ(defaultPath, temp.File("config") + "/pictoform/registry.txt");
-    FileRegistry registry(defaultPath, ui, SeedMarker);
-    EXPECT_EQ(registry.ReadString(HKCU, "Seeded", ""), "yes");
-    EXPECT_TRUE(test::FileExists(defaultPath));
-    FileRegistry reopened(defaultPath, ui, {});
-    EXPECT_EQ(reopened.ReadString(HKCU, "Seeded", ""), "yes");
-    EXPECT_TRUE(ui.Messages().empty());
-}
-
 TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndTheUserTold) {
     std::string good;
     {
@@ -159,7 +145,6 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndTheUserTold) {
         // The damaged bytes are all there, and a fresh registry took their place.
         EXPECT_EQ(registry.DamagedCopy(), file + ".damaged");
         EXPECT_TRUE(Text(test::ReadBytes(file + ".damaged")) == bytes);
-        EXPECT_TRUE(registry.Persistent());
         EXPECT_EQ(registry.ReadString(HKCU, "Seeded", ""), "yes");
         EXPECT_FALSE(registry.KeyExists(HKCR, "Kept"));
         FileRegistry reopened(file, asked, {});

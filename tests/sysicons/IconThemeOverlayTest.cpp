@@ -10,9 +10,8 @@
 
 #include "icon/IconFile.h"
 #include "icon/PngCodec.h"
-#include "io/ByteReader.h"
+#include "support/Pictures.h"
 #include "support/TestSupport.h"
-#include "sysicons/DesktopShell.h"
 #include "sysicons/IconThemeOverlay.h"
 #include "sysicons/SysIconFakes.h"
 
@@ -96,13 +95,10 @@ protected:
     }
     // Red, green, blue, alpha of the middle pixel of a PNG file.
     static std::array<int, 4> Middle(const std::string& path) {
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        PngPixels png;
-        if (!ReadWholeFile(path, 1 << 20, bytes, reason) || !DecodePng(bytes, 4096, png, reason))
-            return {-1, -1, -1, -1};
+        const test::Picture png = test::ReadPngFile(path);
+        if (png.rgba.empty()) return {-1, -1, -1, -1};
         const size_t p = (size_t(png.height / 2) * png.width + png.width / 2) * 4;
-        return {png.bgra[p + 2], png.bgra[p + 1], png.bgra[p], png.bgra[p + 3]};
+        return {png.rgba[p], png.rgba[p + 1], png.rgba[p + 2], png.rgba[p + 3]};
     }
     // The file GTK's icon lookup gives for the name at the size, with the
     // user's folder searched before the system's.
@@ -183,26 +179,6 @@ TEST_F(ThemeOverlayTest, AReplacedIconShowsAtEverySizeTheThemeHasAndRestoreTakes
     EXPECT_EQ(reason, large + " is there already and is not Pictoform's to replace");
     EXPECT_EQ(Middle(large), (std::array<int, 4>{0x33, 0x33, 0x33, 255}));
     EXPECT_FALSE(fs::exists(small)) << "nothing half done";
-}
-
-// The shell follows the set: a replaced object's icon is put into the
-// theme the desktop shows, an object back to its first icon comes out.
-TEST_F(ThemeOverlayTest, TheShellPutsReplacedObjectsIntoTheThemeAndTakesRestoredOnesOut) {
-    const std::string data = temp.File("data");
-    const std::map<std::string, std::string> vars{{"XDG_DATA_HOME", data},
-                                                  {"XDG_CONFIG_HOME", temp.File("config")},
-                                                  {"XDG_DATA_DIRS", temp.File("usr")}};
-    DesktopShell shell(test::LookupIn(vars));
-    shell.SetThemeSetting([] { return std::optional<std::string>("Scratch"); });
-    const std::string icon = WriteIcon();
-    shell.ShowObjectIcons({{"My_Computer", icon, 0, true}, {"Network", icon, 0, true}});
-    const std::string written = data + "/icons/Scratch/48x48/legacy/computer.png";
-    EXPECT_EQ(Middle(written), (std::array<int, 4>{0, 0, 255, 255}));
-    EXPECT_EQ(shell.ThemeError(),
-              "the icon theme \"Scratch\" has no icon named \"network-workgroup\"");
-    shell.ShowObjectIcons({{"My_Computer", icon, 0, false}});
-    EXPECT_FALSE(fs::exists(written));
-    EXPECT_TRUE(fs::exists(system + "/Scratch/48x48/legacy/computer.png"));
 }
 
 } // namespace

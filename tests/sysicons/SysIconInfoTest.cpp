@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "support/ScriptedUiServices.h"
@@ -17,56 +18,34 @@ namespace {
 using test::Bytes;
 using test::Text;
 
-const char* const kBuiltInFile =
-    "?1\r\n#My_Computer\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon\r\n\t#"
-    "\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon\r\n\t#\r\n"
-    "@\r\n"
-    "?2\r\n#Network\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{208D2C60-3AEA-1069-A2D7-08002B30309D}\\DefaultIcon\r\n\t#"
-    "\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{208D2C60-3AEA-1069-A2D7-08002B30309D}\\DefaultIcon\r\n\t#\r\n"
-    "@\r\n"
-    "?3\r\n#Recycle_Bin(Empty)\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n"
-    "\t#Empty\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n\t#Empty\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n\t#"
-    "\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n\t#\r\n"
-    "@\r\n"
-    "?4\r\n#Recycle_Bin(Full)\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n"
-    "\t#Full\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n\t#Full\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n\t#"
-    "\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon\r\n\t#\r\n"
-    "@\r\n"
-    "?5\r\n#My_Documents\r\n"
-    "\t#HKEY_CLASSES_ROOT\r\n\t#CLSID\\{450D8FBA-AD25-11D0-98A8-0800361B1103}\\DefaultIcon\r\n\t#"
-    "\r\n"
-    "\t#HKEY_CURRENT_USER\r\n\t#Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
-    "{450D8FBA-AD25-11D0-98A8-0800361B1103}\\DefaultIcon\r\n\t#\r\n"
-    "@\r\n";
+// One item as the file holds it: its number, its name, three lines per
+// entry (root, key, value name) and an end line, every line ending in CR LF.
+using Entries = std::vector<std::array<std::string, 3>>;
+std::string Item(int id, const std::string& name, const Entries& entries) {
+    std::string text = "?" + std::to_string(id) + "\r\n#" + name + "\r\n";
+    for (const auto& e : entries)
+        text += "\t#" + e[0] + "\r\n\t#" + e[1] + "\r\n\t#" + e[2] + "\r\n";
+    return text + "@\r\n";
+}
+
+// An object's DefaultIcon keys, the machine's and the user's, for each value name.
+Entries Keys(const std::string& clsid, std::initializer_list<const char*> values = {""}) {
+    const std::string key = "CLSID\\{" + clsid + "}\\DefaultIcon";
+    const std::string user = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\" + key;
+    Entries entries;
+    for (const char* v : values) {
+        entries.push_back({"HKEY_CLASSES_ROOT", key, v});
+        entries.push_back({"HKEY_CURRENT_USER", user, v});
+    }
+    return entries;
+}
 
 // Two items: one under HKEY_LOCAL_MACHINE with a named value, one under HKEY_USERS.
-const char* const kMachineFile =
-    "?7\r\n#Printers\r\n"
-    "\t#HKEY_LOCAL_MACHINE\r\n\t#SOFTWARE\\Classes\\Printers\\DefaultIcon\r\n"
-    "\t#Shown\r\n"
-    "@\r\n"
-    "?-3\r\n#Odd_One\r\n"
-    "\t#HKEY_USERS\r\n\t#S-1-5-18\\Icon\r\n\t#\r\n"
-    "\t#HKEY_CURRENT_CONFIG\r\n\t#Display\\Icon\r\n\t#x\r\n"
-    "@\r\n";
+const std::string kMachineFile =
+    Item(7, "Printers",
+         {{"HKEY_LOCAL_MACHINE", "SOFTWARE\\Classes\\Printers\\DefaultIcon", "Shown"}}) +
+    Item(-3, "Odd_One",
+         {{"HKEY_USERS", "S-1-5-18\\Icon", ""}, {"HKEY_CURRENT_CONFIG", "Display\\Icon", "x"}});
 
 class SysIconInfoTest : public ::testing::Test {
 protected:
@@ -85,28 +64,27 @@ protected:
 };
 
 TEST_F(SysIconInfoTest, FirstUseWritesTheFiveItemsLineForLine) {
+    const std::string trash = "645FF040-5081-101B-9F08-00AA002F954E";
     // The folder does not exist yet: first use makes it.
     const CSysIconSet set = OpenSet();
-    EXPECT_EQ(Text(test::ReadBytes(temp.File("conf/sysiconinfo.ini"))), kBuiltInFile);
+    EXPECT_EQ(Text(test::ReadBytes(temp.File("conf/sysiconinfo.ini"))),
+              Item(1, "My_Computer", Keys("20D04FE0-3AEA-1069-A2D8-08002B30309D")) +
+                  Item(2, "Network", Keys("208D2C60-3AEA-1069-A2D7-08002B30309D")) +
+                  Item(3, "Recycle_Bin(Empty)", Keys(trash, {"Empty", ""})) +
+                  Item(4, "Recycle_Bin(Full)", Keys(trash, {"Full", ""})) +
+                  Item(5, "My_Documents", Keys("450D8FBA-AD25-11D0-98A8-0800361B1103")));
     EXPECT_EQ(set.Items(), BuiltInSysIconItems());
-    ASSERT_EQ(set.Items().size(), 5u);
-    EXPECT_EQ(set.Items()[3].entries[0].valueName, "Full");
-    EXPECT_EQ(set.Items()[3].entries[3].valueName, "");
 }
 
 TEST_F(SysIconInfoTest, AnEditedFileIsReadAndWrittenBackAsItWas) {
     WriteInfo(kMachineFile);
     CSysIconSet set = OpenSet();
     ASSERT_EQ(set.Items().size(), 2u);
-    const SysIconItem& printers = set.Items()[0];
-    EXPECT_EQ(printers.identifier, 7);
-    EXPECT_EQ(printers.name, "Printers");
-    ASSERT_EQ(printers.entries.size(), 1u);
-    EXPECT_EQ(
-        printers.entries[0],
-        (IconRegEntry{RegRoot::LocalMachine, "SOFTWARE\\Classes\\Printers\\DefaultIcon", "Shown"}));
-    EXPECT_EQ(set.Items()[1].identifier, -3);
-    EXPECT_EQ(set.Items()[1].entries[1].root, RegRoot::CurrentConfig);
+    EXPECT_EQ(set.Items()[0],
+              (SysIconItem{
+                  7,
+                  "Printers",
+                  {{RegRoot::LocalMachine, "SOFTWARE\\Classes\\Printers\\DefaultIcon", "Shown"}}}));
     // Reading leaves the file alone; saving writes the same bytes.
     EXPECT_EQ(Text(test::ReadBytes(set.InfoPath())), kMachineFile);
     ASSERT_TRUE(set.SaveInfo(temp.File("copy.ini")));
@@ -114,8 +92,8 @@ TEST_F(SysIconInfoTest, AnEditedFileIsReadAndWrittenBackAsItWas) {
 }
 
 TEST_F(SysIconInfoTest, ADamagedItemDropsItselfAndEveryItemAfterIt) {
-    const std::string first = "?1\r\n#First\r\n\t#HKEY_CLASSES_ROOT\r\n\t#A\r\n\t#\r\n@\r\n";
-    const std::string last = "?3\r\n#Last\r\n\t#HKEY_CLASSES_ROOT\r\n\t#C\r\n\t#\r\n@\r\n";
+    const std::string first = Item(1, "First", {{"HKEY_CLASSES_ROOT", "A", ""}});
+    const std::string last = Item(3, "Last", {{"HKEY_CLASSES_ROOT", "C", ""}});
     const std::vector<std::pair<const char*, std::string>> damaged = {
         {"root in lower case", "?2\r\n#Bad\r\n\t#hkey_current_user\r\n\t#B\r\n\t#\r\n@\r\n"},
         {"root with a trailing blank",
@@ -157,30 +135,31 @@ TEST_F(SysIconInfoTest, ADamagedFileLosesItsItemsButIsNotRewritten) {
 }
 
 TEST(IconLocationTest, SplitsPathAndIndexAsTheShellReadsThem) {
-    const std::optional<IconLocation> resource = ParseIconLocation("C:\\WINDOWS\\shell32.dll,-12");
-    ASSERT_TRUE(resource);
-    EXPECT_EQ(resource->path, "C:\\WINDOWS\\shell32.dll");
-    EXPECT_EQ(resource->index, -12);
-
-    const std::optional<IconLocation> whole = ParseIconLocation("/usr/share/icons/a.png");
-    ASSERT_TRUE(whole);
-    EXPECT_EQ(whole->path, "/usr/share/icons/a.png");
-    EXPECT_EQ(whole->index, 0);
-
-    EXPECT_FALSE(ParseIconLocation("/icons/a.ico,"));
-    EXPECT_FALSE(ParseIconLocation("/icons/a.ico,-"));
-    EXPECT_FALSE(ParseIconLocation("/icons/a.ico, 3"));
-    // The first comma cuts; what follows the digits is not read.
-    const std::optional<IconLocation> trailing = ParseIconLocation("/a,7,9x");
-    ASSERT_TRUE(trailing);
-    EXPECT_EQ(trailing->path, "/a");
-    EXPECT_EQ(trailing->index, 7);
-    EXPECT_FALSE(ParseIconLocation("/a,b,3"));
-    // No index that wrapped around.
-    EXPECT_FALSE(ParseIconLocation("/a.dll,4294967297"));
-    const std::optional<IconLocation> largest = ParseIconLocation("/a.dll,-2147483647");
-    ASSERT_TRUE(largest);
-    EXPECT_EQ(largest->index, -2147483647);
+    const struct {
+        const char* location;
+        const char* path; // null: refused
+        int index;
+    } cases[] = {
+        {"C:\\WINDOWS\\shell32.dll,-12", "C:\\WINDOWS\\shell32.dll", -12},
+        {"/usr/share/icons/a.png", "/usr/share/icons/a.png", 0},
+        {"/icons/a.ico,", nullptr, 0},
+        {"/icons/a.ico,-", nullptr, 0},
+        {"/icons/a.ico, 3", nullptr, 0},
+        // The first comma cuts; what follows the digits is not read.
+        {"/a,7,9x", "/a", 7},
+        {"/a,b,3", nullptr, 0},
+        // No index that wrapped around.
+        {"/a.dll,4294967297", nullptr, 0},
+        {"/a.dll,-2147483647", "/a.dll", -2147483647},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.location);
+        const std::optional<IconLocation> got = ParseIconLocation(c.location);
+        ASSERT_EQ(got.has_value(), c.path != nullptr);
+        if (!got) continue;
+        EXPECT_EQ(got->path, c.path);
+        EXPECT_EQ(got->index, c.index);
+    }
 }
 
 } // namespace
