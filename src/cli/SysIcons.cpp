@@ -2,6 +2,7 @@
 // Icons" dialog, for scripts: the same items, registry and icon theme layer.
 
 #include <cctype>
+#include <charconv>
 #include <filesystem>
 #include <iostream>
 
@@ -106,7 +107,16 @@ int RunSysIcons(const std::vector<std::string>& args, const std::string& program
     const size_t comma = path.rfind(',');
     if (comma != std::string::npos && comma + 1 < path.size() &&
         path.find_first_not_of("-0123456789", comma + 1) == std::string::npos) {
-        index = std::stoi(path.substr(comma + 1));
+        // A lone '-', a stray sign or an index past int's range is a typing
+        // slip, not an icon: say so rather than guess an index.
+        const char* first = path.data() + comma + 1;
+        const char* last = path.data() + path.size();
+        const auto [end, ec] = std::from_chars(first, last, index);
+        if (ec != std::errc() || end != last) {
+            err << "pictoform-cli: '" << std::string(first, last)
+                << "' is not an icon index (ICON,INDEX takes a whole number)\n";
+            return 1;
+        }
         path.resize(comma);
     }
     std::error_code ec;

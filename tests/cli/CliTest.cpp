@@ -544,6 +544,12 @@ TEST(CliSysIcons, ReplaceWritesIntoTheDesktopsThemeAndRestoreTakesItOut) {
     r = sysicons({"replace", "Printer", icon});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "pictoform-cli: no system icon item 'Printer' (see 'sysicons list')\n");
+    for (const std::string index : {"-", "5-", "99999999999"}) {
+        r = sysicons({"replace", "my_computer", icon + "," + index});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "pictoform-cli: '" + index +
+                             "' is not an icon index (ICON,INDEX takes a whole number)\n");
+    }
     (void)sysicons({"restore-all"});
 }
 
