@@ -62,8 +62,7 @@ protected:
         // The whole repaint on a painter of its own, leaving the format's
         // composite and final pictures as the partial one left them, so that
         // a fault carried from step to step is not mended here.
-        CLayerImage composite;
-        CLayerImage final;
+        CLayerImage composite, final;
         ASSERT_TRUE(composite.CloneFrom(Format().Composite()));
         ASSERT_TRUE(final.CloneFrom(Format().Final()));
         CViewPainter whole;
@@ -72,8 +71,7 @@ protected:
         whole.Paint(scene);
         ASSERT_TRUE(composite.CopyTo(Format().Composite()));
         ASSERT_TRUE(final.CopyTo(Format().Final()));
-        int wrong = 0;
-        int outside = 0;
+        int wrong = 0, outside = 0;
         for (int row = 0; row < after.Height(); ++row) {
             const size_t at = static_cast<size_t>(row) * after.Stride();
             const size_t bytes = 3 * static_cast<size_t>(after.Width());
@@ -151,11 +149,7 @@ TEST_F(IncrementalPaintTest, RandomStrokesAndObjectDragsRepaintAsAWholeRepaintDo
                 view.Paint();
                 if (!Object()) continue;
                 const Vec2 middle = Object()->HandlePosition(8);
-                const int zoom = view.Geometry().zoom;
-                const int mx = static_cast<int>(middle.x * static_cast<float>(zoom) / 3) +
-                               view.Geometry().originX;
-                const int my = static_cast<int>(middle.y * static_cast<float>(zoom) / 3) +
-                               view.Geometry().originY;
+                const auto [mx, my] = view.Geometry().CanvasToWindow(middle.x, middle.y);
                 Mouse().Press(mx, my);
                 view.Paint();
                 for (int move = 1; move <= 4; ++move) Step(mx + 9 * move, my - 5 * move);

@@ -52,58 +52,41 @@ protected:
         Show();
     }
 
+    // Picks a tool as the user does: the nibs from their menu, the rest by
+    // their buttons.
     void Use(ToolCode code, int width = 1) {
+        struct Way {
+            ToolCode code;
+            int command; // 0: a button
+            ToolButton button;
+        };
+        static constexpr Way kWays[] = {
+            {kToolPencilRound, CToolDialog::kPencilRoundCommand, {}},
+            {kToolPencilSquare, CToolDialog::kPencilSquareCommand, {}},
+            {kToolPencilRightDiagonal, CToolDialog::kPencilRightDiagonalCommand, {}},
+            {kToolPencilLeftDiagonal, CToolDialog::kPencilLeftDiagonalCommand, {}},
+            {kToolEraserRound, CToolDialog::kEraserRoundCommand, {}},
+            {kToolEraserSquare, CToolDialog::kEraserSquareCommand, {}},
+            {kToolLine, 0, ToolButton::Line},
+            {kToolEllipse, 0, ToolButton::Ellipse},
+            {kToolRectangleFrame, 0, ToolButton::RectangleFrame},
+            {kToolRectangle, 0, ToolButton::Rectangle},
+            {kToolColorPicker, 0, ToolButton::ColorPicker},
+            {kToolText, 0, ToolButton::Text},
+            {kToolTriangle, 0, ToolButton::Triangle},
+            {kToolFloodFill, 0, ToolButton::FloodFill},
+            {kToolMask, 0, ToolButton::Mask},
+            {kToolSelection, 0, ToolButton::Selection}};
         CToolDialog& tools = workspace.Tools();
-        switch (code) {
-        case kToolPencilRound:
-            tools.OnCommand(CToolDialog::kPencilRoundCommand);
-            break;
-        case kToolPencilSquare:
-            tools.OnCommand(CToolDialog::kPencilSquareCommand);
-            break;
-        case kToolPencilRightDiagonal:
-            tools.OnCommand(CToolDialog::kPencilRightDiagonalCommand);
-            break;
-        case kToolPencilLeftDiagonal:
-            tools.OnCommand(CToolDialog::kPencilLeftDiagonalCommand);
-            break;
-        case kToolEraserRound:
-            tools.OnCommand(CToolDialog::kEraserRoundCommand);
-            break;
-        case kToolEraserSquare:
-            tools.OnCommand(CToolDialog::kEraserSquareCommand);
-            break;
-        default:
-            tools.LeftButtonDown(ButtonOf(code));
-            break;
+        for (const Way& way : kWays) {
+            if (way.code != code) continue;
+            if (way.command != 0)
+                tools.OnCommand(way.command);
+            else
+                tools.LeftButtonDown(way.button);
         }
         tools.ChooseWidth(width - 1);
         ASSERT_EQ(tools.GetCurrentTool(), code);
-    }
-
-    static ToolButton ButtonOf(ToolCode code) {
-        switch (code) {
-        case kToolLine:
-            return ToolButton::Line;
-        case kToolEllipse:
-            return ToolButton::Ellipse;
-        case kToolRectangleFrame:
-            return ToolButton::RectangleFrame;
-        case kToolRectangle:
-            return ToolButton::Rectangle;
-        case kToolColorPicker:
-            return ToolButton::ColorPicker;
-        case kToolText:
-            return ToolButton::Text;
-        case kToolTriangle:
-            return ToolButton::Triangle;
-        case kToolFloodFill:
-            return ToolButton::FloodFill;
-        case kToolMask:
-            return ToolButton::Mask;
-        default:
-            return ToolButton::Selection;
-        }
     }
 
     // Press at the first point, drag through the others with the left
@@ -143,20 +126,15 @@ protected:
         return kinds;
     }
 
-    // The covered pixels of a picture as rows of '#' and '.', over a window of it.
-    static std::string Rows(const CLayerImage& image, int x0, int y0, int x1, int y1) {
+    // The covered pixels of a picture as rows of '#' and '.', over a window
+    // of it; `byAlpha` for the final image, where alpha tells what shows.
+    static std::string Rows(const CLayerImage& image, int x0, int y0, int x1, int y1,
+                            bool byAlpha = false) {
         std::string rows;
         for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) rows += Covered(image, x, y) ? '#' : '.';
-            rows += '\n';
-        }
-        return rows;
-    }
-    // The same for the final image, where alpha tells what shows.
-    static std::string Shown(const CLayerImage& image, int x0, int y0, int x1, int y1) {
-        std::string rows;
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) rows += image.GetPixel(x, y).alpha != 0 ? '#' : '.';
+            for (int x = x0; x < x1; ++x)
+                rows +=
+                    (byAlpha ? image.GetPixel(x, y).alpha != 0 : Covered(image, x, y)) ? '#' : '.';
             rows += '\n';
         }
         return rows;

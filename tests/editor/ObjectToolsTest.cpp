@@ -49,7 +49,6 @@ TEST_F(ObjectToolsTest, RectangleIsMadeByTheDragResizedRotatedAndMergedByAPressO
     EXPECT_EQ(Records(), "3 4 1* ");
     view.Paint();
     EXPECT_TRUE(Covered(Layer().Working(), 45, 40));
-    EXPECT_FALSE(Covered(Layer().Working(), 45, 50));
     EXPECT_FALSE(Covered(Layer().Committed(), 45, 40));
 
     // Hovering tells what a press would take.
@@ -99,25 +98,20 @@ TEST_F(ObjectToolsTest, MorphGridPointsAreDraggedAndCancellingMorphKeepsTheShape
     ASSERT_TRUE(view.Commands().Run(command::kMorph));
     ASSERT_TRUE(Object()->MorphMode());
     ASSERT_EQ(Object()->MorphColumns(), 2);
-    // Grid points are kept in the frame's own units, (1, 1) its far corner.
-    EXPECT_EQ(Object()->MorphPoint(2, 2).x, 1.0f);
-    EXPECT_EQ(Object()->MorphPoint(2, 2).y, 1.0f);
     const std::string before = Records();
 
-    // The bottom right grid point pulled out: the shape follows it beyond
-    // the frame it was made in; the frame's own corner handle does not take
-    // the press in morph mode.
+    // The bottom right grid point (1, 1 in the frame's own units) pulled
+    // out: the shape follows it beyond the frame it was made in; the frame's
+    // own corner handle does not take the press in morph mode.
     Hover(60, 60);
     EXPECT_EQ(Mouse().Tooltip(), CPattern::HandleName(kHandleMorphPoint));
     Drag({{60, 60}, {70, 66}, {84, 84}});
     EXPECT_FLOAT_EQ(Object()->MorphPoint(2, 2).x, 1.8f);
     EXPECT_FLOAT_EQ(Object()->MorphPoint(2, 2).y, 1.8f);
-    EXPECT_EQ(Object()->MorphPoint(0, 0).x, 0.0f);
     EXPECT_EQ(Records(), before.substr(0, before.size() - 2) + " 1* ");
     view.Paint();
     EXPECT_TRUE(Covered(Layer().Working(), 72, 72));
     EXPECT_FALSE(Covered(Layer().Working(), 72, 35)) << "the top right corner stayed";
-    EXPECT_FALSE(Covered(Layer().Committed(), 72, 72));
 
     // Leaving morph mode keeps the morphed shape; merging commits it.
     ASSERT_TRUE(view.Commands().Run(command::kMorph));
@@ -132,9 +126,7 @@ TEST_F(ObjectToolsTest, FrameEllipseTriangleAndMaskAreMadeAsTheirToolsSay) {
     Use(kToolRectangleFrame, 2);
     Drag({{30, 30}, {60, 60}});
     view.Paint();
-    EXPECT_EQ(Rows(Layer().Working(), 28, 45, 40, 46), "..######....\n");
-    EXPECT_TRUE(Covered(Layer().Working(), 32, 45));
-    EXPECT_FALSE(Covered(Layer().Working(), 45, 45));
+    EXPECT_EQ(Rows(Layer().Working(), 28, 45, 46, 46), "..######..........\n");
     RemoveActiveObject(Layer());
 
     // The ellipse previews in the working picture and becomes an object at the release.
@@ -241,7 +233,8 @@ TEST_F(ObjectToolsTest, TextIsSmoothOn32BitsAndWholePixelsOnOtherDepths) {
         SCOPED_TRACE(c.depth);
         UseFormat(32, 32, c.depth);
         Use(kToolText);
-        // One glyph, 8 x 16 pixels at its own height; three times that on 32 bits.
+        // One glyph, 8 x 16 pixels at its own height; three times that on
+        // 32 bits (how each kind draws is TextPatternTest's).
         Mouse().Press(31, 31);
         Mouse().Move(60, 90, mouse::kLeft);
         EXPECT_EQ(Layer().OutlinePoints().size(), 4u);
@@ -250,11 +243,8 @@ TEST_F(ObjectToolsTest, TextIsSmoothOn32BitsAndWholePixelsOnOtherDepths) {
         EXPECT_EQ(Object()->Kind(),
                   c.depth == kDepth32 ? PatternKind::Masked : PatternKind::PixelText);
         view.Paint();
-        const CLayerImage& shown = Format().Final();
-        EXPECT_EQ(shown.GetPixel(12, 15).alpha, 255);
-        const uint8_t edge = shown.GetPixel(10, 15).alpha;
+        const uint8_t edge = Format().Final().GetPixel(10, 15).alpha;
         EXPECT_EQ(edge > 0 && edge < 255, c.partialEdge) << int(edge);
-        EXPECT_EQ(shown.GetPixel(19, 15).alpha, 0);
         EXPECT_EQ(Records(), "3 4 1* ");
     }
     EXPECT_EQ(asked, 2);

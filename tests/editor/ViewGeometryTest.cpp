@@ -78,39 +78,29 @@ TEST(ViewGeometryTest, ZoomStepsStopAtTheEndsAndLeaveAFittedZoomForItsNeighbours
     EXPECT_EQ(ViewGeometry::NextZoomOut(12), 8);
 }
 
-TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRun) {
+// A folder that still holds files when the run ends stays.
+TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRunIfEmpty) {
     test::TempDir temp;
     const std::string root = temp.File("History");
     std::filesystem::create_directories(root + "/7");
-    unsigned draws[] = {1007, 7, 42};
+    unsigned draws[] = {1007, 7, 42, 43};
     size_t next = 0;
     std::string error;
-    std::string made;
     {
-        RunHistoryDir dir;
+        RunHistoryDir dir, kept;
         // 1007 % 1000 and 7 are taken; 42 is free.
         ASSERT_TRUE(dir.Create(
             root, [&] { return draws[next++]; }, error))
             << error;
         EXPECT_EQ(dir.Path(), root + "/42");
-        EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
-        made = dir.Path();
+        ASSERT_TRUE(kept.Create(
+            root, [&] { return draws[next++]; }, error))
+            << error;
+        test::WriteBytes(kept.Path() + "/1.cah", {1, 2, 3});
     }
-    EXPECT_FALSE(std::filesystem::exists(made));
+    EXPECT_FALSE(std::filesystem::exists(root + "/42"));
+    EXPECT_TRUE(std::filesystem::exists(root + "/43/1.cah"));
     EXPECT_TRUE(std::filesystem::exists(root + "/7"));
-}
-
-TEST(RunHistoryDirTest, AFolderThatStillHoldsFilesStays) {
-    test::TempDir temp;
-    std::string error;
-    std::string made;
-    {
-        RunHistoryDir dir;
-        ASSERT_TRUE(dir.Create(temp.File("H"), error));
-        made = dir.Path();
-        test::WriteBytes(made + "/1.cah", {1, 2, 3});
-    }
-    EXPECT_TRUE(std::filesystem::exists(made + "/1.cah"));
 }
 
 TEST(RunHistoryDirTest, AnUnwritableRootIsReportedNotIgnored) {

@@ -113,28 +113,10 @@ TEST_F(ViewPaintTest, FittedFormatShowsBlocksGridDotsAndGreyBands) {
     }
 }
 
-TEST_F(ViewPaintTest, FormatLargerThanTheClientIsCentredAndCutOff) {
-    CIconFormat format(1, 256, 256, kDepth32, counter);
-    CIconLayer* layer = format.FirstLayer();
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            layer->Working().SetBlock(
-                x, y, PixelColor{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 0, 255}, 3);
-        }
-    }
-    const ViewGeometry g = Paint(format, 200, 100);
-    ASSERT_EQ(g.zoom, 1);
-    ASSERT_EQ(g.originX, -28);
-    ASSERT_EQ(g.originY, -78);
-    // No grid and no dots at zoom 1: the window shows the middle of the icon.
-    ExpectScreen(screen, [](int x, int y) {
-        return Rgb{static_cast<uint8_t>(x + 28), static_cast<uint8_t>(y + 78), 0};
-    });
-}
-
-// A scrolled window shows exactly the part of the canvas that a window
-// large enough for all of it shows there: pixels, dots, grid, outline and
-// hot spot cross, cut at every edge.
+// A scrolled window (or one smaller than the canvas, centred on it) shows
+// exactly the part of the canvas that a window large enough for all of it
+// shows there: pixels, dots, grid, outline and hot spot cross, cut at every
+// edge.
 TEST_F(ViewPaintTest, ScrolledWindowShowsTheSameCanvasCut) {
     CIconFormat format(3, 48, 48, kDepth32, counter);
     CIconLayer* layer = format.FirstLayer();
