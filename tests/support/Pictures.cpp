@@ -27,13 +27,6 @@ uint32_t Hash(int x, int y, uint32_t seed) {
     return h ^ (h >> 15);
 }
 
-Picture Normalised(Picture pic) {
-    for (size_t p = 0; p + 3 < pic.rgba.size(); p += 4) {
-        if (pic.rgba[p + 3] == 0) std::memset(&pic.rgba[p], 0, 4);
-    }
-    return pic;
-}
-
 Picture PictureOf(const IconImageRec& rec) {
     return Paint(rec.width, rec.height, [&](int x, int y) -> std::array<uint8_t, 4> {
         const size_t p = static_cast<size_t>(rec.height - 1 - y) * static_cast<size_t>(rec.width) +

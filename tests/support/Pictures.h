@@ -30,9 +30,6 @@ Picture Paint(int width, int height, const PixelFn& fn);
 // A well-mixed value for pixel (x, y), for patterns that differ by seed.
 uint32_t Hash(int x, int y, uint32_t seed);
 
-// A transparent pixel hides its colour; programs differ in what they leave there.
-Picture Normalised(Picture pic);
-
 // The pixels of a record as our readers give it (bottom row first).
 Picture PictureOf(const IconImageRec& rec);
 // The pixels of a record as the writers take it (top row first).
