@@ -237,6 +237,46 @@ TEST(LayerImageTest, DownsampleKernelSoftAndHardEdges) {
     }
 }
 
+// Rows wide enough for the vector loop, with every kind of block it must
+// either settle or hand back: wholly covered, empty, covered but clear, partly
+// covered and covered twice. Drawing a display takes the pixel-by-pixel way,
+// which is the judge.
+TEST(LayerImageTest, DownsampleInVectorsMatchesThePixelByPixelRules) {
+    constexpr int kBlocks = 150;
+    CLayerImage source = Make(3 * kBlocks, 6);
+    uint32_t seed = 7;
+    const auto next = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 16) % static_cast<uint32_t>(n));
+    };
+    for (int by = 0; by < 2; ++by) {
+        for (int bx = 0; bx < kBlocks; ++bx) {
+            const int kind = next(5);
+            for (int y = 3 * by; y < 3 * by + 3; ++y) {
+                for (int x = 3 * bx; x < 3 * bx + 3; ++x) {
+                    const int cover = kind == 1 ? 0 : kind == 3 ? next(2) : kind == 4 ? next(3) : 1;
+                    Put(source, x, y,
+                        {next(256), next(256), next(256), kind == 2 ? 0 : next(256), cover});
+                }
+            }
+        }
+    }
+    for (bool hard : {false, true}) {
+        for (const PixelRect within :
+             {PixelRect{0, 0, kBlocks, 2}, PixelRect{5, 1, kBlocks - 3, 2}}) {
+            CLayerImage vectors = Make(kBlocks, 2), byPixel = Make(kBlocks, 2);
+            CLayerImage display = Make(kBlocks, 2);
+            CLayerImage::Downsample3x(source, vectors, hard, within);
+            CLayerImage::Downsample3x(source, &display, 1, byPixel, hard);
+            for (int y = within.y0; y < within.y1; ++y)
+                for (int x = 0; x < kBlocks; ++x)
+                    ASSERT_EQ(At(vectors, x, y),
+                              x < within.x0 || x >= within.x1 ? kEmpty : At(byPixel, x, y))
+                        << x << "," << y << (hard ? " hard" : " soft");
+        }
+    }
+}
+
 TEST(LayerImageTest, DownsampleDrawsDisplayBlocksAndDotsWithinSizes) {
     CLayerImage source = Make(6, 3);
     for (int y = 0; y < 3; ++y)

@@ -173,8 +173,20 @@ PixelRect CViewPainter::ShowArea(const PaintScene& scene, const ViewGeometry& g,
     // that a large zoom costs no more than the window.
     const PixelRect shown = CLayerImage::ZoomedArea(area, m_display, g.zoom, g.scrollX, g.scrollY);
     if (shown.Empty()) return {};
-    m_display.FillRect(shown, 255, 0, 1);
     const CIconFormat& format = *scene.format;
+    // ShowZoomed draws every block of the icon; the rest of what is shown
+    // (past the canvas's edges, where the grid's last line falls) is white.
+    const PixelRect icon = CLayerImage::ZoomedArea(area.Intersected(format.Final().Whole()),
+                                                   m_display, g.zoom, g.scrollX, g.scrollY);
+    if (icon.Empty()) {
+        m_display.FillRect(shown, 255, 0, 1);
+    } else {
+        for (const PixelRect& band : {PixelRect{shown.x0, shown.y0, shown.x1, icon.y0},
+                                      PixelRect{shown.x0, icon.y1, shown.x1, shown.y1},
+                                      PixelRect{shown.x0, icon.y0, icon.x0, icon.y1},
+                                      PixelRect{icon.x1, icon.y0, shown.x1, icon.y1}})
+            m_display.FillRect(band, 255, 0, 1);
+    }
     CLayerImage::ShowZoomed(format.Final(), m_display, g.zoom, g.scrollX, g.scrollY, area);
     if (g.zoom >= 4) {
         m_display.DrawGrid(g.zoom, format.Width(), format.Height(), g.scrollX, g.scrollY, shown);

@@ -7,7 +7,7 @@
 #include <new>
 #include <utility>
 
-#include "image/CompositeRow.h"
+#include "image/PixelRows.h"
 #include "image/Surface.h"
 
 namespace pictoform {
@@ -414,6 +414,9 @@ void CLayerImage::ReduceBlocks(const CLayerImage& source, CLayerImage* display, 
                                                std::min(source.m_height / 3, target.m_height)});
     const size_t sw = static_cast<size_t>(source.m_width);
     const size_t tw = static_cast<size_t>(target.m_width);
+    // Which blocks the row loop left to the rules below; without a display
+    // to draw, the wholly covered and the empty blocks are done in vectors.
+    std::vector<uint8_t> pending(static_cast<size_t>(std::max(area.x1 - area.x0, 0)), 1);
     for (int y = area.y0; y < area.y1; ++y) {
         // The three source rows of this row of blocks, found once.
         const uint8_t* colour[3];
@@ -427,7 +430,19 @@ void CLayerImage::ReduceBlocks(const CLayerImage& source, CLayerImage* display, 
         uint8_t* outColour = target.Bgr(0, y);
         uint8_t* outAlpha = target.AlphaPlane() + static_cast<size_t>(y) * tw;
         uint8_t* outCoverage = target.CoveragePlane() + static_cast<size_t>(y) * tw;
+        if (!display && !pending.empty()) {
+            const size_t first = 3 * static_cast<size_t>(area.x0);
+            ReduceRow({{colour[0] + 3 * first, colour[1] + 3 * first, colour[2] + 3 * first},
+                       {alpha[0] + first, alpha[1] + first, alpha[2] + first},
+                       {coverage[0] + first, coverage[1] + first, coverage[2] + first},
+                       outColour + 3 * static_cast<size_t>(area.x0),
+                       outAlpha + area.x0,
+                       outCoverage + area.x0,
+                       pending.data(),
+                       pending.size()});
+        }
         for (int x = area.x0; x < area.x1; ++x) {
+            if (!pending[static_cast<size_t>(x - area.x0)]) continue;
             // A sub-pixel's coverage value is a weight of its own (the stroke and fill
             // marks count more than 1). Colours are averaged with that same weight so
             // that a mark above 1 cannot darken them; with coverage 1 it is the plain kernel.
@@ -520,48 +535,50 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
                                                last(offsetX, display.m_width, image.m_width),
                                                last(offsetY, display.m_height, image.m_height)});
     // Row by row of icon pixels: the first display row of the blocks is
-    // drawn pixel by pixel, the others copied from it a run of covered
-    // blocks at a time; uncovered blocks are left as they are. Blocks at the
+    // drawn block by block, the others copied from it whole. Blocks at the
     // display's edges are cut, not dropped: the display may show any part
     // of a canvas larger than itself.
-    const auto shown = [&](int x0, int y, int x1) {
-        return ZoomedArea({x0, y, x1, y + 1}, display, zoom, offsetX, offsetY);
+    const auto column = [&](int x) {
+        return static_cast<int>(
+            std::clamp<int64_t>(int64_t{x} * zoom - offsetX, 0, display.m_width));
     };
+    const int left = column(area.x0);
+    const size_t width = static_cast<size_t>(column(area.x1) - left);
     const size_t dw = static_cast<size_t>(display.m_width);
+    uint8_t* displayAlpha = display.AlphaPlane();
+    uint8_t* displayCoverage = display.CoveragePlane();
+    static constexpr uint8_t kWhite[3] = {255, 255, 255};
     for (int y = area.y0; y < area.y1; ++y) {
-        const uint8_t* covered = coverage + image.PixelIndex(0, y);
+        const PixelRect rows =
+            ZoomedArea({area.x0, y, area.x1, y + 1}, display, zoom, offsetX, offsetY);
+        if (rows.Empty()) continue;
+        const int top = rows.y0;
+        uint8_t* topColour = display.Bgr(0, top);
+        uint8_t* topAlpha = displayAlpha + static_cast<size_t>(top) * dw;
+        const size_t row = image.PixelIndex(0, y);
+        int from = left;
         for (int x = area.x0; x < area.x1; ++x) {
-            if (!covered[x]) continue;
-            const PixelRect block = shown(x, y, x + 1);
-            if (block.Empty()) continue;
-            display.FillRun(block.x0, block.y0, block.x1 - block.x0, image.Bgr(x, y),
-                            alpha[image.PixelIndex(x, y)]);
+            const int to = column(x + 1);
+            const bool covered = coverage[row + x] != 0;
+            const uint8_t* bgr = covered ? image.Bgr(x, y) : kWhite;
+            for (int k = from; k < to; ++k) std::copy_n(bgr, 3, topColour + 3 * k);
+            std::fill(topAlpha + from, topAlpha + to, covered ? alpha[row + x] : uint8_t{0});
+            from = to;
         }
-        for (int x = area.x0; x < area.x1;) {
-            if (!covered[x]) {
-                ++x;
-                continue;
-            }
-            const int runStart = x;
-            while (x < area.x1 && covered[x]) ++x;
-            const PixelRect run = shown(runStart, y, x);
-            const int top = run.y0;
-            const int left = run.x0;
-            const size_t n = static_cast<size_t>(run.x1 - run.x0);
-            for (int row = top + 1; row < run.y1; ++row) {
-                std::memcpy(display.Bgr(left, row), display.Bgr(left, top), 3 * n);
-                std::memcpy(display.AlphaPlane() + row * dw + left,
-                            display.AlphaPlane() + top * dw + left, n);
-                std::memcpy(display.CoveragePlane() + row * dw + left,
-                            display.CoveragePlane() + top * dw + left, n);
+        std::fill_n(displayCoverage + static_cast<size_t>(top) * dw + left, width, uint8_t{1});
+        for (int py = top + 1; py < rows.y1; ++py) {
+            std::memcpy(display.Bgr(left, py), display.Bgr(left, top), 3 * width);
+            for (uint8_t* plane : {displayAlpha, displayCoverage}) {
+                std::memcpy(plane + static_cast<size_t>(py) * dw + left,
+                            plane + static_cast<size_t>(top) * dw + left, width);
             }
         }
         if (zoom < 4) continue;
         for (int x = area.x0; x < area.x1; ++x) {
-            const size_t i = image.PixelIndex(x, y);
             const uint8_t* bgr = image.Bgr(x, y);
-            const PixelColor colour = covered[x] ? PixelColor{bgr[2], bgr[1], bgr[0], alpha[i]}
-                                                 : PixelColor{255, 255, 255, 0};
+            const PixelColor colour = coverage[row + x]
+                                          ? PixelColor{bgr[2], bgr[1], bgr[0], alpha[row + x]}
+                                          : PixelColor{255, 255, 255, 0};
             ShowDot(display, x, y, colour, zoom, offsetX, offsetY);
         }
     }

@@ -1,8 +1,10 @@
-// One row of Composite in the widest vectors the processor has: each
-// pixel's weights, alpha and coverage from its strength in byte lanes, then
-// its three colour bytes pulled apart into a vector per colour, blended in
-// 16-bit lanes and put back. Built for each instruction set and chosen when
-// first called.
+// The row loops of Composite and of the 3 x 3 reduction in the widest
+// vectors the processor has. The blend: each pixel's weights, alpha and
+// coverage from its strength in byte lanes, then its three colour bytes
+// pulled apart into a vector per colour, blended in 16-bit lanes and put
+// back. The reduction: a vector of blocks at a time, each sub-pixel of the
+// blocks pulled into a vector of its own, summed in 16-bit lanes. Built for
+// each instruction set and chosen when first called.
 
 // Highway's debug checks (on under the sanitizers) report through its
 // shared library, which is not linked; these lanes need none of them.
@@ -11,17 +13,17 @@
 #endif
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "image/CompositeRow.cpp"
+#define HWY_TARGET_INCLUDE "image/PixelRows.cpp"
 #include <hwy/foreach_target.h> // IWYU pragma: keep
 
 #include <hwy/highway.h>
 
 #include <algorithm>
 
-#include "image/CompositeRow.h"
+#include "image/PixelRows.h"
 
-#ifndef PICTOFORM_COMPOSITE_ROW_PLAIN
-#define PICTOFORM_COMPOSITE_ROW_PLAIN
+#ifndef PICTOFORM_PIXEL_ROWS_PLAIN
+#define PICTOFORM_PIXEL_ROWS_PLAIN
 namespace pictoform {
 namespace {
 
@@ -40,6 +42,11 @@ void CompositeRowPlain(const CompositeRowArgs& row) {
                               : static_cast<uint8_t>(std::min(row.toAlpha[i] + a, 255));
         if (!keep && (copy || row.blendAlways)) row.toCoverage[i] = 1;
     }
+}
+
+// Without the wide vectors every block is left to the caller.
+void ReduceRowPlain(const ReduceRowArgs& row) {
+    std::fill_n(row.pending, row.blocks, uint8_t{1});
 }
 
 } // namespace
@@ -131,6 +138,96 @@ void CompositeRowImpl(const CompositeRowArgs& row) {
 #endif
 }
 
+void ReduceRowImpl(const ReduceRowArgs& row) {
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint8_t> d8;
+    const hn::Repartition<uint16_t, decltype(d8)> d16;
+    const hn::Half<decltype(d8)> half;
+    using V8 = hn::Vec<decltype(d8)>;
+    using V16 = hn::Vec<decltype(d16)>;
+    const size_t lanes = hn::Lanes(d8);
+    const auto zero = hn::Zero(d8);
+    const auto one = hn::Set(d8, uint8_t{1});
+    const auto white = hn::Set(d8, uint8_t{255});
+    const auto sixteen = hn::Set(d8, uint8_t{16});
+    // The colour of a vector's worth of blocks, one colour at a time, so
+    // that each can be pulled apart by sub-pixel like the other planes.
+    HWY_ALIGN uint8_t planes[3][3 * HWY_MAX_BYTES];
+    // The weighted sum of one plane's row: 1 2 1 across, in 16-bit lanes.
+    struct Sum {
+        V16 low, high;
+    };
+    const auto across = [&](V8 left, V8 middle, V8 right) {
+        const auto widen = [&](V8 v) {
+            return Sum{hn::PromoteTo(d16, hn::LowerHalf(half, v)),
+                       hn::PromoteTo(d16, hn::UpperHalf(half, v))};
+        };
+        const Sum l = widen(left), m = widen(middle), r = widen(right);
+        return Sum{hn::Add(hn::Add(l.low, r.low), hn::Add(m.low, m.low)),
+                   hn::Add(hn::Add(l.high, r.high), hn::Add(m.high, m.high))};
+    };
+    // Rows weighted 1 2 1 down; a sum over 16 at most 255 * 16, so 16 bits
+    // hold it, and the sum over 16 goes back to bytes.
+    const auto down = [&](const Sum(&s)[3]) {
+        const auto shrink = [&](V16 top, V16 middle, V16 bottom) {
+            return hn::ShiftRight<4>(hn::Add(hn::Add(top, bottom), hn::Add(middle, middle)));
+        };
+        const V16 low = shrink(s[0].low, s[1].low, s[2].low);
+        const V16 high = shrink(s[0].high, s[1].high, s[2].high);
+        return hn::ConcatEven(d8, hn::BitCast(d8, high), hn::BitCast(d8, low));
+    };
+    size_t x = 0;
+    for (; x + lanes <= row.blocks; x += lanes) {
+        Sum colour[3][3], alpha[3]; // [colour][row], [row]
+        V8 weight = zero, anyAlpha = zero, cover = zero;
+        for (int j = 0; j < 3; ++j) {
+            V8 c0, c1, c2, a0, a1, a2;
+            hn::LoadInterleaved3(d8, row.coverage[j] + 3 * x, c0, c1, c2);
+            hn::LoadInterleaved3(d8, row.alpha[j] + 3 * x, a0, a1, a2);
+            cover = hn::Or(cover, hn::Or(hn::Or(c0, c1), c2));
+            const auto covered0 = hn::Ne(c0, zero);
+            const auto covered1 = hn::Ne(c1, zero);
+            const auto covered2 = hn::Ne(c2, zero);
+            const V8 rowWeight = hn::Add(hn::Add(c0, c2), hn::Add(c1, c1));
+            weight = hn::Add(weight, j == 1 ? hn::Add(rowWeight, rowWeight) : rowWeight);
+            a0 = hn::IfThenElseZero(covered0, a0);
+            a1 = hn::IfThenElseZero(covered1, a1);
+            a2 = hn::IfThenElseZero(covered2, a2);
+            anyAlpha = hn::Or(anyAlpha, hn::Or(hn::Or(a0, a1), a2));
+            alpha[j] = across(a0, a1, a2);
+            for (int k = 0; k < 3; ++k) {
+                V8 b, g, r;
+                hn::LoadInterleaved3(d8, row.colour[j] + 9 * x + 3 * lanes * k, b, g, r);
+                hn::Store(b, d8, planes[0] + lanes * k);
+                hn::Store(g, d8, planes[1] + lanes * k);
+                hn::Store(r, d8, planes[2] + lanes * k);
+            }
+            for (int c = 0; c < 3; ++c) {
+                V8 p0, p1, p2;
+                hn::LoadInterleaved3(d8, planes[c], p0, p1, p2);
+                colour[c][j] =
+                    across(hn::IfThenElseZero(covered0, p0), hn::IfThenElseZero(covered1, p1),
+                           hn::IfThenElseZero(covered2, p2));
+            }
+        }
+        const auto whole = hn::And(hn::Eq(weight, sixteen), hn::Ne(anyAlpha, zero));
+        const auto clear = hn::Or(hn::Eq(weight, zero), hn::Eq(anyAlpha, zero));
+        // Coverage above 1 weighs more than these sums allow for.
+        const auto above = hn::Ne(hn::AndNot(one, cover), zero);
+        const auto pending = hn::Or(above, hn::Not(hn::Or(whole, clear)));
+        hn::StoreU(hn::IfThenElseZero(pending, one), d8, row.pending + x);
+        hn::StoreU(hn::IfThenElseZero(whole, one), d8, row.toCoverage + x);
+        hn::StoreU(hn::IfThenElseZero(whole, down(alpha)), d8, row.toAlpha + x);
+        hn::StoreInterleaved3(hn::IfThenElse(whole, down(colour[0]), white),
+                              hn::IfThenElse(whole, down(colour[1]), white),
+                              hn::IfThenElse(whole, down(colour[2]), white), d8, row.to + 3 * x);
+    }
+    std::fill_n(row.pending + x, row.blocks - x, uint8_t{1});
+#else
+    ReduceRowPlain(row);
+#endif
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace pictoform
 HWY_AFTER_NAMESPACE();
@@ -144,7 +241,10 @@ namespace pictoform {
 
 namespace {
 
-using RowFunction = void (*)(const CompositeRowArgs&);
+struct RowFunctions {
+    void (*composite)(const CompositeRowArgs&);
+    void (*reduce)(const ReduceRowArgs&);
+};
 
 #if HWY_TARGETS & HWY_AVX2
 // Half-float conversion, which Highway's AVX2 code may use; not every
@@ -158,28 +258,36 @@ bool HasF16c() {
 // Chosen here rather than by Highway's own dispatch, which lives in its
 // shared library and would bring the shared C++ library into the command
 // line tool's start-up.
-RowFunction ChooseRow() {
+RowFunctions ChooseRows() {
     __builtin_cpu_init();
 #if HWY_TARGETS & HWY_AVX3
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl")) {
-        return &N_AVX3::CompositeRowImpl;
+        return {&N_AVX3::CompositeRowImpl, &N_AVX3::ReduceRowImpl};
     }
 #endif
 #if HWY_TARGETS & HWY_AVX2
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
         __builtin_cpu_supports("fma") && HasF16c()) {
-        return &N_AVX2::CompositeRowImpl;
+        return {&N_AVX2::CompositeRowImpl, &N_AVX2::ReduceRowImpl};
     }
 #endif
-    return &CompositeRowPlain;
+    return {&CompositeRowPlain, &ReduceRowPlain};
+}
+
+const RowFunctions& Chosen() {
+    static const RowFunctions chosen = ChooseRows();
+    return chosen;
 }
 
 } // namespace
 
 void CompositeRow(const CompositeRowArgs& row) {
-    static const RowFunction chosen = ChooseRow();
-    chosen(row);
+    Chosen().composite(row);
+}
+
+void ReduceRow(const ReduceRowArgs& row) {
+    Chosen().reduce(row);
 }
 
 } // namespace pictoform
