@@ -117,6 +117,14 @@ void CViewPainter::Resize(int clientWidth, int clientHeight) {
     m_last.reset();
 }
 
+void CViewPainter::FillScreenGrey() {
+    // The window shows the colour plane alone; the screen's alpha and
+    // coverage are never read, so they are not filled.
+    std::fill_n(m_screen.ColourBits(),
+                static_cast<size_t>(m_screen.Stride()) * static_cast<size_t>(m_screen.Height()),
+                kViewGrey);
+}
+
 bool CViewPainter::Paintable(const PaintScene& scene) {
     return scene.format && scene.format->IsValid() && scene.pen && scene.shadow;
 }
@@ -240,7 +248,7 @@ ViewGeometry CViewPainter::Paint(PaintScene& scene) {
     m_last.reset();
     m_updated = m_screen.Whole();
     if (!Paintable(scene)) {
-        m_screen.Fill(kViewGrey, 0, 0);
+        FillScreenGrey();
         return {};
     }
     const ViewGeometry g = PlaceCanvas(scene, m_clientWidth, m_clientHeight);
@@ -249,7 +257,7 @@ ViewGeometry CViewPainter::Paint(PaintScene& scene) {
     RedrawArea(scene, scene.format->Final().Whole());
     (void)ShowArea(scene, g, IconAreaUnder(m_display.Whole(), g));
     m_overlays = DrawOverlays(scene, g);
-    m_screen.Fill(kViewGrey, 0, 0);
+    FillScreenGrey();
     Present(g, m_display.Whole());
     m_updated = m_screen.Whole();
     m_last = SettingOf(scene, g);

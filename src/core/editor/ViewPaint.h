@@ -102,6 +102,8 @@ private:
     PixelRect ShowArea(const PaintScene& scene, const ViewGeometry& g, const PixelRect& area);
     // Draws the overlays on the display; returns the display pixels drawn on.
     PixelRect DrawOverlays(const PaintScene& scene, const ViewGeometry& g);
+    // The whole screen in the grey around the canvas.
+    void FillScreenGrey();
     // Copies the display pixels of area into the screen and notes them as updated.
     void Present(const ViewGeometry& g, const PixelRect& area);
 

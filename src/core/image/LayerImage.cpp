@@ -374,17 +374,19 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         uint8_t* dstCoverage = target.CoveragePlane() + ti0;
         uint8_t* to = target.m_colour.data() + static_cast<size_t>(ty) * target.m_stride +
                       3 * static_cast<size_t>(tx0);
-        // Each pixel's strength first: its alpha where covered, times the
-        // opacity. A layer at full opacity (the usual case) needs no look-up
-        // and one between 0 and 1 none either; the strength is multiplied by
-        // 0 or 1 rather than chosen, so that both loads are made and the
-        // loops have no branch to stop the vectoriser. The rest of the row
-        // (weights, alpha, coverage and the colour blend) is one pass in
-        // wide vectors.
+        // Each pixel's strength is its alpha where covered, times the
+        // opacity. A layer at full opacity (the usual case) hands its alpha
+        // and coverage straight to the row loop. Otherwise the strengths come
+        // first; between 0 and 1 with no look-up, the strength multiplied by
+        // 0 or 1 rather than chosen, so that both loads are made and the loop
+        // has no branch to stop the vectoriser. The rest of the row (weights,
+        // alpha, coverage and the colour blend) is one pass in wide vectors.
         if (opaque) {
-            for (int i = 0; i < n; ++i)
-                strength[i] = static_cast<uint8_t>(srcAlpha[i] * (srcCoverage[i] != 0));
-        } else if (fraction) {
+            CompositeRow({to, dstAlpha, dstCoverage, from, srcAlpha, srcCoverage, blendAlways,
+                          static_cast<size_t>(n)});
+            continue;
+        }
+        if (fraction) {
             for (int i = 0; i < n; ++i) {
                 const auto a = static_cast<int>(static_cast<float>(srcAlpha[i]) * opacity);
                 strength[i] = static_cast<uint8_t>(a * (srcCoverage[i] != 0));
@@ -392,7 +394,7 @@ void CLayerImage::Composite(const CLayerImage& source, CLayerImage& target, bool
         } else {
             for (int i = 0; i < n; ++i) strength[i] = srcCoverage[i] ? level[srcAlpha[i]] : 0;
         }
-        CompositeRow({to, dstAlpha, dstCoverage, from, strength.data(), blendAlways,
+        CompositeRow({to, dstAlpha, dstCoverage, from, strength.data(), nullptr, blendAlways,
                       static_cast<size_t>(n)});
     }
 }

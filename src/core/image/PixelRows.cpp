@@ -30,7 +30,7 @@ namespace {
 // For processors without the wide vectors, the same rules pixel by pixel.
 void CompositeRowPlain(const CompositeRowArgs& row) {
     for (size_t i = 0; i < row.pixels; ++i) {
-        const int a = row.strength[i];
+        const int a = row.fromCoverage && row.fromCoverage[i] == 0 ? 0 : row.strength[i];
         const bool keep = a == 0;
         const bool copy = !keep && !row.blendAlways && row.toCoverage[i] == 0;
         const int under = keep ? 256 : copy ? 0 : 255 - a;
@@ -75,8 +75,11 @@ void CompositeRowImpl(const CompositeRowArgs& row) {
     // One vector's worth of pixels.
     const auto step = [&](uint8_t* HWY_RESTRICT to, uint8_t* HWY_RESTRICT toAlpha,
                           uint8_t* HWY_RESTRICT toCoverage, const uint8_t* HWY_RESTRICT from,
-                          const uint8_t* HWY_RESTRICT strength) {
-        const auto a = hn::LoadU(d8, strength);
+                          const uint8_t* HWY_RESTRICT strength,
+                          const uint8_t* HWY_RESTRICT fromCoverage) {
+        const auto a = fromCoverage ? hn::IfThenZeroElse(hn::Eq(hn::LoadU(d8, fromCoverage), zero),
+                                                         hn::LoadU(d8, strength))
+                                    : hn::LoadU(d8, strength);
         const auto alpha = hn::LoadU(d8, toAlpha);
         const auto coverage = hn::LoadU(d8, toCoverage);
         // A clear or uncovered source pixel leaves the target alone; over an
@@ -113,7 +116,7 @@ void CompositeRowImpl(const CompositeRowArgs& row) {
     size_t i = 0;
     for (; i + lanes <= row.pixels; i += lanes) {
         step(row.to + 3 * i, row.toAlpha + i, row.toCoverage + i, row.from + 3 * i,
-             row.strength + i);
+             row.strength + i, row.fromCoverage ? row.fromCoverage + i : nullptr);
     }
     if (i == row.pixels) return;
     // The pixels left over (all of a short row, as a stroke's step makes)
@@ -129,7 +132,12 @@ void CompositeRowImpl(const CompositeRowArgs& row) {
     std::copy_n(row.toAlpha + i, rest, alpha);
     std::copy_n(row.toCoverage + i, rest, coverage);
     std::copy_n(row.strength + i, rest, strength);
-    step(to, alpha, coverage, from, strength);
+    // An uncovered pixel's strength counts for nothing, so the padding's too.
+    if (row.fromCoverage) {
+        for (size_t k = 0; k < rest; ++k)
+            if (row.fromCoverage[i + k] == 0) strength[k] = 0;
+    }
+    step(to, alpha, coverage, from, strength, nullptr);
     std::copy_n(to, 3 * rest, row.to + 3 * i);
     std::copy_n(alpha, rest, row.toAlpha + i);
     std::copy_n(coverage, rest, row.toCoverage + i);

@@ -17,6 +17,9 @@ struct CompositeRowArgs {
     uint8_t* toCoverage;
     const uint8_t* from; // blue, green, red
     const uint8_t* strength;
+    // When set, a strength counts only where this is not 0: a layer at full
+    // opacity passes its alpha and coverage planes and needs no strength row.
+    const uint8_t* fromCoverage;
     bool blendAlways;
     size_t pixels;
 };
