@@ -13,7 +13,6 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -164,14 +163,6 @@ inline QPushButton& Button(QWidget& window, const QString& text) {
                   << window.windowTitle().toStdString();
     static QPushButton none;
     return none;
-}
-
-inline QStringList Labels(QWidget& window) {
-    QStringList texts;
-    for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (!label->text().isEmpty()) texts << label->text();
-    }
-    return texts;
 }
 
 template <typename T> T& As(QWidget& widget) {

@@ -14,7 +14,6 @@ TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
     CPreviewDialog& formats = workspace.FormatList();
     script.Then("New Format", [](QWidget& window) {
         auto& dialog = As<NewFormatDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Select Resolution", "Select Colorbit"}));
         EXPECT_EQ(dialog.Sizes().count(), 10);
         EXPECT_EQ(dialog.Sizes().currentText(), "32 X 32");
         EXPECT_EQ(dialog.Depths().currentText(), "Windows XP");
@@ -27,7 +26,6 @@ TEST_F(DialogsTest, NewFormatTakesAListSizeACustomSizeAndADepth) {
     });
     script.Then("Custom Size", [this](QWidget& window) {
         auto& dialog = As<CustomSizeDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Width:", "Height:"}));
         EXPECT_EQ(dialog.WidthEdit().Edit().text(), "32");
         Type(dialog.WidthEdit().Edit(), "2x00");
         EXPECT_EQ(dialog.WidthEdit().Edit().text(), "200");
@@ -74,7 +72,6 @@ TEST_F(DialogsTest, SubdivideFromMorphMakesTheTypedAndSteppedGrid) {
     EXPECT_FALSE(Object()->MorphMode());
     script.Then("Subdivide", [](QWidget& window) {
         auto& dialog = As<SubdivideDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Horizontal Division", "Vertical Division"}));
         Type(dialog.HorizontalEdit().Edit(), "3");
         QTest::keyClick(&dialog.VerticalEdit().Edit(), Qt::Key_Up);
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
@@ -132,7 +129,6 @@ TEST_F(DialogsTest, AddTextTakesLinesAndTheFontDialogsChoice) {
 TEST_F(DialogsTest, EditColorReturnsTheSlidersColourWithItsWordsOrNothing) {
     script.Then("Edit color", [](QWidget& window) {
         auto& dialog = As<EditColorDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Red", "Green", "Blue", "Alpha"}));
         QTest::keyClick(&dialog.Slider(0), Qt::Key_End);
         QTest::keyClick(&dialog.Slider(1), Qt::Key_PageUp);
         for (int i = 0; i < 3; ++i) QTest::keyClick(&dialog.Slider(2), Qt::Key_Right);
@@ -168,8 +164,6 @@ TEST_F(DialogsTest, AdjustColorPreviewsTheSlidersAndOkScalesThePicture) {
     const int after = PicturePreview::kAfterOffset;
     script.Then("Adjust Color", [&](QWidget& window) {
         auto& dialog = As<AdjustColorDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Before:", "After:", "Red:", "Green:", "Blue:",
-                                               "Alpha:", "-1", "0", "+1"}));
         QTest::keyClick(&dialog.Slider(2), Qt::Key_Home);
         EXPECT_EQ(dialog.Slider(2).toolTip(), "-100%");
         const QImage shown = window.grab().toImage();
@@ -190,7 +184,6 @@ TEST_F(DialogsTest, FilterPreviewsItsValueAndOkAppliesIt) {
     const int y0 = brighten.Preview().OriginY();
     script.Then("Filter -- Brighten", [&](QWidget& window) {
         auto& dialog = As<FilterDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"Before:", "After:", "Value:", "-1", "0", "+1"}));
         QTest::keyClick(&dialog.Slider(), Qt::Key_End);
         EXPECT_EQ(dialog.Slider().toolTip(), "100%");
         EXPECT_EQ(window.grab().toImage().pixelColor(x0, y0), QColor(141, 255, 255));
@@ -214,7 +207,6 @@ TEST_F(DialogsTest, FilterPreviewsItsValueAndOkAppliesIt) {
 TEST_F(DialogsTest, ShadowOptionsMoveThePassesAndTakeTheSwatchColour) {
     script.Then("Dropping Shadow Option", [this](QWidget& window) {
         auto& dialog = As<ShadowOptionsDialog>(window);
-        EXPECT_EQ(Labels(window), QStringList({"X - offset:", "Y - offset:", "Shadow Color"}));
         Type(dialog.XEdit().Edit(), "5");
         QTest::keyClick(&dialog.YEdit().Edit(), Qt::Key_Down); // from the default 2
         // The swatch opens "Edit color" on the shadow colour.

@@ -215,7 +215,7 @@ TEST_F(PanelsTest, ToolButtonsPaintTheirLookAndChangeTheTool) {
     EXPECT_EQ(tools.GetCurrentTool(), kToolEraserRound);
 }
 
-TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
+TEST_F(PanelsTest, ColourPanelEditsTheSingleColourThenTheStripAndThePresets) {
     ColourPanel panel(workspace, view, nullptr);
     panel.resize(262, 260);
     panel.show();
@@ -257,14 +257,8 @@ TEST_F(PanelsTest, ColourPanelSingleModeShowsAndEditsTheColour) {
     EXPECT_TRUE(panel.EraseAction().isChecked());
     EXPECT_FALSE(panel.Slider(0).isEnabled());
     EXPECT_TRUE(colours.IsErase());
-}
 
-TEST_F(PanelsTest, ColourPanelMultiModeEditsTheStripAndThePresets) {
-    ColourPanel panel(workspace, view, nullptr);
-    panel.resize(262, 260);
-    panel.show();
     panel.Tabs().setCurrentIndex(1);
-    CAdvColorDialog& colours = workspace.Colours();
     EXPECT_EQ(colours.Mode(), kPenMultiColour);
     EXPECT_TRUE(panel.Strip().isVisible());
     EXPECT_FALSE(panel.Slider(0).isVisible());

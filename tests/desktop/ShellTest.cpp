@@ -335,6 +335,8 @@ TEST(QtSeams, TheClipboardKnowsItsOwnCopyAndTakesOthersOpaque) {
     ASSERT_TRUE(picture.Create(5, 2));
     picture.SetBlock(1, 0, PixelColor{10, 20, 30, 255}, 1);
     picture.SetBlock(4, 1, PixelColor{200, 100, 50, 255}, 1);
+    // The picture is handed to Qt without a copy; its rows are padded to 16 bytes.
+    EXPECT_EQ(WrapImage(picture).constBits(), picture.ColourBits());
     clipboard.PutImage(picture);
     EXPECT_TRUE(clipboard.OwnsClipboard());
     CLayerImage back;
@@ -363,25 +365,6 @@ TEST(QtSeams, TheClipboardKnowsItsOwnCopyAndTakesOthersOpaque) {
     ASSERT_TRUE(clipboard.TakeImage(back));
     EXPECT_EQ(back.GetPixel(0, 0).alpha, 255);
     EXPECT_EQ(back.GetPixel(1, 0).alpha, 255);
-}
-
-TEST(QtSeams, ImagesShareOrCopyTheColourPlane) {
-    CLayerImage image;
-    ASSERT_TRUE(image.Create(5, 3)); // 15 bytes a row, padded to 16
-    image.SetBlock(4, 2, PixelColor{1, 2, 3, 255}, 1);
-    const QImage wrapped = WrapImage(image);
-    EXPECT_EQ(wrapped.constBits(), image.ColourBits());
-    EXPECT_EQ(wrapped.pixel(4, 2), qRgb(1, 2, 3));
-    QImage source(5, 3, QImage::Format_RGB32);
-    source.fill(qRgb(9, 8, 7));
-    source.setPixel(3, 1, qRgb(100, 110, 120));
-    CLayerImage copy;
-    FromQImage(source, copy);
-    ASSERT_EQ(copy.Width(), 5);
-    EXPECT_EQ(copy.GetPixel(3, 1).red, 100);
-    EXPECT_EQ(copy.GetPixel(3, 1).blue, 120);
-    EXPECT_EQ(copy.GetPixel(4, 2).green, 8);
-    EXPECT_EQ(ToQImage(copy).pixel(3, 1), qRgb(100, 110, 120));
 }
 
 // New Icon from Picture and Import Picture as Format, with the pictures

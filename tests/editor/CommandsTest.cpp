@@ -123,20 +123,16 @@ TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
     EXPECT_EQ(list.Count(), 2);
 }
 
-// Zooming about the pointer, then the status bar's words; another format
-// starts fitted. (Zoom steps, scrolling and pressing where the status bar
-// points are ShellTest's, through the window.)
+// The status bar's words; another format starts fitted. (Zooming about the
+// pointer, zoom steps, scrolling and pressing where the status bar points are
+// ShellTest's, through the window.)
 TEST_F(Commands, StatusBarNamesTheZoomAndThePixelAndAnotherFormatStartsFitted) {
     view.Resize(400, 300);
     view.Paint();
     ASSERT_EQ(view.Geometry().zoom, 6); // fitted: 300 / 48
     EXPECT_EQ(view.StatusText(std::nullopt), "Zoom 600% (fit)");
-    // The icon pixel under the pointer stays there.
-    const ViewPixel before = view.Mouse().PixelUnder(250, 100);
     view.ZoomAbout(12, 250, 100);
     view.Paint();
-    EXPECT_EQ(view.Mouse().PixelUnder(250, 100).x, before.x);
-    EXPECT_EQ(view.Mouse().PixelUnder(250, 100).y, before.y);
     Paint(18, 20, kRed);
     view.Paint();
     const ViewGeometry& g = view.Geometry();

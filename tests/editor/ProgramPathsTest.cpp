@@ -31,7 +31,8 @@ protected:
     std::set<std::string> readOnly;
 };
 
-TEST_F(ProgramPathsTest, ABuildTreeKeepsEverythingBesideTheProgram) {
+// A copy that cannot be written to keeps its history and the user's files elsewhere.
+TEST_F(ProgramPathsTest, ABuildTreeKeepsEverythingBesideTheProgramIfItMay) {
     const std::string exe = temp.File("bin");
     fs::create_directories(exe + "/Presets");
     fs::create_directories(exe + "/Masks");
@@ -42,6 +43,14 @@ TEST_F(ProgramPathsTest, ABuildTreeKeepsEverythingBesideTheProgram) {
     EXPECT_EQ(paths.MasksDir(), exe + "/Masks");
     EXPECT_EQ(paths.HistoryRoot(), exe + "/History");
     EXPECT_EQ(paths.SystemIconFile(), exe + "/sysiconinfo.ini");
+
+    readOnly = {exe, exe + "/Presets"};
+    vars["XDG_CACHE_HOME"] = "/cache";
+    const ProgramPaths locked = Paths(exe);
+    EXPECT_EQ(locked.PresetsDir(), exe + "/Presets");
+    EXPECT_EQ(locked.UserPresetsDir(), "/home/ann/.local/share/pictoform/Presets");
+    EXPECT_EQ(locked.HistoryRoot(), "/cache/pictoform/History");
+    EXPECT_EQ(locked.SystemIconFile(), "/home/ann/.config/pictoform/sysiconinfo.ini");
 }
 
 TEST_F(ProgramPathsTest, AnInstalledProgramWritesOnlyIntoTheUsersFolders) {
@@ -62,18 +71,6 @@ TEST_F(ProgramPathsTest, AnInstalledProgramWritesOnlyIntoTheUsersFolders) {
     vars["XDG_STATE_HOME"] = "/state";
     EXPECT_EQ(Paths("/usr/bin").HistoryRoot(), "/home/ann/.cache/pictoform/History");
     EXPECT_EQ(Paths("/usr/bin").RecoveryDir(), "/state/pictoform/recovery");
-}
-
-TEST_F(ProgramPathsTest, AReadOnlyPortableCopyKeepsItsHistoryElsewhere) {
-    const std::string exe = temp.File("ro");
-    fs::create_directories(exe + "/Presets");
-    readOnly = {exe, exe + "/Presets"};
-    vars["XDG_CACHE_HOME"] = "/cache";
-    const ProgramPaths paths = Paths(exe);
-    EXPECT_EQ(paths.PresetsDir(), exe + "/Presets");
-    EXPECT_EQ(paths.UserPresetsDir(), "/home/ann/.local/share/pictoform/Presets");
-    EXPECT_EQ(paths.HistoryRoot(), "/cache/pictoform/History");
-    EXPECT_EQ(paths.SystemIconFile(), "/home/ann/.config/pictoform/sysiconinfo.ini");
 }
 
 } // namespace

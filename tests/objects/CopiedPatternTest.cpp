@@ -1,5 +1,6 @@
 #include "objects/CopiedPattern.h"
 
+#include <array>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -57,19 +58,20 @@ TEST(CopiedPatternTest, MovesOnlyLandsOnWholeIconPixelsAndShowsItsOutline) {
     EXPECT_EQ(object.Origin(), (Vec2{6, 6}));
     EXPECT_EQ(object.AxisU(), (Vec2{3, 0}));
 
-    // Dragged by (2, 2) it still lands at (6, 6); one unit more, at (9, 9).
+    // Dragged by (2, 3) it lands at (6, 9): x stays short of a pixel; one
+    // unit more across, at (9, 9).
     CMultiColorPen pen;
     object.SetActiveHandle(kHandleMove);
-    for (auto [step, at] : {std::pair{2, 6}, std::pair{1, 9}}) {
-        object.DragHandle(0, 0, static_cast<float>(step), static_cast<float>(step));
+    for (auto [dx, dy, x, y] : {std::array{2, 3, 6, 9}, std::array{1, 0, 9, 9}}) {
+        object.DragHandle(0, 0, static_cast<float>(dx), static_cast<float>(dy));
         CLayerImage target = Make(15, 15);
         target.Fill(100, 255, 1);
         object.Render(target, pen);
-        EXPECT_EQ(object.SnappedX(), at);
-        EXPECT_EQ(At(target, at, at), (Px{6, 6, 7, 255, 1}));
-        EXPECT_EQ(At(target, at, at + 1), (Px{100, 100, 100, 255, 1})); // an empty row
-        EXPECT_EQ(At(target, at + 2, at + 2), (Px{8, 8, 7, 255, 1}));
-        EXPECT_EQ(At(target, at - 1, at), (Px{100, 100, 100, 255, 1}));
+        EXPECT_EQ(std::pair(object.SnappedX(), object.SnappedY()), std::pair(x, y));
+        EXPECT_EQ(At(target, x, y), (Px{6, 6, 7, 255, 1}));
+        EXPECT_EQ(At(target, x, y + 1), (Px{100, 100, 100, 255, 1})); // an empty row
+        EXPECT_EQ(At(target, x + 2, y + 2), (Px{8, 8, 7, 255, 1}));
+        EXPECT_EQ(At(target, x - 1, y), (Px{100, 100, 100, 255, 1}));
     }
 
     // From (5, 5) at zoom 4: (4, 4) -> (16, 4) -> (16, 12) -> (4, 12), dotted, no handles.

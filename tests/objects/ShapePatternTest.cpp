@@ -120,10 +120,10 @@ TEST(ShapePatterns, FrameBandIsHeldToHalfTheFrame) {
 
 TEST(ShapePatterns, TriangleFrameCornersAndMorphGrid) {
     CTriPattern tri;
-    ASSERT_TRUE(tri.InitTriangle({15, 30}, {0, 0}, {30, 0}));
+    ASSERT_TRUE(tri.InitTriangle({15, 60}, {0, 0}, {30, 0})); // twice as tall as wide
     EXPECT_EQ(tri.Geometry().origin, (Vec2{0, 0}));
     EXPECT_EQ(tri.AxisU(), (Vec2{30, 0}));
-    EXPECT_EQ(tri.AxisV(), (Vec2{0, 30}));
+    EXPECT_EQ(tri.AxisV(), (Vec2{0, 60}));
     tri.InitMorphGrid(4, 4);
     EXPECT_EQ(tri.MorphGrid(), (std::vector<Vec2>{{0.5f, 1}, {0, 0}, {1, 0}}));
     for (float y : {5.0f, kNaN}) EXPECT_FALSE(CTriPattern{}.InitTriangle({0, 5}, {10, y}, {20, 5}));

@@ -72,6 +72,13 @@ TEST(TextPatterns, PixelTextKeepsToWholeIconPixels) {
     text.SetActiveHandle(kHandleGradientStart);
     text.DragHandle(15, 3, 6, -3);
     EXPECT_EQ(text.GradientStart(), (Vec2{0.5f, 0.1f}));
+    // Its frame shows the start's red circle at (15, 3) only when asked to.
+    for (const bool shown : {true, false}) {
+        CLayerImage display = Make(40, 40);
+        DisplayPainter painter(display);
+        text.DrawFrame(painter, 3, shown);
+        EXPECT_EQ(At(display, 15, 3), (shown ? Px{255, 0, 0, 0, 0} : kEmpty)) << shown;
+    }
     const PatternGeometry before = text.Geometry();
     for (int handle : {kHandleRightBottom, kHandleRotate, kHandleRotationCentre}) {
         text.SetActiveHandle(handle);

@@ -41,11 +41,15 @@ std::vector<std::string> Names(const CAdvColorDialog& panel) {
     return names;
 }
 
-} // namespace
-
-TEST(AdvColorDialog, SingleColourEraseAndMultiColourReachThePen) {
+class AdvColorDialog : public ::testing::Test {
+protected:
     ScriptedUiServices ui;
     TestPaths paths;
+};
+
+} // namespace
+
+TEST_F(AdvColorDialog, SingleColourEraseAndMultiColourReachThePen) {
     CAdvColorDialog panel(ui, paths);
     int repaints = 0;
     panel.SetNotify([&] { ++repaints; });
@@ -91,9 +95,7 @@ TEST(AdvColorDialog, SingleColourEraseAndMultiColourReachThePen) {
     EXPECT_EQ(panel.CurrentColour().Rgba32(), 0x80112233u);
 }
 
-TEST(AdvColorDialog, ColoursTypedByNumberOrRefusedWithTheColourKept) {
-    ScriptedUiServices ui;
-    TestPaths paths;
+TEST_F(AdvColorDialog, ColoursTypedByNumberOrRefusedWithTheColourKept) {
     CAdvColorDialog panel(ui, paths);
     panel.MoveSlider(ColourChannel::Alpha, 9); // a six-digit colour is opaque whatever it was
     EXPECT_EQ(panel.HexText(), "#FFB43C09");
@@ -130,7 +132,7 @@ TEST(AdvColorDialog, ColoursTypedByNumberOrRefusedWithTheColourKept) {
     EXPECT_FALSE(panel.TypeHex("#000000"));
 }
 
-TEST(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
+TEST_F(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
     CLayerImage swatch;
     DrawColourSwatch(swatch, 30, 24, CAdvColorDialog::kInitialColour);
     // Outline, white margin, and opaque orange the same on both kinds of cell.
@@ -145,8 +147,6 @@ TEST(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
     DrawColourSwatch(swatch, 30, 24, PixelColor{0, 0, 0, 100});
     for (const auto& p : clear) EXPECT_EQ(swatch.GetPixel(p[0], p[1]).Rgba32(), p[2]);
 
-    ScriptedUiServices ui;
-    TestPaths paths;
     CAdvColorDialog panel(ui, paths);
     panel.MoveSlider(ColourChannel::Alpha, 100);
     struct Case {
@@ -170,7 +170,7 @@ TEST(AdvColorDialog, SwatchAndPalettePicksThatKeepAlpha) {
     EXPECT_FALSE(panel.LeftButtonDown(10, 200));
 }
 
-TEST(AdvColorDialog, PresetsOfBothFoldersAreListedChosenAsCopiesAndAddedForTheUser) {
+TEST_F(AdvColorDialog, PresetsOfBothFoldersAreListedChosenAsCopiesAndAddedForTheUser) {
     TempDir shipped, home;
     const std::string user = home.File("data/pictoform/Presets");
     std::filesystem::create_directories(user);
@@ -180,8 +180,6 @@ TEST(AdvColorDialog, PresetsOfBothFoldersAreListedChosenAsCopiesAndAddedForTheUs
     WriteBytes(shipped.File("Ocean.gpr"), Gpr({0xffff0000, 0xffffffff}));
     WriteBytes(shipped.File("broken.gpr"), {1, 0, 0, 0, 1, 2, 3, 4}); // one stop: no strip
     WriteBytes(user + "/Ocean.gpr", Gpr({0xffffffff, 0xffff0000}));   // the user's own Ocean
-    ScriptedUiServices ui;
-    TestPaths paths;
     paths.presets = shipped.Path();
     paths.userPresets = user;
     CAdvColorDialog panel(ui, paths);
@@ -221,11 +219,9 @@ TEST(AdvColorDialog, PresetsOfBothFoldersAreListedChosenAsCopiesAndAddedForTheUs
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"fire", "Ocean", "Sunset"}));
 }
 
-TEST(AdvColorDialog, AddToPresetsWritesNewFilesAndAsksBeforeOverriding) {
+TEST_F(AdvColorDialog, AddToPresetsWritesNewFilesAndAsksBeforeOverriding) {
     TempDir dir;
     const std::string presets = dir.File("Presets");
-    ScriptedUiServices ui;
-    TestPaths paths;
     paths.presets = presets;
     CAdvColorDialog panel(ui, paths); // no folder yet
     panel.SelectTab(CAdvColorDialog::kMultiColourTab);

@@ -29,11 +29,15 @@ std::string Names(const std::vector<std::unique_ptr<CIconLayer>>& layers) {
     return names;
 }
 
-} // namespace
-
-TEST(LayerDialog, ShowingAFormatTakesItsLayersAndTheNextOneHandsThemBack) {
+class LayerDialog : public ::testing::Test {
+protected:
     ScriptedUiServices ui;
     LayerCounter counter;
+};
+
+} // namespace
+
+TEST_F(LayerDialog, ShowingAFormatTakesItsLayersAndTheNextOneHandsThemBack) {
     CIconFormat format(100, 2, 2, kDepth32, counter), other(100, 1, 1, kDepth32, counter);
     CIconLayer* l3 = format.AddLayer(counter, false);
     CIconLayer* l4 = format.AddLayer(counter, true);
@@ -65,9 +69,7 @@ TEST(LayerDialog, ShowingAFormatTakesItsLayersAndTheNextOneHandsThemBack) {
     EXPECT_FALSE(panel.AddLayer()); // nothing shown
 }
 
-TEST(LayerDialog, AddDeleteMoveAndTheSliderFollowTheCurrentItem) {
-    ScriptedUiServices ui;
-    LayerCounter counter;
+TEST_F(LayerDialog, AddDeleteMoveAndTheSliderFollowTheCurrentItem) {
     CIconFormat format(31, 16, 16, kDepth16, counter);
     std::vector<std::string> hooked;
     CLayerDialog panel(ui, counter, [&](CIconLayer& layer) { hooked.push_back(layer.Name()); });
@@ -122,9 +124,7 @@ TEST(LayerDialog, AddDeleteMoveAndTheSliderFollowTheCurrentItem) {
     EXPECT_EQ(Names(format.Layers()), "Layer 2;");
 }
 
-TEST(LayerDialog, HidingReorderingAndOpacityReachTheSavedFile) {
-    ScriptedUiServices ui;
-    LayerCounter counter;
+TEST_F(LayerDialog, HidingReorderingAndOpacityReachTheSavedFile) {
     CLayerDialog layers(ui, counter);
     CSameIconDialog preview;
     CPreviewDialog list(layers, preview);
@@ -155,9 +155,7 @@ TEST(LayerDialog, HidingReorderingAndOpacityReachTheSavedFile) {
     EXPECT_EQ(saved()[0].a, 0);
 }
 
-TEST(LayerDialog, ItemsDrawTheirMarksThumbnailAndPlaceInTheStack) {
-    ScriptedUiServices ui;
-    LayerCounter counter;
+TEST_F(LayerDialog, ItemsDrawTheirMarksThumbnailAndPlaceInTheStack) {
     CIconFormat format(100, 2, 1, kDepth32, counter);
     format.FirstLayer()->Working().SetBlock(0, 0, PixelColor{0, 20, 30, 200}, 3);
     format.FirstLayer()->Working().SetBlock(4, 1, PixelColor{0, 0, 0, 255}, 1); // a centre only
