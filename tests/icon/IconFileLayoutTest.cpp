@@ -45,26 +45,19 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     const IconImageRec rec = MakeImage(16, 16, kDepth16, [](int x, int y) {
         return (x == 0 && y == 0) ? kClear : (x < 8 ? kRed : kGreen);
     });
-    const auto b = Encode({rec});
-    ASSERT_EQ(b.size(), 22u + 296u);
     // Height doubled in the bitmap header; 296 = 40 + 64 + (8 + 4) * 16, and
     // the image size counts the colour rows alone.
-    Bytes head;
-    IconHeader(head, 1, 1).Raw(EntryOf(16, 16, 16, 4, 296));
-    BitmapHeader(head, 16, 16, 4).PutU32(22 + 20, 8 * 16);
-    EXPECT_EQ(Slice(b, 0, 62), head.b);
+    Bytes want;
+    IconHeader(want, 1, 1).Raw(EntryOf(16, 16, 16, 4, 296));
+    BitmapHeader(want, 16, 16, 4).PutU32(22 + 20, 8 * 16);
     // Palette: green, red, in the reduction's order (the transparent pixel
     // takes no entry); unused entries and the reserved entry 15 are zero.
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 255, 0, 255, 0, 0, 255, 255}));
-    EXPECT_EQ(Slice(b, 70, 56), std::vector<uint8_t>(56, 0));
-    // Rows bottom first: the bottom row, then the top row with index 15.
-    EXPECT_EQ(Slice(b, 126, 8),
-              (std::vector<uint8_t>{0x11, 0x11, 0x11, 0x11, 0x00, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Slice(b, 126 + 15 * 8, 8),
-              (std::vector<uint8_t>{0xF1, 0x11, 0x11, 0x11, 0x00, 0x00, 0x00, 0x00}));
-    // AND mask, 4 bytes a row: only the top row's first bit.
-    EXPECT_EQ(Slice(b, 254, 60), std::vector<uint8_t>(60, 0));
-    EXPECT_EQ(Slice(b, 314, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
+    want.Raw({0, 255, 0, 255, 0, 0, 255, 255}).Zeros(56);
+    // Rows bottom first, the top row with index 15; then the AND mask, 4
+    // bytes a row, with only the top row's first bit.
+    for (int row = 0; row < 16; ++row)
+        want.Raw({uint8_t(row < 15 ? 0x11 : 0xF1), 0x11, 0x11, 0x11, 0, 0, 0, 0});
+    EXPECT_EQ(Encode({rec}), want.Zeros(60).Raw({0x80, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, SixteenColoursKeepTheLastEntryBlackWithNothingTransparent) {
@@ -82,20 +75,17 @@ TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
         if (x == 16 && y == 16) return kClear;
         return Px{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7};
     });
-    const auto b = Encode({rec});
-    ASSERT_EQ(b.size(), 22u + 40u + (52u + 4u) * 17u);
-    EXPECT_EQ(U32At(b, 14), 40u + 56u * 17u);
-    EXPECT_EQ(U32At(b, 22 + 20), 52u * 17u);
-    const size_t pixels = 62;
-    // File row 0 is the bottom row, whose last pixel is transparent (black).
-    EXPECT_EQ(Slice(b, pixels, 3), (std::vector<uint8_t>{7, 16, 0}));
-    EXPECT_EQ(Slice(b, pixels + 48, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(b[pixels + 51], 0); // padding
-    const size_t topRow = pixels + 16 * 52;
-    EXPECT_EQ(Slice(b, topRow + 3 * 5, 3), (std::vector<uint8_t>{7, 0, 5}));
-    const size_t mask = pixels + 17 * 52;
-    EXPECT_EQ(Slice(b, mask, 4), (std::vector<uint8_t>{0, 0, 0x80, 0}));
-    EXPECT_EQ(Slice(b, mask + 4, 64), std::vector<uint8_t>(64, 0));
+    // Rows of 51 bytes padded to 52, bottom row first; the image size counts
+    // the colour rows alone, then come mask rows of 4 bytes.
+    Bytes want;
+    IconHeader(want, 1, 1).Raw(EntryOf(17, 17, 0, 24, 40 + 56 * 17));
+    BitmapHeader(want, 17, 17, 24).PutU32(22 + 20, 52 * 17);
+    for (int y = 16; y >= 0; --y) {
+        for (int x = 0; x < 17; ++x) want.U8(7).U8(y).U8(x);
+        want.U8(0);
+    }
+    want.PutU32(62 + 16 * 3, 0); // the transparent pixel is black (and its row's padding 0)
+    EXPECT_EQ(Encode({rec}), want.Raw({0, 0, 0x80, 0}).Zeros(64).b);
 }
 
 TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
@@ -163,13 +153,11 @@ TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
     const IconImageRec a = MakeImage(32, 32, kDepth32, kRed);
     const IconImageRec b16 = MakeImage(16, 16, kDepth32, kRed);
     const auto b = Encode({a, b16}, kWriteCursor, HotSpot{5, 40});
-    EXPECT_EQ(U16At(b, 2), 2);
-    EXPECT_EQ(U16At(b, 4), 2);
-    EXPECT_EQ(U16At(b, 10), 5);
-    EXPECT_EQ(U16At(b, 12), 31);
-    EXPECT_EQ(U16At(b, 26), 5);
-    EXPECT_EQ(U16At(b, 28), 15);
-    EXPECT_EQ(U32At(b, 34), U32At(b, 18) + U32At(b, 14));
+    // Planes and bit count hold the hot spot: 40 + 4096 + 128 and 40 + 1024 + 64 bytes.
+    Bytes head;
+    IconHeader(head, 2, 2);
+    Entry(head, 32, 32, 0, 5, 31, 4264, 38);
+    EXPECT_EQ(Slice(b, 0, 38), Entry(head, 16, 16, 0, 5, 15, 1128, 38 + 4264).b);
     // The bitmap header still says 32 bits.
     EXPECT_EQ(U16At(b, U32At(b, 18) + 14), 32);
 }
