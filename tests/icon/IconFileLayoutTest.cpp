@@ -34,6 +34,15 @@ std::vector<uint8_t> EntryOf(uint8_t w, uint8_t h, uint8_t colours, uint16_t bit
     return Entry(e, w, h, colours, 1, bits, size, 22).b;
 }
 
+// A one-image icon file up to its palette: the bitmap header's image size
+// counts the colour rows alone.
+Bytes Head(uint8_t w, uint8_t h, uint8_t colours, uint16_t bits, uint32_t size, uint32_t rows) {
+    Bytes f;
+    IconHeader(f, 1, 1).Raw(EntryOf(w, h, colours, bits, size));
+    BitmapHeader(f, w, h, bits).PutU32(22 + 20, rows);
+    return f;
+}
+
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t count) {
     return {b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + count)};
 }
@@ -47,9 +56,7 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     });
     // Height doubled in the bitmap header; 296 = 40 + 64 + (8 + 4) * 16, and
     // the image size counts the colour rows alone.
-    Bytes want;
-    IconHeader(want, 1, 1).Raw(EntryOf(16, 16, 16, 4, 296));
-    BitmapHeader(want, 16, 16, 4).PutU32(22 + 20, 8 * 16);
+    Bytes want = Head(16, 16, 16, 4, 296, 8 * 16);
     // Palette: green, red, in the reduction's order (the transparent pixel
     // takes no entry); unused entries and the reserved entry 15 are zero.
     want.Raw({0, 255, 0, 255, 0, 0, 255, 255}).Zeros(56);
@@ -77,9 +84,7 @@ TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
     });
     // Rows of 51 bytes padded to 52, bottom row first; the image size counts
     // the colour rows alone, then come mask rows of 4 bytes.
-    Bytes want;
-    IconHeader(want, 1, 1).Raw(EntryOf(17, 17, 0, 24, 40 + 56 * 17));
-    BitmapHeader(want, 17, 17, 24).PutU32(22 + 20, 52 * 17);
+    Bytes want = Head(17, 17, 0, 24, 40 + 56 * 17, 52 * 17);
     for (int y = 16; y >= 0; --y) {
         for (int x = 0; x < 17; ++x) want.U8(7).U8(y).U8(x);
         want.U8(0);
@@ -96,33 +101,24 @@ TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
     // the AND mask and which colours are blanked, so a faint pixel that
     // another program masked keeps its colour.
     rec.mask = {1, 0};
-    const auto b = Encode({rec});
-    ASSERT_EQ(b.size(), 22u + 40u + 8u + 4u);
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(2, 1, 0, 32, 40 + 8 + 4));
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 0, 0, 0, 60, 50, 40, 200}));
-    EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
+    EXPECT_EQ(Encode({rec}),
+              Head(2, 1, 0, 32, 40 + 8 + 4, 8).Raw({0, 0, 0, 0, 60, 50, 40, 200, 0x80, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
     // Three colours, fully opaque: three computed entries, then zeros.
     const IconImageRec opaque = MakeImage(
         3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kBlue : kWhite); });
-    auto b = Encode({opaque});
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(3, 1, 0, 8, 40 + 1024 + 4 + 4)); // 256 colours count 0
-    // blue (b=255), red, white in the subdivision's order.
-    EXPECT_EQ(Slice(b, 62, 12),
-              (std::vector<uint8_t>{255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
-    EXPECT_EQ(Slice(b, 74, 1012), std::vector<uint8_t>(1012, 0));
-    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 0, 2, 0}));
+    // 256 colours count 0; blue (b=255), red, white in the subdivision's order.
+    Bytes want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4);
+    want.Raw({255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}).Zeros(1012);
+    EXPECT_EQ(Encode({opaque}), want.Raw({1, 0, 2, 0}).Zeros(4).b);
 
     // A transparent pixel takes index 255 and no computed entry.
     const IconImageRec holed = MakeImage(
         3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kClear : kBlue); });
-    b = Encode({holed});
-    EXPECT_EQ(Slice(b, 62, 12), (std::vector<uint8_t>{255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 62 + 1020, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 255, 0, 0}));
-    EXPECT_EQ(b[62 + 1024 + 4], 0x40);
+    want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4).Raw({255, 0, 0, 255, 0, 0, 255, 255});
+    EXPECT_EQ(Encode({holed}), want.Zeros(1016).Raw({1, 255, 0, 0, 0x40, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, FewColourDepths) {
@@ -130,23 +126,18 @@ TEST(IconFileLayout, FewColourDepths) {
     // and keeps black's index.
     const IconImageRec mono =
         MakeImage(3, 1, kDepth2, [](int x, int) { return x == 1 ? kClear : kWhite; });
-    auto b = Encode({mono});
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(3, 1, 2, 1, 40 + 8 + 4 + 4));
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 0, 0, 0, 255, 255, 255, 0}));
-    EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0b10100000, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 74, 4), (std::vector<uint8_t>{0b01000000, 0, 0, 0}));
+    Bytes want = Head(3, 1, 2, 1, 40 + 8 + 4 + 4, 4).Raw({0, 0, 0, 0, 255, 255, 255, 0});
+    EXPECT_EQ(Encode({mono}), want.Raw({0b10100000, 0, 0, 0, 0b01000000, 0, 0, 0}).b);
 
     // Four colours: all four entries computed, transparent pixels at index 3.
     const IconImageRec four = MakeImage(4, 1, kDepth4, [](int x, int) {
         return x == 0 ? kRed : (x == 1 ? kGreen : (x == 2 ? kClear : kBlue));
     });
-    b = Encode({four});
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(4, 1, 4, 2, 40 + 16 + 4 + 4));
-    // blue, green, red; the transparent pixel takes no entry
-    EXPECT_EQ(Slice(b, 62, 16),
-              (std::vector<uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
-    EXPECT_EQ(b[78], 0b10011100); // red 2, green 1, transparent 3, blue 0
-    EXPECT_EQ(b[82], 0b00100000);
+    // blue, green, red; the transparent pixel takes no entry. Row: red 2, green
+    // 1, transparent 3, blue 0.
+    want = Head(4, 1, 4, 2, 40 + 16 + 4 + 4, 4);
+    want.Raw({255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0});
+    EXPECT_EQ(Encode({four}), want.Raw({0b10011100, 0, 0, 0, 0b00100000, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
