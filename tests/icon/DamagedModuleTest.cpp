@@ -127,15 +127,10 @@ protected:
     size_t Child(size_t dir, size_t i) const {
         return root + (U32At(f, dir + 16 + 8 * i + 4) & 0x7FFFFFFF);
     }
-    // The reason the library is refused with one 16- or 32-bit field changed.
-    std::string With16(size_t at, uint32_t v) {
+    // The reason the library is refused with one field of `bytes` bytes changed.
+    std::string With(size_t at, uint32_t v, int bytes = 4) {
         f = built.bytes;
-        Put16(f, at, v);
-        return Refusal(f);
-    }
-    std::string With32(size_t at, uint32_t v) {
-        f = built.bytes;
-        Put32(f, at, v);
+        bytes == 2 ? Put16(f, at, v) : Put32(f, at, v);
         return Refusal(f);
     }
     test::BuiltPe built;
@@ -145,44 +140,44 @@ protected:
 };
 
 TEST_F(DamagedModulePe, HeadersPointingPastTheEnd) {
-    EXPECT_EQ(With32(0x3C, 0x7FFFFFF0),
+    EXPECT_EQ(With(0x3C, 0x7FFFFFF0),
               "module header at byte 2147483632 ends at byte 2147483634 of " + size);
     // section count
-    EXPECT_EQ(With16(0x46, 0xFFFF), "section table ends at byte " +
-                                        std::to_string(built.sectionTable + 0xFFFF * 40) + " of " +
-                                        size);
+    EXPECT_EQ(With(0x46, 0xFFFF, 2), "section table ends at byte " +
+                                         std::to_string(built.sectionTable + 0xFFFF * 40) + " of " +
+                                         size);
     // size of the optional header
-    EXPECT_EQ(With16(0x54, 0xFFFF),
+    EXPECT_EQ(With(0x54, 0xFFFF, 2),
               "optional header ends at byte " + std::to_string(opt + 0xFFFF) + " of " + size);
-    EXPECT_EQ(With16(opt, 0x107), "optional header magic 0x107 is neither PE32 nor PE32+");
+    EXPECT_EQ(With(opt, 0x107, 2), "optional header magic 0x107 is neither PE32 nor PE32+");
     // resource directory RVA
-    EXPECT_EQ(With32(opt + 96 + 16, 0x9000), "resource directory at RVA 0x9000 lies in no section");
+    EXPECT_EQ(With(opt + 96 + 16, 0x9000), "resource directory at RVA 0x9000 lies in no section");
     // the section's file offset
-    EXPECT_EQ(With32(built.sectionTable + 20, 0x100000),
+    EXPECT_EQ(With(built.sectionTable + 20, 0x100000),
               "resource directory at RVA 0x1000 ends at byte " + std::to_string(0x100010) + " of " +
                   size);
     // the section's file data shrunk
-    EXPECT_EQ(With32(built.sectionTable + 16, 8),
+    EXPECT_EQ(With(built.sectionTable + 16, 8),
               "resource directory at RVA 0x1000 runs past the file data of section '.rsrc'");
 }
 
 TEST_F(DamagedModulePe, DirectoriesThatLoopOrNestTooDeep) {
     const size_t types = root, names = Child(types, 0), languages = Child(names, 0);
-    EXPECT_EQ(With32(types + 16 + 4, 0x80000000u),
+    EXPECT_EQ(With(types + 16 + 4, 0x80000000u),
               "resource directory at byte " + std::to_string(root) + " points to itself");
     // a name entry leading back to the root
-    EXPECT_EQ(With32(names + 16 + 4, 0x80000000u),
+    EXPECT_EQ(With(names + 16 + 4, 0x80000000u),
               "resource directory at byte " + std::to_string(names) +
                   " points back to the directory at byte " + std::to_string(root));
-    EXPECT_EQ(With32(languages + 16 + 4, 0x80000000u | static_cast<uint32_t>(languages - root)),
+    EXPECT_EQ(With(languages + 16 + 4, 0x80000000u | static_cast<uint32_t>(languages - root)),
               "resource directory at byte " + std::to_string(languages) +
                   " nests deeper than 3 levels");
     // both types list the same names
-    EXPECT_EQ(With32(types + 16 + 8 + 4, U32At(built.bytes, types + 16 + 4)),
+    EXPECT_EQ(With(types + 16 + 8 + 4, U32At(built.bytes, types + 16 + 4)),
               "resource directory at byte " + std::to_string(root) +
                   " shares the directory at byte " + std::to_string(names) + " with another entry");
     // data where a directory belongs
-    EXPECT_EQ(With32(types + 16 + 4, static_cast<uint32_t>(names - root)),
+    EXPECT_EQ(With(types + 16 + 4, static_cast<uint32_t>(names - root)),
               "resource directory at byte " + std::to_string(root) +
                   " holds data in entry 0 where a directory belongs");
 }
@@ -194,19 +189,19 @@ TEST_F(DamagedModulePe, CountsOffsetsAndSizesPastTheEnd) {
                               " with 131070 entries ends at byte " +
                               std::to_string(root + 16 + 131070 * 8) + " of " + size);
     // subdirectory far past the end
-    EXPECT_EQ(With32(root + 16 + 4, 0xFFFFFFF0u).rfind("resource directory at byte ", 0), 0u);
+    EXPECT_EQ(With(root + 16 + 4, 0xFFFFFFF0u).rfind("resource directory at byte ", 0), 0u);
     // type name far past the end
-    EXPECT_EQ(With32(root + 16, 0x80000000u | 0x7FFFFF00u).rfind("resource name at byte ", 0), 0u);
+    EXPECT_EQ(With(root + 16, 0x80000000u | 0x7FFFFF00u).rfind("resource name at byte ", 0), 0u);
 
     const size_t names = Child(root, 0), languages = Child(names, 0);
     const size_t dataEntry = root + U32At(built.bytes, languages + 16 + 4);
-    EXPECT_EQ(With32(dataEntry + 4, 0xFFFFFFF0u),
-              "data of resource 14/1 at RVA " + Hex(U32At(built.bytes, dataEntry)) +
-                  " runs past the file data of section '.rsrc'");
-    EXPECT_EQ(With32(dataEntry, 0xF0000000u),
+    EXPECT_EQ(With(dataEntry + 4, 0xFFFFFFF0u), "data of resource 14/1 at RVA " +
+                                                    Hex(U32At(built.bytes, dataEntry)) +
+                                                    " runs past the file data of section '.rsrc'");
+    EXPECT_EQ(With(dataEntry, 0xF0000000u),
               "data of resource 14/1 at RVA 0xF0000000 lies in no section");
     // data entry past the end
-    EXPECT_EQ(With32(languages + 16 + 4, 0x7FFFFFF0u).rfind("resource data entry at byte ", 0), 0u);
+    EXPECT_EQ(With(languages + 16 + 4, 0x7FFFFFF0u).rfind("resource data entry at byte ", 0), 0u);
 }
 
 TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {

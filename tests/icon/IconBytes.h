@@ -26,7 +26,6 @@ struct Bytes {
     void PutU32(size_t at, uint32_t v) {
         for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
     }
-    size_t Size() const { return b.size(); }
 };
 
 inline Bytes& IconHeader(Bytes& f, uint16_t type, uint16_t count) {

@@ -34,6 +34,15 @@ std::vector<uint8_t> EntryOf(uint8_t w, uint8_t h, uint8_t colours, uint16_t bit
     return Entry(e, w, h, colours, 1, bits, size, 22).b;
 }
 
+// A one-image icon file up to its palette: the bitmap header's image size
+// counts the colour rows alone.
+Bytes Head(uint8_t w, uint8_t h, uint8_t colours, uint16_t bits, uint32_t size, uint32_t rows) {
+    Bytes f;
+    IconHeader(f, 1, 1).Raw(EntryOf(w, h, colours, bits, size));
+    BitmapHeader(f, w, h, bits).PutU32(22 + 20, rows);
+    return f;
+}
+
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t count) {
     return {b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + count)};
 }
@@ -45,26 +54,17 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     const IconImageRec rec = MakeImage(16, 16, kDepth16, [](int x, int y) {
         return (x == 0 && y == 0) ? kClear : (x < 8 ? kRed : kGreen);
     });
-    const auto b = Encode({rec});
-    ASSERT_EQ(b.size(), 22u + 296u);
     // Height doubled in the bitmap header; 296 = 40 + 64 + (8 + 4) * 16, and
     // the image size counts the colour rows alone.
-    Bytes head;
-    IconHeader(head, 1, 1).Raw(EntryOf(16, 16, 16, 4, 296));
-    BitmapHeader(head, 16, 16, 4).PutU32(22 + 20, 8 * 16);
-    EXPECT_EQ(Slice(b, 0, 62), head.b);
+    Bytes want = Head(16, 16, 16, 4, 296, 8 * 16);
     // Palette: green, red, in the reduction's order (the transparent pixel
     // takes no entry); unused entries and the reserved entry 15 are zero.
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 255, 0, 255, 0, 0, 255, 255}));
-    EXPECT_EQ(Slice(b, 70, 56), std::vector<uint8_t>(56, 0));
-    // Rows bottom first: the bottom row, then the top row with index 15.
-    EXPECT_EQ(Slice(b, 126, 8),
-              (std::vector<uint8_t>{0x11, 0x11, 0x11, 0x11, 0x00, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Slice(b, 126 + 15 * 8, 8),
-              (std::vector<uint8_t>{0xF1, 0x11, 0x11, 0x11, 0x00, 0x00, 0x00, 0x00}));
-    // AND mask, 4 bytes a row: only the top row's first bit.
-    EXPECT_EQ(Slice(b, 254, 60), std::vector<uint8_t>(60, 0));
-    EXPECT_EQ(Slice(b, 314, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
+    want.Raw({0, 255, 0, 255, 0, 0, 255, 255}).Zeros(56);
+    // Rows bottom first, the top row with index 15; then the AND mask, 4
+    // bytes a row, with only the top row's first bit.
+    for (int row = 0; row < 16; ++row)
+        want.Raw({uint8_t(row < 15 ? 0x11 : 0xF1), 0x11, 0x11, 0x11, 0, 0, 0, 0});
+    EXPECT_EQ(Encode({rec}), want.Zeros(60).Raw({0x80, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, SixteenColoursKeepTheLastEntryBlackWithNothingTransparent) {
@@ -82,20 +82,15 @@ TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
         if (x == 16 && y == 16) return kClear;
         return Px{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7};
     });
-    const auto b = Encode({rec});
-    ASSERT_EQ(b.size(), 22u + 40u + (52u + 4u) * 17u);
-    EXPECT_EQ(U32At(b, 14), 40u + 56u * 17u);
-    EXPECT_EQ(U32At(b, 22 + 20), 52u * 17u);
-    const size_t pixels = 62;
-    // File row 0 is the bottom row, whose last pixel is transparent (black).
-    EXPECT_EQ(Slice(b, pixels, 3), (std::vector<uint8_t>{7, 16, 0}));
-    EXPECT_EQ(Slice(b, pixels + 48, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(b[pixels + 51], 0); // padding
-    const size_t topRow = pixels + 16 * 52;
-    EXPECT_EQ(Slice(b, topRow + 3 * 5, 3), (std::vector<uint8_t>{7, 0, 5}));
-    const size_t mask = pixels + 17 * 52;
-    EXPECT_EQ(Slice(b, mask, 4), (std::vector<uint8_t>{0, 0, 0x80, 0}));
-    EXPECT_EQ(Slice(b, mask + 4, 64), std::vector<uint8_t>(64, 0));
+    // Rows of 51 bytes padded to 52, bottom row first; the image size counts
+    // the colour rows alone, then come mask rows of 4 bytes.
+    Bytes want = Head(17, 17, 0, 24, 40 + 56 * 17, 52 * 17);
+    for (int y = 16; y >= 0; --y) {
+        for (int x = 0; x < 17; ++x) want.U8(7).U8(y).U8(x);
+        want.U8(0);
+    }
+    want.PutU32(62 + 16 * 3, 0); // the transparent pixel is black (and its row's padding 0)
+    EXPECT_EQ(Encode({rec}), want.Raw({0, 0, 0x80, 0}).Zeros(64).b);
 }
 
 TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
@@ -106,33 +101,24 @@ TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
     // the AND mask and which colours are blanked, so a faint pixel that
     // another program masked keeps its colour.
     rec.mask = {1, 0};
-    const auto b = Encode({rec});
-    ASSERT_EQ(b.size(), 22u + 40u + 8u + 4u);
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(2, 1, 0, 32, 40 + 8 + 4));
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 0, 0, 0, 60, 50, 40, 200}));
-    EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0x80, 0, 0, 0}));
+    EXPECT_EQ(Encode({rec}),
+              Head(2, 1, 0, 32, 40 + 8 + 4, 8).Raw({0, 0, 0, 0, 60, 50, 40, 200, 0x80, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
     // Three colours, fully opaque: three computed entries, then zeros.
     const IconImageRec opaque = MakeImage(
         3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kBlue : kWhite); });
-    auto b = Encode({opaque});
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(3, 1, 0, 8, 40 + 1024 + 4 + 4)); // 256 colours count 0
-    // blue (b=255), red, white in the subdivision's order.
-    EXPECT_EQ(Slice(b, 62, 12),
-              (std::vector<uint8_t>{255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
-    EXPECT_EQ(Slice(b, 74, 1012), std::vector<uint8_t>(1012, 0));
-    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 0, 2, 0}));
+    // 256 colours count 0; blue (b=255), red, white in the subdivision's order.
+    Bytes want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4);
+    want.Raw({255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}).Zeros(1012);
+    EXPECT_EQ(Encode({opaque}), want.Raw({1, 0, 2, 0}).Zeros(4).b);
 
     // A transparent pixel takes index 255 and no computed entry.
     const IconImageRec holed = MakeImage(
         3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kClear : kBlue); });
-    b = Encode({holed});
-    EXPECT_EQ(Slice(b, 62, 12), (std::vector<uint8_t>{255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 62 + 1020, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 62 + 1024, 4), (std::vector<uint8_t>{1, 255, 0, 0}));
-    EXPECT_EQ(b[62 + 1024 + 4], 0x40);
+    want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4).Raw({255, 0, 0, 255, 0, 0, 255, 255});
+    EXPECT_EQ(Encode({holed}), want.Zeros(1016).Raw({1, 255, 0, 0, 0x40, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, FewColourDepths) {
@@ -140,36 +126,29 @@ TEST(IconFileLayout, FewColourDepths) {
     // and keeps black's index.
     const IconImageRec mono =
         MakeImage(3, 1, kDepth2, [](int x, int) { return x == 1 ? kClear : kWhite; });
-    auto b = Encode({mono});
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(3, 1, 2, 1, 40 + 8 + 4 + 4));
-    EXPECT_EQ(Slice(b, 62, 8), (std::vector<uint8_t>{0, 0, 0, 0, 255, 255, 255, 0}));
-    EXPECT_EQ(Slice(b, 70, 4), (std::vector<uint8_t>{0b10100000, 0, 0, 0}));
-    EXPECT_EQ(Slice(b, 74, 4), (std::vector<uint8_t>{0b01000000, 0, 0, 0}));
+    Bytes want = Head(3, 1, 2, 1, 40 + 8 + 4 + 4, 4).Raw({0, 0, 0, 0, 255, 255, 255, 0});
+    EXPECT_EQ(Encode({mono}), want.Raw({0b10100000, 0, 0, 0, 0b01000000, 0, 0, 0}).b);
 
     // Four colours: all four entries computed, transparent pixels at index 3.
     const IconImageRec four = MakeImage(4, 1, kDepth4, [](int x, int) {
         return x == 0 ? kRed : (x == 1 ? kGreen : (x == 2 ? kClear : kBlue));
     });
-    b = Encode({four});
-    EXPECT_EQ(Slice(b, 6, 16), EntryOf(4, 1, 4, 2, 40 + 16 + 4 + 4));
-    // blue, green, red; the transparent pixel takes no entry
-    EXPECT_EQ(Slice(b, 62, 16),
-              (std::vector<uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
-    EXPECT_EQ(b[78], 0b10011100); // red 2, green 1, transparent 3, blue 0
-    EXPECT_EQ(b[82], 0b00100000);
+    // blue, green, red; the transparent pixel takes no entry. Row: red 2, green
+    // 1, transparent 3, blue 0.
+    want = Head(4, 1, 4, 2, 40 + 16 + 4 + 4, 4);
+    want.Raw({255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0});
+    EXPECT_EQ(Encode({four}), want.Raw({0b10011100, 0, 0, 0, 0b00100000, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
     const IconImageRec a = MakeImage(32, 32, kDepth32, kRed);
     const IconImageRec b16 = MakeImage(16, 16, kDepth32, kRed);
     const auto b = Encode({a, b16}, kWriteCursor, HotSpot{5, 40});
-    EXPECT_EQ(U16At(b, 2), 2);
-    EXPECT_EQ(U16At(b, 4), 2);
-    EXPECT_EQ(U16At(b, 10), 5);
-    EXPECT_EQ(U16At(b, 12), 31);
-    EXPECT_EQ(U16At(b, 26), 5);
-    EXPECT_EQ(U16At(b, 28), 15);
-    EXPECT_EQ(U32At(b, 34), U32At(b, 18) + U32At(b, 14));
+    // Planes and bit count hold the hot spot: 40 + 4096 + 128 and 40 + 1024 + 64 bytes.
+    Bytes head;
+    IconHeader(head, 2, 2);
+    Entry(head, 32, 32, 0, 5, 31, 4264, 38);
+    EXPECT_EQ(Slice(b, 0, 38), Entry(head, 16, 16, 0, 5, 15, 1128, 38 + 4264).b);
     // The bitmap header still says 32 bits.
     EXPECT_EQ(U16At(b, U32At(b, 18) + 14), 32);
 }

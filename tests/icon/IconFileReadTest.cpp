@@ -159,15 +159,3 @@ TEST(IconFileRead, WalkingTheListVisitsEveryImageInFileOrder) {
     engine.ClearImages();
     EXPECT_FALSE(engine.First());
 }
-
-TEST(IconFileRead, RefusesWhatIsNotAnIcon) {
-    CIconFile engine;
-    // Handed to the animated-cursor reader, which finds no header chunk.
-    EXPECT_FALSE(
-        engine.ReadIconData(Bytes().Raw({'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C', 'O', 'N'}).b));
-    EXPECT_EQ(engine.LastError(), "animated cursor has no \"anih\" header chunk");
-    EXPECT_FALSE(engine.ReadIconData(Bytes().Raw({'B', 'M'}).Zeros(10).b));
-    EXPECT_EQ(engine.LastError(), "not an icon or cursor file (type 0)");
-    EXPECT_FALSE(engine.ReadIconFile("/nonexistent/x.ico"));
-    EXPECT_EQ(engine.LastError(), "No such file or directory");
-}

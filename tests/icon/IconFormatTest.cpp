@@ -178,40 +178,37 @@ TEST(IconFormatSave, TrueColourFileComesBackByteForByte) {
     EXPECT_EQ(Encode(BuildSaveList(formats)), original);
 }
 
-TEST(IconFormatSave, HalfOpacityHalvesAlphaOrBlendsWithWhiteByDepth) {
+// Half opacity halves alpha at 32 bits and is blended with white below; sixteen
+// colours take a pixel only when most of it is covered.
+TEST(IconFormatSave, OpacityAndCoverageByDepth) {
     LayerCounter counter;
     CIconFormat soft(100, 2, 1, kDepth32, counter);
     CIconFormat indexed(100, 2, 1, kDepth16, counter);
+    CIconFormat coveredIndexed(100, 2, 1, kDepth16, counter);
+    CIconFormat coveredSoft(100, 2, 1, kDepth32, counter);
     for (CIconFormat* format : {&soft, &indexed}) {
         format->FirstLayer()->Working().SetBlock(0, 0, PixelColor{0, 20, 30, 255}, 3);
         format->FirstLayer()->SetOpacity(0.5f);
     }
-    const std::vector<IconImageRec> read = Decode(Encode(SaveList({&soft, &indexed})));
-    ASSERT_EQ(read.size(), 2u);
+    for (CIconFormat* format : {&coveredIndexed, &coveredSoft}) {
+        CLayerImage& picture = format->FirstLayer()->Working();
+        CoverSubPixels(picture, 0, 0, {0, 2, 4, 6, 8}, kRed);    // weight 8 of 16
+        CoverSubPixels(picture, 1, 0, {0, 1, 2, 4, 6, 8}, kRed); // weight 10
+    }
+    const std::vector<IconImageRec> read =
+        Decode(Encode(SaveList({&soft, &indexed, &coveredIndexed, &coveredSoft})));
+    ASSERT_EQ(read.size(), 4u);
     EXPECT_EQ(ReadPixel(read[0], 0, 0), (Px{0, 20, 30, 127}));
     EXPECT_EQ(ReadPixel(read[0], 1, 0).a, 0);
     // Blended always, onto white: (c * 128 + 255 * 128) >> 8, then opaque through the mask.
     EXPECT_EQ(ReadPixel(read[1], 0, 0), (Px{127, 137, 142, 255}));
     EXPECT_EQ(ReadPixel(read[1], 1, 0).a, 0);
-}
-
-TEST(IconFormatSave, SixteenColoursTakeAPixelOnlyWhenMostOfItIsCovered) {
-    LayerCounter counter;
-    CIconFormat indexed(100, 2, 1, kDepth16, counter);
-    CIconFormat soft(100, 2, 1, kDepth32, counter);
-    for (CIconFormat* format : {&indexed, &soft}) {
-        CLayerImage& picture = format->FirstLayer()->Working();
-        CoverSubPixels(picture, 0, 0, {0, 2, 4, 6, 8}, kRed);    // weight 8 of 16
-        CoverSubPixels(picture, 1, 0, {0, 1, 2, 4, 6, 8}, kRed); // weight 10
-    }
-    const std::vector<IconImageRec> read = Decode(Encode(SaveList({&indexed, &soft})));
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_EQ(read[0].depth, kDepth16);
-    EXPECT_EQ(ReadPixel(read[0], 0, 0).a, 0);
-    EXPECT_EQ(ReadPixel(read[0], 1, 0), (Px{255, 0, 0, 255}));
+    EXPECT_EQ(read[2].depth, kDepth16);
+    EXPECT_EQ(ReadPixel(read[2], 0, 0).a, 0);
+    EXPECT_EQ(ReadPixel(read[2], 1, 0), (Px{255, 0, 0, 255}));
     // Soft edges keep both, alpha by the covered weight: 255 * 8 / 16 and 255 * 10 / 16.
-    EXPECT_EQ(ReadPixel(read[1], 0, 0), (Px{255, 0, 0, 127}));
-    EXPECT_EQ(ReadPixel(read[1], 1, 0), (Px{255, 0, 0, 159}));
+    EXPECT_EQ(ReadPixel(read[3], 0, 0), (Px{255, 0, 0, 127}));
+    EXPECT_EQ(ReadPixel(read[3], 1, 0), (Px{255, 0, 0, 159}));
 }
 
 TEST(IconFormatSave, OpacityOutsideZeroToOneIsKeptInside) {

@@ -36,53 +36,41 @@ void ExpectSame(const IconImageRec& want, const IconImageRec& read) {
 
 } // namespace
 
-TEST(ReadingMends, TheBitmapsOwnSizeWinsOverADirectoryThatDisagrees) {
-    struct Case {
-        const char* what;
-        int32_t width, height, depth;
-        unsigned flags;
-        uint8_t entryWidth, entryHeight;
-    };
-    // Wine's cursors as wrestool takes them out give half the height in the
-    // directory; Pillow's hopper_unexpected.ico gives twice it.
-    const Case cases[] = {
-        {"cursor with half the height", 32, 32, kDepth2, kWriteCursor, 32, 16},
-        {"icon with twice the height", 16, 16, kDepth24, 0, 16, 32},
-        {"icon with another width", 8, 4, kDepth16, 0, 3, 4},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const IconImageRec image = MakeImage(c.width, c.height, c.depth, Mixed);
-        std::vector<uint8_t> file = Encoded({image}, c.flags);
-        file[6] = c.entryWidth;
-        file[7] = c.entryHeight;
-        CIconFile engine;
-        ASSERT_TRUE(engine.ReadIconData(file)) << engine.LastError();
-        CIconFile plain;
-        ASSERT_TRUE(plain.ReadIconData(Encoded({image}, c.flags)));
-        ExpectSame(plain.Images()[0], engine.Images()[0]);
-    }
-}
-
-// A writer that wrote the mask but left it out of the entry's size: where the
-// mask ends exactly at the next image, or at the end of the file, it is read.
-TEST(ReadingMends, AMaskLeftOutOfTheEntrysSizeIsReadWhereItFits) {
+// Where the directory disagrees with a bitmap, the bitmap's own size wins.
+// Wine's cursors as wrestool takes them out give half the height in the
+// directory; Pillow's hopper_unexpected.ico gives twice it. A writer that wrote
+// the mask but left it out of the entry's size: where the mask ends exactly at
+// the next image, or at the end of the file, it is read.
+TEST(ReadingMends, WhatTheDirectoryGetsWrongTheBitmapPutsRight) {
     const IconImageRec holed = MakeImage(16, 16, kDepth24, [](int x, int y) {
         return Px{static_cast<uint8_t>(x * 16), 40, 77,
                   static_cast<uint8_t>((x + y) % 3 ? 255 : 0)};
     });
-    const IconImageRec after = MakeImage(8, 8, kDepth24, Mixed);
-    const uint32_t maskBytes = 4 * 16;
-    for (const bool last : {true, false}) {
-        SCOPED_TRACE(last ? "the last image" : "an image before another");
-        const std::vector<IconImageRec> images =
-            last ? std::vector{holed} : std::vector{holed, after};
-        Blob file = Encoded(images);
-        PutU32At(file, 14, U32At(file, 14) - maskBytes);
-        CIconFile engine;
+    struct Case {
+        const char* what;
+        IconImageRec image;
+        unsigned flags;
+        uint8_t entryWidth, entryHeight;
+        int maskLeftOut; // 0: none, 1: of the last image, 2: of an image before another
+    };
+    const Case cases[] = {
+        {"cursor, half the height", MakeImage(32, 32, kDepth2, Mixed), kWriteCursor, 32, 16, 0},
+        {"icon, twice the height", MakeImage(16, 16, kDepth24, Mixed), 0, 16, 32, 0},
+        {"icon, another width", MakeImage(8, 4, kDepth16, Mixed), 0, 3, 4, 0},
+        {"mask of the last image", holed, 0, 16, 16, 1},
+        {"mask of an image before another", holed, 0, 16, 16, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<IconImageRec> images{c.image};
+        if (c.maskLeftOut == 2) images.push_back(MakeImage(8, 8, kDepth24, Mixed));
+        Blob file = Encoded(images, c.flags);
+        file[6] = c.entryWidth;
+        file[7] = c.entryHeight;
+        if (c.maskLeftOut) PutU32At(file, 14, U32At(file, 14) - 4 * 16);
+        CIconFile engine, plain;
         ASSERT_TRUE(engine.ReadIconData(file)) << engine.LastError();
-        CIconFile plain;
-        ASSERT_TRUE(plain.ReadIconData(Encoded(images)));
+        ASSERT_TRUE(plain.ReadIconData(Encoded(images, c.flags)));
         ExpectSame(plain.Images()[0], engine.Images()[0]);
     }
 }

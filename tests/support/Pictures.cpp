@@ -119,10 +119,6 @@ Picture ReadPngFile(const std::string& path) {
            << "): " << show(actual) << ", expected " << show(expected) << " (r,g,b,a)";
 }
 
-::testing::AssertionResult SamePixels(const PngPixels& expected, const PngPixels& actual) {
-    return SamePixels(PictureOfPng(expected), PictureOfPng(actual));
-}
-
 CommandResult RunPython(const std::string& script, const std::vector<std::string>& args) {
     std::vector<std::string> argv{PythonPath(), "-c", script};
     argv.insert(argv.end(), args.begin(), args.end());

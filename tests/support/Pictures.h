@@ -45,7 +45,6 @@ Picture ReadPngFile(const std::string& path);
 
 // Equal sizes and pixels; the colour of a fully transparent pixel is not compared.
 ::testing::AssertionResult SamePixels(const Picture& expected, const Picture& actual);
-::testing::AssertionResult SamePixels(const PngPixels& expected, const PngPixels& actual);
 
 // Runs a Python script with Pillow; a failing script fails the test.
 CommandResult RunPython(const std::string& script, const std::vector<std::string>& args);
