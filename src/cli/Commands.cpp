@@ -225,9 +225,10 @@ std::string PngName(const std::string& output, size_t index, const IconImageRec&
 bool WritePng(const std::string& path, const IconImageRec& rec, std::string& reason) {
     // A PNG the input stored is written as it came: nothing to convert.
     if (!rec.storedPng.empty()) return WriteFileAtomically(path, rec.storedPng, reason);
-    const PngPixels png = PngFromPlanes(rec.width, rec.height, rec.colours, rec.alpha, rec.mask);
     std::vector<uint8_t> bytes;
-    return EncodePng(png, bytes, reason) && WriteFileAtomically(path, bytes, reason);
+    return EncodePlanesPng(rec.width, rec.height, rec.colours, rec.alpha, rec.mask, bytes,
+                           reason) &&
+           WriteFileAtomically(path, bytes, reason);
 }
 
 void Fail(std::ostream& err, const std::string& what, const std::string& path,

@@ -95,11 +95,11 @@ TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
 
 TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
     IconImageRec source = Pattern(64, 48, kDepth32, 9);
-    const PngPixels pixels =
-        PngFromPlanes(source.width, source.height, source.colours, source.alpha, source.mask);
     std::vector<uint8_t> png;
     std::string reason;
-    ASSERT_TRUE(EncodePng(pixels, png, reason)) << reason;
+    ASSERT_TRUE(EncodePlanesPng(source.width, source.height, source.colours, source.alpha,
+                                source.mask, png, reason))
+        << reason;
     const std::string file = Touch("theme/computer.png", png);
     const std::optional<ShellIcon> icon = shell.ExtractIcon(file, 0);
     ASSERT_TRUE(icon);

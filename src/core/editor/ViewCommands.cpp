@@ -530,12 +530,12 @@ void CViewCommands::ExportFormatPng() {
     // and below 32 bits either opaque or transparent.
     const std::vector<IconImageRec> list = formats.BuildSaveList();
     const IconImageRec& rec = list[static_cast<size_t>(selected)];
-    const PngPixels png = PngFromPlanes(
-        rec.width, rec.height, rec.colours,
-        rec.depth == kDepth32 ? std::span(rec.alpha) : std::span<const uint8_t>(), rec.mask);
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!EncodePng(png, bytes, reason) || !WriteFileAtomically(*path, bytes, reason)) {
+    if (!EncodePlanesPng(rec.width, rec.height, rec.colours,
+                         rec.depth == kDepth32 ? std::span(rec.alpha) : std::span<const uint8_t>(),
+                         rec.mask, bytes, reason) ||
+        !WriteFileAtomically(*path, bytes, reason)) {
         space.Ui().ShowMessage("Cannot save " + *path + ": " + reason, "Error", MessageIcon::Error,
                                MessageButtons::Ok);
     }

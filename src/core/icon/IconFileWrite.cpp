@@ -44,10 +44,10 @@ PreparedPlanes Prepare(const IconImageRec& rec) {
 
 bool EncodePngImage(const IconImageRec& rec, const PreparedPlanes& planes, DirectoryImage& out,
                     std::string& reason) {
-    const PngPixels png = PngFromPlanes(rec.width, rec.height, planes.colours, planes.alpha, {});
     out.colourCount = 0;
     out.bitCount = 32;
-    return EncodePng(png, out.bytes, reason);
+    return EncodePlanesPng(rec.width, rec.height, planes.colours, planes.alpha, {}, out.bytes,
+                           reason);
 }
 
 bool EncodeBitmapImage(const IconImageRec& rec, const PreparedPlanes& planes, DirectoryImage& out,

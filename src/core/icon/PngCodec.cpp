@@ -283,18 +283,33 @@ IconImageRec RecordFromPng(const PngPixels& png, bool bottomRowFirst) {
     return rec;
 }
 
-PngPixels PngFromPlanes(int32_t width, int32_t height, std::span<const uint8_t> colours,
-                        std::span<const uint8_t> alpha, std::span<const uint8_t> mask) {
-    PngPixels png;
-    png.width = width;
-    png.height = height;
-    const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
-    png.bgra.resize(n * 4);
-    for (size_t p = 0; p < n; ++p) {
-        std::memcpy(&png.bgra[p * 4], &colours[p * 3], 3);
-        png.bgra[p * 4 + 3] = !alpha.empty() ? alpha[p] : (mask[p] ? 255 : 0);
+bool EncodePlanesPng(int32_t width, int32_t height, std::span<const uint8_t> colours,
+                     std::span<const uint8_t> alpha, std::span<const uint8_t> mask,
+                     std::vector<uint8_t>& out, std::string& reason) {
+    out.clear();
+    const size_t w = width > 0 ? static_cast<size_t>(width) : 0;
+    const size_t n = w * (height > 0 ? static_cast<size_t>(height) : 0);
+    if (n == 0 || colours.size() < 3 * n || (alpha.empty() ? mask.size() : alpha.size()) < n) {
+        reason = "no pixels to encode";
+        return false;
     }
-    return png;
+    // Each row straight from the planes: no picture in between.
+    const auto fill = [&](size_t y, uint8_t* rgba) {
+        const uint8_t* bgr = colours.data() + 3 * w * y;
+        for (size_t x = 0; x < w; ++x) {
+            rgba[4 * x] = bgr[3 * x + 2];
+            rgba[4 * x + 1] = bgr[3 * x + 1];
+            rgba[4 * x + 2] = bgr[3 * x];
+        }
+        if (!alpha.empty()) {
+            const uint8_t* a = alpha.data() + w * y;
+            for (size_t x = 0; x < w; ++x) rgba[4 * x + 3] = a[x];
+        } else {
+            const uint8_t* m = mask.data() + w * y;
+            for (size_t x = 0; x < w; ++x) rgba[4 * x + 3] = m[x] ? 255 : 0;
+        }
+    };
+    return EncodeRows(width, height, 4, 6, fill, out, reason);
 }
 
 } // namespace pictoform

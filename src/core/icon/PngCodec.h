@@ -53,11 +53,12 @@ struct GreyPixels {
 // writers take them).
 [[nodiscard]] IconImageRec RecordFromPng(const PngPixels& png, bool bottomRowFirst);
 
-// Planes as PNG pixels, rows in the planes' own order: alpha where there is
-// an alpha plane, otherwise the mask as opaque or transparent.
-[[nodiscard]] PngPixels PngFromPlanes(int32_t width, int32_t height,
-                                      std::span<const uint8_t> colours,
-                                      std::span<const uint8_t> alpha,
-                                      std::span<const uint8_t> mask);
+// Planes (blue, green, red colours, one byte a pixel for alpha and mask)
+// encoded as a 32-bit PNG, rows in the planes' own order: alpha where there
+// is an alpha plane, otherwise the mask as opaque or transparent. Planes
+// too small for the size are refused.
+bool EncodePlanesPng(int32_t width, int32_t height, std::span<const uint8_t> colours,
+                     std::span<const uint8_t> alpha, std::span<const uint8_t> mask,
+                     std::vector<uint8_t>& out, std::string& reason);
 
 } // namespace pictoform
