@@ -61,7 +61,7 @@ struct LoadedFile {
 
 // A project's formats as the images an icon file of it would hold, top row
 // first, each format's layers composed.
-bool LoadProject(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
+bool LoadProject(std::span<const uint8_t> bytes, LoadedFile& out, std::string& reason) {
     LayerCounter counter;
     ProjectDocument document;
     if (!DecodeProject(bytes, counter, document, reason)) return false;
@@ -95,7 +95,7 @@ bool WriteProject(const std::string& path, const std::vector<IconImageRec>& imag
            WriteFileAtomically(path, bytes, reason);
 }
 
-bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& reason) {
+bool LoadPng(std::span<const uint8_t> bytes, LoadedFile& out, std::string& reason) {
     PngPixels png;
     if (!DecodePng(bytes, 256, png, reason)) return false;
     out.images.push_back(RecordFromPng(png, false));
@@ -104,7 +104,7 @@ bool LoadPng(const std::vector<uint8_t>& bytes, LoadedFile& out, std::string& re
 }
 
 // Which icon group of a program to take: the one asked for, or the only one.
-bool ChooseGroup(const std::vector<uint8_t>& bytes, std::optional<int> index, int& chosen,
+bool ChooseGroup(std::span<const uint8_t> bytes, std::optional<int> index, int& chosen,
                  std::string& reason) {
     std::vector<IconGroup> groups;
     if (!ListModuleIconGroups(bytes, groups, reason)) return false;
@@ -129,7 +129,7 @@ bool ChooseGroup(const std::vector<uint8_t>& bytes, std::optional<int> index, in
     return true;
 }
 
-bool LoadModuleGroup(const std::vector<uint8_t>& bytes, int index, LoadedFile& out,
+bool LoadModuleGroup(std::span<const uint8_t> bytes, int index, LoadedFile& out,
                      std::string& reason) {
     CIconFile engine;
     if (!engine.LoadModuleIconData(bytes, index)) {
@@ -144,7 +144,7 @@ bool LoadModuleGroup(const std::vector<uint8_t>& bytes, int index, LoadedFile& o
 
 // An input whose bytes are already read; listed only, its images' planes
 // stay empty (info describes them without decoding).
-bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
+bool LoadBytes(const std::string& path, std::span<const uint8_t> bytes,
                std::optional<int> groupIndex, LoadedFile& out, std::string& reason,
                bool listOnly = false) {
     out = LoadedFile{};
@@ -180,11 +180,10 @@ bool LoadBytes(const std::string& path, const std::vector<uint8_t>& bytes,
 
 bool LoadFile(const std::string& path, std::optional<int> groupIndex, LoadedFile& out,
               std::string& reason) {
-    std::vector<uint8_t> bytes;
+    MappedFile file;
     const size_t limit =
         KindOfName(path) == Kind::kProject ? kMaxProjectFileBytes : kMaxIconFileBytes;
-    return ReadWholeFile(path, limit, bytes, reason) &&
-           LoadBytes(path, bytes, groupIndex, out, reason);
+    return file.Open(path, limit, reason) && LoadBytes(path, file.Bytes(), groupIndex, out, reason);
 }
 
 // Gives an image another depth. Alpha does not survive a depth below 32: a
@@ -248,7 +247,7 @@ std::string DescribeImage(int32_t width, int32_t height, int32_t depth) {
 }
 
 // A program: one line per icon group with its identifier and images.
-bool InfoModule(const std::string& path, const std::vector<uint8_t>& bytes, std::ostream& out,
+bool InfoModule(const std::string& path, std::span<const uint8_t> bytes, std::ostream& out,
                 std::ostream& err) {
     std::vector<IconGroup> groups;
     std::string reason;
@@ -290,13 +289,14 @@ bool InfoModule(const std::string& path, const std::vector<uint8_t>& bytes, std:
 int RunInfo(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
     int status = 0;
     for (const std::string& path : files) {
-        std::vector<uint8_t> bytes;
+        MappedFile mapped;
         std::string reason;
-        if (!ReadWholeFile(path, kMaxIconFileBytes, bytes, reason)) {
+        if (!mapped.Open(path, kMaxIconFileBytes, reason)) {
             Fail(err, "read", path, reason);
             status = 1;
             continue;
         }
+        const std::span<const uint8_t> bytes = mapped.Bytes();
         if (IsModuleData(bytes)) {
             if (!InfoModule(path, bytes, out, err)) status = 1;
             continue;
@@ -400,9 +400,10 @@ int ExtractAll(const ConvertOptions& options, std::ostream& out, std::ostream& e
         return 1;
     }
     const std::string& path = options.inputs.front();
-    std::vector<uint8_t> bytes;
+    MappedFile mapped;
     std::string reason;
-    bool ok = ReadWholeFile(path, kMaxIconFileBytes, bytes, reason);
+    bool ok = mapped.Open(path, kMaxIconFileBytes, reason);
+    const std::span<const uint8_t> bytes = mapped.Bytes();
     if (ok && !IsModuleData(bytes)) {
         reason = "not a program or library";
         ok = false;

@@ -9,13 +9,6 @@
 
 namespace pictoform {
 
-unsigned PackedIndexAt(std::span<const uint8_t> packed, size_t p, int bits) {
-    const size_t perByte = 8 / static_cast<size_t>(bits);
-    const uint8_t byte = packed[p / perByte];
-    const int shift = 8 - bits * static_cast<int>(p % perByte + 1);
-    return (byte >> shift) & ((1u << bits) - 1);
-}
-
 void SetPackedIndex(std::span<uint8_t> packed, size_t p, int bits, unsigned value) {
     const size_t perByte = 8 / static_cast<size_t>(bits);
     const int shift = 8 - bits * static_cast<int>(p % perByte + 1);

@@ -36,7 +36,13 @@ struct PaletteImage {
                                   int32_t depth, PaletteImage& out);
 
 // Reads index p of an array packed as ReduceColors and the file rows pack it.
-[[nodiscard]] unsigned PackedIndexAt(std::span<const uint8_t> packed, size_t p, int bits);
+// Inline: readers call it for every pixel of every row.
+[[nodiscard]] inline unsigned PackedIndexAt(std::span<const uint8_t> packed, size_t p, int bits) {
+    const size_t perByte = 8 / static_cast<size_t>(bits);
+    const uint8_t byte = packed[p / perByte];
+    const int shift = 8 - bits * static_cast<int>(p % perByte + 1);
+    return (byte >> shift) & ((1u << bits) - 1);
+}
 // Writes index p into such an array (the caller zeroed it and sized it).
 void SetPackedIndex(std::span<uint8_t> packed, size_t p, int bits, unsigned value);
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -124,6 +125,54 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
         return false;
     }
     return true;
+}
+
+MappedFile::~MappedFile() {
+    Close();
+}
+
+void MappedFile::Close() {
+    if (m_map) ::munmap(m_map, m_mapped);
+    m_map = nullptr;
+    m_mapped = 0;
+    m_read.clear();
+}
+
+bool MappedFile::Open(const std::string& path, size_t maxBytes, std::string& reason) {
+    Close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+    if (regular && static_cast<uint64_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        reason = "file is larger than " + std::to_string(maxBytes) + " bytes";
+        return false;
+    }
+    if (regular) {
+        const auto size = static_cast<size_t>(st.st_size);
+        // A small file is mostly read whole: its pages are mapped in one call
+        // rather than one fault at a time. A large one (a program) is mostly
+        // skipped over, so only what is read is brought in.
+        constexpr size_t kMapAheadBytes = size_t{1} << 20;
+        const int flags = MAP_PRIVATE | (size <= kMapAheadBytes ? MAP_POPULATE : 0);
+        void* map = ::mmap(nullptr, size, PROT_READ, flags, fd, 0);
+        if (map != MAP_FAILED) {
+            m_map = map;
+            m_mapped = size;
+        }
+    }
+    ::close(fd);
+    // Pipes, empty-looking special files and failed mappings are read.
+    return m_map || ReadWholeFile(path, maxBytes, m_read, reason);
+}
+
+std::span<const uint8_t> MappedFile::Bytes() const {
+    if (m_map) return {static_cast<const uint8_t*>(m_map), m_mapped};
+    return m_read;
 }
 
 } // namespace pictoform

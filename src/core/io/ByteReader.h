@@ -42,4 +42,28 @@ private:
 [[nodiscard]] bool ReadWholeFile(const std::string& path, size_t maxBytes,
                                  std::vector<uint8_t>& out, std::string& reason);
 
+// A whole file's bytes for a short-lived process that reads a few parts of a
+// large file: a regular file is mapped, so only the pages read are brought
+// in and nothing is copied; anything else is read as ReadWholeFile reads it.
+// Not for the editor: a file cut short by another program while it is
+// mapped ends the process (SIGBUS) instead of failing the read.
+class MappedFile {
+public:
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+
+    // The same refusals and reasons as ReadWholeFile.
+    [[nodiscard]] bool Open(const std::string& path, size_t maxBytes, std::string& reason);
+    [[nodiscard]] std::span<const uint8_t> Bytes() const;
+
+private:
+    void Close();
+
+    void* m_map = nullptr;
+    size_t m_mapped = 0;
+    std::vector<uint8_t> m_read;
+};
+
 } // namespace pictoform
