@@ -117,12 +117,28 @@ void CViewPainter::Resize(int clientWidth, int clientHeight) {
     m_last.reset();
 }
 
-void CViewPainter::FillScreenGrey() {
+void CViewPainter::FillScreenGrey(const PixelRect& kept) {
     // The window shows the colour plane alone; the screen's alpha and
     // coverage are never read, so they are not filled.
-    std::fill_n(m_screen.ColourBits(),
-                static_cast<size_t>(m_screen.Stride()) * static_cast<size_t>(m_screen.Height()),
-                kViewGrey);
+    const PixelRect keep = kept.Intersected(m_screen.Whole());
+    const size_t stride = static_cast<size_t>(m_screen.Stride());
+    uint8_t* bits = m_screen.ColourBits();
+    const auto fill = [&](int y, int x0, int x1) {
+        std::fill_n(bits + static_cast<size_t>(y) * stride + 3 * static_cast<size_t>(x0),
+                    3 * static_cast<size_t>(x1 - x0), kViewGrey);
+    };
+    if (keep.Empty()) {
+        std::fill_n(bits, stride * static_cast<size_t>(m_screen.Height()), kViewGrey);
+        return;
+    }
+    for (int y = 0; y < m_screen.Height(); ++y) {
+        if (y < keep.y0 || y >= keep.y1) {
+            fill(y, 0, m_screen.Width());
+        } else {
+            fill(y, 0, keep.x0);
+            fill(y, keep.x1, m_screen.Width());
+        }
+    }
 }
 
 bool CViewPainter::Paintable(const PaintScene& scene) {
@@ -220,7 +236,7 @@ PixelRect CViewPainter::DrawOverlays(const PaintScene& scene, const ViewGeometry
     return painter.Touched();
 }
 
-void CViewPainter::Present(const ViewGeometry& g, const PixelRect& area) {
+PixelRect CViewPainter::ScreenPartOf(const ViewGeometry& g, const PixelRect& area) const {
     // The display holds the shown part of the canvas from its top-left; the
     // screen shows it from the canvas's window position on.
     const int x0 = std::max(g.originX, 0);
@@ -232,16 +248,23 @@ void CViewPainter::Present(const ViewGeometry& g, const PixelRect& area) {
         std::min<int64_t>({int64_t{m_screen.Height()} - y0, int64_t{g.canvasHeight} - g.scrollY,
                            int64_t{m_display.Height()}});
     const PixelRect copied = area.Intersected({0, 0, Narrow(columns), Narrow(rows)});
-    const size_t bytes = 3 * static_cast<size_t>(copied.x1 - copied.x0);
-    for (int y = copied.y0; y < copied.y1; ++y) {
-        const uint8_t* from = m_display.ColourBits() + static_cast<size_t>(y) * m_display.Stride() +
-                              3 * static_cast<size_t>(copied.x0);
-        uint8_t* to = m_screen.ColourBits() + static_cast<size_t>(y0 + y) * m_screen.Stride() +
-                      3 * (static_cast<size_t>(x0) + copied.x0);
-        std::memcpy(to, from, bytes);
-    }
-    if (copied.Empty()) return;
-    m_updated = m_updated.United({x0 + copied.x0, y0 + copied.y0, x0 + copied.x1, y0 + copied.y1});
+    if (copied.Empty()) return {};
+    return {x0 + copied.x0, y0 + copied.y0, x0 + copied.x1, y0 + copied.y1};
+}
+
+void CViewPainter::Present(const ViewGeometry& g, const PixelRect& area) {
+    const PixelRect to = ScreenPartOf(g, area);
+    // The display's pixel at (x, y) goes to the screen at origin + (x, y).
+    const int originX = std::max(g.originX, 0);
+    const int originY = std::max(g.originY, 0);
+    const size_t bytes = 3 * static_cast<size_t>(to.x1 - to.x0);
+    const auto at = [](CLayerImage& image, int x, int y) {
+        return image.ColourBits() + static_cast<size_t>(y) * image.Stride() +
+               3 * static_cast<size_t>(x);
+    };
+    for (int y = to.y0; y < to.y1; ++y)
+        std::memcpy(at(m_screen, to.x0, y), at(m_display, to.x0 - originX, y - originY), bytes);
+    if (!to.Empty()) m_updated = m_updated.United(to);
 }
 
 ViewGeometry CViewPainter::Paint(PaintScene& scene) {
@@ -257,7 +280,7 @@ ViewGeometry CViewPainter::Paint(PaintScene& scene) {
     RedrawArea(scene, scene.format->Final().Whole());
     (void)ShowArea(scene, g, IconAreaUnder(m_display.Whole(), g));
     m_overlays = DrawOverlays(scene, g);
-    FillScreenGrey();
+    FillScreenGrey(ScreenPartOf(g, m_display.Whole()));
     Present(g, m_display.Whole());
     m_updated = m_screen.Whole();
     m_last = SettingOf(scene, g);

@@ -102,8 +102,11 @@ private:
     PixelRect ShowArea(const PaintScene& scene, const ViewGeometry& g, const PixelRect& area);
     // Draws the overlays on the display; returns the display pixels drawn on.
     PixelRect DrawOverlays(const PaintScene& scene, const ViewGeometry& g);
-    // The whole screen in the grey around the canvas.
-    void FillScreenGrey();
+    // The screen in the grey around the canvas, all but `kept` (the part
+    // the canvas is about to cover).
+    void FillScreenGrey(const PixelRect& kept = {});
+    // Where on the screen the display pixels of area go.
+    [[nodiscard]] PixelRect ScreenPartOf(const ViewGeometry& g, const PixelRect& area) const;
     // Copies the display pixels of area into the screen and notes them as updated.
     void Present(const ViewGeometry& g, const PixelRect& area);
 

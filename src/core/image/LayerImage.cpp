@@ -612,21 +612,29 @@ void CLayerImage::DrawGrid(int zoom, int columns, int rows, int offsetX, int off
     const int64_t top = std::max<int64_t>(int64_t{offsetY} + clip.y0, 0);
     const int64_t shownRight = int64_t{offsetX} + clip.x1;
     const int64_t shownBottom = int64_t{offsetY} + clip.y1;
-    const auto grey = [this, offsetX, offsetY](int64_t x, int64_t y) {
-        uint8_t* bgr = Bgr(static_cast<int>(x - offsetX), static_cast<int>(y - offsetY));
-        bgr[0] = bgr[1] = bgr[2] = 180;
-    };
     // Dotted lines: every other pixel, starting one in from each crossing;
     // which pixels are dots depends on the canvas point alone, so that a
-    // part drawn again matches the whole.
+    // part drawn again matches the whole. Drawn a row at a time: a line's
+    // row gets its dots, and every odd row a dot on each line's column.
     const int64_t dotsRight = std::min(right, shownRight);
     const int64_t dotsBottom = std::min(bottom, shownBottom);
     const int64_t lastLineX = std::min(right, shownRight - 1);
     const int64_t lastLineY = std::min(bottom, shownBottom - 1);
-    for (int64_t y = (top + zoom - 1) / zoom * zoom; y <= lastLineY; y += zoom)
-        for (int64_t x = std::max<int64_t>(1, left | 1); x < dotsRight; x += 2) grey(x, y);
-    for (int64_t x = (left + zoom - 1) / zoom * zoom; x <= lastLineX; x += zoom)
-        for (int64_t y = std::max<int64_t>(1, top | 1); y < dotsBottom; y += 2) grey(x, y);
+    const int64_t firstDot = std::max<int64_t>(1, left | 1);
+    const int64_t firstLineX = (left + zoom - 1) / zoom * zoom;
+    for (int64_t y = top; y <= std::max(lastLineY, dotsBottom - 1); ++y) {
+        uint8_t* row = Bgr(0, static_cast<int>(y - offsetY));
+        const auto grey = [row, offsetX](int64_t x) {
+            uint8_t* bgr = row + 3 * (x - offsetX);
+            bgr[0] = bgr[1] = bgr[2] = 180;
+        };
+        if (y % zoom == 0 && y <= lastLineY) {
+            for (int64_t x = firstDot; x < dotsRight; x += 2) grey(x);
+        }
+        if (y % 2 == 1 && y < dotsBottom) {
+            for (int64_t x = firstLineX; x <= lastLineX; x += zoom) grey(x);
+        }
+    }
 }
 
 void CLayerImage::BlitTo(Surface& surface, int x, int y, int width, int height) const {
