@@ -546,9 +546,6 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
     };
     const int left = column(area.x0);
     const size_t width = static_cast<size_t>(column(area.x1) - left);
-    const size_t dw = static_cast<size_t>(display.m_width);
-    uint8_t* displayAlpha = display.AlphaPlane();
-    uint8_t* displayCoverage = display.CoveragePlane();
     static constexpr uint8_t kWhite[3] = {255, 255, 255};
     for (int y = area.y0; y < area.y1; ++y) {
         const PixelRect rows =
@@ -556,25 +553,16 @@ void CLayerImage::ShowZoomed(const CLayerImage& image, CLayerImage& display, int
         if (rows.Empty()) continue;
         const int top = rows.y0;
         uint8_t* topColour = display.Bgr(0, top);
-        uint8_t* topAlpha = displayAlpha + static_cast<size_t>(top) * dw;
         const size_t row = image.PixelIndex(0, y);
         int from = left;
         for (int x = area.x0; x < area.x1; ++x) {
             const int to = column(x + 1);
-            const bool covered = coverage[row + x] != 0;
-            const uint8_t* bgr = covered ? image.Bgr(x, y) : kWhite;
+            const uint8_t* bgr = coverage[row + x] != 0 ? image.Bgr(x, y) : kWhite;
             for (int k = from; k < to; ++k) std::copy_n(bgr, 3, topColour + 3 * k);
-            std::fill(topAlpha + from, topAlpha + to, covered ? alpha[row + x] : uint8_t{0});
             from = to;
         }
-        std::fill_n(displayCoverage + static_cast<size_t>(top) * dw + left, width, uint8_t{1});
-        for (int py = top + 1; py < rows.y1; ++py) {
+        for (int py = top + 1; py < rows.y1; ++py)
             std::memcpy(display.Bgr(left, py), display.Bgr(left, top), 3 * width);
-            for (uint8_t* plane : {displayAlpha, displayCoverage}) {
-                std::memcpy(plane + static_cast<size_t>(py) * dw + left,
-                            plane + static_cast<size_t>(top) * dw + left, width);
-            }
-        }
         if (zoom < 4) continue;
         for (int x = area.x0; x < area.x1; ++x) {
             const uint8_t* bgr = image.Bgr(x, y);

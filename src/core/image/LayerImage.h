@@ -134,10 +134,11 @@ public:
     // The same for the target pixels inside within alone, drawing nothing.
     static void Downsample3x(const CLayerImage& source, CLayerImage& target, bool hardEdges,
                              const PixelRect& within);
-    // Draws an icon-sized image zoomed into display, as Downsample3x draws
-    // the pixels it makes, except that the blocks of uncovered pixels are
-    // drawn too, white and clear; every block drawn is covered. display shows
-    // the zoomed canvas from canvas point (offsetX, offsetY) on.
+    // Draws an icon-sized image zoomed into display's colour plane, as
+    // Downsample3x draws the pixels it makes, except that the blocks of
+    // uncovered pixels are drawn too, white. A display is only ever shown,
+    // so its alpha and coverage are left as they are. display shows the
+    // zoomed canvas from canvas point (offsetX, offsetY) on.
     static void ShowZoomed(const CLayerImage& image, CLayerImage& display, int zoom,
                            int offsetX = 0, int offsetY = 0);
     // The same for the image's pixels inside within alone.
