@@ -5,6 +5,7 @@
 
 #include "icon/ColorReduction.h"
 #include "icon/PngCodec.h"
+#include "image/PixelRows.h"
 #include "io/ByteReader.h"
 
 namespace pictoform {
@@ -144,10 +145,7 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
     rec.colours.resize(n * 3);
     if (rec.depth == kDepth32) {
         rec.alpha.resize(n);
-        for (size_t p = 0; p < n; ++p, px += 4) {
-            std::memcpy(&rec.colours[p * 3], px, 3);
-            rec.alpha[p] = px[3];
-        }
+        SplitBgraRow(px, rec.colours.data(), rec.alpha.data(), n);
     } else if (rec.depth == kDepth24) {
         const size_t stride = static_cast<size_t>(RowStride(rec.width, 24));
         for (size_t y = 0; y < h; ++y) std::memcpy(&rec.colours[y * w * 3], px + y * stride, w * 3);

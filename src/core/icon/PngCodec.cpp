@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include "image/PixelRows.h"
+
 namespace pictoform {
 
 bool HasPngSignature(std::span<const uint8_t> data) {
@@ -167,7 +169,9 @@ bool EncodeRows(int32_t width, int32_t height, size_t channels, uint8_t colourTy
     out.clear();
     const size_t row = static_cast<size_t>(width) * channels;
     const size_t rows = static_cast<size_t>(height);
-    std::vector<uint8_t> filtered((row + 1) * rows);
+    // Every byte is written below, so none is cleared first.
+    const size_t filteredSize = (row + 1) * rows;
+    const std::unique_ptr<uint8_t[]> filtered(new uint8_t[filteredSize]);
     std::vector<uint8_t> lines(row * 7);
     uint8_t* prev = lines.data();
     uint8_t* cur = prev + row;
@@ -186,7 +190,7 @@ bool EncodeRows(int32_t width, int32_t height, size_t channels, uint8_t colourTy
                 best = f;
             }
         }
-        uint8_t* line = filtered.data() + y * (row + 1);
+        uint8_t* line = filtered.get() + y * (row + 1);
         line[0] = static_cast<uint8_t>(best);
         std::memcpy(line + 1, candidates[best], row);
         std::swap(prev, cur);
@@ -198,9 +202,13 @@ bool EncodeRows(int32_t width, int32_t height, size_t channels, uint8_t colourTy
         reason = "there is not enough memory to encode a PNG";
         return false;
     }
-    std::vector<uint8_t> idat(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()));
-    idat.resize(libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(),
-                                         idat.data(), idat.size()));
+    // Room for the worst case, left unfilled: the compressed bytes are
+    // usually a small part of it, and only the pages written are touched.
+    const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
+    const std::unique_ptr<uint8_t[]> room(new uint8_t[bound]);
+    const std::span<const uint8_t> idat(room.get(),
+                                        libdeflate_zlib_compress(compressor.get(), filtered.get(),
+                                                                 filteredSize, room.get(), bound));
     uint8_t header[13] = {};
     for (int i = 0; i < 4; ++i) {
         header[i] = static_cast<uint8_t>(static_cast<uint32_t>(width) >> (24 - 8 * i));
@@ -273,13 +281,9 @@ IconImageRec RecordFromPng(const PngPixels& png, bool bottomRowFirst) {
     rec.mask.resize(n);
     for (size_t y = 0; y < h; ++y) {
         const uint8_t* src = png.bgra.data() + (bottomRowFirst ? h - 1 - y : y) * w * 4;
-        for (size_t x = 0; x < w; ++x, src += 4) {
-            const size_t p = y * w + x;
-            std::memcpy(&rec.colours[p * 3], src, 3);
-            rec.alpha[p] = src[3];
-            rec.mask[p] = src[3] != 0 ? 1 : 0;
-        }
+        SplitBgraRow(src, &rec.colours[y * w * 3], &rec.alpha[y * w], w);
     }
+    for (size_t p = 0; p < n; ++p) rec.mask[p] = rec.alpha[p] != 0 ? 1 : 0;
     return rec;
 }
 
@@ -293,21 +297,16 @@ bool EncodePlanesPng(int32_t width, int32_t height, std::span<const uint8_t> col
         reason = "no pixels to encode";
         return false;
     }
-    // Each row straight from the planes: no picture in between.
+    // Each row straight from the planes: no picture in between. Without
+    // alpha, the mask gives it.
+    std::vector<uint8_t> maskAlpha(alpha.empty() ? w : 0);
     const auto fill = [&](size_t y, uint8_t* rgba) {
-        const uint8_t* bgr = colours.data() + 3 * w * y;
-        for (size_t x = 0; x < w; ++x) {
-            rgba[4 * x] = bgr[3 * x + 2];
-            rgba[4 * x + 1] = bgr[3 * x + 1];
-            rgba[4 * x + 2] = bgr[3 * x];
-        }
-        if (!alpha.empty()) {
-            const uint8_t* a = alpha.data() + w * y;
-            for (size_t x = 0; x < w; ++x) rgba[4 * x + 3] = a[x];
-        } else {
+        const uint8_t* a = alpha.empty() ? maskAlpha.data() : alpha.data() + w * y;
+        if (alpha.empty()) {
             const uint8_t* m = mask.data() + w * y;
-            for (size_t x = 0; x < w; ++x) rgba[4 * x + 3] = m[x] ? 255 : 0;
+            for (size_t x = 0; x < w; ++x) maskAlpha[x] = m[x] ? 255 : 0;
         }
+        JoinRgbaRow(colours.data() + 3 * w * y, a, rgba, w);
     };
     return EncodeRows(width, height, 4, 6, fill, out, reason);
 }

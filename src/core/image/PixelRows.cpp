@@ -49,6 +49,33 @@ void ReduceRowPlain(const ReduceRowArgs& row) {
     std::fill_n(row.pending, row.blocks, uint8_t{1});
 }
 
+// Pixels `first` to `pixels` of a row, one at a time; the vector loops
+// finish their rows with these.
+void SplitBgraFrom(size_t first, const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixels) {
+    for (size_t i = first; i < pixels; ++i) {
+        std::copy_n(bgra + 4 * i, 3, bgr + 3 * i);
+        alpha[i] = bgra[4 * i + 3];
+    }
+}
+
+void JoinRgbaFrom(size_t first, const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba,
+                  size_t pixels) {
+    for (size_t i = first; i < pixels; ++i) {
+        rgba[4 * i] = bgr[3 * i + 2];
+        rgba[4 * i + 1] = bgr[3 * i + 1];
+        rgba[4 * i + 2] = bgr[3 * i];
+        rgba[4 * i + 3] = alpha[i];
+    }
+}
+
+void SplitBgraPlain(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixels) {
+    SplitBgraFrom(0, bgra, bgr, alpha, pixels);
+}
+
+void JoinRgbaPlain(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels) {
+    JoinRgbaFrom(0, bgr, alpha, rgba, pixels);
+}
+
 } // namespace
 } // namespace pictoform
 #endif
@@ -250,6 +277,35 @@ void ReduceRowImpl(const ReduceRowArgs& row) {
 #endif
 }
 
+void SplitBgraImpl(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixels) {
+    size_t i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint8_t> d8;
+    const size_t lanes = hn::Lanes(d8);
+    for (; i + lanes <= pixels; i += lanes) {
+        hn::Vec<decltype(d8)> b, g, r, a;
+        hn::LoadInterleaved4(d8, bgra + 4 * i, b, g, r, a);
+        hn::StoreInterleaved3(b, g, r, d8, bgr + 3 * i);
+        hn::StoreU(a, d8, alpha + i);
+    }
+#endif
+    SplitBgraFrom(i, bgra, bgr, alpha, pixels);
+}
+
+void JoinRgbaImpl(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels) {
+    size_t i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint8_t> d8;
+    const size_t lanes = hn::Lanes(d8);
+    for (; i + lanes <= pixels; i += lanes) {
+        hn::Vec<decltype(d8)> b, g, r;
+        hn::LoadInterleaved3(d8, bgr + 3 * i, b, g, r);
+        hn::StoreInterleaved4(r, g, b, hn::LoadU(d8, alpha + i), d8, rgba + 4 * i);
+    }
+#endif
+    JoinRgbaFrom(i, bgr, alpha, rgba, pixels);
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace pictoform
 HWY_AFTER_NAMESPACE();
@@ -266,6 +322,8 @@ namespace {
 struct RowFunctions {
     void (*composite)(const CompositeRowArgs&);
     void (*reduce)(const ReduceRowArgs&);
+    void (*splitBgra)(const uint8_t*, uint8_t*, uint8_t*, size_t);
+    void (*joinRgba)(const uint8_t*, const uint8_t*, uint8_t*, size_t);
 };
 
 #if HWY_TARGETS & HWY_AVX2
@@ -285,16 +343,18 @@ RowFunctions ChooseRows() {
 #if HWY_TARGETS & HWY_AVX3
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl")) {
-        return {&N_AVX3::CompositeRowImpl, &N_AVX3::ReduceRowImpl};
+        return {&N_AVX3::CompositeRowImpl, &N_AVX3::ReduceRowImpl, &N_AVX3::SplitBgraImpl,
+                &N_AVX3::JoinRgbaImpl};
     }
 #endif
 #if HWY_TARGETS & HWY_AVX2
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
         __builtin_cpu_supports("fma") && HasF16c()) {
-        return {&N_AVX2::CompositeRowImpl, &N_AVX2::ReduceRowImpl};
+        return {&N_AVX2::CompositeRowImpl, &N_AVX2::ReduceRowImpl, &N_AVX2::SplitBgraImpl,
+                &N_AVX2::JoinRgbaImpl};
     }
 #endif
-    return {&CompositeRowPlain, &ReduceRowPlain};
+    return {&CompositeRowPlain, &ReduceRowPlain, &SplitBgraPlain, &JoinRgbaPlain};
 }
 
 const RowFunctions& Chosen() {
@@ -310,6 +370,14 @@ void CompositeRow(const CompositeRowArgs& row) {
 
 void ReduceRow(const ReduceRowArgs& row) {
     Chosen().reduce(row);
+}
+
+void SplitBgraRow(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixels) {
+    Chosen().splitBgra(bgra, bgr, alpha, pixels);
+}
+
+void JoinRgbaRow(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels) {
+    Chosen().joinRgba(bgr, alpha, rgba, pixels);
 }
 
 } // namespace pictoform

@@ -44,4 +44,11 @@ struct ReduceRowArgs {
 };
 void ReduceRow(const ReduceRowArgs& row);
 
+// Pixels of four bytes (blue, green, red, alpha), as 32-bit bitmaps hold
+// them, split into a colour row (blue, green, red) and an alpha row.
+void SplitBgraRow(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixels);
+// A colour row (blue, green, red) and an alpha row joined into PNG's
+// order: red, green, blue, alpha.
+void JoinRgbaRow(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels);
+
 } // namespace pictoform
