@@ -169,8 +169,8 @@ TEST_F(ShellTest, ZoomedCanvasScrollsAndPaintsWhereThePointerIs) {
                       Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(canvas.viewport(), &wheel);
     EXPECT_EQ(view.Geometry().zoom, 24);
-    EXPECT_EQ(view.Mouse().PixelUnder(int(at.x()), int(at.y())).x, 30);
-    EXPECT_EQ(view.Mouse().PixelUnder(int(at.x()), int(at.y())).y, 12);
+    const auto under = view.Mouse().PixelUnder(int(at.x()), int(at.y()));
+    EXPECT_EQ(std::pair(under.x, under.y), std::pair(30, 12));
 
     while (view.Geometry().zoom < 32) frame->Action(command::kZoomIn)->trigger();
     ASSERT_EQ(view.Geometry().zoom, 32);
