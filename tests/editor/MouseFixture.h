@@ -4,21 +4,11 @@
 // numbers; tools are picked by their codes and the mouse is driven in
 // whole gestures.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "editor/ObjectEditing.h"
-#include "editor/PictoformView.h"
+#include "editor/CommandFixture.h"
 #include "editor/ViewMouse.h"
-#include "editor/Workspace.h"
 #include "support/BoxTextRasterizer.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform::test {
 
@@ -27,13 +17,9 @@ struct Pt {
     int y;
 };
 
-class MouseFixture : public ::testing::Test {
+class MouseFixture : public CommandFixture {
 protected:
-    MouseFixture() {
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
-        Show();
-    }
+    MouseFixture() { Show(); }
 
     // Resizes the window so that the current format shows at zoom 3 from (0, 0).
     void Show() {
@@ -110,21 +96,7 @@ protected:
 
     CViewMouse& Mouse() { return view.Mouse(); }
     CIconFormat& Format() { return *workspace.CurrentFormat(); }
-    CIconLayer& Layer() { return *workspace.CurrentLayer(); }
-    CMultiColorPen& Pen() { return workspace.Colours().GetPen(); }
     CPattern* Object() { return Layer().ActiveObject(); }
-
-    // The kinds of the layer's records from the first, "*" marking the present one.
-    std::string Records() {
-        std::string kinds;
-        const HistoryChain* chain = Layer().History();
-        for (const HistoryNode* n = chain ? chain->First() : nullptr; n; n = n->Next()) {
-            kinds += std::to_string(static_cast<unsigned>(n->Kind()));
-            if (n == chain->Current()) kinds += "*";
-            kinds += " ";
-        }
-        return kinds;
-    }
 
     // The covered pixels of a picture as rows of '#' and '.', over a window
     // of it; `byAlpha` for the final image, where alpha tells what shows.
@@ -161,23 +133,7 @@ protected:
 
     static constexpr PixelColor kRed{200, 10, 20, 255};
 
-    TempDir temp;
-    TestPaths paths = MakePaths(temp);
-    ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
     BoxTextRasterizer boxes;
-
-private:
-    static TestPaths MakePaths(const TempDir& dir) {
-        TestPaths p;
-        p.historyRoot = dir.File("History");
-        p.masks = dir.File("Masks");
-        std::filesystem::create_directories(p.masks);
-        // A 4 x 2 mask: the left half inside.
-        WriteBytes(p.masks + "/aplus.msk", {'p', 'a', 't', 0, 4, 0, 2, 1, 1, 0, 0, 1, 1, 0, 0});
-        return p;
-    }
 };
 
 } // namespace pictoform::test
