@@ -4,18 +4,10 @@
 
 #include "editor/Recovery.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-
-#include "editor/PictoformView.h"
-#include "editor/Workspace.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
+#include "editor/CommandFixture.h"
 
 namespace pictoform {
 namespace {
@@ -92,12 +84,9 @@ TEST(RunFolders, OnlyFoldersOfRunsThatDiedGo) {
     EXPECT_TRUE(fs::is_directory(live.HistoryDir()));
 }
 
-class RecoveryTest : public ::testing::Test {
+class RecoveryTest : public test::CommandFixture {
 protected:
-    RecoveryTest() {
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
-    }
+    RecoveryTest() { paths.recovery = temp.File("state/recovery"); }
 
     // A change the user made: a pixel on the current layer.
     void Edit(const PixelColor& colour) {
@@ -128,19 +117,7 @@ protected:
         return path;
     }
 
-    static test::TestPaths PathsIn(const test::TempDir& temp) {
-        test::TestPaths paths;
-        paths.historyRoot = temp.File("History");
-        paths.recovery = temp.File("state/recovery");
-        return paths;
-    }
-
-    test::TempDir temp;
-    test::TestPaths paths = PathsIn(temp);
-    test::ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
-    RecoveryStore store{paths.recovery};
+    RecoveryStore store{temp.File("state/recovery")};
     RecoverySchedule schedule;
     uint64_t seen = 0;
 };
