@@ -267,8 +267,7 @@ TEST_F(MouseToolsTest, HotSpotModeTakesTheNextPressInsideTheIcon) {
     Click(10, 7);
     ASSERT_EQ(ui.Messages().size(), 3u);
     EXPECT_EQ(ui.Messages()[2].text, "Hot spot has been set at (3,2).");
-    EXPECT_EQ(view.HotSpot().x, 3);
-    EXPECT_EQ(view.HotSpot().y, 2);
+    EXPECT_EQ(std::pair(view.HotSpot().x, view.HotSpot().y), std::pair(3, 2));
     EXPECT_FALSE(Mouse().HotSpotMode());
     EXPECT_EQ(Mouse().Cursor(), ViewCursor::Default);
     EXPECT_EQ(Mouse().Tooltip(), "");
