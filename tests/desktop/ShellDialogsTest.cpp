@@ -64,11 +64,8 @@ TEST_F(ShellDialogsTest, ChooseFileSavesWithTheFiltersExtensionAndOpensAnExistin
         static_cast<QDialog&>(dialog).accept();
     };
 
-    FileDialogRequest save;
-    save.kind = FileDialogRequest::Kind::Save;
-    save.filter = CPictoformView::kSaveFilter;
-    save.filterIndex = 2;
-    save.fileName = "untitled";
+    const FileDialogRequest save{FileDialogRequest::Kind::Save, "untitled",
+                                 CPictoformView::kSaveFilter, 2};
     script.Then("Save As", [&](QWidget& window) {
         auto& dialog = As<QFileDialog>(window);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
@@ -99,8 +96,7 @@ TEST_F(ShellDialogsTest, ChooseFileSavesWithTheFiltersExtensionAndOpensAnExistin
     EXPECT_EQ(ui.ChooseFile(save), temp.File("old"));
     test::WriteBytes(temp.File("old.ani"), {1});
 
-    FileDialogRequest open;
-    open.filter = CPictoformView::kOpenFilter;
+    const FileDialogRequest open{FileDialogRequest::Kind::Open, "", CPictoformView::kOpenFilter};
     script.Then("Open", [&](QWidget& window) {
         auto& dialog = As<QFileDialog>(window);
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
