@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <tuple>
-
-#include "editor/RunHistoryDir.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
@@ -74,41 +70,6 @@ TEST(ViewGeometryTest, ZoomStepsStopAtTheEndsAndLeaveAFittedZoomForItsNeighbours
     EXPECT_EQ(ViewGeometry::NextZoomIn(10), 12);
     EXPECT_EQ(ViewGeometry::NextZoomOut(10), 8);
     EXPECT_EQ(ViewGeometry::NextZoomOut(12), 8);
-}
-
-// A folder that still holds files when the run ends stays.
-TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRunIfEmpty) {
-    test::TempDir temp;
-    const std::string root = temp.File("History");
-    std::filesystem::create_directories(root + "/7");
-    unsigned draws[] = {1007, 7, 42, 43};
-    size_t next = 0;
-    std::string error;
-    {
-        RunHistoryDir dir, kept;
-        // 1007 % 1000 and 7 are taken; 42 is free.
-        ASSERT_TRUE(dir.Create(
-            root, [&] { return draws[next++]; }, error))
-            << error;
-        EXPECT_EQ(dir.Path(), root + "/42");
-        ASSERT_TRUE(kept.Create(
-            root, [&] { return draws[next++]; }, error))
-            << error;
-        test::WriteBytes(kept.Path() + "/1.cah", {1, 2, 3});
-    }
-    EXPECT_FALSE(std::filesystem::exists(root + "/42"));
-    EXPECT_TRUE(std::filesystem::exists(root + "/43/1.cah"));
-    EXPECT_TRUE(std::filesystem::exists(root + "/7"));
-}
-
-TEST(RunHistoryDirTest, AnUnwritableRootIsReportedNotIgnored) {
-    test::TempDir temp;
-    test::WriteBytes(temp.File("file"), {0});
-    RunHistoryDir dir;
-    std::string error;
-    EXPECT_FALSE(dir.Create(temp.File("file") + "/History", error));
-    EXPECT_NE(error.find("Cannot create the history folder"), std::string::npos);
-    EXPECT_TRUE(dir.Path().empty());
 }
 
 } // namespace
