@@ -38,38 +38,17 @@ protected:
         Show();
     }
 
-    // Picks a tool as the user does: the nibs from their menu, the rest by
-    // their buttons.
+    // Picks a tool as the user does: the nibs from their button's menu, the
+    // rest by their buttons. (Which command and button give which tool is
+    // ToolDialogTest's.)
     void Use(ToolCode code, int width = 1) {
-        struct Way {
-            ToolCode code;
-            int command; // 0: a button
-            ToolButton button;
-        };
-        static constexpr Way kWays[] = {
-            {kToolPencilRound, CToolDialog::kPencilRoundCommand, {}},
-            {kToolPencilSquare, CToolDialog::kPencilSquareCommand, {}},
-            {kToolPencilRightDiagonal, CToolDialog::kPencilRightDiagonalCommand, {}},
-            {kToolPencilLeftDiagonal, CToolDialog::kPencilLeftDiagonalCommand, {}},
-            {kToolEraserRound, CToolDialog::kEraserRoundCommand, {}},
-            {kToolEraserSquare, CToolDialog::kEraserSquareCommand, {}},
-            {kToolLine, 0, ToolButton::Line},
-            {kToolEllipse, 0, ToolButton::Ellipse},
-            {kToolRectangleFrame, 0, ToolButton::RectangleFrame},
-            {kToolRectangle, 0, ToolButton::Rectangle},
-            {kToolColorPicker, 0, ToolButton::ColorPicker},
-            {kToolText, 0, ToolButton::Text},
-            {kToolTriangle, 0, ToolButton::Triangle},
-            {kToolFloodFill, 0, ToolButton::FloodFill},
-            {kToolMask, 0, ToolButton::Mask},
-            {kToolSelection, 0, ToolButton::Selection}};
         CToolDialog& tools = workspace.Tools();
-        for (const Way& way : kWays) {
-            if (way.code != code) continue;
-            if (way.command != 0)
-                tools.OnCommand(way.command);
-            else
-                tools.LeftButtonDown(way.button);
+        for (int b = 0; b < kToolButtonCount; ++b) {
+            const auto button = static_cast<ToolButton>(b);
+            const std::vector<ToolMenuEntry> menu = tools.MenuEntries(button);
+            for (const ToolMenuEntry& entry : menu)
+                if (entry.code == code) tools.OnCommand(entry.command);
+            if (menu.empty() && tools.ButtonCode(button) == code) tools.LeftButtonDown(button);
         }
         tools.ChooseWidth(width - 1);
         ASSERT_EQ(tools.GetCurrentTool(), code);
