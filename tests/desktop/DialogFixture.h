@@ -151,13 +151,9 @@ private:
     bool m_starting = false;
 };
 
-inline QString WithoutMnemonic(QString text) {
-    return text.remove('&');
-}
-
 inline QPushButton& Button(QWidget& window, const QString& text) {
     for (QPushButton* button : window.findChildren<QPushButton*>()) {
-        if (WithoutMnemonic(button->text()) == text) return *button;
+        if (button->text().remove('&') == text) return *button;
     }
     ADD_FAILURE() << "no button " << text.toStdString() << " in "
                   << window.windowTitle().toStdString();

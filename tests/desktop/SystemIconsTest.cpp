@@ -106,15 +106,15 @@ TEST_F(SystemIconsTest, ReplacesFromAnIconFileAndAModuleThenRestores) {
     CChangeSysIconDialog dialog(temp.File("conf"), *registry, shell, ui, nullptr);
     dialog.show();
     QListWidget& list = dialog.List();
-    const std::string key = BuiltInSysIconItems()[4].entries[0].keyPath;
 
-    // Double-click on My Documents: an icon file is asked for.
+    // Double-click on My Documents: an icon file is asked for. (What each
+    // action writes into the registry SysIconSetTest pins; the icons shown are
+    // read back from it.)
     const QPoint documents = list.visualItemRect(list.item(4)).center();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, documents);
     ASSERT_TRUE(list.item(4)->isSelected());
     ui.QueueFile(yellow);
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, documents);
-    EXPECT_EQ(registry->ReadString(HKCR, key, ""), yellow + ",0");
     EXPECT_EQ(IconColour(list.item(4)), QColor(255, 255, 0));
 
     // The second icon of the module, for My Documents and My Computer at once.
@@ -127,7 +127,6 @@ TEST_F(SystemIconsTest, ReplacesFromAnIconFileAndAModuleThenRestores) {
     EXPECT_EQ(ui.files.Requests()[1].filter,
               "Dll & Exe File (*.dll, *.exe)|*.dll;*.exe|All Files (*.*)|*.*||");
     EXPECT_EQ(ui.moduleIcons.Requests(), std::vector<std::string>{dll});
-    EXPECT_EQ(registry->ReadString(HKCR, key, ""), dll + ",1");
     EXPECT_EQ(IconColour(list.item(0)), QColor(255, 128, 0));
     EXPECT_EQ(IconColour(list.item(4)), QColor(255, 128, 0));
 
@@ -135,15 +134,12 @@ TEST_F(SystemIconsTest, ReplacesFromAnIconFileAndAModuleThenRestores) {
     list.clearSelection();
     list.item(4)->setSelected(true);
     dialog.RestoreAction().trigger();
-    EXPECT_EQ(registry->ReadString(HKCR, key, ""), seeded[4]);
     EXPECT_EQ(IconColour(list.item(4)), QColor(Qt::magenta));
     EXPECT_EQ(IconColour(list.item(0)), QColor(255, 128, 0));
 
     // Restore All puts My Computer back too.
     QTest::mouseClick(&dialog.RestoreAllButton(), Qt::LeftButton);
     EXPECT_EQ(IconColour(list.item(0)), QColor(Qt::red));
-    EXPECT_EQ(registry->ReadString(HKCR, BuiltInSysIconItems()[0].entries[0].keyPath, ""),
-              seeded[0]);
 }
 
 TEST_F(SystemIconsTest, AnItemWhoseIconIsGoneLeavesTheList) {

@@ -1,8 +1,10 @@
 #pragma once
-// A view on a fresh 48 x 48 icon with undo, for driving the edit commands.
+// A view on a fresh 48 x 48 icon with undo, for driving the edit commands,
+// with a folder of one mask for the mask tool.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -22,7 +24,6 @@ inline constexpr PixelColor kBlue{0, 0, 255, 255};
 class CommandFixture : public ::testing::Test {
 protected:
     CommandFixture() {
-        paths.historyRoot = temp.File("History");
         EXPECT_TRUE(workspace.StartHistory());
         view.InitialUpdate("");
     }
@@ -74,10 +75,21 @@ protected:
     }
 
     TempDir temp;
-    TestPaths paths;
+    TestPaths paths = MakePaths(temp);
     ScriptedUiServices ui;
     Workspace workspace{ui, paths};
     CPictoformView view{workspace};
+
+private:
+    static TestPaths MakePaths(const TempDir& dir) {
+        TestPaths p;
+        p.historyRoot = dir.File("History");
+        p.masks = dir.File("Masks");
+        std::filesystem::create_directories(p.masks);
+        // A 4 x 2 mask: the left half inside.
+        WriteBytes(p.masks + "/aplus.msk", {'p', 'a', 't', 0, 4, 0, 2, 1, 1, 0, 0, 1, 1, 0, 0});
+        return p;
+    }
 };
 
 } // namespace pictoform::test

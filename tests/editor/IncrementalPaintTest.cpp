@@ -30,16 +30,12 @@ protected:
                     c.SetBlock(x, y, {static_cast<uint8_t>(90 * i), 120, 200, 150}, 3);
             c.CopyTo(shown[i]->Working());
         }
-        const auto choose = [&layers](const CIconLayer* layer) {
-            for (int i = 0; i < 3 && layer != nullptr; ++i) {
-                layers.SelectItem(i);
-                if (layers.GetActiveLayer() == layer) return;
-            }
-            FAIL() << "no such layer";
-        };
-        choose(shown[1]);
+        // The panel lists the layers bottom first, as they are shown.
+        layers.SelectItem(1);
+        ASSERT_EQ(layers.GetActiveLayer(), shown[1]);
         layers.MoveSlider(60);
-        choose(shown[2]);
+        layers.SelectItem(2);
+        ASSERT_EQ(layers.GetActiveLayer(), shown[2]);
     }
 
     // One step of a drag, or its end, repainted as the window repaints it,

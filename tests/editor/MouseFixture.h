@@ -4,21 +4,11 @@
 // numbers; tools are picked by their codes and the mouse is driven in
 // whole gestures.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "editor/ObjectEditing.h"
-#include "editor/PictoformView.h"
+#include "editor/CommandFixture.h"
 #include "editor/ViewMouse.h"
-#include "editor/Workspace.h"
 #include "support/BoxTextRasterizer.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform::test {
 
@@ -27,13 +17,9 @@ struct Pt {
     int y;
 };
 
-class MouseFixture : public ::testing::Test {
+class MouseFixture : public CommandFixture {
 protected:
-    MouseFixture() {
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
-        Show();
-    }
+    MouseFixture() { Show(); }
 
     // Resizes the window so that the current format shows at zoom 3 from (0, 0).
     void Show() {
@@ -52,38 +38,17 @@ protected:
         Show();
     }
 
-    // Picks a tool as the user does: the nibs from their menu, the rest by
-    // their buttons.
+    // Picks a tool as the user does: the nibs from their button's menu, the
+    // rest by their buttons. (Which command and button give which tool is
+    // ToolDialogTest's.)
     void Use(ToolCode code, int width = 1) {
-        struct Way {
-            ToolCode code;
-            int command; // 0: a button
-            ToolButton button;
-        };
-        static constexpr Way kWays[] = {
-            {kToolPencilRound, CToolDialog::kPencilRoundCommand, {}},
-            {kToolPencilSquare, CToolDialog::kPencilSquareCommand, {}},
-            {kToolPencilRightDiagonal, CToolDialog::kPencilRightDiagonalCommand, {}},
-            {kToolPencilLeftDiagonal, CToolDialog::kPencilLeftDiagonalCommand, {}},
-            {kToolEraserRound, CToolDialog::kEraserRoundCommand, {}},
-            {kToolEraserSquare, CToolDialog::kEraserSquareCommand, {}},
-            {kToolLine, 0, ToolButton::Line},
-            {kToolEllipse, 0, ToolButton::Ellipse},
-            {kToolRectangleFrame, 0, ToolButton::RectangleFrame},
-            {kToolRectangle, 0, ToolButton::Rectangle},
-            {kToolColorPicker, 0, ToolButton::ColorPicker},
-            {kToolText, 0, ToolButton::Text},
-            {kToolTriangle, 0, ToolButton::Triangle},
-            {kToolFloodFill, 0, ToolButton::FloodFill},
-            {kToolMask, 0, ToolButton::Mask},
-            {kToolSelection, 0, ToolButton::Selection}};
         CToolDialog& tools = workspace.Tools();
-        for (const Way& way : kWays) {
-            if (way.code != code) continue;
-            if (way.command != 0)
-                tools.OnCommand(way.command);
-            else
-                tools.LeftButtonDown(way.button);
+        for (int b = 0; b < kToolButtonCount; ++b) {
+            const auto button = static_cast<ToolButton>(b);
+            const std::vector<ToolMenuEntry> menu = tools.MenuEntries(button);
+            for (const ToolMenuEntry& entry : menu)
+                if (entry.code == code) tools.OnCommand(entry.command);
+            if (menu.empty() && tools.ButtonCode(button) == code) tools.LeftButtonDown(button);
         }
         tools.ChooseWidth(width - 1);
         ASSERT_EQ(tools.GetCurrentTool(), code);
@@ -110,21 +75,7 @@ protected:
 
     CViewMouse& Mouse() { return view.Mouse(); }
     CIconFormat& Format() { return *workspace.CurrentFormat(); }
-    CIconLayer& Layer() { return *workspace.CurrentLayer(); }
-    CMultiColorPen& Pen() { return workspace.Colours().GetPen(); }
     CPattern* Object() { return Layer().ActiveObject(); }
-
-    // The kinds of the layer's records from the first, "*" marking the present one.
-    std::string Records() {
-        std::string kinds;
-        const HistoryChain* chain = Layer().History();
-        for (const HistoryNode* n = chain ? chain->First() : nullptr; n; n = n->Next()) {
-            kinds += std::to_string(static_cast<unsigned>(n->Kind()));
-            if (n == chain->Current()) kinds += "*";
-            kinds += " ";
-        }
-        return kinds;
-    }
 
     // The covered pixels of a picture as rows of '#' and '.', over a window
     // of it; `byAlpha` for the final image, where alpha tells what shows.
@@ -161,23 +112,7 @@ protected:
 
     static constexpr PixelColor kRed{200, 10, 20, 255};
 
-    TempDir temp;
-    TestPaths paths = MakePaths(temp);
-    ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
     BoxTextRasterizer boxes;
-
-private:
-    static TestPaths MakePaths(const TempDir& dir) {
-        TestPaths p;
-        p.historyRoot = dir.File("History");
-        p.masks = dir.File("Masks");
-        std::filesystem::create_directories(p.masks);
-        // A 4 x 2 mask: the left half inside.
-        WriteBytes(p.masks + "/aplus.msk", {'p', 'a', 't', 0, 4, 0, 2, 1, 1, 0, 0, 1, 1, 0, 0});
-        return p;
-    }
 };
 
 } // namespace pictoform::test

@@ -38,13 +38,13 @@ TEST_F(MouseToolsTest, SquareNibPaintsWholePixelsAndUndoRedoRestoreTheStroke) {
     const std::string stroke = "......\n.###..\n...#..\n...#..\n...#..\n......\n";
     EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true), stroke);
     EXPECT_EQ(Format().Final().GetPixel(3, 4), kRed);
-    EXPECT_EQ(Records(), "3 3* ");
+    EXPECT_EQ(History(), "3 [3]");
     EXPECT_TRUE(view.Modified());
 
     ASSERT_TRUE(Layer().Undo(true));
     view.Paint();
     EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true).find('#'), std::string::npos);
-    EXPECT_EQ(Records(), "3* 3 ");
+    EXPECT_EQ(History(), "[3] 3");
     ASSERT_TRUE(Layer().Redo(true));
     view.Paint();
     EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true), stroke);
@@ -111,7 +111,7 @@ TEST_F(MouseToolsTest, MultiColourStrokesStepThroughTheTableAndCarryTheIndexOver
     EXPECT_EQ(CommittedAt(13, 1), TableEntry(6));
     EXPECT_EQ(CommittedAt(1, 10), TableEntry(6));
     EXPECT_EQ(CommittedAt(1, 13), TableEntry(7));
-    EXPECT_EQ(Records(), "3 3 3* ");
+    EXPECT_EQ(History(), "3 3 [3]");
 }
 
 TEST_F(MouseToolsTest, LinesShowWhileDraggedAndAreDrawnAgainByRedo) {
@@ -140,7 +140,7 @@ TEST_F(MouseToolsTest, LinesShowWhileDraggedAndAreDrawnAgainByRedo) {
         }
         EXPECT_NE(Format().Final().GetPixel(4, 1).alpha, 0);
         EXPECT_EQ(Format().Final().GetPixel(4, 3).alpha, 0);
-        EXPECT_EQ(Records(), "3 65281* ");
+        EXPECT_EQ(History(), "3 [65281]");
         // Redo draws the line again from its record.
         CLayerImage drawn;
         ASSERT_TRUE(drawn.CloneFrom(Layer().Committed()));
@@ -164,7 +164,7 @@ TEST_F(MouseToolsTest, ErasersEmptyASquareOfWholePixelsOrARoundSpot) {
     // Pixel (10, 10) and one pixel around it: canvas 27 to 35.
     EXPECT_EQ(Rows(Layer().Working(), 25, 30, 38, 31), "##.........##\n");
     EXPECT_EQ(Rows(Layer().Working(), 30, 25, 31, 38), "#\n#\n.\n.\n.\n.\n.\n.\n.\n.\n.\n#\n#\n");
-    EXPECT_EQ(Records(), "3 3* ");
+    EXPECT_EQ(History(), "3 [3]");
 
     FillLayer(kRed);
     Use(kToolEraserRound, 3);
@@ -172,7 +172,7 @@ TEST_F(MouseToolsTest, ErasersEmptyASquareOfWholePixelsOrARoundSpot) {
     // Radius 4 about (90, 90): its middle row empties 87 to 93; a corner stays.
     EXPECT_EQ(Rows(Layer().Working(), 84, 90, 96, 91), "###.......##\n");
     EXPECT_TRUE(Covered(Layer().Working(), 93, 93));
-    EXPECT_EQ(Records(), "3 3 3* ");
+    EXPECT_EQ(History(), "3 3 [3]");
 }
 
 TEST_F(MouseToolsTest, FloodFillLaysLinearAndRadialGradientsFromTheDrag) {
@@ -208,7 +208,7 @@ TEST_F(MouseToolsTest, FloodFillLaysLinearAndRadialGradientsFromTheDrag) {
             EXPECT_EQ(CommittedAt(p.x, p.y), TableEntry(p.entry)) << p.x << "," << p.y;
         }
     }
-    EXPECT_EQ(Records(), "3 3 3* ");
+    EXPECT_EQ(History(), "3 3 [3]");
 }
 
 TEST_F(MouseToolsTest, ColourPickerHandsTheColourBackAndReturnsToThePreviousTool) {
@@ -224,7 +224,7 @@ TEST_F(MouseToolsTest, ColourPickerHandsTheColourBackAndReturnsToThePreviousTool
     EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolColorPicker);
     Mouse().Release(4, 4);
     EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolPencilSquare);
-    EXPECT_EQ(Records(), "3 3* ");
+    EXPECT_EQ(History(), "3 [3]");
 }
 
 TEST_F(MouseToolsTest, AMovementWithoutTheLeftButtonEndsTheStrokeThere) {
@@ -234,7 +234,7 @@ TEST_F(MouseToolsTest, AMovementWithoutTheLeftButtonEndsTheStrokeThere) {
     Mouse().Move(10, 4, mouse::kLeft);
     // Released outside the window: the next movement comes without the button.
     Mouse().Move(10, 13, 0);
-    EXPECT_EQ(Records(), "3 3* ");
+    EXPECT_EQ(History(), "3 [3]");
     EXPECT_TRUE(Layer().StrokePoints().empty());
     // Held again without a press: nothing is painted.
     Mouse().Move(10, 22, mouse::kLeft);
@@ -244,7 +244,7 @@ TEST_F(MouseToolsTest, AMovementWithoutTheLeftButtonEndsTheStrokeThere) {
     // Any other button or key with it ends a stroke as well.
     Mouse().Press(4, 40);
     Mouse().Move(10, 40, mouse::kLeft | mouse::kShift);
-    EXPECT_EQ(Records(), "3 3 3* ");
+    EXPECT_EQ(History(), "3 3 [3]");
 }
 
 TEST_F(MouseToolsTest, HotSpotModeTakesTheNextPressInsideTheIcon) {
@@ -267,14 +267,13 @@ TEST_F(MouseToolsTest, HotSpotModeTakesTheNextPressInsideTheIcon) {
     Click(10, 7);
     ASSERT_EQ(ui.Messages().size(), 3u);
     EXPECT_EQ(ui.Messages()[2].text, "Hot spot has been set at (3,2).");
-    EXPECT_EQ(view.HotSpot().x, 3);
-    EXPECT_EQ(view.HotSpot().y, 2);
+    EXPECT_EQ(std::pair(view.HotSpot().x, view.HotSpot().y), std::pair(3, 2));
     EXPECT_FALSE(Mouse().HotSpotMode());
     EXPECT_EQ(Mouse().Cursor(), ViewCursor::Default);
     EXPECT_EQ(Mouse().Tooltip(), "");
     // Setting it painted nothing and recorded nothing.
     EXPECT_FALSE(Covered(Layer().Committed(), 10, 7));
-    EXPECT_EQ(Records(), "3* ");
+    EXPECT_EQ(History(), "[3]");
 }
 
 } // namespace

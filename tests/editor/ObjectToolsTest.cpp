@@ -46,7 +46,7 @@ TEST_F(ObjectToolsTest, RectangleIsMadeByTheDragResizedRotatedAndMergedByAPressO
     Mouse().Move(60, 45, mouse::kLeft);
     Mouse().Release(60, 45);
     EXPECT_EQ(Frame(*Object()), (std::vector<float>{30, 30, 30, 0, 0, 15}));
-    EXPECT_EQ(Records(), "3 4 1* ");
+    EXPECT_EQ(History(), "3 4 [1]");
     view.Paint();
     EXPECT_TRUE(Covered(Layer().Working(), 45, 40));
     EXPECT_FALSE(Covered(Layer().Committed(), 45, 40));
@@ -64,14 +64,14 @@ TEST_F(ObjectToolsTest, RectangleIsMadeByTheDragResizedRotatedAndMergedByAPressO
     EXPECT_EQ(Frame(*Object()), (std::vector<float>{30, 30, 45, 0, 0, 30}));
     Drag({{40, 40}, {43, 46}});
     EXPECT_EQ(Frame(*Object()), (std::vector<float>{33, 36, 45, 0, 0, 30}));
-    EXPECT_EQ(Records(), "3 4 1 1 1* ");
+    EXPECT_EQ(History(), "3 4 1 1 [1]");
     // Rotate by the rotation handle.
     const Vec2 handle = Object()->RotationHandle();
     const Vec2 centre = Object()->RotationCentre();
     Drag({{static_cast<int>(handle.x), static_cast<int>(handle.y)},
           {static_cast<int>(centre.x + 40), static_cast<int>(centre.y)}});
     EXPECT_GT(std::fabs(Object()->Angle()), 0.1f);
-    EXPECT_EQ(Records(), "3 4 1 1 1 1* ");
+    EXPECT_EQ(History(), "3 4 1 1 1 [1]");
 
     Use(kToolPencilSquare);
     Mouse().Press(140, 140);
@@ -79,7 +79,7 @@ TEST_F(ObjectToolsTest, RectangleIsMadeByTheDragResizedRotatedAndMergedByAPressO
     EXPECT_FALSE(Covered(Layer().Committed(), 140, 140)) << "the merging press paints nothing";
     Mouse().Release(140, 140);
     EXPECT_TRUE(Covered(Layer().Committed(), centre.x + 3, centre.y + 3));
-    EXPECT_EQ(Records().substr(0, 6), "3 3 3*");
+    EXPECT_EQ(History().substr(0, 7), "3 3 [3]");
     // Undo goes back past the merge to the empty layer.
     ASSERT_TRUE(Layer().Undo(true));
     ASSERT_TRUE(Layer().Undo(true));
@@ -98,7 +98,7 @@ TEST_F(ObjectToolsTest, MorphGridPointsAreDraggedAndCancellingMorphKeepsTheShape
     ASSERT_TRUE(view.Commands().Run(command::kMorph));
     ASSERT_TRUE(Object()->MorphMode());
     ASSERT_EQ(Object()->MorphColumns(), 2);
-    const std::string before = Records();
+    EXPECT_EQ(History(), "3 4 [1]");
 
     // The bottom right grid point (1, 1 in the frame's own units) pulled
     // out: the shape follows it beyond the frame it was made in; the frame's
@@ -108,7 +108,7 @@ TEST_F(ObjectToolsTest, MorphGridPointsAreDraggedAndCancellingMorphKeepsTheShape
     Drag({{60, 60}, {70, 66}, {84, 84}});
     EXPECT_FLOAT_EQ(Object()->MorphPoint(2, 2).x, 1.8f);
     EXPECT_FLOAT_EQ(Object()->MorphPoint(2, 2).y, 1.8f);
-    EXPECT_EQ(Records(), before.substr(0, before.size() - 2) + " 1* ");
+    EXPECT_EQ(History(), "3 4 1 [1]");
     view.Paint();
     EXPECT_TRUE(Covered(Layer().Working(), 72, 72));
     EXPECT_FALSE(Covered(Layer().Working(), 72, 35)) << "the top right corner stayed";
@@ -156,7 +156,7 @@ TEST_F(ObjectToolsTest, FrameEllipseTriangleAndMaskAreMadeAsTheirToolsSay) {
     Click(25, 40);
     ASSERT_NE(Object(), nullptr);
     ASSERT_EQ(Object()->Kind(), PatternKind::Triangle);
-    EXPECT_EQ(Records(), "3 4* ");
+    EXPECT_EQ(History(), "3 [4]");
     EXPECT_TRUE(Layer().StrokePoints().empty());
     EXPECT_TRUE(Layer().OutlinePoints().empty());
     RemoveActiveObject(Layer());
@@ -196,7 +196,7 @@ TEST_F(ObjectToolsTest, ASelectionLiftsWholePixelsAndMovesByWholePixelsOnly) {
     Mouse().Release(14, 14);
     ASSERT_NE(Object(), nullptr);
     ASSERT_EQ(Object()->Kind(), PatternKind::Copied);
-    EXPECT_EQ(Records(), "3 4 2* ");
+    EXPECT_EQ(History(), "3 4 [2]");
     EXPECT_FALSE(Covered(Layer().Committed(), 5, 5));
     EXPECT_TRUE(Covered(Layer().Committed(), 12, 5));
     auto& lifted = static_cast<CCopiedPattern&>(*Object());
@@ -244,7 +244,7 @@ TEST_F(ObjectToolsTest, TextIsSmoothOn32BitsAndWholePixelsOnOtherDepths) {
         view.Paint();
         const uint8_t edge = Format().Final().GetPixel(10, 15).alpha;
         EXPECT_EQ(edge > 0 && edge < 255, c.partialEdge) << int(edge);
-        EXPECT_EQ(Records(), "3 4 1* ");
+        EXPECT_EQ(History(), "3 4 [1]");
     }
     EXPECT_EQ(asked, 2);
 }

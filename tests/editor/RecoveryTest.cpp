@@ -1,21 +1,14 @@
 // Crash recovery: copies of unsaved work made when due, told apart from a
-// live run's by their locks, offered at the next start; history folders of
-// dead runs removed.
+// live run's by their locks, offered at the next start; each run's history
+// folder taken under a free number, and those of dead runs removed.
 
 #include "editor/Recovery.h"
-
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-
-#include "editor/PictoformView.h"
-#include "editor/Workspace.h"
-#include "support/ScriptedUiServices.h"
-#include "support/TestPaths.h"
-#include "support/TestSupport.h"
+#include "editor/CommandFixture.h"
+#include "editor/RunHistoryDir.h"
 
 namespace pictoform {
 namespace {
@@ -92,12 +85,44 @@ TEST(RunFolders, OnlyFoldersOfRunsThatDiedGo) {
     EXPECT_TRUE(fs::is_directory(live.HistoryDir()));
 }
 
-class RecoveryTest : public ::testing::Test {
-protected:
-    RecoveryTest() {
-        EXPECT_TRUE(workspace.StartHistory());
-        view.InitialUpdate("");
+// A folder that still holds files when the run ends stays.
+TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRunIfEmpty) {
+    test::TempDir temp;
+    const std::string root = temp.File("History");
+    fs::create_directories(root + "/7");
+    unsigned draws[] = {1007, 7, 42, 43};
+    size_t next = 0;
+    std::string error;
+    {
+        RunHistoryDir dir, kept;
+        // 1007 % 1000 and 7 are taken; 42 is free.
+        ASSERT_TRUE(dir.Create(
+            root, [&] { return draws[next++]; }, error))
+            << error;
+        EXPECT_EQ(dir.Path(), root + "/42");
+        ASSERT_TRUE(kept.Create(
+            root, [&] { return draws[next++]; }, error))
+            << error;
+        test::WriteBytes(kept.Path() + "/1.cah", {1, 2, 3});
     }
+    EXPECT_FALSE(fs::exists(root + "/42"));
+    EXPECT_TRUE(fs::exists(root + "/43/1.cah"));
+    EXPECT_TRUE(fs::exists(root + "/7"));
+}
+
+TEST(RunHistoryDirTest, AnUnwritableRootIsReportedNotIgnored) {
+    test::TempDir temp;
+    test::WriteBytes(temp.File("file"), {0});
+    RunHistoryDir dir;
+    std::string error;
+    EXPECT_FALSE(dir.Create(temp.File("file") + "/History", error));
+    EXPECT_NE(error.find("Cannot create the history folder"), std::string::npos);
+    EXPECT_TRUE(dir.Path().empty());
+}
+
+class RecoveryTest : public test::CommandFixture {
+protected:
+    RecoveryTest() { paths.recovery = temp.File("state/recovery"); }
 
     // A change the user made: a pixel on the current layer.
     void Edit(const PixelColor& colour) {
@@ -128,19 +153,7 @@ protected:
         return path;
     }
 
-    static test::TestPaths PathsIn(const test::TempDir& temp) {
-        test::TestPaths paths;
-        paths.historyRoot = temp.File("History");
-        paths.recovery = temp.File("state/recovery");
-        return paths;
-    }
-
-    test::TempDir temp;
-    test::TestPaths paths = PathsIn(temp);
-    test::ScriptedUiServices ui;
-    Workspace workspace{ui, paths};
-    CPictoformView view{workspace};
-    RecoveryStore store{paths.recovery};
+    RecoveryStore store{temp.File("state/recovery")};
     RecoverySchedule schedule;
     uint64_t seen = 0;
 };

@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <vector>
-
-#include "editor/RunHistoryDir.h"
-#include "support/TestSupport.h"
+#include <tuple>
 
 namespace pictoform {
 namespace {
+
+std::pair<int, int> Xy(ViewGeometry::IconPixel p) {
+    return {p.x, p.y};
+}
 
 TEST(ViewGeometryTest, ZoomFollowsTheClientAndTheLimits) {
     struct Case {
@@ -24,27 +23,24 @@ TEST(ViewGeometryTest, ZoomFollowsTheClientAndTheLimits) {
           Case{600, 400, 256, 256, 1, 171, 71}, Case{700, 600, 128, 100, 5, 29, 49},
           Case{100, 50, 256, 256, 1, -78, -103}, Case{4000, 4000, 600, 10, 1, 1699, 1994}}) {
         const ViewGeometry g = ViewGeometry::Fit(c.clientW, c.clientH, c.w, c.h);
-        EXPECT_EQ(g.zoom, c.zoom) << c.w << "x" << c.h;
-        EXPECT_EQ(g.canvasWidth, c.zoom * c.w + 1);
-        EXPECT_EQ(g.canvasHeight, c.zoom * c.h + 1);
-        EXPECT_EQ(g.originX, c.originX) << c.w << "x" << c.h;
-        EXPECT_EQ(g.originY, c.originY) << c.w << "x" << c.h;
+        EXPECT_EQ(std::tuple(g.zoom, g.canvasWidth, g.canvasHeight, g.originX, g.originY),
+                  std::tuple(c.zoom, c.zoom * c.w + 1, c.zoom * c.h + 1, c.originX, c.originY))
+            << c.w << "x" << c.h;
     }
 }
 
 TEST(ViewGeometryTest, WindowPointsMapToPixelsAndCanvasUnits) {
     const ViewGeometry g = ViewGeometry::Fit(1000, 800, 48, 48); // zoom 10, origin (259, 159)
-    EXPECT_EQ(g.WindowToIconPixel(259, 159).x, 0);
-    EXPECT_EQ(g.WindowToIconPixel(278, 169).x, 1);
-    EXPECT_EQ(g.WindowToIconPixel(278, 169).y, 1);
+    const auto pixel = [&g](int x, int y) { return Xy(g.WindowToIconPixel(x, y)); };
+    EXPECT_EQ(pixel(259, 159), std::pair(0, 0));
+    EXPECT_EQ(pixel(278, 169), std::pair(1, 1));
     // 19 screen pixels in: 19 * 3 / 10 = 5.7, truncated.
     EXPECT_EQ(g.WindowToCanvas(278, 159).x, 5.0f);
     // Left of the canvas, division truncates toward zero as everywhere.
-    EXPECT_EQ(g.WindowToIconPixel(255, 159).x, 0);
+    EXPECT_EQ(pixel(255, 159), std::pair(0, 0));
     EXPECT_EQ(g.WindowToCanvas(249, 159).x, -3.0f);
     // Back: canvas 30 (icon pixel 10) shows 100 screen pixels in.
-    EXPECT_EQ(g.CanvasToWindow(30.0f, 0.0f).x, 359);
-    EXPECT_EQ(g.CanvasToWindow(30.0f, 0.0f).y, 159);
+    EXPECT_EQ(Xy(g.CanvasToWindow(30.0f, 0.0f)), std::pair(359, 159));
 }
 
 TEST(ViewGeometryTest, ChosenZoomCentresWhatFitsAndScrollsWhatDoesNot) {
@@ -61,11 +57,9 @@ TEST(ViewGeometryTest, ChosenZoomCentresWhatFitsAndScrollsWhatDoesNot) {
                           Case{400, 300, 16, 16, 0, 0, 0, 1, 191, 141, 0, 0}}) {
         const ViewGeometry g =
             ViewGeometry::Place(c.clientW, c.clientH, c.w, c.h, c.zoom, c.scrollX, c.scrollY);
-        EXPECT_EQ(g.zoom, c.shownZoom) << c.zoom;
-        EXPECT_EQ(g.originX, c.originX) << c.zoom;
-        EXPECT_EQ(g.originY, c.originY) << c.zoom;
-        EXPECT_EQ(g.maxScrollX, c.maxX) << c.zoom;
-        EXPECT_EQ(g.maxScrollY, c.maxY) << c.zoom;
+        EXPECT_EQ(std::tuple(g.zoom, g.originX, g.originY, g.maxScrollX, g.maxScrollY),
+                  std::tuple(c.shownZoom, c.originX, c.originY, c.maxX, c.maxY))
+            << c.zoom;
     }
 }
 
@@ -76,41 +70,6 @@ TEST(ViewGeometryTest, ZoomStepsStopAtTheEndsAndLeaveAFittedZoomForItsNeighbours
     EXPECT_EQ(ViewGeometry::NextZoomIn(10), 12);
     EXPECT_EQ(ViewGeometry::NextZoomOut(10), 8);
     EXPECT_EQ(ViewGeometry::NextZoomOut(12), 8);
-}
-
-// A folder that still holds files when the run ends stays.
-TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRunIfEmpty) {
-    test::TempDir temp;
-    const std::string root = temp.File("History");
-    std::filesystem::create_directories(root + "/7");
-    unsigned draws[] = {1007, 7, 42, 43};
-    size_t next = 0;
-    std::string error;
-    {
-        RunHistoryDir dir, kept;
-        // 1007 % 1000 and 7 are taken; 42 is free.
-        ASSERT_TRUE(dir.Create(
-            root, [&] { return draws[next++]; }, error))
-            << error;
-        EXPECT_EQ(dir.Path(), root + "/42");
-        ASSERT_TRUE(kept.Create(
-            root, [&] { return draws[next++]; }, error))
-            << error;
-        test::WriteBytes(kept.Path() + "/1.cah", {1, 2, 3});
-    }
-    EXPECT_FALSE(std::filesystem::exists(root + "/42"));
-    EXPECT_TRUE(std::filesystem::exists(root + "/43/1.cah"));
-    EXPECT_TRUE(std::filesystem::exists(root + "/7"));
-}
-
-TEST(RunHistoryDirTest, AnUnwritableRootIsReportedNotIgnored) {
-    test::TempDir temp;
-    test::WriteBytes(temp.File("file"), {0});
-    RunHistoryDir dir;
-    std::string error;
-    EXPECT_FALSE(dir.Create(temp.File("file") + "/History", error));
-    EXPECT_NE(error.find("Cannot create the history folder"), std::string::npos);
-    EXPECT_TRUE(dir.Path().empty());
 }
 
 } // namespace

@@ -58,16 +58,15 @@ protected:
     ViewGeometry Paint(CIconFormat& format, int clientW, int clientH, int zoom = 0,
                        bool scrolled = false, int scrollX = 0, int scrollY = 0) {
         painter.Resize(clientW, clientH);
-        PaintScene scene;
-        scene.zoom = zoom;
-        scene.scrolled = scrolled;
-        scene.scrollX = scrollX;
-        scene.scrollY = scrollY;
-        scene.format = &format;
-        scene.currentLayer = format.FirstLayer();
-        scene.visibleLayers = format.VisibleLayers();
-        scene.pen = &pen;
-        scene.shadow = &shadow;
+        PaintScene scene{.format = &format,
+                         .currentLayer = format.FirstLayer(),
+                         .visibleLayers = format.VisibleLayers(),
+                         .pen = &pen,
+                         .shadow = &shadow,
+                         .zoom = zoom,
+                         .scrolled = scrolled,
+                         .scrollX = scrollX,
+                         .scrollY = scrollY};
         return painter.Paint(scene);
     }
 
@@ -155,9 +154,7 @@ TEST_F(ViewPaintTest, ScrolledWindowShowsTheSameCanvasCut) {
 
 TEST_F(ViewPaintTest, NoFormatPaintsAllGrey) {
     painter.Resize(30, 20);
-    PaintScene scene;
-    scene.pen = &pen;
-    scene.shadow = &shadow;
+    PaintScene scene{.visibleLayers = {}, .pen = &pen, .shadow = &shadow};
     painter.Paint(scene);
     ExpectScreen(screen, [](int, int) { return kGrey; });
 }

@@ -35,6 +35,16 @@ inline void Put(CLayerImage& img, int x, int y, Px p) {
     img.CoveragePlane()[i] = static_cast<uint8_t>(p.c);
 }
 
+// A colour with the erase word set, and a strip stop at `position`.
+inline PixelColor Erasing(PixelColor c) {
+    c.SetErase(true);
+    return c;
+}
+inline PixelColor Stop(PixelColor c, float position) {
+    c.SetStopPosition(position);
+    return c;
+}
+
 inline CLayerImage Make(int w, int h) {
     CLayerImage img;
     EXPECT_TRUE(img.Create(w, h));

@@ -30,16 +30,6 @@ Px Of(const PixelColor& c, int coverage) {
     return {c.red, c.green, c.blue, c.alpha, coverage};
 }
 
-PixelColor Erasing(PixelColor c) {
-    c.SetErase(true);
-    return c;
-}
-
-PixelColor Stop(PixelColor c, float position) {
-    c.SetStopPosition(position);
-    return c;
-}
-
 PenOutputs SinglePen(const PixelColor& colour) {
     PenOutputs pen;
     pen.colours = {colour};
@@ -366,9 +356,8 @@ TEST(StrokeWithStopsTest, OneEntryPaintsEveryPixelOnceInTheSingleColour) {
 
 TEST(StrokeWithStopsTest, SeveralEntriesShadeEachPairAlongTheLine) {
     PenOutputs pen;
-    PixelColor last = Stop(kBlue, 1.0f);
-    last.SetErase(true); // a stray word in a loaded stop: the end disc still paints
-    pen.colours = {Stop(kRed, 0.0f), Stop(kGreen, 0.5f), last};
+    // A stray erase word in a loaded stop: the end disc still paints.
+    pen.colours = {Stop(kRed, 0.0f), Stop(kGreen, 0.5f), Erasing(Stop(kBlue, 1.0f))};
     pen.single = kRed;
     CLayerImage img = Make(13, 10);
     StrokeWithStops(img, pen, 2, 5, 10, 5, 4);

@@ -16,15 +16,12 @@
 namespace pictoform::objecttest {
 
 using imagetest::At;
+using imagetest::Erasing;
 using imagetest::kEmpty;
 using imagetest::Make;
 using imagetest::Px;
+using imagetest::Stop;
 using Map = std::vector<std::string>;
-
-inline PixelColor Stop(PixelColor c, float position) {
-    c.SetStopPosition(position);
-    return c;
-}
 
 inline Px Of(const PixelColor& c) {
     return {c.red, c.green, c.blue, c.alpha, 1};

@@ -74,8 +74,7 @@ TEST(ShapePatterns, EveryKindOfObjectWithEveryGradientKind) {
 TEST(ShapePatterns, SingleColourEraseClearsTheShapeExactly) {
     // Except that a rectangle with the vertex kind paints the single colour; a mask
     // erases with every kind.
-    PixelColor erase{9, 9, 9, 255};
-    erase.SetErase(true);
+    const PixelColor erase = Erasing({9, 9, 9, 255});
     const Px grey{50, 50, 50, 255, 1};
     for (int kind : {kGradientVertex, kGradientLinear, kGradientRadial, kGradientRectangle}) {
         CMultiColorPen pen;

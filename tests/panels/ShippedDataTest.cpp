@@ -83,13 +83,11 @@ TEST(ShippedMasks, AreListedByTitleAndEachIsASmoothSixtyFourSquare) {
         SCOPED_TRACE(entry.title);
         MaskImage mask;
         ASSERT_TRUE(ReadMaskFile(entry.path, mask));
-        EXPECT_EQ(mask.width, kSide);
-        EXPECT_EQ(mask.height, kSide);
+        EXPECT_EQ(std::pair(mask.width, mask.height), std::pair(kSide, kSide));
         // No bytes past the pixels.
         EXPECT_EQ(ReadBytes(entry.path).size(), 7u + kSide * kSide);
         const auto [low, high] = std::minmax_element(mask.pixels.begin(), mask.pixels.end());
-        EXPECT_EQ(*low, 0);
-        EXPECT_EQ(*high, 255);
+        EXPECT_EQ(std::pair(int{*low}, int{*high}), std::pair(0, 255));
         const auto partial = std::count_if(mask.pixels.begin(), mask.pixels.end(),
                                            [](uint8_t c) { return c != 0 && c != 255; });
         // Smooth edges all round, not a stray grey pixel.

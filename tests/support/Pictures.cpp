@@ -77,11 +77,7 @@ Picture PictureOfPng(const PngPixels& png) {
 }
 
 PngPixels PngOfPicture(const Picture& pic) {
-    PngPixels png;
-    png.width = pic.width;
-    png.height = pic.height;
-    png.bgra = SwapRedBlue(pic.rgba);
-    return png;
+    return {pic.width, pic.height, SwapRedBlue(pic.rgba)};
 }
 
 Picture ReadPngFile(const std::string& path) {

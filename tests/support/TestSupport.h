@@ -62,32 +62,24 @@ uint32_t U32At(const std::vector<uint8_t>& b, size_t offset);
 
 } // namespace pictoform::test
 
+// Returns from the calling test when an oracle is missing (see OracleAvailable).
+#define PICTOFORM_REQUIRE(available)                                                               \
+    do {                                                                                           \
+        if (!(available)) return;                                                                  \
+    } while (0)
 #define PICTOFORM_REQUIRE_ICOTOOL()                                                                \
-    do {                                                                                           \
-        if (!::pictoform::test::OracleAvailable("icotool", ::pictoform::test::IcotoolPath()))      \
-            return;                                                                                \
-    } while (0)
+    PICTOFORM_REQUIRE(                                                                             \
+        ::pictoform::test::OracleAvailable("icotool", ::pictoform::test::IcotoolPath()))
 #define PICTOFORM_REQUIRE_CONVERT()                                                                \
-    do {                                                                                           \
-        if (!::pictoform::test::OracleAvailable("ImageMagick convert",                             \
-                                                ::pictoform::test::ConvertPath()))                 \
-            return;                                                                                \
-    } while (0)
+    PICTOFORM_REQUIRE(::pictoform::test::OracleAvailable("ImageMagick convert",                    \
+                                                         ::pictoform::test::ConvertPath()))
 #define PICTOFORM_REQUIRE_WRESTOOL()                                                               \
-    do {                                                                                           \
-        if (!::pictoform::test::OracleAvailable("wrestool", ::pictoform::test::WrestoolPath()))    \
-            return;                                                                                \
-    } while (0)
+    PICTOFORM_REQUIRE(                                                                             \
+        ::pictoform::test::OracleAvailable("wrestool", ::pictoform::test::WrestoolPath()))
 // The resource compiler and the linker that build a test library of `bits` bits.
 #define PICTOFORM_REQUIRE_MINGW(bits)                                                              \
-    do {                                                                                           \
-        if (!::pictoform::test::OracleAvailable("MinGW-w64 windres",                               \
-                                                ::pictoform::test::WindresPath(bits)) ||           \
-            !::pictoform::test::OracleAvailable("MinGW-w64 ld",                                    \
-                                                ::pictoform::test::MingwLdPath(bits)))             \
-            return;                                                                                \
-    } while (0)
-#define PICTOFORM_REQUIRE_PILLOW()                                                                 \
-    do {                                                                                           \
-        if (!::pictoform::test::PillowAvailable()) return;                                         \
-    } while (0)
+    PICTOFORM_REQUIRE(                                                                             \
+        ::pictoform::test::OracleAvailable("MinGW-w64 windres",                                    \
+                                           ::pictoform::test::WindresPath(bits)) &&                \
+        ::pictoform::test::OracleAvailable("MinGW-w64 ld", ::pictoform::test::MingwLdPath(bits)))
+#define PICTOFORM_REQUIRE_PILLOW() PICTOFORM_REQUIRE(::pictoform::test::PillowAvailable())
