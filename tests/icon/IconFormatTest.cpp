@@ -10,18 +10,12 @@
 #include "icon/IconFile.h"
 #include "icon/IconFormat.h"
 #include "icon/IconTestImages.h"
+#include "icon/ModuleFixtures.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
 
 namespace {
-
-std::vector<uint8_t> Encode(const std::vector<IconImageRec>& images) {
-    CIconFile engine;
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(engine.EncodeIconFile(images, 0, bytes)) << engine.LastError();
-    return bytes;
-}
 
 // The file's images as the reader gives them (bottom row first).
 std::vector<IconImageRec> Decode(const std::vector<uint8_t>& bytes) {
@@ -72,21 +66,10 @@ TEST(IconFormat, NewFormatHasOneVisibleLayerNamedFromTheCounter) {
     EXPECT_EQ(format.AddLayer(counter, true)->Name(), "Layer 7");
 }
 
-TEST(IconFormat, SizesThePicturesCannotTakeLeaveAnInvalidFormat) {
-    LayerCounter counter;
-    CIconFormat empty(0, 0, 16, kDepth32, counter);
-    EXPECT_FALSE(empty.IsValid());
-    EXPECT_EQ(empty.AddLayer(counter, true), nullptr);
-    // Composing it is harmless and the writer refuses its record.
-    CIconFile engine;
-    std::vector<uint8_t> bytes;
-    EXPECT_FALSE(engine.EncodeIconFile(SaveList({&empty}), 0, bytes));
-}
-
 TEST(IconFormat, OpeningAFileNamesItsLayersFromOneAgain) {
     const std::vector<uint8_t> file =
-        Encode({MakeImage(16, 16, kDepth16, Px{255, 0, 0, 255}),
-                MakeImage(32, 32, kDepth32, Px{1, 2, 3, 255}), MakeImage(48, 48, kDepth2, Px{})});
+        IcoBytes({MakeImage(16, 16, kDepth16, Px{255, 0, 0, 255}),
+                  MakeImage(32, 32, kDepth32, Px{1, 2, 3, 255}), MakeImage(48, 48, kDepth2, Px{})});
     LayerCounter counter;
     for (int i = 0; i < 9; ++i) counter.Next();
     std::vector<std::unique_ptr<CIconFormat>> formats;
@@ -116,6 +99,14 @@ TEST(IconFormat, AnUnusableRecordIsRefusedBeforeAnythingChanges) {
     images[1] = Sample32();
     images[1].depth = 8; // bits per pixel, not a depth code
     EXPECT_EQ(CreateFormatFromImage(images[1], counter), nullptr);
+
+    // Sizes the pictures cannot take leave an invalid format: composing it
+    // is harmless and the writer refuses its record.
+    CIconFormat empty(0, 0, 16, kDepth32, counter);
+    EXPECT_FALSE(empty.IsValid());
+    EXPECT_EQ(empty.AddLayer(counter, true), nullptr);
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(CIconFile().EncodeIconFile(SaveList({&empty}), 0, bytes));
 }
 
 // What an open counts before it makes formats is what making them takes
@@ -171,11 +162,11 @@ TEST(IconFormat, OpenedImageFillsBothPicturesTopRowUpAndShowsOnWhite) {
 
 // (Hidden and shown layers in the saved file: LayerDialogTest.)
 TEST(IconFormatSave, TrueColourFileComesBackByteForByte) {
-    const std::vector<uint8_t> original = Encode({Sample32()});
+    const std::vector<uint8_t> original = IcoBytes({Sample32()});
     LayerCounter counter;
     std::vector<std::unique_ptr<CIconFormat>> formats;
     ASSERT_TRUE(CreateFormatsFromImages(Decode(original), counter, formats));
-    EXPECT_EQ(Encode(BuildSaveList(formats)), original);
+    EXPECT_EQ(IcoBytes(BuildSaveList(formats)), original);
 }
 
 // Half opacity halves alpha at 32 bits and is blended with white below; sixteen
@@ -196,7 +187,7 @@ TEST(IconFormatSave, OpacityAndCoverageByDepth) {
         CoverSubPixels(picture, 1, 0, {0, 1, 2, 4, 6, 8}, kRed); // weight 10
     }
     const std::vector<IconImageRec> read =
-        Decode(Encode(SaveList({&soft, &indexed, &coveredIndexed, &coveredSoft})));
+        Decode(IcoBytes(SaveList({&soft, &indexed, &coveredIndexed, &coveredSoft})));
     ASSERT_EQ(read.size(), 4u);
     EXPECT_EQ(ReadPixel(read[0], 0, 0), (Px{0, 20, 30, 127}));
     EXPECT_EQ(ReadPixel(read[0], 1, 0).a, 0);

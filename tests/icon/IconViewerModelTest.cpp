@@ -21,27 +21,6 @@ std::string WriteModule(const test::TempDir& dir, const std::string& name,
     return path;
 }
 
-// The nearest-neighbour 32 x 32 BGRA preview of a source record (top row
-// first); fully transparent pixels are all zero.
-std::vector<uint8_t> ExpectedPreview(const IconImageRec& src) {
-    std::vector<uint8_t> out;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            const size_t p =
-                static_cast<size_t>(y * src.height / 32) * static_cast<size_t>(src.width) +
-                static_cast<size_t>(x * src.width / 32);
-            const uint8_t a = src.HasAlpha() ? src.alpha[p] : (src.mask[p] ? 255 : 0);
-            if (a == 0) {
-                out.insert(out.end(), {0, 0, 0, 0});
-            } else {
-                out.insert(out.end(),
-                           {src.colours[p * 3], src.colours[p * 3 + 1], src.colours[p * 3 + 2], a});
-            }
-        }
-    }
-    return out;
-}
-
 TEST(IconViewerModel, OkGivesTheIndexOfTheSelectedItemAndNothingWithoutOne) {
     test::TempDir dir;
     const std::string path =
@@ -93,12 +72,12 @@ TEST(IconViewerModel, PreviewsPreferAnExact32PixelImageElseScaleTheNearest) {
     ASSERT_EQ(model.IconCount(), 4);
     const auto& groups = SampleGroups();
     // APPICON: 24 x 24 true colour scaled up rather than 16 x 16 monochrome.
-    EXPECT_EQ(model.PreviewBgra(0), ExpectedPreview(groups[0].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(0), test::Preview32(groups[0].sources[0]));
     // Group 5: the 32 x 32 at 32 bits, not the one in 256 colours.
-    EXPECT_EQ(model.PreviewBgra(1), ExpectedPreview(groups[1].sources[3]));
+    EXPECT_EQ(model.PreviewBgra(1), test::Preview32(groups[1].sources[3]));
     // Group 7: 48 x 48 scaled down; group 200: the PNG scaled down.
-    EXPECT_EQ(model.PreviewBgra(2), ExpectedPreview(groups[2].sources[0]));
-    EXPECT_EQ(model.PreviewBgra(3), ExpectedPreview(groups[3].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(2), test::Preview32(groups[2].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(3), test::Preview32(groups[3].sources[0]));
     EXPECT_EQ(model.PreviewBgra(4), std::vector<uint8_t>(32 * 32 * 4, 0));
 }
 
@@ -124,10 +103,10 @@ TEST(IconViewerModel, PreviewFallsBackWhenTheBestImageIsUnusable) {
     test::TempDir dir;
     CIconViewerModel model(WriteModule(dir, "odd.dll", test::BuildPe(false, res).bytes));
     ASSERT_EQ(model.IconCount(), 3);
-    EXPECT_EQ(model.PreviewBgra(0), ExpectedPreview(small));
+    EXPECT_EQ(model.PreviewBgra(0), test::Preview32(small));
     IconImageRec shown = opaque;
     shown.alpha.clear(); // drawn by the mask: every pixel opaque
-    EXPECT_EQ(model.PreviewBgra(1), ExpectedPreview(shown));
+    EXPECT_EQ(model.PreviewBgra(1), test::Preview32(shown));
     // Group 3 names icon 9, which is missing: nothing to show.
     EXPECT_EQ(model.PreviewBgra(2), std::vector<uint8_t>(32 * 32 * 4, 0));
 }

@@ -72,6 +72,25 @@ std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels,
     return ico;
 }
 
+std::vector<uint8_t> Preview32(const IconImageRec& src) {
+    std::vector<uint8_t> out;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const size_t p =
+                static_cast<size_t>(y * src.height / 32) * static_cast<size_t>(src.width) +
+                static_cast<size_t>(x * src.width / 32);
+            const uint8_t a = src.HasAlpha() ? src.alpha[p] : (src.mask[p] ? 255 : 0);
+            if (a == 0) {
+                out.insert(out.end(), {0, 0, 0, 0});
+            } else {
+                out.insert(out.end(),
+                           {src.colours[p * 3], src.colours[p * 3 + 1], src.colours[p * 3 + 2], a});
+            }
+        }
+    }
+    return out;
+}
+
 std::vector<IcoImage> SplitIco(const std::vector<uint8_t>& ico) {
     std::vector<IcoImage> images(U16At(ico, 4));
     for (size_t i = 0; i < images.size(); ++i) {

@@ -27,6 +27,11 @@ std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images);
 // compressed in an icon file; returns the icon file's path, empty on failure.
 std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels, const std::string& stem);
 
+// The 32 x 32 BGRA picture that previews and the shell show of a source
+// record (top row first): each pixel the nearest source pixel, fully
+// transparent ones all zero.
+std::vector<uint8_t> Preview32(const IconImageRec& src);
+
 // One image of an icon file as a module holds it: the group entry's fields
 // and the bytes of the icon resource.
 struct IcoImage {
