@@ -15,6 +15,7 @@
 #include "editor/Workspace.h"
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
 #include "icon/PngCodec.h"
 #include "support/ScriptedUiServices.h"
@@ -93,11 +94,7 @@ std::vector<uint8_t> LongSharedName() {
 // An animated cursor of frames that each decode to 256 x 256 from a few
 // hundred bytes.
 std::vector<uint8_t> PlainFramesCursor(size_t frames) {
-    IconImageRec plain;
-    plain.width = plain.height = 256;
-    plain.colours.assign(size_t{256} * 256 * 3, 90);
-    plain.alpha.assign(size_t{256} * 256, 255);
-    plain.mask.assign(size_t{256} * 256, 1);
+    IconImageRec plain = test::MakeImage(256, 256, kDepth32, test::Px{90, 90, 90, 255});
     plain.png = true;
     plain.hotSpot = HotSpot{1, 1};
     CIconFile engine;

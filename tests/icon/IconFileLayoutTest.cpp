@@ -160,21 +160,3 @@ TEST(IconFileLayout, EmptyListIsAHeaderThatReadsAsNothing) {
     EXPECT_FALSE(engine.ReadIconData(b));
     EXPECT_FALSE(engine.First());
 }
-
-TEST(IconFileLayout, SingleImageFileIsAnIconAtOffset22) {
-    TempDir dir;
-    const IconImageRec rec = MakeImage(5, 3, kDepth24, [](int x, int y) {
-        return Px{static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 80), 9};
-    });
-    HotSpot hotSpot{9, 1};
-    CIconFile engine(hotSpot);
-    ASSERT_TRUE(engine.WriteSingleImageFile(dir.File("one.ico"), 5, 3, rec.colours, rec.mask,
-                                            kDepth24, {}, kWriteCursor));
-    const auto b = ReadBytes(dir.File("one.ico"));
-    EXPECT_EQ(Slice(b, 0, 6), (std::vector<uint8_t>{0, 0, 1, 0, 1, 0}));
-    EXPECT_EQ(U32At(b, 18), 22u);
-    EXPECT_EQ(U16At(b, 10), 4); // hot spot x pulled inside the 5-pixel width
-    EXPECT_EQ(U16At(b, 12), 1);
-    EXPECT_EQ(b.size(), 22u + 40u + (16u + 4u) * 3u);
-    EXPECT_EQ(Encode({rec}).size(), b.size());
-}

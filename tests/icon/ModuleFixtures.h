@@ -23,9 +23,6 @@ namespace pictoform::test {
 IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed);
 // An icon file of these images, written by our writer.
 std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images);
-// Writes `pixels` (top row first, 32 bits) as a PNG and has icotool store it
-// compressed in an icon file; returns the icon file's path, empty on failure.
-std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels, const std::string& stem);
 
 // The 32 x 32 BGRA picture that previews and the shell show of a source
 // record (top row first): each pixel the nearest source pixel, fully

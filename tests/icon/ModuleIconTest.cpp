@@ -135,19 +135,6 @@ TEST(ModuleIcon, GroupsOfType2ReadAsIconsAndOtherTypesAreRefused) {
     }
 }
 
-TEST(ModuleIcon, ZeroWidthByteGivesA256PixelBitmap) {
-    const IconImageRec big = test::Pattern(256, 256, kDepth24, 23);
-    std::vector<Resource> res;
-    uint16_t id = 1;
-    test::AddIconGroup(res, ResourceName::Id(1), test::IcoBytes({big}), id);
-    ASSERT_EQ(res[0].data[6], 0u) << "the group stores 256 as 0";
-    CIconFile engine;
-    ASSERT_TRUE(engine.LoadModuleIconData(test::BuildPe(true, res).bytes, 0)) << engine.LastError();
-    ASSERT_EQ(engine.Images().size(), 1u);
-    EXPECT_EQ(engine.Images()[0].depth, kDepth24);
-    EXPECT_TRUE(SamePixels(PictureOfSource(big), PictureOf(engine.Images()[0])));
-}
-
 TEST(ModuleIcon, CapsThePixelsAGroupDecodesTo) {
     // Entries may all name the same icon, so the module's size does not bound
     // what a group decodes to.

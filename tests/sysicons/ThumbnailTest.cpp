@@ -25,11 +25,6 @@ BgraPicture ImageOf(const std::vector<uint8_t>& bytes, size_t index) {
     return {rec.width, rec.height, BgraOfRecord(rec)};
 }
 
-// The bytes of image `index` of an icon file.
-std::pair<size_t, size_t> ImageSpan(const std::vector<uint8_t>& ico, size_t index) {
-    return {test::U32At(ico, 6 + 16 * index + 12), test::U32At(ico, 6 + 16 * index + 8)};
-}
-
 TEST(ThumbnailTest, TheImageNearestTheSizeAtOrAboveItIsTheOnlyOneDecoded) {
     // PNG-stored images, out of order, and two of one size where the deeper
     // must win.
@@ -49,8 +44,10 @@ TEST(ThumbnailTest, TheImageNearestTheSizeAtOrAboveItIsTheOnlyOneDecoded) {
         // Every other PNG image is damaged past its header: decoding it fails.
         std::vector<uint8_t> damaged = ico;
         for (size_t i = 0; i < images.size(); ++i) {
-            const auto [start, size] = ImageSpan(ico, i);
-            if (i != c.image && images[i].png) damaged[start + size / 2] ^= 0x55;
+            // The middle byte of the image the entry points to.
+            const size_t middle =
+                test::U32At(ico, 6 + 16 * i + 12) + test::U32At(ico, 6 + 16 * i + 8) / 2;
+            if (i != c.image && images[i].png) damaged[middle] ^= 0x55;
         }
         EXPECT_FALSE(CIconFile().ReadIconData(damaged));
 
