@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
@@ -176,14 +174,10 @@ TEST(AnimatedCursorWrite, RefusesWhatCannotBeWritten) {
               "frame 1 cannot be written: depth 8 is not 2, 4, 16, 256, 24 or 32");
     EXPECT_TRUE(ani.empty());
 
-    TempDir dir;
+    // (Written files: CliConvert, which writes animated cursors through it.)
     images.pop_back();
-    EXPECT_FALSE(engine.WriteAnimatedCursor(dir.File("none/x.ani"), images, 0));
+    EXPECT_FALSE(engine.WriteAnimatedCursor(TempDir().File("none/x.ani"), images, 0));
     EXPECT_FALSE(engine.LastError().empty());
-    ASSERT_TRUE(engine.WriteAnimatedCursor(dir.File("x.ani"), images, 0)) << engine.LastError();
-    EXPECT_EQ(ReadBytes(dir.File("x.ani")), Encode(images));
-    // Nothing else is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 // --- Reading files built by hand ----------------------------------------------
@@ -200,7 +194,6 @@ TEST(AnimatedCursorRead, RatesApplyByIndexOrByFirstStep) {
     EXPECT_EQ(engine.Images()[2].frameTime, 10) << "the header's display rate";
     EXPECT_EQ(engine.Images()[1].depth, kDepth16);
     ExpectPixels(engine.Images()[1], 5, 3, Pattern(1, true));
-    EXPECT_EQ(engine.Current(), nullptr) << "the read makes no record current";
 
     // More rates than frames, and a rate chunk whose last value is cut off.
     ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), frames, Rate({1, 2, 3, 4, 5})})));

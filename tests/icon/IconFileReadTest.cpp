@@ -116,26 +116,3 @@ TEST(IconFileRead, LongerBitmapHeadersPutThePaletteAfterThem) {
     f.Raw({0, 0, 0, 0, 10, 20, 30, 0}).Raw({0x80, 0, 0, 0}).U32(0);
     EXPECT_EQ(ReadOne(f).colours, (std::vector<uint8_t>{10, 20, 30}));
 }
-
-TEST(IconFileRead, WalkingTheListVisitsEveryImageInFileOrder) {
-    // 1 x h images at 24 bits: 40 + (4 + 4) * h bytes each.
-    Bytes f;
-    IconHeader(f, 1, 3);
-    uint32_t offset = 54;
-    for (uint32_t h = 1; h <= 3; ++h) {
-        Entry(f, 1, static_cast<uint8_t>(h), 0, 1, 24, 40 + 8 * h, offset);
-        offset += 40 + 8 * h;
-    }
-    for (int h = 1; h <= 3; ++h) BitmapHeader(f, 1, h, 24).Zeros(8 * static_cast<size_t>(h));
-    CIconFile engine;
-    ASSERT_TRUE(engine.ReadIconData(f.b)) << engine.LastError();
-    ASSERT_NE(engine.Current(), nullptr); // a read leaves the first image current
-    EXPECT_EQ(engine.Current()->height, 1);
-    ASSERT_TRUE(engine.First());
-    std::vector<int> heights;
-    while (engine.Next()) heights.push_back(engine.Current()->height);
-    EXPECT_EQ(heights, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(engine.Current(), nullptr);
-    engine.ClearImages();
-    EXPECT_FALSE(engine.First());
-}

@@ -50,10 +50,10 @@ IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed) {
     });
 }
 
-std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images) {
+std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images, unsigned flags) {
     CIconFile engine;
     std::vector<uint8_t> out;
-    EXPECT_TRUE(engine.EncodeIconFile(images, 0, out)) << engine.LastError();
+    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out)) << engine.LastError();
     return out;
 }
 

@@ -100,8 +100,7 @@ TEST(ModuleResources, EmptyModulesAndOtherFiles) {
     ASSERT_TRUE(m.Read(ne, reason)) << reason;
     EXPECT_TRUE(m.Resources().empty());
 
-    EXPECT_FALSE(m.Read(test::IcoBytes({test::Pattern(16, 16, kDepth32, 1)}), reason));
-    EXPECT_EQ(reason, "not a Windows program or library (no MZ header)");
+    // (An icon file, which has no MZ header: IconViewerModel.SaysNoIconForModulesWithoutIcons.)
     std::vector<uint8_t> dos(128, 0);
     dos[0] = 'M';
     dos[1] = 'Z';
