@@ -13,7 +13,7 @@
 #include "icon/IconBytes.h"
 #include "icon/PngCodec.h"
 #include "icon/XcursorFile.h"
-#include "io/ByteReader.h"
+#include "support/Pictures.h"
 #include "support/TestSupport.h"
 
 namespace pictoform {
@@ -70,13 +70,10 @@ TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
     std::string config;
     for (size_t i = 0; i < std::size(frames); ++i) {
         const Frame& f = frames[i];
-        PngPixels png{f.side, f.side, {}};
-        for (int p = 0; p < f.side * f.side; ++p) {
-            png.bgra.insert(png.bgra.end(), {f.rgba[2], f.rgba[1], f.rgba[0], f.rgba[3]});
-        }
+        const test::Picture plain = test::Paint(f.side, f.side, [&](int, int) { return f.rgba; });
         std::vector<uint8_t> bytes;
         std::string reason;
-        ASSERT_TRUE(EncodePng(png, bytes, reason));
+        ASSERT_TRUE(EncodePng(test::PngOfPicture(plain), bytes, reason));
         const std::string name = temp.File("f" + std::to_string(i) + ".png");
         test::WriteBytes(name, bytes);
         config += std::to_string(f.side) + " " + std::to_string(f.xhot) + " " +
