@@ -20,14 +20,15 @@
 namespace pictoform {
 namespace {
 
+using namespace test;
+
 namespace fs = std::filesystem;
-using test::Pattern;
 
 // The shell hands over the icon as the previews show it.
 void ExpectScaledFrom(const std::optional<ShellIcon>& icon, const IconImageRec& source) {
     ASSERT_TRUE(icon);
     EXPECT_EQ(std::tie(icon->width, icon->height), std::tuple(32, 32));
-    EXPECT_EQ(icon->bgra, test::Preview32(source));
+    EXPECT_EQ(icon->bgra, Preview32(source));
 }
 
 class DesktopShellTest : public ::testing::Test {
@@ -35,16 +36,16 @@ protected:
     std::string Touch(const std::string& relative, const std::vector<uint8_t>& bytes = {1}) {
         const std::string file = temp.File(relative);
         fs::create_directories(fs::path(file).parent_path());
-        test::WriteBytes(file, bytes);
+        WriteBytes(file, bytes);
         return file;
     }
 
-    test::TempDir temp;
+    TempDir temp;
     std::map<std::string, std::string> env{
         {"HOME", temp.File("home")},
         {"XDG_DATA_HOME", temp.File("data")},
         {"XDG_DATA_DIRS", temp.File("sys1") + ":" + temp.File("sys2")}};
-    DesktopShell shell{test::LookupIn(env)};
+    DesktopShell shell{LookupIn(env)};
 };
 
 TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
@@ -64,17 +65,16 @@ TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
 TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
     const IconImageRec exact = Pattern(32, 32, kDepth32, 4);
     const std::string ico =
-        Touch("a.ico", test::IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3),
-                                       exact, Pattern(48, 48, kDepth32, 5)}));
+        Touch("a.ico", IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3), exact,
+                                 Pattern(48, 48, kDepth32, 5)}));
     ExpectScaledFrom(shell.ExtractIcon(ico, 0), exact);
     // An icon file holds one icon.
     EXPECT_FALSE(shell.ExtractIcon(ico, 1));
 
     // No 32 x 32 image: the nearest in size, scaled.
     const IconImageRec nearest = Pattern(24, 24, kDepth16, 6);
-    const std::string other =
-        Touch("b.ico",
-              test::IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
+    const std::string other = Touch(
+        "b.ico", IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
     ExpectScaledFrom(shell.ExtractIcon(other, 0), nearest);
 }
 
@@ -91,13 +91,12 @@ TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
 }
 
 TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
-    const std::string dll =
-        Touch("lib.dll", test::BuildPe(false, test::SampleResources(false)).bytes);
+    const std::string dll = Touch("lib.dll", BuildPe(false, SampleResources(false)).bytes);
     // Position 0 is group 5, whose 32 x 32 image of most bits is shown.
-    ExpectScaledFrom(shell.ExtractIcon(dll, 0), test::SampleGroups()[1].sources[3]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, 0), SampleGroups()[1].sources[3]);
     // -7 is the group with identifier 7: only 48 x 48 and 16 x 16 there.
-    ExpectScaledFrom(shell.ExtractIcon(dll, -7), test::SampleGroups()[2].sources[0]);
-    ExpectScaledFrom(shell.ExtractIcon(dll, 1), test::SampleGroups()[2].sources[0]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, -7), SampleGroups()[2].sources[0]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, 1), SampleGroups()[2].sources[0]);
     EXPECT_FALSE(shell.ExtractIcon(dll, 3));
     EXPECT_FALSE(shell.ExtractIcon(dll, -8));
     EXPECT_FALSE(shell.ExtractIcon(dll, -2147483647 - 1));
@@ -113,7 +112,7 @@ TEST_F(DesktopShellTest, WhatIsNoIconGivesNone) {
 }
 
 TEST_F(DesktopShellTest, ThemeIconsAreFoundThemeFirstThenSizeThenFolder) {
-    const std::vector<std::string> bases = IconBaseDirs(test::LookupIn(env));
+    const std::vector<std::string> bases = IconBaseDirs(LookupIn(env));
     EXPECT_EQ(bases, (std::vector<std::string>{temp.File("data/icons"), temp.File("sys1/icons"),
                                                temp.File("sys2/icons")}));
     EXPECT_FALSE(FindThemeIcon(bases, "computer"));
@@ -141,8 +140,8 @@ TEST_F(DesktopShellTest, ANewRegistryShowsTheThemesIcons) {
     const std::string trash = Touch("sys1/icons/hicolor/32x32/places/user-trash.png");
     const std::string docs = Touch("sys1/icons/Adwaita/32x32/places/folder-documents.png");
     Touch("data/Trash/files/old.txt");
-    test::ScriptedUiServices ui;
-    const EnvironmentLookup lookup = test::LookupIn(env);
+    ScriptedUiServices ui;
+    const EnvironmentLookup lookup = LookupIn(env);
     FileRegistry registry(temp.File("reg.txt"), ui, [&](Registry& r) {
         SeedSystemIconKeys(r, IconBaseDirs(lookup), shell.IsTrashEmpty());
     });
