@@ -14,9 +14,6 @@
 
 #include "icon/IconFile.h"
 #include "icon/ModuleFixtures.h"
-#include "icon/PngCodec.h"
-#include "support/Pictures.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
@@ -30,10 +27,7 @@ CommandResult Cli(const std::vector<std::string>& args) {
 }
 
 void SavePng(const std::string& path, const Picture& picture) {
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    ASSERT_TRUE(EncodePng(PngOfPicture(picture), bytes, reason)) << reason;
-    WriteBytes(path, bytes);
+    WriteBytes(path, PngBytes(picture));
 }
 
 // A record for the writers, top row first; below depth 32 only fully opaque

@@ -17,10 +17,8 @@
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
-#include "icon/PngCodec.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
@@ -62,15 +60,10 @@ int InCappedChild(const std::function<int()>& body) {
 // A 256 x 256 picture that does not compress: each entry naming it costs
 // what it decodes to, not what it takes on disk.
 std::vector<uint8_t> NoisePng() {
-    PngPixels png{256, 256, {}};
-    for (int i = 0; i < 256 * 256; ++i) {
-        const uint32_t h = Hash(i % 256, i / 256, 7);
-        png.bgra.insert(png.bgra.end(), {uint8_t(h), uint8_t(h >> 8), uint8_t(h >> 16), 255});
-    }
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    EXPECT_TRUE(EncodePng(png, bytes, reason)) << reason;
-    return bytes;
+    return PngBytes(Paint(256, 256, [](int x, int y) {
+        const uint32_t h = Hash(x, y, 7);
+        return std::array<uint8_t, 4>{uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h), 255};
+    }));
 }
 
 std::vector<uint8_t> SharedPngIcon(uint16_t entries, const std::vector<uint8_t>& png) {

@@ -7,8 +7,6 @@
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
-#include "support/Pictures.h"
-#include "support/TestSupport.h"
 
 using namespace pictoform;
 using namespace pictoform::test;

@@ -9,9 +9,8 @@
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
-#include "icon/PngCodec.h"
+#include "icon/ModuleFixtures.h"
 #include "icon/XcursorFile.h"
-#include "support/TestSupport.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
@@ -118,9 +117,9 @@ TEST(DamagedFile, DirectoryAndOffsetsPastTheEnd) {
         IconHeader(f, 1, 1);
         return Entry(f, 1, 1, 0, 1, 32, size, offset).Raw(rest).b;
     };
-    std::vector<uint8_t> png;
-    std::string reason;
-    ASSERT_TRUE(EncodePng(PngPixels{1, 1, {1, 2, 3, 4}}, png, reason));
+    const Blob png = PngBytes(Paint(1, 1, [](int, int) {
+        return std::array<uint8_t, 4>{3, 2, 1, 4};
+    }));
     const struct {
         const char* what;
         Blob bytes;

@@ -8,7 +8,6 @@
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
-#include "support/TestSupport.h"
 
 using namespace pictoform;
 using namespace pictoform::test;

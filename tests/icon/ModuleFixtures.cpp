@@ -19,14 +19,14 @@ Px TableColour(uint32_t k) {
             static_cast<uint8_t>(k * 53 + 1), 255};
 }
 
-std::vector<uint8_t> PngOf(const IconImageRec& source) {
+} // namespace
+
+std::vector<uint8_t> PngBytes(const Picture& picture) {
     std::vector<uint8_t> png;
     std::string reason;
-    EXPECT_TRUE(EncodePng(PngOfPicture(PictureOfSource(source)), png, reason)) << reason;
+    EXPECT_TRUE(EncodePng(PngOfPicture(picture), png, reason)) << reason;
     return png;
 }
-
-} // namespace
 
 IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed) {
     return MakeImage(width, height, depth, [=](int x, int y) -> Px {
@@ -204,7 +204,7 @@ std::vector<Resource> SampleResources(bool named) {
             AddIconGroup(out, name, IcoBytes(g.sources), nextId);
             continue;
         }
-        IcoImage image{0, 0, 0, 1, 32, PngOf(g.sources[0])};
+        IcoImage image{0, 0, 0, 1, 32, PngBytes(PictureOfSource(g.sources[0]))};
         out.push_back({ResourceName::Id(14), name, 1033, GroupData({image}, nextId)});
         out.push_back({ResourceName::Id(3), ResourceName::Id(nextId++), 1033, image.data});
     }
@@ -228,7 +228,8 @@ const SampleLibraries& MinGwLibraries(int bits) {
         const std::string stem = "sample-" + g.name;
         const std::string ico = dir.File(stem + ".ico"), png = dir.File(stem + ".png");
         // The PNG image is stored by icotool, as it is.
-        WriteBytes(g.png ? png : ico, g.png ? PngOf(g.sources[0]) : IcoBytes(g.sources));
+        WriteBytes(g.png ? png : ico,
+                   g.png ? PngBytes(PictureOfSource(g.sources[0])) : IcoBytes(g.sources));
         if (g.png) {
             const CommandResult r = Run({IcotoolPath(), "-c", "-o", ico, "--raw=" + png});
             EXPECT_EQ(r.status, 0) << r.err;

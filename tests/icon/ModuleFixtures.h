@@ -21,6 +21,8 @@ namespace pictoform::test {
 // pixel its own colour for 24 and 32, and for 32 a spread of opacities that
 // includes 0 and 255.
 IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed);
+// The picture as a PNG file's bytes, by our encoder.
+std::vector<uint8_t> PngBytes(const Picture& picture);
 // An icon file (a cursor file with kWriteCursor) of these images, written by our writer.
 std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images, unsigned flags = 0);
 

@@ -10,7 +10,6 @@
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
-#include "support/Pictures.h"
 
 using namespace pictoform;
 using namespace pictoform::test;

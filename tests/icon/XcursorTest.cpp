@@ -11,10 +11,8 @@
 #include <filesystem>
 
 #include "icon/IconBytes.h"
-#include "icon/PngCodec.h"
+#include "icon/ModuleFixtures.h"
 #include "icon/XcursorFile.h"
-#include "support/Pictures.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
@@ -72,12 +70,8 @@ TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
     std::string config;
     for (size_t i = 0; i < std::size(frames); ++i) {
         const Frame& f = frames[i];
-        const Picture plain = Paint(f.side, f.side, [&](int, int) { return f.rgba; });
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        ASSERT_TRUE(EncodePng(PngOfPicture(plain), bytes, reason));
         const std::string name = temp.File("f" + std::to_string(i) + ".png");
-        WriteBytes(name, bytes);
+        WriteBytes(name, PngBytes(Paint(f.side, f.side, [&](int, int) { return f.rgba; })));
         config += std::to_string(f.side) + " " + std::to_string(f.xhot) + " " +
                   std::to_string(f.yhot) + " " + name + " " + std::to_string(f.delay) + "\n";
     }

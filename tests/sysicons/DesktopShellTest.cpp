@@ -7,10 +7,7 @@
 #include <map>
 
 #include "icon/ModuleFixtures.h"
-#include "icon/PngCodec.h"
-#include "support/Pictures.h"
 #include "support/ScriptedUiServices.h"
-#include "support/TestSupport.h"
 #include "sysicons/DesktopShell.h"
 #include "sysicons/FileRegistry.h"
 #include "sysicons/IconThemeSeed.h"

@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <map>
 
 #include "icon/IconFile.h"
-#include "icon/PngCodec.h"
-#include "support/Pictures.h"
-#include "support/TestSupport.h"
+#include "icon/ModuleFixtures.h"
 #include "sysicons/IconThemeOverlay.h"
 #include "sysicons/SysIconFakes.h"
 
@@ -77,13 +74,10 @@ protected:
     }
     // A grey square of the side.
     static void WritePng(const std::string& path, int side, uint8_t grey) {
-        PngPixels png{side, side, std::vector<uint8_t>(size_t(side) * side * 4, grey)};
-        for (size_t i = 3; i < png.bgra.size(); i += 4) png.bgra[i] = 255;
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        ASSERT_TRUE(EncodePng(png, bytes, reason));
         fs::create_directories(fs::path(path).parent_path());
-        WriteBytes(path, bytes);
+        WriteBytes(path, PngBytes(Paint(side, side, [=](int, int) {
+                       return std::array<uint8_t, 4>{grey, grey, grey, 255};
+                   })));
     }
     // An icon with a red 16 x 16 and a blue 48 x 48 image.
     std::string WriteIcon() {

@@ -8,7 +8,6 @@
 #include "icon/ModuleFixtures.h"
 #include "icon/ModuleIcons.h"
 #include "icon/PictureScale.h"
-#include "support/TestSupport.h"
 #include "sysicons/DesktopShell.h"
 #include "sysicons/Thumbnail.h"
 
