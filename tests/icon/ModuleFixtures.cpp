@@ -200,13 +200,9 @@ std::vector<Resource> SampleResources(bool named) {
         const ResourceName name = g.name == "APPICON"
                                       ? ResourceName::Text(g.name)
                                       : ResourceName::Id(static_cast<uint32_t>(std::stoi(g.name)));
-        if (!g.png) {
-            AddIconGroup(out, name, IcoBytes(g.sources), nextId);
-            continue;
-        }
-        IcoImage image{0, 0, 0, 1, 32, PngBytes(PictureOfSource(g.sources[0]))};
-        out.push_back({ResourceName::Id(14), name, 1033, GroupData({image}, nextId)});
-        out.push_back({ResourceName::Id(3), ResourceName::Id(nextId++), 1033, image.data});
+        std::vector<IconImageRec> images = g.sources;
+        for (IconImageRec& rec : images) rec.png = g.png;
+        AddIconGroup(out, name, IcoBytes(images), nextId);
     }
     return out;
 }

@@ -101,7 +101,7 @@ struct SampleGroup {
 };
 const std::vector<SampleGroup>& SampleGroups();
 // The sample groups as resources of a module we write ourselves, the named
-// one left out unless asked for; the PNG image is stored as its PNG bytes.
+// one left out unless asked for; the PNG image is stored compressed by our writer.
 std::vector<Resource> SampleResources(bool named);
 
 // The sample groups in a library built by windres and ld (the PNG one
