@@ -27,21 +27,19 @@ TEST(IconViewerModel, OkGivesTheIndexOfTheSelectedItemAndNothingWithoutOne) {
     ASSERT_FALSE(model.MustClose()) << model.LoadError();
     ASSERT_EQ(model.IconCount(), 3);
     EXPECT_EQ(model.ItemText(2), "icon 3");
+    // What OK gives after selecting `item`: the index chosen and the result text.
+    const auto okAfter = [&](int item) {
+        model.Select(item);
+        model.Accept();
+        return std::pair(model.ChosenIndex(), model.ResultText());
+    };
     // OK without a selection, or past the last item, chooses nothing.
-    model.Accept();
-    EXPECT_EQ(model.ChosenIndex(), -1);
-    EXPECT_EQ(model.ResultText(), "");
-    model.Select(3);
+    EXPECT_EQ(okAfter(-1), std::pair(-1, std::string()));
+    EXPECT_EQ(okAfter(3), std::pair(-1, std::string()));
     EXPECT_EQ(model.SelectedItem(), -1);
     model.Select(1);
-    model.Select(-1);
-    model.Accept();
-    EXPECT_EQ(model.ChosenIndex(), -1);
-    EXPECT_EQ(model.ResultText(), "");
-    model.Select(2);
-    model.Accept();
-    EXPECT_EQ(model.ChosenIndex(), 2);
-    EXPECT_EQ(model.ResultText(), path + ",2");
+    EXPECT_EQ(okAfter(-1), std::pair(-1, std::string()));
+    EXPECT_EQ(okAfter(2), std::pair(2, path + ",2"));
 }
 
 TEST(IconViewerModel, SaysNoIconForModulesWithoutIcons) {
