@@ -132,21 +132,6 @@ TEST(IconFileLayout, FewColourDepths) {
     EXPECT_EQ(IcoBytes({four}), want.Raw({0b10011100, 0, 0, 0, 0b00100000, 0, 0, 0}).b);
 }
 
-TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
-    const IconImageRec a = MakeImage(32, 32, kDepth32, kRed);
-    const IconImageRec b16 = MakeImage(16, 16, kDepth32, kRed);
-    HotSpot hot{5, 40};
-    std::vector<uint8_t> b;
-    ASSERT_TRUE(CIconFile(hot).EncodeIconFile({a, b16}, kWriteCursor, b));
-    // Planes and bit count hold the hot spot: 40 + 4096 + 128 and 40 + 1024 + 64 bytes.
-    Bytes head;
-    IconHeader(head, 2, 2);
-    Entry(head, 32, 32, 0, 5, 31, 4264, 38);
-    EXPECT_EQ(Slice(b, 0, 38), Entry(head, 16, 16, 0, 5, 15, 1128, 38 + 4264).b);
-    // The bitmap header still says 32 bits.
-    EXPECT_EQ(U16At(b, U32At(b, 18) + 14), 32);
-}
-
 TEST(IconFileLayout, EmptyListIsAHeaderThatReadsAsNothing) {
     const auto b = IcoBytes({});
     EXPECT_EQ(b, (std::vector<uint8_t>{0, 0, 1, 0, 0, 0}));
