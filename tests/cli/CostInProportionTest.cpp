@@ -15,14 +15,15 @@
 #include "editor/Workspace.h"
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
+#include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
-#include "icon/PngCodec.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestPaths.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
+
+using namespace test;
 
 constexpr uint64_t kAddressSpace = 3ull << 29; // 1.5 GiB
 
@@ -34,10 +35,10 @@ constexpr bool kCapped = false;
 constexpr bool kCapped = true;
 #endif
 
-test::CommandResult CliCapped(const std::vector<std::string>& args) {
+CommandResult CliCapped(const std::vector<std::string>& args) {
     std::vector<std::string> argv = {"/bin/sh", "-c", "ulimit -v \"$0\" && exec \"$@\"",
                                      kCapped ? std::to_string(kAddressSpace / 1024) : "unlimited",
-                                     test::CliPath()};
+                                     CliPath()};
     argv.insert(argv.end(), args.begin(), args.end());
     return test::Run(argv);
 }
@@ -59,22 +60,17 @@ int InCappedChild(const std::function<int()>& body) {
 // A 256 x 256 picture that does not compress: each entry naming it costs
 // what it decodes to, not what it takes on disk.
 std::vector<uint8_t> NoisePng() {
-    PngPixels png{256, 256, {}};
-    for (int i = 0; i < 256 * 256; ++i) {
-        const uint32_t h = test::Hash(i % 256, i / 256, 7);
-        png.bgra.insert(png.bgra.end(), {uint8_t(h), uint8_t(h >> 8), uint8_t(h >> 16), 255});
-    }
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    EXPECT_TRUE(EncodePng(png, bytes, reason)) << reason;
-    return bytes;
+    return PngBytes(Paint(256, 256, [](int x, int y) {
+        const uint32_t h = Hash(x, y, 7);
+        return std::array<uint8_t, 4>{uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h), 255};
+    }));
 }
 
 std::vector<uint8_t> SharedPngIcon(uint16_t entries, const std::vector<uint8_t>& png) {
-    test::Bytes f;
-    test::IconHeader(f, 1, entries);
+    Bytes f;
+    IconHeader(f, 1, entries);
     for (uint16_t i = 0; i < entries; ++i) {
-        test::Entry(f, 0, 0, 0, 1, 32, uint32_t(png.size()), 6 + 16u * entries);
+        Entry(f, 0, 0, 0, 1, 32, uint32_t(png.size()), 6 + 16u * entries);
     }
     return f.Raw(png).b;
 }
@@ -82,22 +78,18 @@ std::vector<uint8_t> SharedPngIcon(uint16_t entries, const std::vector<uint8_t>&
 // One long name shared by many languages of one resource: each entry listed
 // would hold its own copy.
 std::vector<uint8_t> LongSharedName() {
-    std::vector<test::Resource> resources;
+    std::vector<Resource> resources;
     const ResourceName name = ResourceName::Text(std::string(65535, 'N'));
     for (uint16_t language = 1; language <= 16310; ++language) {
         resources.push_back({ResourceName::Id(kResourceTypeGroupIcon), name, language, {}});
     }
-    return test::BuildPe(false, resources).bytes;
+    return BuildPe(false, resources).bytes;
 }
 
 // An animated cursor of frames that each decode to 256 x 256 from a few
 // hundred bytes.
 std::vector<uint8_t> PlainFramesCursor(size_t frames) {
-    IconImageRec plain;
-    plain.width = plain.height = 256;
-    plain.colours.assign(size_t{256} * 256 * 3, 90);
-    plain.alpha.assign(size_t{256} * 256, 255);
-    plain.mask.assign(size_t{256} * 256, 1);
+    IconImageRec plain = MakeImage(256, 256, kDepth32, Px{90, 90, 90, 255});
     plain.png = true;
     plain.hotSpot = HotSpot{1, 1};
     CIconFile engine;
@@ -110,7 +102,7 @@ std::vector<uint8_t> PlainFramesCursor(size_t frames) {
 // An Xcursor file whose table names one 256 x 256 image many times, which
 // libXcursor would decode for each.
 std::vector<uint8_t> SharedXcursorImage(uint32_t entries) {
-    test::Bytes f;
+    Bytes f;
     f.Raw({'X', 'c', 'u', 'r'}).U32(16).U32(0x10000).U32(entries);
     const uint32_t image = 16 + 12 * entries;
     for (uint32_t i = 0; i < entries; ++i) f.U32(0xfffd0002).U32(256).U32(image);
@@ -123,7 +115,7 @@ const std::string kPixels = "million pixels in all, more than Pictoform reads fr
 const std::string kNames = "resource names hold more than 4 MB of text";
 
 TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
-    test::TempDir temp;
+    TempDir temp;
     const std::vector<uint8_t> png = NoisePng();
     const struct Case {
         const char* name;
@@ -139,30 +131,30 @@ TEST(CostInProportion, SmallCraftedFilesFinishOrAreRefusedWithAReason) {
         {"shared512.ico", SharedPngIcon(512, png), true, kPixels, kBudget},
         {"names.dll", LongSharedName(), false, kNames, kNames},
         {"frames.ani", PlainFramesCursor(120), true, "", kBudget},
-        {"group.dll", test::BuildPe(false, test::GroupOfOneIcon(120)).bytes, true, "", kBudget},
+        {"group.dll", BuildPe(false, GroupOfOneIcon(120)).bytes, true, "", kBudget},
         {"shared-xcursor", SharedXcursorImage(512), true, kPixels, kBudget},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = temp.File(c.name);
-        test::WriteBytes(path, c.bytes);
+        WriteBytes(path, c.bytes);
         EXPECT_LT(c.bytes.size(), 1u << 20);
-        const test::CommandResult info = CliCapped({"info", path});
+        const CommandResult info = CliCapped({"info", path});
         EXPECT_EQ(info.status, c.listed ? 0 : 1) << info.err;
-        const test::CommandResult thumbnail =
+        const CommandResult thumbnail =
             CliCapped({"thumbnail", "--size", "256", path, temp.File("thumbnail.png")});
         EXPECT_EQ(thumbnail.status, c.listed ? 0 : 1) << thumbnail.err;
         const bool program = path.ends_with(".dll");
         std::vector<std::string> convertArgs = {"convert", path, "-o", temp.File("out.ico")};
         if (program) convertArgs.insert(convertArgs.end(), {"--index", "0"});
-        const test::CommandResult convert = CliCapped(convertArgs);
+        const CommandResult convert = CliCapped(convertArgs);
         EXPECT_EQ(convert.status, c.unconverted.empty() ? 0 : 1) << convert.err;
         EXPECT_TRUE(convert.err.find(c.unconverted) != std::string::npos) << convert.err;
 
         // The editor: opened within the budget, or refused with the open icon kept.
         const int opened = InCappedChild([&] {
-            test::ScriptedUiServices ui;
-            test::TestPaths paths;
+            ScriptedUiServices ui;
+            TestPaths paths;
             Workspace workspace{ui, paths};
             CPictoformView view{workspace};
             view.InitialUpdate("");

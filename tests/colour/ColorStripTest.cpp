@@ -1,6 +1,7 @@
 #include "colour/ColorStrip.h"
 
 #include <ostream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -131,24 +132,20 @@ TEST_F(ColorStrip, BandIsTheGradientOverACheckerboardWithTheStopButtons) {
     const CLayerImage& picture = strip.Picture();
     ASSERT_EQ(picture.Width() * 100 + picture.Height(), 21640);
     // x = 7: (253, 0, 1, alpha 200) on a dark cell; x = 8: (252, 0, 2) on a
-    // light cell, then dark again one cell down.
-    EXPECT_EQ(At(picture, 7, 0), (Rgb{225, 27, 28}));
-    EXPECT_EQ(At(picture, 8, 0), (Rgb{251, 54, 56}));
-    EXPECT_EQ(At(picture, 8, 8), (Rgb{224, 27, 29}));
-    EXPECT_EQ(At(picture, 6, 19), (Rgb{226, 27, 27}));
-    // The last column of the band, x = 205: (1, 0, 253), light cell.
-    EXPECT_EQ(At(picture, 205, 0), (Rgb{55, 54, 252}));
-    for (auto [x, y] : {std::pair{5, 0}, {206, 0}, {100, 20}, {0, 30}, {11, 30}, {3, 21}})
-        EXPECT_EQ(At(picture, x, y), kBackground) << x << "," << y;
-    // The end buttons: colour in columns 2..8, rows 23..37, raised edges around.
-    const std::pair<int, Rgb> button[] = {
-        {2, kRed}, {1, {255, 255, 255}}, {9, {160, 160, 160}}, {10, {105, 105, 105}}};
-    for (auto [x, colour] : button) EXPECT_EQ(At(picture, x, x == 2 ? 23 : 30), colour) << x;
-    EXPECT_EQ(At(picture, 5, 38), (Rgb{160, 160, 160}));
-    EXPECT_EQ(At(picture, 202, 23), (Rgb{0, 0, 255}));
-    // An unselected stop's mark runs from mid-height to the button.
-    EXPECT_EQ(At(picture, 6, 20), kBlack);
-    EXPECT_EQ(At(picture, 6, 21), kBlack);
+    // light cell, then dark again one cell down; the last column of the band,
+    // x = 205: (1, 0, 253), light cell. The background around. The end
+    // buttons: colour in columns 2..8, rows 23..37, raised edges around. An
+    // unselected stop's mark runs from mid-height to the button.
+    const Rgb kLight{255, 255, 255}, kGrey{160, 160, 160};
+    const std::tuple<int, int, Rgb> probes[] = {
+        {7, 0, {225, 27, 28}},  {8, 0, {251, 54, 56}},   {8, 8, {224, 27, 29}},
+        {6, 19, {226, 27, 27}}, {205, 0, {55, 54, 252}}, {5, 0, kBackground},
+        {206, 0, kBackground},  {100, 20, kBackground},  {0, 30, kBackground},
+        {11, 30, kBackground},  {3, 21, kBackground},    {2, 23, kRed},
+        {1, 30, kLight},        {9, 30, kGrey},          {10, 30, {105, 105, 105}},
+        {5, 38, kGrey},         {202, 23, {0, 0, 255}},  {6, 20, kBlack},
+        {6, 21, kBlack}};
+    for (auto [x, y, colour] : probes) EXPECT_EQ(At(picture, x, y), colour) << x << "," << y;
     // Reverse changes the table, not the strip.
     pen.SetReverse(true);
     EXPECT_EQ(At(strip.Picture(), 8, 0), (Rgb{251, 54, 56}));

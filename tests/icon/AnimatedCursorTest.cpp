@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
-#include "support/Pictures.h"
-#include "support/TestSupport.h"
+#include "icon/ModuleFixtures.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
@@ -45,15 +42,8 @@ std::function<Px(int, int)> Pattern(int seed, bool holes) {
     };
 }
 
-Blob IconOf(const std::vector<IconImageRec>& images) {
-    CIconFile engine;
-    Blob out;
-    EXPECT_TRUE(engine.EncodeIconFile(images, 0, out)) << engine.LastError();
-    return out;
-}
-
 Blob Frame(int w, int h, int32_t depth, int seed) {
-    return IconOf({MakeImage(w, h, depth, Pattern(seed, true))});
+    return IcoBytes({MakeImage(w, h, depth, Pattern(seed, true))});
 }
 
 Blob Encode(const std::vector<IconImageRec>& images, unsigned flags = 0) {
@@ -102,7 +92,7 @@ TEST(AnimatedCursorWrite, LayoutIsExactAndFramesKeepTheirOwnSizeAndDepth) {
     // is exactly the one-image icon file of its format; no rate, sequence or
     // information chunks.
     std::vector<Blob> icons;
-    for (const IconImageRec& rec : images) icons.push_back(IconOf({rec}));
+    for (const IconImageRec& rec : images) icons.push_back(IcoBytes({rec}));
     EXPECT_EQ(ani, Riff({Chunk("anih", Values({36, 6, 6, 16, 16, 4, 1, 10, 1})), Frames(icons)}));
 
     CIconFile reader;
@@ -133,7 +123,7 @@ TEST(AnimatedCursorWrite, OddCompressedFrameIsPadded) {
         if ((first & 1) == 0) continue;
         // The odd chunk is followed by its pad byte.
         EXPECT_EQ(ani, Riff({Chunk("anih", Values({36, 2, 2, 256, 256, 32, 1, 10, 1})),
-                             Frames({IconOf({images[0]}), IconOf({images[1]})})}));
+                             Frames({IcoBytes({images[0]}), IcoBytes({images[1]})})}));
         CIconFile reader;
         ASSERT_TRUE(reader.ReadAnimatedData(ani)) << reader.LastError();
         ASSERT_EQ(reader.Images().size(), 2u);
@@ -182,14 +172,10 @@ TEST(AnimatedCursorWrite, RefusesWhatCannotBeWritten) {
               "frame 1 cannot be written: depth 8 is not 2, 4, 16, 256, 24 or 32");
     EXPECT_TRUE(ani.empty());
 
-    TempDir dir;
+    // (Written files: CliConvert, which writes animated cursors through it.)
     images.pop_back();
-    EXPECT_FALSE(engine.WriteAnimatedCursor(dir.File("none/x.ani"), images, 0));
+    EXPECT_FALSE(engine.WriteAnimatedCursor(TempDir().File("none/x.ani"), images, 0));
     EXPECT_FALSE(engine.LastError().empty());
-    ASSERT_TRUE(engine.WriteAnimatedCursor(dir.File("x.ani"), images, 0)) << engine.LastError();
-    EXPECT_EQ(ReadBytes(dir.File("x.ani")), Encode(images));
-    // Nothing else is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 // --- Reading files built by hand ----------------------------------------------
@@ -206,7 +192,6 @@ TEST(AnimatedCursorRead, RatesApplyByIndexOrByFirstStep) {
     EXPECT_EQ(engine.Images()[2].frameTime, 10) << "the header's display rate";
     EXPECT_EQ(engine.Images()[1].depth, kDepth16);
     ExpectPixels(engine.Images()[1], 5, 3, Pattern(1, true));
-    EXPECT_EQ(engine.Current(), nullptr) << "the read makes no record current";
 
     // More rates than frames, and a rate chunk whose last value is cut off.
     ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(3), frames, Rate({1, 2, 3, 4, 5})})));
@@ -239,26 +224,23 @@ TEST(AnimatedCursorRead, InformationAndUnknownChunksAnywhere) {
     }
 }
 
-TEST(AnimatedCursorRead, MultiImageFrameGivesItsFirstImageAndTheNextFrameFollows) {
-    const Blob twoImages = IconOf({MakeImage(8, 8, kDepth24, Pattern(3, false)),
-                                   MakeImage(16, 16, kDepth32, Pattern(4, true))});
-    CIconFile engine;
-    ASSERT_TRUE(engine.ReadAnimatedData(
-        Riff({Anih(3), Frames({Frame(4, 4, kDepth32, 0), twoImages, Frame(5, 5, kDepth16, 1)})})))
-        << engine.LastError();
-    ASSERT_EQ(engine.Images().size(), 3u);
-    ExpectPixels(engine.Images()[1], 8, 8, Pattern(3, false));
-    ExpectPixels(engine.Images()[2], 5, 5, Pattern(1, true));
-}
-
-TEST(AnimatedCursorRead, ImageIsTakenWhereItsEntrySays) {
+// A frame gives the image its entry points to, the first of several, and
+// the next frame follows.
+TEST(AnimatedCursorRead, FrameImageIsTakenWhereItsEntrySays) {
     // Ten spare bytes between directory and image; the entry points past them.
     Blob icon = Frame(4, 4, kDepth32, 2);
     icon.insert(icon.begin() + 22, 10, 0xEE);
     icon[18] = 32;
+    const Blob twoImages = IcoBytes({MakeImage(8, 8, kDepth24, Pattern(3, false)),
+                                     MakeImage(16, 16, kDepth32, Pattern(4, true))});
     CIconFile engine;
-    ASSERT_TRUE(engine.ReadAnimatedData(Riff({Anih(1), Frames({icon})}))) << engine.LastError();
+    ASSERT_TRUE(engine.ReadAnimatedData(
+        Riff({Anih(3), Frames({icon, twoImages, Frame(5, 5, kDepth16, 1)})})))
+        << engine.LastError();
+    ASSERT_EQ(engine.Images().size(), 3u);
     ExpectPixels(engine.Images()[0], 4, 4, Pattern(2, true));
+    ExpectPixels(engine.Images()[1], 8, 8, Pattern(3, false));
+    ExpectPixels(engine.Images()[2], 5, 5, Pattern(1, true));
 
     // An offset that lies in the next frame is not followed there.
     Blob far = Frame(4, 4, kDepth32, 2);
@@ -332,7 +314,7 @@ TEST(AnimatedCursorDamage, DecodedPixelsAreCapped) {
     // stays small while what it decodes to would not.
     std::vector<IconImageRec> one = {MakeImage(256, 256, kDepth32, Px{1, 2, 3, 255})};
     one[0].png = true;
-    const Blob icon = IconOf(one);
+    const Blob icon = IcoBytes(one);
     ASSERT_LT(icon.size(), 4000u);
     const size_t fits = kMaxDecodedPixels / (256 * 256);
     CIconFile engine;

@@ -14,11 +14,7 @@
 namespace pictoform {
 namespace {
 
-using test::Put16;
-using test::Put32;
-using test::Resource;
-using test::U16At;
-using test::U32At;
+using namespace test;
 
 std::string Refusal(const std::vector<uint8_t>& bytes) {
     ModuleResources m;
@@ -38,9 +34,8 @@ std::string Hex(uint32_t v) {
 std::vector<Resource> Small() {
     std::vector<Resource> res;
     uint16_t id = 1;
-    test::AddIconGroup(
-        res, ResourceName::Id(1),
-        test::IcoBytes({test::Pattern(8, 8, kDepth16, 1), test::Pattern(4, 4, kDepth32, 2)}), id);
+    AddIconGroup(res, ResourceName::Id(1),
+                 IcoBytes({Pattern(8, 8, kDepth16, 1), Pattern(4, 4, kDepth32, 2)}), id);
     return res;
 }
 
@@ -50,9 +45,9 @@ std::vector<Resource> Small() {
 void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
     CIconFile intact;
     ASSERT_TRUE(intact.LoadModuleIconData(whole, 0)) << intact.LastError();
-    const std::vector<test::Picture> expected = [&] {
-        std::vector<test::Picture> p;
-        for (const IconImageRec& rec : intact.Images()) p.push_back(test::PictureOf(rec));
+    const std::vector<Picture> expected = [&] {
+        std::vector<Picture> p;
+        for (const IconImageRec& rec : intact.Images()) p.push_back(PictureOf(rec));
         return p;
     }();
     CIconFile engine;
@@ -74,7 +69,7 @@ void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
         }
         ASSERT_EQ(engine.Images().size(), expected.size()) << "cut at " << cut;
         for (size_t i = 0; i < expected.size(); ++i) {
-            ASSERT_TRUE(test::SamePixels(expected[i], test::PictureOf(engine.Images()[i])))
+            ASSERT_TRUE(SamePixels(expected[i], PictureOf(engine.Images()[i])))
                 << "cut at " << cut << ", image " << i;
         }
     }
@@ -92,11 +87,11 @@ size_t EndOfLastData(const std::vector<uint8_t>& bytes) {
 TEST(DamagedModuleTruncation, HandBuiltModulesCutAtEveryByte) {
     for (bool plus : {false, true}) {
         SCOPED_TRACE(plus ? "PE32+" : "PE32");
-        const std::vector<uint8_t> pe = test::BuildPe(plus, Small()).bytes;
+        const std::vector<uint8_t> pe = BuildPe(plus, Small()).bytes;
         CutAtEveryByte(pe, EndOfLastData(pe));
     }
     SCOPED_TRACE("NE");
-    const std::vector<uint8_t> ne = test::BuildNe(Small());
+    const std::vector<uint8_t> ne = BuildNe(Small());
     // An NE resource may lack the part of its last alignment unit past the
     // end of the file; the image decoder then judges what is left.
     CutAtEveryByte(ne, EndOfLastData(ne) - 15);
@@ -104,20 +99,19 @@ TEST(DamagedModuleTruncation, HandBuiltModulesCutAtEveryByte) {
 
 TEST(DamagedModuleTruncation, MinGwLibraryCutAtEveryByte) {
     PICTOFORM_REQUIRE_MINGW(64);
-    test::TempDir dir;
+    TempDir dir;
     const std::string ico = dir.File("small.ico");
-    test::WriteBytes(
-        ico, test::IcoBytes({test::Pattern(8, 8, kDepth16, 1), test::Pattern(4, 4, kDepth32, 2)}));
-    const std::string dll = test::BuildDll(dir, 64, {{"1", ico}}, "small");
+    WriteBytes(ico, IcoBytes({Pattern(8, 8, kDepth16, 1), Pattern(4, 4, kDepth32, 2)}));
+    const std::string dll = BuildDll(dir, 64, {{"1", ico}}, "small");
     ASSERT_FALSE(dll.empty());
-    const std::vector<uint8_t> bytes = test::ReadBytes(dll);
+    const std::vector<uint8_t> bytes = ReadBytes(dll);
     CutAtEveryByte(bytes, EndOfLastData(bytes));
 }
 
 class DamagedModulePe : public ::testing::Test {
 protected:
     void SetUp() override {
-        built = test::BuildPe(false, Small());
+        built = BuildPe(false, Small());
         f = built.bytes;
         root = built.resourceRoot;
         opt = 0x58;
@@ -133,7 +127,7 @@ protected:
         bytes == 2 ? Put16(f, at, v) : Put32(f, at, v);
         return Refusal(f);
     }
-    test::BuiltPe built;
+    BuiltPe built;
     std::vector<uint8_t> f;
     size_t root = 0, opt = 0;
     std::string size;
@@ -209,7 +203,7 @@ TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {
     // entry: 2 MiB of directories that would list 393210 resources.
     constexpr size_t kPerName = 131070, kNames = 3;
     std::vector<Resource> one{{ResourceName::Id(3), ResourceName::Id(1), 1033, {1, 2, 3, 4}}};
-    test::BuiltPe pe = test::BuildPe(false, one);
+    BuiltPe pe = BuildPe(false, one);
     std::vector<uint8_t>& f = pe.bytes;
     const size_t root = pe.resourceRoot;
     const size_t types = root + (U32At(f, root + 16 + 4) & 0x7FFFFFFF);
@@ -242,7 +236,7 @@ TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {
 }
 
 TEST(DamagedModule, NeTablesPastTheEnd) {
-    const std::vector<uint8_t> whole = test::BuildNe(Small());
+    const std::vector<uint8_t> whole = BuildNe(Small());
     const std::string size = std::to_string(whole.size());
     constexpr size_t kNe = 0x40, kTable = 0x80;
     std::vector<uint8_t> f = whole;
@@ -287,7 +281,7 @@ TEST(DamagedModule, DamagedGroupsKeepTheirPlace) {
         small[1],
         small[2],
     };
-    const std::vector<uint8_t> pe = test::BuildPe(true, res).bytes;
+    const std::vector<uint8_t> pe = BuildPe(true, res).bytes;
     std::vector<IconGroup> groups;
     std::string reason;
     ASSERT_TRUE(ListModuleIconGroups(pe, groups, reason)) << reason;
@@ -306,7 +300,7 @@ TEST(DamagedModule, DamagedGroupsKeepTheirPlace) {
     // A group whose second image is cut short is refused, not shown with
     // that image left out.
     res[5].data.resize(30);
-    EXPECT_FALSE(engine.LoadModuleIconData(test::BuildPe(true, res).bytes, 3));
+    EXPECT_FALSE(engine.LoadModuleIconData(BuildPe(true, res).bytes, 3));
     EXPECT_EQ(engine.LastError(), "icon group 4: icon resource 2 header ends at byte 40 of 30");
     EXPECT_TRUE(engine.Images().empty());
 }

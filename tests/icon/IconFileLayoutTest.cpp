@@ -7,7 +7,7 @@
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
-#include "support/TestSupport.h"
+#include "icon/ModuleFixtures.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
@@ -19,14 +19,6 @@ const Px kGreen{0, 255, 0};
 const Px kBlue{0, 0, 255};
 const Px kWhite{255, 255, 255};
 const Px kClear{0, 255, 0, 0}; // transparent, with a colour that must not survive
-
-std::vector<uint8_t> Encode(const std::vector<IconImageRec>& images, unsigned flags = 0,
-                            HotSpot hotSpot = {}) {
-    CIconFile engine(hotSpot);
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out)) << engine.LastError();
-    return out;
-}
 
 // The directory entry of a one-image icon file.
 std::vector<uint8_t> EntryOf(uint8_t w, uint8_t h, uint8_t colours, uint16_t bits, uint32_t size) {
@@ -64,7 +56,7 @@ TEST(IconFileLayout, SixteenColoursAtSixteenPixels) {
     // bytes a row, with only the top row's first bit.
     for (int row = 0; row < 16; ++row)
         want.Raw({uint8_t(row < 15 ? 0x11 : 0xF1), 0x11, 0x11, 0x11, 0, 0, 0, 0});
-    EXPECT_EQ(Encode({rec}), want.Zeros(60).Raw({0x80, 0, 0, 0}).b);
+    EXPECT_EQ(IcoBytes({rec}), want.Zeros(60).Raw({0x80, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, SixteenColoursKeepTheLastEntryBlackWithNothingTransparent) {
@@ -73,7 +65,7 @@ TEST(IconFileLayout, SixteenColoursKeepTheLastEntryBlackWithNothingTransparent) 
     const IconImageRec rec = MakeImage(20, 1, kDepth16, [](int x, int) {
         return Px{static_cast<uint8_t>(12 * x), static_cast<uint8_t>(255 - 12 * x), 40};
     });
-    const auto b = Encode({rec});
+    const auto b = IcoBytes({rec});
     EXPECT_EQ(Slice(b, 62 + 15 * 4, 4), std::vector<uint8_t>(4, 0));
 }
 
@@ -90,7 +82,7 @@ TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
         want.U8(0);
     }
     want.PutU32(62 + 16 * 3, 0); // the transparent pixel is black (and its row's padding 0)
-    EXPECT_EQ(Encode({rec}), want.Raw({0, 0, 0x80, 0}).Zeros(64).b);
+    EXPECT_EQ(IcoBytes({rec}), want.Raw({0, 0, 0x80, 0}).Zeros(64).b);
 }
 
 TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
@@ -101,7 +93,7 @@ TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
     // the AND mask and which colours are blanked, so a faint pixel that
     // another program masked keeps its colour.
     rec.mask = {1, 0};
-    EXPECT_EQ(Encode({rec}),
+    EXPECT_EQ(IcoBytes({rec}),
               Head(2, 1, 0, 32, 40 + 8 + 4, 8).Raw({0, 0, 0, 0, 60, 50, 40, 200, 0x80, 0, 0, 0}).b);
 }
 
@@ -112,13 +104,13 @@ TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
     // 256 colours count 0; blue (b=255), red, white in the subdivision's order.
     Bytes want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4);
     want.Raw({255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}).Zeros(1012);
-    EXPECT_EQ(Encode({opaque}), want.Raw({1, 0, 2, 0}).Zeros(4).b);
+    EXPECT_EQ(IcoBytes({opaque}), want.Raw({1, 0, 2, 0}).Zeros(4).b);
 
     // A transparent pixel takes index 255 and no computed entry.
     const IconImageRec holed = MakeImage(
         3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kClear : kBlue); });
     want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4).Raw({255, 0, 0, 255, 0, 0, 255, 255});
-    EXPECT_EQ(Encode({holed}), want.Zeros(1016).Raw({1, 255, 0, 0, 0x40, 0, 0, 0}).b);
+    EXPECT_EQ(IcoBytes({holed}), want.Zeros(1016).Raw({1, 255, 0, 0, 0x40, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, FewColourDepths) {
@@ -127,7 +119,7 @@ TEST(IconFileLayout, FewColourDepths) {
     const IconImageRec mono =
         MakeImage(3, 1, kDepth2, [](int x, int) { return x == 1 ? kClear : kWhite; });
     Bytes want = Head(3, 1, 2, 1, 40 + 8 + 4 + 4, 4).Raw({0, 0, 0, 0, 255, 255, 255, 0});
-    EXPECT_EQ(Encode({mono}), want.Raw({0b10100000, 0, 0, 0, 0b01000000, 0, 0, 0}).b);
+    EXPECT_EQ(IcoBytes({mono}), want.Raw({0b10100000, 0, 0, 0, 0b01000000, 0, 0, 0}).b);
 
     // Four colours: all four entries computed, transparent pixels at index 3.
     const IconImageRec four = MakeImage(4, 1, kDepth4, [](int x, int) {
@@ -137,44 +129,12 @@ TEST(IconFileLayout, FewColourDepths) {
     // 1, transparent 3, blue 0.
     want = Head(4, 1, 4, 2, 40 + 16 + 4 + 4, 4);
     want.Raw({255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0});
-    EXPECT_EQ(Encode({four}), want.Raw({0b10011100, 0, 0, 0, 0b00100000, 0, 0, 0}).b);
-}
-
-TEST(IconFileLayout, CursorHotSpotIsPulledInsideEachImage) {
-    const IconImageRec a = MakeImage(32, 32, kDepth32, kRed);
-    const IconImageRec b16 = MakeImage(16, 16, kDepth32, kRed);
-    const auto b = Encode({a, b16}, kWriteCursor, HotSpot{5, 40});
-    // Planes and bit count hold the hot spot: 40 + 4096 + 128 and 40 + 1024 + 64 bytes.
-    Bytes head;
-    IconHeader(head, 2, 2);
-    Entry(head, 32, 32, 0, 5, 31, 4264, 38);
-    EXPECT_EQ(Slice(b, 0, 38), Entry(head, 16, 16, 0, 5, 15, 1128, 38 + 4264).b);
-    // The bitmap header still says 32 bits.
-    EXPECT_EQ(U16At(b, U32At(b, 18) + 14), 32);
+    EXPECT_EQ(IcoBytes({four}), want.Raw({0b10011100, 0, 0, 0, 0b00100000, 0, 0, 0}).b);
 }
 
 TEST(IconFileLayout, EmptyListIsAHeaderThatReadsAsNothing) {
-    const auto b = Encode({});
+    const auto b = IcoBytes({});
     EXPECT_EQ(b, (std::vector<uint8_t>{0, 0, 1, 0, 0, 0}));
     CIconFile engine;
     EXPECT_FALSE(engine.ReadIconData(b));
-    EXPECT_FALSE(engine.First());
-}
-
-TEST(IconFileLayout, SingleImageFileIsAnIconAtOffset22) {
-    TempDir dir;
-    const IconImageRec rec = MakeImage(5, 3, kDepth24, [](int x, int y) {
-        return Px{static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 80), 9};
-    });
-    HotSpot hotSpot{9, 1};
-    CIconFile engine(hotSpot);
-    ASSERT_TRUE(engine.WriteSingleImageFile(dir.File("one.ico"), 5, 3, rec.colours, rec.mask,
-                                            kDepth24, {}, kWriteCursor));
-    const auto b = ReadBytes(dir.File("one.ico"));
-    EXPECT_EQ(Slice(b, 0, 6), (std::vector<uint8_t>{0, 0, 1, 0, 1, 0}));
-    EXPECT_EQ(U32At(b, 18), 22u);
-    EXPECT_EQ(U16At(b, 10), 4); // hot spot x pulled inside the 5-pixel width
-    EXPECT_EQ(U16At(b, 12), 1);
-    EXPECT_EQ(b.size(), 22u + 40u + (16u + 4u) * 3u);
-    EXPECT_EQ(Encode({rec}).size(), b.size());
 }

@@ -61,17 +61,14 @@ TEST(IconFileRead, CursorFieldsAreTheHotSpotNotTheDepth) {
     // The same fields in an icon do count: bit count 8 there asks for a
     // 256-entry palette that this small file does not hold.
     ASSERT_FALSE(engine.ReadIconData(TwoByTwo32(1, 1, 8).b));
-}
 
-TEST(IconFileRead, LastCursorImageSetsTheHotSpot) {
+    // Of several cursor images, the last one's hot spot is the file's.
     Bytes f;
     IconHeader(f, 2, 2);
     const uint32_t size = 40 + 16 + 8;
     Entry(f, 2, 2, 0, 1, 0, size, 38);
     Entry(f, 2, 2, 0, 0, 1, size, 38 + size);
     for (int i = 0; i < 2; ++i) BitmapHeader(f, 2, 2, 32).Zeros(16 + 8);
-    HotSpot hot;
-    CIconFile engine(hot);
     ASSERT_TRUE(engine.ReadIconData(f.b)) << engine.LastError();
     EXPECT_EQ(hot, (HotSpot{0, 1}));
     ASSERT_EQ(engine.Images().size(), 2u);
@@ -114,48 +111,8 @@ TEST(IconFileRead, SixteenBitsAreReadAsTwentyFour) {
     EXPECT_EQ(rec.mask, (std::vector<uint8_t>{1}));
 }
 
-TEST(IconFileRead, ThirtyTwoBitsWithoutAMaskTakeItFromAlpha) {
-    // Two 1 x 1 images whose entries end right after their colours, so the
-    // second image's bytes follow where a mask would be.
-    Bytes f;
-    IconHeader(f, 1, 2);
-    Entry(f, 1, 1, 0, 1, 32, 44, 38);
-    Entry(f, 1, 1, 0, 1, 32, 44, 82);
-    BitmapHeader(f, 1, 1, 32).Raw({1, 2, 3, 0});
-    BitmapHeader(f, 1, 1, 32).Raw({4, 5, 6, 255});
-    CIconFile engine;
-    ASSERT_TRUE(engine.ReadIconData(f.b)) << engine.LastError();
-    ASSERT_EQ(engine.Images().size(), 2u);
-    EXPECT_EQ(engine.Images()[0].mask, (std::vector<uint8_t>{0}));
-    EXPECT_EQ(engine.Images()[1].mask, (std::vector<uint8_t>{1}));
-    EXPECT_EQ(engine.Images()[1].colours, (std::vector<uint8_t>{4, 5, 6}));
-}
-
 TEST(IconFileRead, LongerBitmapHeadersPutThePaletteAfterThem) {
     Bytes f = OneImage(1, 1, 2, 1, 108 + 8 + 4 + 4, 1, 108);
     f.Raw({0, 0, 0, 0, 10, 20, 30, 0}).Raw({0x80, 0, 0, 0}).U32(0);
     EXPECT_EQ(ReadOne(f).colours, (std::vector<uint8_t>{10, 20, 30}));
-}
-
-TEST(IconFileRead, WalkingTheListVisitsEveryImageInFileOrder) {
-    // 1 x h images at 24 bits: 40 + (4 + 4) * h bytes each.
-    Bytes f;
-    IconHeader(f, 1, 3);
-    uint32_t offset = 54;
-    for (uint32_t h = 1; h <= 3; ++h) {
-        Entry(f, 1, static_cast<uint8_t>(h), 0, 1, 24, 40 + 8 * h, offset);
-        offset += 40 + 8 * h;
-    }
-    for (int h = 1; h <= 3; ++h) BitmapHeader(f, 1, h, 24).Zeros(8 * static_cast<size_t>(h));
-    CIconFile engine;
-    ASSERT_TRUE(engine.ReadIconData(f.b)) << engine.LastError();
-    ASSERT_NE(engine.Current(), nullptr); // a read leaves the first image current
-    EXPECT_EQ(engine.Current()->height, 1);
-    ASSERT_TRUE(engine.First());
-    std::vector<int> heights;
-    while (engine.Next()) heights.push_back(engine.Current()->height);
-    EXPECT_EQ(heights, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(engine.Current(), nullptr);
-    engine.ClearImages();
-    EXPECT_FALSE(engine.First());
 }

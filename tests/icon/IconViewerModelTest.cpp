@@ -11,73 +11,48 @@
 namespace pictoform {
 namespace {
 
-using test::Resource;
-using test::SampleGroups;
+using namespace test;
 
-std::string WriteModule(const test::TempDir& dir, const std::string& name,
+std::string WriteModule(const TempDir& dir, const std::string& name,
                         const std::vector<uint8_t>& bytes) {
     const std::string path = dir.File(name);
-    test::WriteBytes(path, bytes);
+    WriteBytes(path, bytes);
     return path;
 }
 
-// The nearest-neighbour 32 x 32 BGRA preview of a source record (top row
-// first); fully transparent pixels are all zero.
-std::vector<uint8_t> ExpectedPreview(const IconImageRec& src) {
-    std::vector<uint8_t> out;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            const size_t p =
-                static_cast<size_t>(y * src.height / 32) * static_cast<size_t>(src.width) +
-                static_cast<size_t>(x * src.width / 32);
-            const uint8_t a = src.HasAlpha() ? src.alpha[p] : (src.mask[p] ? 255 : 0);
-            if (a == 0) {
-                out.insert(out.end(), {0, 0, 0, 0});
-            } else {
-                out.insert(out.end(),
-                           {src.colours[p * 3], src.colours[p * 3 + 1], src.colours[p * 3 + 2], a});
-            }
-        }
-    }
-    return out;
-}
-
 TEST(IconViewerModel, OkGivesTheIndexOfTheSelectedItemAndNothingWithoutOne) {
-    test::TempDir dir;
-    const std::string path =
-        WriteModule(dir, "lib.icl", test::BuildNe(test::SampleResources(false)));
+    TempDir dir;
+    const std::string path = WriteModule(dir, "lib.icl", BuildNe(SampleResources(false)));
     CIconViewerModel model(path);
     ASSERT_FALSE(model.MustClose()) << model.LoadError();
     ASSERT_EQ(model.IconCount(), 3);
     EXPECT_EQ(model.ItemText(2), "icon 3");
+    // What OK gives after selecting `item`: the index chosen and the result text.
+    const auto okAfter = [&](int item) {
+        model.Select(item);
+        model.Accept();
+        return std::pair(model.ChosenIndex(), model.ResultText());
+    };
     // OK without a selection, or past the last item, chooses nothing.
-    model.Accept();
-    EXPECT_EQ(model.ChosenIndex(), -1);
-    EXPECT_EQ(model.ResultText(), "");
-    model.Select(3);
+    EXPECT_EQ(okAfter(-1), std::pair(-1, std::string()));
+    EXPECT_EQ(okAfter(3), std::pair(-1, std::string()));
     EXPECT_EQ(model.SelectedItem(), -1);
     model.Select(1);
-    model.Select(-1);
-    model.Accept();
-    EXPECT_EQ(model.ChosenIndex(), -1);
-    EXPECT_EQ(model.ResultText(), "");
-    model.Select(2);
-    model.Accept();
-    EXPECT_EQ(model.ChosenIndex(), 2);
-    EXPECT_EQ(model.ResultText(), path + ",2");
+    EXPECT_EQ(okAfter(-1), std::pair(-1, std::string()));
+    EXPECT_EQ(okAfter(2), std::pair(2, path + ",2"));
 }
 
 TEST(IconViewerModel, SaysNoIconForModulesWithoutIcons) {
-    test::TempDir dir;
+    TempDir dir;
     const std::vector<Resource> versionOnly{
         {ResourceName::Id(16), ResourceName::Id(1), 1033, std::vector<uint8_t>(64, 0)}};
-    CIconViewerModel empty(WriteModule(dir, "empty.dll", test::BuildPe(true, versionOnly).bytes));
+    CIconViewerModel empty(WriteModule(dir, "empty.dll", BuildPe(true, versionOnly).bytes));
     EXPECT_TRUE(empty.MustClose());
     EXPECT_EQ(empty.IconCount(), 0);
     EXPECT_EQ(empty.LoadError(), "");
 
     CIconViewerModel notModule(
-        WriteModule(dir, "icon.ico", test::IcoBytes({test::Pattern(16, 16, kDepth32, 1)})));
+        WriteModule(dir, "icon.ico", IcoBytes({Pattern(16, 16, kDepth32, 1)})));
     EXPECT_TRUE(notModule.MustClose());
     EXPECT_EQ(notModule.LoadError(), "not a Windows program or library (no MZ header)");
     CIconViewerModel missing(dir.File("missing.dll"));
@@ -86,48 +61,48 @@ TEST(IconViewerModel, SaysNoIconForModulesWithoutIcons) {
 }
 
 TEST(IconViewerModel, PreviewsPreferAnExact32PixelImageElseScaleTheNearest) {
-    test::TempDir dir;
+    TempDir dir;
     const std::string path =
-        WriteModule(dir, "full.dll", test::BuildPe(true, test::SampleResources(true)).bytes);
+        WriteModule(dir, "full.dll", BuildPe(true, SampleResources(true)).bytes);
     CIconViewerModel model(path);
     ASSERT_EQ(model.IconCount(), 4);
     const auto& groups = SampleGroups();
     // APPICON: 24 x 24 true colour scaled up rather than 16 x 16 monochrome.
-    EXPECT_EQ(model.PreviewBgra(0), ExpectedPreview(groups[0].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(0), Preview32(groups[0].sources[0]));
     // Group 5: the 32 x 32 at 32 bits, not the one in 256 colours.
-    EXPECT_EQ(model.PreviewBgra(1), ExpectedPreview(groups[1].sources[3]));
+    EXPECT_EQ(model.PreviewBgra(1), Preview32(groups[1].sources[3]));
     // Group 7: 48 x 48 scaled down; group 200: the PNG scaled down.
-    EXPECT_EQ(model.PreviewBgra(2), ExpectedPreview(groups[2].sources[0]));
-    EXPECT_EQ(model.PreviewBgra(3), ExpectedPreview(groups[3].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(2), Preview32(groups[2].sources[0]));
+    EXPECT_EQ(model.PreviewBgra(3), Preview32(groups[3].sources[0]));
     EXPECT_EQ(model.PreviewBgra(4), std::vector<uint8_t>(32 * 32 * 4, 0));
 }
 
 TEST(IconViewerModel, PreviewFallsBackWhenTheBestImageIsUnusable) {
-    const IconImageRec big = test::Pattern(32, 32, kDepth32, 30);
-    const IconImageRec small = test::Pattern(16, 16, kDepth256, 31);
-    std::vector<test::IcoImage> images = test::SplitIco(test::IcoBytes({big, small}));
+    const IconImageRec big = Pattern(32, 32, kDepth32, 30);
+    const IconImageRec small = Pattern(16, 16, kDepth256, 31);
+    std::vector<IcoImage> images = SplitIco(IcoBytes({big, small}));
     images[0].data.resize(100); // the 32 x 32 image is cut short
     // A 32-bit image whose alpha bytes are all 0 is drawn by its AND mask.
-    const IconImageRec opaque = test::MakeImage(32, 32, kDepth32, [](int x, int y) {
-        return test::Px{uint8_t(x * 8), uint8_t(y * 8), 9, 255};
+    const IconImageRec opaque = MakeImage(32, 32, kDepth32, [](int x, int y) {
+        return Px{uint8_t(x * 8), uint8_t(y * 8), 9, 255};
     });
-    std::vector<test::IcoImage> noAlpha = test::SplitIco(test::IcoBytes({opaque}));
+    std::vector<IcoImage> noAlpha = SplitIco(IcoBytes({opaque}));
     for (size_t p = 0; p < 32 * 32; ++p) noAlpha[0].data[40 + 4 * p + 3] = 0;
     const std::vector<Resource> res{
-        {ResourceName::Id(14), ResourceName::Id(1), 1033, test::GroupData(images, 1)},
-        {ResourceName::Id(14), ResourceName::Id(2), 1033, test::GroupData(noAlpha, 3)},
-        {ResourceName::Id(14), ResourceName::Id(3), 1033, test::GroupData(noAlpha, 9)},
+        {ResourceName::Id(14), ResourceName::Id(1), 1033, GroupData(images, 1)},
+        {ResourceName::Id(14), ResourceName::Id(2), 1033, GroupData(noAlpha, 3)},
+        {ResourceName::Id(14), ResourceName::Id(3), 1033, GroupData(noAlpha, 9)},
         {ResourceName::Id(3), ResourceName::Id(1), 1033, images[0].data},
         {ResourceName::Id(3), ResourceName::Id(2), 1033, images[1].data},
         {ResourceName::Id(3), ResourceName::Id(3), 1033, noAlpha[0].data},
     };
-    test::TempDir dir;
-    CIconViewerModel model(WriteModule(dir, "odd.dll", test::BuildPe(false, res).bytes));
+    TempDir dir;
+    CIconViewerModel model(WriteModule(dir, "odd.dll", BuildPe(false, res).bytes));
     ASSERT_EQ(model.IconCount(), 3);
-    EXPECT_EQ(model.PreviewBgra(0), ExpectedPreview(small));
+    EXPECT_EQ(model.PreviewBgra(0), Preview32(small));
     IconImageRec shown = opaque;
     shown.alpha.clear(); // drawn by the mask: every pixel opaque
-    EXPECT_EQ(model.PreviewBgra(1), ExpectedPreview(shown));
+    EXPECT_EQ(model.PreviewBgra(1), Preview32(shown));
     // Group 3 names icon 9, which is missing: nothing to show.
     EXPECT_EQ(model.PreviewBgra(2), std::vector<uint8_t>(32 * 32 * 4, 0));
 }

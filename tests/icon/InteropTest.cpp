@@ -14,20 +14,7 @@
 namespace pictoform {
 namespace {
 
-using test::CommandResult;
-using test::Hash;
-using test::IcotoolPath;
-using test::Paint;
-using test::Picture;
-using test::PictureOf;
-using test::PillowDecode;
-using test::ReadBytes;
-using test::RunPython;
-using test::SamePixels;
-using test::SavePngs;
-using test::TempDir;
-using test::ToRecord;
-using test::U32At;
+using namespace test;
 
 // Colour k of a table whose entries 0..255 are all different (the red channel
 // alone tells them apart); entry 0 is black.
@@ -182,7 +169,7 @@ TEST(InteropImageMagick, ReadsWhatConvertMakes) {
                                        ManyColours(256, 256, false, true, 43)};
     const std::vector<std::string> pngs = SaveSources(dir, sources);
     const std::string ico = dir.File("magick.ico");
-    const CommandResult made = test::Run({test::ConvertPath(), pngs[0], pngs[1], pngs[2], ico});
+    const CommandResult made = test::Run({ConvertPath(), pngs[0], pngs[1], pngs[2], ico});
     ASSERT_EQ(made.status, 0) << made.err;
     ExpectReadAsPillowAnd(ico, sources);
 }
@@ -277,13 +264,13 @@ TEST_P(InteropWrite, IconsAndCursorsDecodeAlikeElsewhere) {
     std::string warnings;
     std::vector<std::string> decode{ico};
     for (const std::string& path : {ico, cur}) {
-        const std::vector<std::string> files = test::IcotoolExtract(dir, path, &warnings);
+        const std::vector<std::string> files = IcotoolExtract(dir, path, &warnings);
         EXPECT_EQ(warnings, "");
         ASSERT_EQ(files.size(), n);
         decode.insert(decode.end(), files.begin(), files.end());
     }
     const CommandResult magick =
-        test::Run({test::ConvertPath(), ico, "PNG32:" + dir.File("magick-%d.png")});
+        test::Run({ConvertPath(), ico, "PNG32:" + dir.File("magick-%d.png")});
     EXPECT_EQ(magick.status, 0) << magick.err;
     for (size_t i = 0; i < n; ++i)
         decode.push_back(dir.File("magick-" + std::to_string(i) + ".png"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "icon/ModuleFixtures.h"
 
@@ -19,31 +20,40 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 
 namespace {
 
+// A type with its names, a name with its languages; `key` is the type or the name.
 struct NameNode {
-    ResourceName name;
+    ResourceName key;
     std::vector<const Resource*> languages;
 };
 struct TypeNode {
-    ResourceName type;
+    ResourceName key;
     std::vector<NameNode> names;
 };
 
-template <class T, class Key> T& FindOrAdd(std::vector<T>& nodes, const ResourceName& key, Key of) {
-    for (T& n : nodes) {
-        if (of(n) == key) return n;
-    }
-    nodes.push_back({key, {}});
-    return nodes.back();
+template <class T> T& FindOrAdd(std::vector<T>& nodes, const ResourceName& key) {
+    const auto found = std::find_if(nodes.begin(), nodes.end(), [&](T& n) { return n.key == key; });
+    return found != nodes.end() ? *found : nodes.emplace_back(T{key, {}});
 }
 
 std::vector<TypeNode> Tree(const std::vector<Resource>& resources) {
     std::vector<TypeNode> types;
     for (const Resource& r : resources) {
-        TypeNode& t = FindOrAdd(types, r.type, [](const TypeNode& n) { return n.type; });
-        NameNode& n = FindOrAdd(t.names, r.name, [](const NameNode& m) { return m.name; });
-        n.languages.push_back(&r);
+        FindOrAdd(FindOrAdd(types, r.type).names, r.name).languages.push_back(&r);
     }
     return types;
+}
+
+// Puts the nodes with string keys first, in their order; returns how many there are.
+template <class T> uint32_t NamedFirst(std::vector<T>& nodes) {
+    return static_cast<uint32_t>(std::stable_partition(nodes.begin(), nodes.end(),
+                                                       [](const T& n) { return n.key.isString; }) -
+                                 nodes.begin());
+}
+
+// Writes each field: offset, width in bytes, value.
+void PutFields(std::vector<uint8_t>& b,
+               std::initializer_list<std::tuple<size_t, int, uint32_t>> fields) {
+    for (const auto& [at, width, v] : fields) width == 2 ? Put16(b, at, v) : Put32(b, at, v);
 }
 
 size_t Align(size_t v, size_t to) {
@@ -54,12 +64,9 @@ size_t Align(size_t v, size_t to) {
 
 BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
     std::vector<TypeNode> types = Tree(resources);
-    auto namedFirst = [](auto& nodes, auto of) {
-        std::stable_partition(nodes.begin(), nodes.end(),
-                              [&](const auto& n) { return of(n).isString; });
-    };
-    namedFirst(types, [](const TypeNode& n) { return n.type; });
-    for (TypeNode& t : types) namedFirst(t.names, [](const NameNode& n) { return n.name; });
+    const uint32_t namedTypes = NamedFirst(types);
+    std::vector<uint32_t> namedNames;
+    for (TypeNode& t : types) namedNames.push_back(NamedFirst(t.names));
 
     // Layout of the section: directories level by level, data entries,
     // strings, then the data.
@@ -82,8 +89,8 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
         if (n.isString && strings.emplace(n.text, pos).second) pos += 2 + 2 * n.text.size();
     };
     for (const TypeNode& t : types) {
-        addString(t.type);
-        for (const NameNode& n : t.names) addString(n.name);
+        addString(t.key);
+        for (const NameNode& n : t.names) addString(n.key);
     }
     std::vector<uint8_t> sec(Align(pos, 8));
     for (const auto& [text, at] : strings) {
@@ -103,25 +110,19 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
     auto nameField = [&](const ResourceName& n) {
         return n.isString ? 0x80000000u | static_cast<uint32_t>(strings.at(n.text)) : n.id;
     };
-    auto directory = [&](size_t at, size_t named, size_t total) {
-        Put16(sec, at + 12, static_cast<uint32_t>(named));
-        Put16(sec, at + 14, static_cast<uint32_t>(total - named));
+    auto directory = [&](size_t at, uint32_t named, size_t total) {
+        PutFields(sec, {{at + 12, 2, named}, {at + 14, 2, static_cast<uint32_t>(total - named)}});
     };
-    auto countNamed = [](const auto& nodes, auto of) {
-        return static_cast<size_t>(std::count_if(nodes.begin(), nodes.end(),
-                                                 [&](const auto& n) { return of(n).isString; }));
-    };
-    directory(0, countNamed(types, [](const TypeNode& n) { return n.type; }), types.size());
+    directory(0, namedTypes, types.size());
     size_t nameIndex = 0;
     for (size_t t = 0; t < types.size(); ++t) {
-        Put32(sec, 16 + 8 * t, nameField(types[t].type));
+        Put32(sec, 16 + 8 * t, nameField(types[t].key));
         Put32(sec, 16 + 8 * t + 4, 0x80000000u | static_cast<uint32_t>(typeDirs[t]));
         const auto& names = types[t].names;
-        directory(typeDirs[t], countNamed(names, [](const NameNode& n) { return n.name; }),
-                  names.size());
+        directory(typeDirs[t], namedNames[t], names.size());
         for (size_t n = 0; n < names.size(); ++n, ++nameIndex) {
             const size_t e = typeDirs[t] + 16 + 8 * n;
-            Put32(sec, e, nameField(names[n].name));
+            Put32(sec, e, nameField(names[n].key));
             Put32(sec, e + 4, 0x80000000u | static_cast<uint32_t>(nameDirs[nameIndex]));
             directory(nameDirs[nameIndex], 0, names[n].languages.size());
             for (size_t l = 0; l < names[n].languages.size(); ++l) {
@@ -139,34 +140,33 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
     std::memcpy(&f[0], "MZ", 2);
     Put32(f, 0x3C, 0x40);
     std::memcpy(&f[0x40], "PE", 2);
-    const size_t coff = 0x44, opt = coff + 20;
-    Put16(f, coff, pe32Plus ? 0x8664 : 0x14C);
-    Put16(f, coff + 2, 1);
-    Put16(f, coff + 16, static_cast<uint32_t>(optionalBytes));
-    Put16(f, coff + 18, pe32Plus ? 0x2022 : 0x2102);
-    Put16(f, opt, pe32Plus ? 0x20B : 0x10B);
+    const size_t coff = 0x44, opt = coff + 20, count = opt + (pe32Plus ? 108 : 92);
     const uint32_t rawSize = static_cast<uint32_t>(Align(sec.size(), 0x200));
-    const uint32_t imageSize = static_cast<uint32_t>(Align(kRva + sec.size(), 0x1000));
-    Put32(f, opt + (pe32Plus ? 24 : 28), 0x10000000); // image base (its low half in PE32+)
-    Put32(f, opt + 32, 0x1000);                       // section alignment
-    Put32(f, opt + 36, 0x200);                        // file alignment
-    Put16(f, opt + 40, 4);                            // operating system 4.0
-    Put16(f, opt + 48, 4);                            // subsystem 4.0
-    Put32(f, opt + 56, imageSize);
-    Put32(f, opt + 60, 0x200); // size of the headers
-    Put16(f, opt + 68, 2);     // GUI
-    const size_t countField = pe32Plus ? 108 : 92;
-    Put32(f, opt + countField, 16);
-    Put32(f, opt + countField + 4 + 16, kRva);
-    Put32(f, opt + countField + 4 + 20, static_cast<uint32_t>(sec.size()));
+    const uint32_t secSize = static_cast<uint32_t>(sec.size());
     pe.sectionTable = opt + optionalBytes;
     const size_t s = pe.sectionTable;
     std::memcpy(&f[s], ".rsrc", 5);
-    Put32(f, s + 8, static_cast<uint32_t>(sec.size()));
-    Put32(f, s + 12, kRva);
-    Put32(f, s + 16, rawSize);
-    Put32(f, s + 20, 0x200);
-    Put32(f, s + 36, 0x40000040); // initialised data, readable
+    // COFF header: machine, one section, the optional header's size, a DLL.
+    // Optional header: magic, image base (its low half in PE32+), section and
+    // file alignment, operating system and subsystem 4.0, image size, size of
+    // the headers, GUI, 16 data directories, the resource one's place. The
+    // section: its size, place, file data and file offset; initialised data,
+    // readable.
+    const uint32_t machine = pe32Plus ? 0x8664 : 0x14C, dll = pe32Plus ? 0x2022 : 0x2102;
+    const uint32_t magic = pe32Plus ? 0x20B : 0x10B, optBytes = uint32_t(optionalBytes);
+    const uint32_t imageSize = static_cast<uint32_t>(Align(kRva + sec.size(), 0x1000));
+    const size_t base = opt + (pe32Plus ? 24 : 28);
+    PutFields(f, {{coff, 2, machine},        {coff + 2, 2, 1},
+                  {coff + 16, 2, optBytes},  {coff + 18, 2, dll},
+                  {opt, 2, magic},           {base, 4, 0x10000000},
+                  {opt + 32, 4, 0x1000},     {opt + 36, 4, 0x200},
+                  {opt + 40, 2, 4},          {opt + 48, 2, 4},
+                  {opt + 56, 4, imageSize},  {opt + 60, 4, 0x200},
+                  {opt + 68, 2, 2},          {count, 4, 16},
+                  {count + 4 + 16, 4, kRva}, {count + 4 + 20, 4, secSize},
+                  {s + 8, 4, secSize},       {s + 12, 4, kRva},
+                  {s + 16, 4, rawSize},      {s + 20, 4, 0x200},
+                  {s + 36, 4, 0x40000040}});
     pe.resourceRoot = 0x200;
     f.insert(f.end(), sec.begin(), sec.end());
     f.resize(0x200 + rawSize);
@@ -189,8 +189,8 @@ std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t sh
         if (n.isString && strings.emplace(n.text, pos - kTable).second) pos += 1 + n.text.size();
     };
     for (const TypeNode& t : types) {
-        addString(t.type);
-        for (const NameNode& n : t.names) addString(n.name);
+        addString(t.key);
+        for (const NameNode& n : t.names) addString(n.key);
     }
     pos += 1;
     const size_t resident = pos;
@@ -200,15 +200,19 @@ std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t sh
     std::memcpy(&f[0], "MZ", 2);
     Put32(f, 0x3C, kNe);
     std::memcpy(&f[kNe], "NE", 2);
-    f[kNe + 2] = 5;                                              // linker version
-    Put16(f, kNe + 0x04, static_cast<uint32_t>(f.size() - kNe)); // entry table, empty
-    Put16(f, kNe + 0x0C, 0x8000);                                // library module
-    Put16(f, kNe + 0x24, kTable - kNe);
-    Put16(f, kNe + 0x26, static_cast<uint32_t>(resident - kNe));
-    Put16(f, kNe + 0x28, static_cast<uint32_t>(resident + 1 + module.size() + 3 - kNe));
-    Put16(f, kNe + 0x2A, static_cast<uint32_t>(resident + 1 + module.size() + 3 - kNe));
-    Put16(f, kNe + 0x32, shift);
+    f[kNe + 2] = 5;    // linker version
     f[kNe + 0x36] = 2; // Windows
+    // The entry table (empty), a library module, where the resource, resident
+    // name, module reference and imported name tables start, the alignment.
+    const uint32_t entries = uint32_t(f.size() - kNe), names = uint32_t(resident - kNe);
+    const uint32_t after = uint32_t(resident + 1 + module.size() + 3 - kNe);
+    PutFields(f, {{kNe + 0x04, 2, entries},
+                  {kNe + 0x0C, 2, 0x8000},
+                  {kNe + 0x24, 2, kTable - kNe},
+                  {kNe + 0x26, 2, names},
+                  {kNe + 0x28, 2, after},
+                  {kNe + 0x2A, 2, after},
+                  {kNe + 0x32, 2, shift}});
     f[resident] = static_cast<uint8_t>(module.size());
     std::memcpy(&f[resident + 1], module.data(), module.size());
     for (const auto& [text, at] : strings) {
@@ -223,18 +227,19 @@ std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t sh
     for (const TypeNode& t : types) {
         size_t count = 0;
         for (const NameNode& n : t.names) count += n.languages.size();
-        Put16(f, at, field(t.type));
-        Put16(f, at + 2, static_cast<uint32_t>(count));
+        PutFields(f, {{at, 2, field(t.key)}, {at + 2, 2, uint32_t(count)}});
         at += 8;
         for (const NameNode& n : t.names) {
             for (const Resource* r : n.languages) {
                 const size_t start = f.size();
                 f.insert(f.end(), r->data.begin(), r->data.end());
                 f.resize(Align(f.size(), unit));
-                Put16(f, at, static_cast<uint32_t>(start >> shift));
-                Put16(f, at + 2, static_cast<uint32_t>(Align(r->data.size(), unit) >> shift));
-                Put16(f, at + 4, 0x1030); // moveable, pure, discardable
-                Put16(f, at + 6, field(n.name));
+                // Offset and length in units, moveable, pure, discardable, the name.
+                const uint32_t units = uint32_t(Align(r->data.size(), unit) >> shift);
+                PutFields(f, {{at, 2, uint32_t(start >> shift)},
+                              {at + 2, 2, units},
+                              {at + 4, 2, 0x1030},
+                              {at + 6, 2, field(n.key)}});
                 at += 12;
             }
         }

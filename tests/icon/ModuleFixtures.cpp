@@ -19,14 +19,14 @@ Px TableColour(uint32_t k) {
             static_cast<uint8_t>(k * 53 + 1), 255};
 }
 
-std::vector<uint8_t> PngOf(const IconImageRec& source) {
+} // namespace
+
+std::vector<uint8_t> PngBytes(const Picture& picture) {
     std::vector<uint8_t> png;
     std::string reason;
-    EXPECT_TRUE(EncodePng(PngOfPicture(PictureOfSource(source)), png, reason)) << reason;
+    EXPECT_TRUE(EncodePng(PngOfPicture(picture), png, reason)) << reason;
     return png;
 }
-
-} // namespace
 
 IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed) {
     return MakeImage(width, height, depth, [=](int x, int y) -> Px {
@@ -50,26 +50,30 @@ IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed) {
     });
 }
 
-std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images) {
+std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images, unsigned flags) {
     CIconFile engine;
     std::vector<uint8_t> out;
-    EXPECT_TRUE(engine.EncodeIconFile(images, 0, out)) << engine.LastError();
+    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out)) << engine.LastError();
     return out;
 }
 
-std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels,
-                           const std::string& stem) {
-    const std::vector<uint8_t> png = PngOf(pixels);
-    if (png.empty()) return {};
-    const std::string pngPath = dir.File(stem + ".png");
-    const std::string ico = dir.File(stem + ".ico");
-    WriteBytes(pngPath, png);
-    const CommandResult r = Run({IcotoolPath(), "-c", "-o", ico, "--raw=" + pngPath});
-    if (r.status != 0) {
-        ADD_FAILURE() << "icotool: " << r.err;
-        return {};
+std::vector<uint8_t> Preview32(const IconImageRec& src) {
+    std::vector<uint8_t> out;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const size_t p =
+                static_cast<size_t>(y * src.height / 32) * static_cast<size_t>(src.width) +
+                static_cast<size_t>(x * src.width / 32);
+            const uint8_t a = src.HasAlpha() ? src.alpha[p] : (src.mask[p] ? 255 : 0);
+            if (a == 0) {
+                out.insert(out.end(), {0, 0, 0, 0});
+            } else {
+                out.insert(out.end(),
+                           {src.colours[p * 3], src.colours[p * 3 + 1], src.colours[p * 3 + 2], a});
+            }
+        }
     }
-    return ico;
+    return out;
 }
 
 std::vector<IcoImage> SplitIco(const std::vector<uint8_t>& ico) {
@@ -196,13 +200,9 @@ std::vector<Resource> SampleResources(bool named) {
         const ResourceName name = g.name == "APPICON"
                                       ? ResourceName::Text(g.name)
                                       : ResourceName::Id(static_cast<uint32_t>(std::stoi(g.name)));
-        if (!g.png) {
-            AddIconGroup(out, name, IcoBytes(g.sources), nextId);
-            continue;
-        }
-        IcoImage image{0, 0, 0, 1, 32, PngOf(g.sources[0])};
-        out.push_back({ResourceName::Id(14), name, 1033, GroupData({image}, nextId)});
-        out.push_back({ResourceName::Id(3), ResourceName::Id(nextId++), 1033, image.data});
+        std::vector<IconImageRec> images = g.sources;
+        for (IconImageRec& rec : images) rec.png = g.png;
+        AddIconGroup(out, name, IcoBytes(images), nextId);
     }
     return out;
 }
@@ -222,11 +222,13 @@ const SampleLibraries& MinGwLibraries(int bits) {
     std::vector<RcIcon> icons;
     for (const SampleGroup& g : SampleGroups()) {
         const std::string stem = "sample-" + g.name;
-        std::string ico = dir.File(stem + ".ico");
+        const std::string ico = dir.File(stem + ".ico"), png = dir.File(stem + ".png");
+        // The PNG image is stored by icotool, as it is.
+        WriteBytes(g.png ? png : ico,
+                   g.png ? PngBytes(PictureOfSource(g.sources[0])) : IcoBytes(g.sources));
         if (g.png) {
-            ico = IcotoolPngIcon(dir, g.sources[0], stem);
-        } else {
-            WriteBytes(ico, IcoBytes(g.sources));
+            const CommandResult r = Run({IcotoolPath(), "-c", "-o", ico, "--raw=" + png});
+            EXPECT_EQ(r.status, 0) << r.err;
         }
         icons.push_back({g.name, ico});
         libs.icons.push_back(ico);

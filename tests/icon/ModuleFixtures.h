@@ -21,11 +21,15 @@ namespace pictoform::test {
 // pixel its own colour for 24 and 32, and for 32 a spread of opacities that
 // includes 0 and 255.
 IconImageRec Pattern(int width, int height, int32_t depth, uint32_t seed);
-// An icon file of these images, written by our writer.
-std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images);
-// Writes `pixels` (top row first, 32 bits) as a PNG and has icotool store it
-// compressed in an icon file; returns the icon file's path, empty on failure.
-std::string IcotoolPngIcon(const TempDir& dir, const IconImageRec& pixels, const std::string& stem);
+// The picture as a PNG file's bytes, by our encoder.
+std::vector<uint8_t> PngBytes(const Picture& picture);
+// An icon file (a cursor file with kWriteCursor) of these images, written by our writer.
+std::vector<uint8_t> IcoBytes(const std::vector<IconImageRec>& images, unsigned flags = 0);
+
+// The 32 x 32 BGRA picture that previews and the shell show of a source
+// record (top row first): each pixel the nearest source pixel, fully
+// transparent ones all zero.
+std::vector<uint8_t> Preview32(const IconImageRec& src);
 
 // One image of an icon file as a module holds it: the group entry's fields
 // and the bytes of the icon resource.
@@ -97,7 +101,7 @@ struct SampleGroup {
 };
 const std::vector<SampleGroup>& SampleGroups();
 // The sample groups as resources of a module we write ourselves, the named
-// one left out unless asked for; the PNG image is stored as its PNG bytes.
+// one left out unless asked for; the PNG image is stored compressed by our writer.
 std::vector<Resource> SampleResources(bool named);
 
 // The sample groups in a library built by windres and ld (the PNG one

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
-#include "icon/PngCodec.h"
-#include "support/TestSupport.h"
+#include "icon/ModuleFixtures.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
@@ -17,19 +14,9 @@ namespace {
 
 // A w x h PNG whose pixel (x, y) has red x, green y, blue 99 and alpha x * y.
 std::vector<uint8_t> GradientPng(int w, int h) {
-    PngPixels px;
-    px.width = w;
-    px.height = h;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            px.bgra.insert(px.bgra.end(), {99, static_cast<uint8_t>(y), static_cast<uint8_t>(x),
-                                           static_cast<uint8_t>(x * y)});
-        }
-    }
-    std::vector<uint8_t> out;
-    std::string reason;
-    EXPECT_TRUE(EncodePng(px, out, reason)) << reason;
-    return out;
+    return PngBytes(Paint(w, h, [](int x, int y) {
+        return std::array<uint8_t, 4>{uint8_t(x), uint8_t(y), 99, uint8_t(x * y)};
+    }));
 }
 
 Bytes IconWithPng(uint8_t entryW, uint8_t entryH, const std::vector<uint8_t>& png) {

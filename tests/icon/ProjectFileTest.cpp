@@ -187,69 +187,56 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
     };
     const ChunkAt head = first("HEAD"), format = first("FRMT"), layer = first("LAYR"),
                   animation = first("ANIM");
-    // Sets the 32-bit field `at` bytes into the chunk and mends its checksum.
-    const auto patch = [](const ChunkAt& c, size_t at, uint32_t v) {
-        return [=](std::vector<uint8_t>& b) {
-            PutLe32(b, c.offset + at, v);
-            Reseal(b, c.offset);
-        };
+    // Sets the 32-bit field `at` bytes into the chunk.
+    const auto put = [](const ChunkAt& c, size_t at, uint32_t v) {
+        return [=](std::vector<uint8_t>& b) { PutLe32(b, c.offset + at, v); };
     };
+    const std::vector<uint8_t> grid = {3, 0, 0, 0, 'g', 'r', 'i', 'd', 1, 2, 3, 0, 0, 0, 0};
+    const auto at = [](size_t offset) { return static_cast<ptrdiff_t>(offset); };
     struct Case {
         const char* name;
         std::function<void(std::vector<uint8_t>&)> damage;
-        const char* reason; // empty: still read
+        const ChunkAt* sealed; // the chunk whose checksum is mended after, if any
+        const char* reason;    // empty: still read
     };
     const std::vector<Case> cases = {
-        {"a length past the end", [&](auto& b) { PutLe32(b, layer.offset, 0xfffffff0u); },
+        {"a length past the end", put(layer, 0, 0xfffffff0u), nullptr,
          "the project file is damaged (a part runs past the end of the file)"},
-        {"a flipped byte", [&](auto& b) { b[layer.offset + 200] ^= 1; },
+        {"a flipped byte", [&](auto& b) { b[layer.offset + 200] ^= 1; }, nullptr,
          "the project file is damaged (a part's checksum does not match its contents)"},
-        {"a newer version",
-         [&](auto& b) {
-             b[head.offset + 8] = 2;
-             Reseal(b, head.offset);
-         },
+        {"a newer version", [&](auto& b) { b[head.offset + 8] = 2; }, &head,
          "the project was made by a newer version of Pictoform (file version 2)"},
         {"an unknown part that must be understood",
-         [&](auto& b) {
-             std::memcpy(&b[format.offset + 4], "GRID", 4);
-             Reseal(b, format.offset);
-         },
+         [&](auto& b) { std::memcpy(&b[format.offset + 4], "GRID", 4); }, &format,
          "the project was made by a newer version of Pictoform"},
         {"an unknown part that may be passed over",
-         [&](auto& b) {
-             const std::vector<uint8_t> extra = {3, 0, 0, 0, 'g', 'r', 'i', 'd',
-                                                 1, 2, 3, 0, 0,   0,   0};
-             b.insert(b.begin() + static_cast<ptrdiff_t>(layer.offset), extra.begin(), extra.end());
-             Reseal(b, layer.offset);
-         },
+         [&](auto& b) { b.insert(b.begin() + at(layer.offset), grid.begin(), grid.end()); }, &layer,
          ""},
         {"a format too large to edit",
          [&](auto& b) {
-             PutLe32(b, format.offset + 8, 1024);
-             PutLe32(b, format.offset + 12, 1024);
+             for (size_t field : {8, 12}) PutLe32(b, format.offset + field, 1024);
              PutLe32(b, format.offset + 8 + 31, 200);
-             Reseal(b, format.offset);
          },
-         "its layers would need more than 1 GB to edit, more than Pictoform opens"},
-        {"a layer of another size", patch(format, 8, 17),
+         &format, "its layers would need more than 1 GB to edit, more than Pictoform opens"},
+        {"a layer of another size", put(format, 8, 17), &format,
          "the project file is damaged (layer \"Layer 1\": a layer's picture is not the size "
          "of its format)"},
         {"a format without its layers",
          [&](auto& b) {
-             b.erase(b.begin() + static_cast<ptrdiff_t>(layer.offset),
-                     b.begin() + static_cast<ptrdiff_t>(layer.offset + 12 + layer.length));
+             b.erase(b.begin() + at(layer.offset),
+                     b.begin() + at(layer.offset + 12 + layer.length));
          },
-         "the project file is damaged (a format with fewer layers than it says)"},
-        {"more formats than it says", patch(head, 12, 2),
+         nullptr, "the project file is damaged (a format with fewer layers than it says)"},
+        {"more formats than it says", put(head, 12, 2), &head,
          "the project file is damaged (more formats than it says)"},
-        {"an order naming a frame that is not there", patch(animation, 12, 3),
+        {"an order naming a frame that is not there", put(animation, 12, 3), &animation,
          "the project file is damaged (the order of frames names a frame that is not there)"},
-        {"not a project", [](auto& b) { b[1] = 'X'; }, "not a Pictoform project"},
+        {"not a project", [](auto& b) { b[1] = 'X'; }, nullptr, "not a Pictoform project"},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> bytes = good;
         c.damage(bytes);
+        if (c.sealed) Reseal(bytes, c.sealed->offset);
         std::string reason;
         EXPECT_EQ(Decodes(bytes, reason), std::string(c.reason).empty()) << c.name;
         EXPECT_EQ(reason, c.reason) << c.name;

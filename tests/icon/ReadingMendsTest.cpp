@@ -9,7 +9,7 @@
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
-#include "support/Pictures.h"
+#include "icon/ModuleFixtures.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
@@ -18,13 +18,6 @@ namespace {
 
 Px Mixed(int x, int y) {
     return Px{static_cast<uint8_t>(x * 16), static_cast<uint8_t>(y * 8), 77, 255};
-}
-
-std::vector<uint8_t> Encoded(const std::vector<IconImageRec>& images, unsigned flags = 0) {
-    CIconFile engine;
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out)) << engine.LastError();
-    return out;
 }
 
 void ExpectSame(const IconImageRec& want, const IconImageRec& read) {
@@ -64,13 +57,13 @@ TEST(ReadingMends, WhatTheDirectoryGetsWrongTheBitmapPutsRight) {
         SCOPED_TRACE(c.what);
         std::vector<IconImageRec> images{c.image};
         if (c.maskLeftOut == 2) images.push_back(MakeImage(8, 8, kDepth24, Mixed));
-        Blob file = Encoded(images, c.flags);
+        Blob file = IcoBytes(images, c.flags);
         file[6] = c.entryWidth;
         file[7] = c.entryHeight;
         if (c.maskLeftOut) PutU32At(file, 14, U32At(file, 14) - 4 * 16);
         CIconFile engine, plain;
         ASSERT_TRUE(engine.ReadIconData(file)) << engine.LastError();
-        ASSERT_TRUE(plain.ReadIconData(Encoded(images, c.flags)));
+        ASSERT_TRUE(plain.ReadIconData(IcoBytes(images, c.flags)));
         ExpectSame(plain.Images()[0], engine.Images()[0]);
     }
 }
@@ -105,7 +98,7 @@ TEST(ReadingMends, ThirtyTwoBitImagesWithNoAlphaTakeItFromTheirMask) {
         return Px{static_cast<uint8_t>(40 * x), 9, static_cast<uint8_t>(50 * y),
                   static_cast<uint8_t>(x > y ? 255 : 0)};
     });
-    std::vector<uint8_t> file = Encoded({image});
+    std::vector<uint8_t> file = IcoBytes({image});
     const size_t pixels = 22 + 40;
     for (size_t p = 0; p < 30; ++p) file[pixels + p * 4 + 3] = 0;
     CIconFile engine;

@@ -9,18 +9,19 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "icon/IconBytes.h"
-#include "icon/PngCodec.h"
+#include "icon/ModuleFixtures.h"
 #include "icon/XcursorFile.h"
-#include "io/ByteReader.h"
-#include "support/TestSupport.h"
 
 namespace pictoform {
 namespace {
 
+using namespace test;
+
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-    return at + 4 <= b.size() ? test::U32At(b, at) : 0;
+    return at + 4 <= b.size() ? U32At(b, at) : 0;
 }
 
 // What the manual describes: a header with the table's length, table entries
@@ -56,8 +57,8 @@ std::array<int, 4> TopLeft(const IconImageRec& rec) {
 }
 
 TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
-    if (!test::OracleAvailable("xcursorgen (x11-apps)", test::XcursorgenPath())) return;
-    test::TempDir temp;
+    if (!OracleAvailable("xcursorgen (x11-apps)", XcursorgenPath())) return;
+    TempDir temp;
     struct Frame {
         int side;
         std::array<uint8_t, 4> rgba;
@@ -70,23 +71,15 @@ TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
     std::string config;
     for (size_t i = 0; i < std::size(frames); ++i) {
         const Frame& f = frames[i];
-        PngPixels png{f.side, f.side, {}};
-        for (int p = 0; p < f.side * f.side; ++p) {
-            png.bgra.insert(png.bgra.end(), {f.rgba[2], f.rgba[1], f.rgba[0], f.rgba[3]});
-        }
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        ASSERT_TRUE(EncodePng(png, bytes, reason));
         const std::string name = temp.File("f" + std::to_string(i) + ".png");
-        test::WriteBytes(name, bytes);
+        WriteBytes(name, PngBytes(Paint(f.side, f.side, [&](int, int) { return f.rgba; })));
         config += std::to_string(f.side) + " " + std::to_string(f.xhot) + " " +
                   std::to_string(f.yhot) + " " + name + " " + std::to_string(f.delay) + "\n";
     }
-    test::WriteBytes(temp.File("cfg"), std::vector<uint8_t>(config.begin(), config.end()));
-    const test::CommandResult made =
-        test::Run({test::XcursorgenPath(), temp.File("cfg"), temp.File("arrow")});
+    WriteBytes(temp.File("cfg"), std::vector<uint8_t>(config.begin(), config.end()));
+    const CommandResult made = test::Run({XcursorgenPath(), temp.File("cfg"), temp.File("arrow")});
     ASSERT_EQ(made.status, 0) << made.err;
-    const std::vector<uint8_t> file = test::ReadBytes(temp.File("arrow"));
+    const std::vector<uint8_t> file = ReadBytes(temp.File("arrow"));
 
     std::vector<IconImageRec> images;
     std::string reason;
@@ -116,12 +109,12 @@ TEST(XcursorTest, CursorThemesFromDebianAreWrittenBackAsTheyCame) {
     size_t files = 0;
     for (const char* theme :
          {"Adwaita", "DMZ-White", "DMZ-Black", "redglass", "whiteglass", "handhelds"}) {
-        const std::string folder = test::SystemCursorTheme(theme);
-        if (!test::OracleAvailable(std::string(theme) + " cursor theme", folder)) continue;
+        const std::string folder = SystemCursorTheme(theme);
+        if (!OracleAvailable(std::string(theme) + " cursor theme", folder)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             if (entry.is_symlink() || !entry.is_regular_file()) continue;
             SCOPED_TRACE(entry.path().string());
-            const std::vector<uint8_t> file = test::ReadBytes(entry.path());
+            const std::vector<uint8_t> file = ReadBytes(entry.path());
             std::vector<IconImageRec> images;
             std::string reason;
             ASSERT_TRUE(ReadXcursorData(file, images, reason)) << reason;
@@ -130,17 +123,15 @@ TEST(XcursorTest, CursorThemesFromDebianAreWrittenBackAsTheyCame) {
             ASSERT_EQ(listed.size(), images.size());
             // Listed from the headers alone, the same images; read one by
             // one, the same pixels.
+            const auto fields = [](const IconImageRec& r) {
+                return std::tie(r.width, r.height, r.hotSpot, r.xcursor);
+            };
             for (size_t i = 0; i < images.size(); ++i) {
-                EXPECT_TRUE(listed[i].width == images[i].width &&
-                            listed[i].height == images[i].height &&
-                            listed[i].hotSpot == images[i].hotSpot &&
-                            listed[i].xcursor == images[i].xcursor)
-                    << i;
                 IconImageRec alone;
                 ASSERT_TRUE(ReadXcursorImage(file, i, alone, reason)) << reason;
-                EXPECT_TRUE(alone.colours == images[i].colours && alone.alpha == images[i].alpha &&
-                            alone.xcursor == images[i].xcursor &&
-                            alone.hotSpot == images[i].hotSpot)
+                EXPECT_TRUE(fields(listed[i]) == fields(images[i]) &&
+                            fields(alone) == fields(images[i]) &&
+                            alone.colours == images[i].colours && alone.alpha == images[i].alpha)
                     << i;
             }
             for (IconImageRec& rec : images) FlipRows(rec);
@@ -158,10 +149,10 @@ TEST(XcursorTest, CursorThemesFromDebianAreWrittenBackAsTheyCame) {
 TEST(XcursorTest, DamagedFilesAreRefusedBeforeAnythingIsDecoded) {
     // A header, one table entry, one image header: 64 bytes in all.
     const auto file = [](uint32_t entries, uint32_t position, uint32_t width, uint32_t height) {
-        return test::Bytes()
+        return Bytes()
             .Raw({'X', 'c', 'u', 'r'})
-            .Raw(test::Values({16u, 0x10000u, entries, 0xfffd0002u, 32u, position, 36u, 0xfffd0002u,
-                               32u, 1u, width, height, 0u, 0u, 50u}))
+            .Raw(Values({16u, 0x10000u, entries, 0xfffd0002u, 32u, position, 36u, 0xfffd0002u, 32u,
+                         1u, width, height, 0u, 0u, 50u}))
             .b;
     };
     struct Case {

@@ -22,20 +22,22 @@
 namespace pictoform {
 namespace {
 
+using namespace test;
+
 namespace fs = std::filesystem;
 
 // Opaque and transparent only: premultiplied Xcursor pixels then keep every
 // colour exactly.
-test::Picture Arrowish(int side, uint32_t seed) {
-    return test::Paint(side, side, [=](int x, int y) {
-        const uint32_t h = test::Hash(x, y, seed);
+Picture Arrowish(int side, uint32_t seed) {
+    return Paint(side, side, [=](int x, int y) {
+        const uint32_t h = Hash(x, y, seed);
         return std::array<uint8_t, 4>{uint8_t(h), uint8_t(h >> 8), uint8_t(seed * 40),
                                       uint8_t(x <= y ? 255 : 0)};
     });
 }
 
 IconImageRec CursorImage(int side, uint32_t seed, HotSpot spot, int32_t time = 0) {
-    IconImageRec rec = test::ToRecord(Arrowish(side, seed), kDepth32);
+    IconImageRec rec = ToRecord(Arrowish(side, seed), kDepth32);
     rec.hotSpot = spot;
     rec.frameTime = time;
     return rec;
@@ -55,7 +57,7 @@ void ExpectSameCursor(const std::string& original, const std::string& back) {
     for (size_t i = 0; i < is.Images().size(); ++i) {
         const IconImageRec& expected = was.Images()[animated ? steps[i].frame : i];
         const IconImageRec& actual = is.Images()[i];
-        EXPECT_TRUE(test::SamePixels(test::PictureOf(expected), test::PictureOf(actual))) << i;
+        EXPECT_TRUE(SamePixels(PictureOf(expected), PictureOf(actual))) << i;
         EXPECT_EQ(actual.hotSpot, expected.hotSpot) << i;
         if (animated) {
             EXPECT_EQ(actual.frameTime, int32_t(steps[i].jiffies)) << i;
@@ -66,7 +68,7 @@ void ExpectSameCursor(const std::string& original, const std::string& back) {
 TEST(CursorTheme, AnInstallInfSetBecomesAThemeLibXcursorFindsAndComesBack) {
     PICTOFORM_REQUIRE_ICOTOOL();
     PICTOFORM_REQUIRE_PILLOW();
-    test::TempDir temp;
+    TempDir temp;
     const fs::path in = temp.File("Pack");
     fs::create_directories(in);
     const std::span<const CursorRole> roles = CursorRoles();
@@ -74,9 +76,9 @@ TEST(CursorTheme, AnInstallInfSetBecomesAThemeLibXcursorFindsAndComesBack) {
     // cursor an animation with an order of frames and times per step, every
     // other role a one-image cursor.
     const std::string small = temp.File("32.png"), large = temp.File("48.png");
-    test::SavePngs(temp, {{small, Arrowish(32, 1)}, {large, Arrowish(48, 2)}});
-    const test::CommandResult made = test::Run(
-        {test::IcotoolPath(), "-c", "--cursor", "-o", (in / "Normal.cur").string(), "--hotspot-x=3",
+    SavePngs(temp, {{small, Arrowish(32, 1)}, {large, Arrowish(48, 2)}});
+    const CommandResult made = test::Run(
+        {IcotoolPath(), "-c", "--cursor", "-o", (in / "Normal.cur").string(), "--hotspot-x=3",
          "--hotspot-y=4", small, "--hotspot-x=5", "--hotspot-y=6", large});
     ASSERT_EQ(made.status, 0) << made.err;
     CIconFile writer;
@@ -107,7 +109,7 @@ TEST(CursorTheme, AnInstallInfSetBecomesAThemeLibXcursorFindsAndComesBack) {
                             "HKCU,\"Control Panel\\Cursors\\Schemes\",\"%SCHEME_NAME%\",,\"" +
                             list + "\"\r\n\r\n[Strings]\r\nCUR_DIR = \"Cursors\\Pack\"\r\n" +
                             "SCHEME_NAME = \"Test Pack\"\r\n" + strings;
-    test::WriteBytes((in / "install.inf").string(), {inf.begin(), inf.end()});
+    WriteBytes((in / "install.inf").string(), {inf.begin(), inf.end()});
 
     CursorSet set;
     std::string reason;
@@ -151,7 +153,7 @@ TEST(CursorTheme, AnInstallInfSetBecomesAThemeLibXcursorFindsAndComesBack) {
 // At the sizes asked for, from the best image of each cursor, the hot spot
 // scaled with it; a folder without an install.inf goes by its file names.
 TEST(CursorTheme, SizesAreMadeFromTheBestImageWithTheHotSpotScaled) {
-    test::TempDir temp;
+    TempDir temp;
     CIconFile writer;
     ASSERT_TRUE(writer.WriteIconFile(temp.File("pointer.cur"),
                                      {CursorImage(16, 1, {2, 2}), CursorImage(64, 2, {10, 20})},
@@ -223,8 +225,8 @@ TEST(CursorTheme, InstallInfVariantsAndFolderThatNameNoScheme) {
     EXPECT_EQ(reason,
               "it names no cursor scheme (no HKCU,\"Control Panel\\Cursors\\Schemes\" line)");
 
-    test::TempDir temp;
-    test::WriteBytes(temp.File("readme.txt"), {'h', 'i'});
+    TempDir temp;
+    WriteBytes(temp.File("readme.txt"), {'h', 'i'});
     EXPECT_FALSE(ReadWindowsCursorSet(temp.Path(), scheme, reason));
     EXPECT_EQ(reason, temp.Path() +
                           " holds no cursor of a known role (it needs an install.inf, or .cur and "
@@ -234,7 +236,7 @@ TEST(CursorTheme, InstallInfVariantsAndFolderThatNameNoScheme) {
 // The editor's command installs into the user's own icons folder: again over
 // its own theme, never over one it did not make or one the system has.
 TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
-    test::TempDir temp;
+    TempDir temp;
     const std::string set = temp.File("Arrows");
     for (const std::string folder : {"Arrows", "Other", "default"}) {
         fs::create_directories(temp.File(folder));
@@ -244,8 +246,8 @@ TEST(CursorTheme, InstallGoesIntoTheUsersIconsAndHidesNothing) {
     const std::string home = temp.File("data"), system = temp.File("system");
     const std::map<std::string, std::string> vars{{"XDG_DATA_HOME", home},
                                                   {"XDG_DATA_DIRS", system}};
-    const EnvironmentLookup env = test::LookupIn(vars);
-    test::ScriptedUiServices ui;
+    const EnvironmentLookup env = LookupIn(vars);
+    ScriptedUiServices ui;
     const std::string installed = home + "/icons/Arrows";
     const std::string told = "The cursor theme \"Arrows\" (1 cursor) is installed in " + installed +
                              ".\n\nTo use it, choose it as the cursor theme";

@@ -7,10 +7,7 @@
 #include <map>
 
 #include "icon/ModuleFixtures.h"
-#include "icon/PngCodec.h"
-#include "support/Pictures.h"
 #include "support/ScriptedUiServices.h"
-#include "support/TestSupport.h"
 #include "sysicons/DesktopShell.h"
 #include "sysicons/FileRegistry.h"
 #include "sysicons/IconThemeSeed.h"
@@ -20,25 +17,15 @@
 namespace pictoform {
 namespace {
 
-namespace fs = std::filesystem;
-using test::Pattern;
+using namespace test;
 
-// Every pixel of the 32 x 32 icon is the source's pixel (x * w / 32, y * h / 32),
-// fully transparent ones all zero, as the shell hands them over.
-void ExpectScaledFrom(const ShellIcon& icon, const IconImageRec& source) {
-    ASSERT_EQ(icon.width, 32);
-    ASSERT_EQ(icon.height, 32);
-    ASSERT_TRUE(icon.IsValid());
-    const test::Picture from = test::PictureOfSource(source);
-    int wrong = 0;
-    for (size_t p = 0; p < 32 * 32; ++p) {
-        const size_t y = p / 32 * source.height / 32, x = p % 32 * source.width / 32;
-        const uint8_t* s = &from.rgba[(y * source.width + x) * 4];
-        const std::array<uint8_t, 4> want =
-            s[3] ? std::array<uint8_t, 4>{s[2], s[1], s[0], s[3]} : std::array<uint8_t, 4>{};
-        wrong += !std::equal(want.begin(), want.end(), icon.bgra.begin() + p * 4);
-    }
-    EXPECT_EQ(wrong, 0);
+namespace fs = std::filesystem;
+
+// The shell hands over the icon as the previews show it.
+void ExpectScaledFrom(const std::optional<ShellIcon>& icon, const IconImageRec& source) {
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(std::tie(icon->width, icon->height), std::tuple(32, 32));
+    EXPECT_EQ(icon->bgra, Preview32(source));
 }
 
 class DesktopShellTest : public ::testing::Test {
@@ -46,16 +33,16 @@ protected:
     std::string Touch(const std::string& relative, const std::vector<uint8_t>& bytes = {1}) {
         const std::string file = temp.File(relative);
         fs::create_directories(fs::path(file).parent_path());
-        test::WriteBytes(file, bytes);
+        WriteBytes(file, bytes);
         return file;
     }
 
-    test::TempDir temp;
+    TempDir temp;
     std::map<std::string, std::string> env{
         {"HOME", temp.File("home")},
         {"XDG_DATA_HOME", temp.File("data")},
         {"XDG_DATA_DIRS", temp.File("sys1") + ":" + temp.File("sys2")}};
-    DesktopShell shell{test::LookupIn(env)};
+    DesktopShell shell{LookupIn(env)};
 };
 
 TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
@@ -75,22 +62,17 @@ TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
 TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
     const IconImageRec exact = Pattern(32, 32, kDepth32, 4);
     const std::string ico =
-        Touch("a.ico", test::IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3),
-                                       exact, Pattern(48, 48, kDepth32, 5)}));
-    const std::optional<ShellIcon> icon = shell.ExtractIcon(ico, 0);
-    ASSERT_TRUE(icon);
-    ExpectScaledFrom(*icon, exact);
+        Touch("a.ico", IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3), exact,
+                                 Pattern(48, 48, kDepth32, 5)}));
+    ExpectScaledFrom(shell.ExtractIcon(ico, 0), exact);
     // An icon file holds one icon.
     EXPECT_FALSE(shell.ExtractIcon(ico, 1));
 
     // No 32 x 32 image: the nearest in size, scaled.
     const IconImageRec nearest = Pattern(24, 24, kDepth16, 6);
-    const std::string other =
-        Touch("b.ico",
-              test::IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
-    const std::optional<ShellIcon> scaled = shell.ExtractIcon(other, 0);
-    ASSERT_TRUE(scaled);
-    ExpectScaledFrom(*scaled, nearest);
+    const std::string other = Touch(
+        "b.ico", IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
+    ExpectScaledFrom(shell.ExtractIcon(other, 0), nearest);
 }
 
 TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
@@ -101,24 +83,17 @@ TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
                                 source.mask, png, reason))
         << reason;
     const std::string file = Touch("theme/computer.png", png);
-    const std::optional<ShellIcon> icon = shell.ExtractIcon(file, 0);
-    ASSERT_TRUE(icon);
-    ExpectScaledFrom(*icon, source);
+    ExpectScaledFrom(shell.ExtractIcon(file, 0), source);
     EXPECT_FALSE(shell.ExtractIcon(file, 2));
 }
 
 TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
-    const std::string dll =
-        Touch("lib.dll", test::BuildPe(false, test::SampleResources(false)).bytes);
+    const std::string dll = Touch("lib.dll", BuildPe(false, SampleResources(false)).bytes);
     // Position 0 is group 5, whose 32 x 32 image of most bits is shown.
-    const std::optional<ShellIcon> first = shell.ExtractIcon(dll, 0);
-    ASSERT_TRUE(first);
-    ExpectScaledFrom(*first, test::SampleGroups()[1].sources[3]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, 0), SampleGroups()[1].sources[3]);
     // -7 is the group with identifier 7: only 48 x 48 and 16 x 16 there.
-    const std::optional<ShellIcon> seven = shell.ExtractIcon(dll, -7);
-    ASSERT_TRUE(seven);
-    ExpectScaledFrom(*seven, test::SampleGroups()[2].sources[0]);
-    EXPECT_EQ(shell.ExtractIcon(dll, 1)->bgra, seven->bgra);
+    ExpectScaledFrom(shell.ExtractIcon(dll, -7), SampleGroups()[2].sources[0]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, 1), SampleGroups()[2].sources[0]);
     EXPECT_FALSE(shell.ExtractIcon(dll, 3));
     EXPECT_FALSE(shell.ExtractIcon(dll, -8));
     EXPECT_FALSE(shell.ExtractIcon(dll, -2147483647 - 1));
@@ -134,7 +109,7 @@ TEST_F(DesktopShellTest, WhatIsNoIconGivesNone) {
 }
 
 TEST_F(DesktopShellTest, ThemeIconsAreFoundThemeFirstThenSizeThenFolder) {
-    const std::vector<std::string> bases = IconBaseDirs(test::LookupIn(env));
+    const std::vector<std::string> bases = IconBaseDirs(LookupIn(env));
     EXPECT_EQ(bases, (std::vector<std::string>{temp.File("data/icons"), temp.File("sys1/icons"),
                                                temp.File("sys2/icons")}));
     EXPECT_FALSE(FindThemeIcon(bases, "computer"));
@@ -162,8 +137,8 @@ TEST_F(DesktopShellTest, ANewRegistryShowsTheThemesIcons) {
     const std::string trash = Touch("sys1/icons/hicolor/32x32/places/user-trash.png");
     const std::string docs = Touch("sys1/icons/Adwaita/32x32/places/folder-documents.png");
     Touch("data/Trash/files/old.txt");
-    test::ScriptedUiServices ui;
-    const EnvironmentLookup lookup = test::LookupIn(env);
+    ScriptedUiServices ui;
+    const EnvironmentLookup lookup = LookupIn(env);
     FileRegistry registry(temp.File("reg.txt"), ui, [&](Registry& r) {
         SeedSystemIconKeys(r, IconBaseDirs(lookup), shell.IsTrashEmpty());
     });

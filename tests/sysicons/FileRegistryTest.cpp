@@ -14,13 +14,12 @@
 namespace pictoform {
 namespace {
 
+using namespace test;
+
 namespace fs = std::filesystem;
 
 const RegRoot HKCR = RegRoot::ClassesRoot;
 const RegRoot HKCU = RegRoot::CurrentUser;
-
-using test::Bytes;
-using test::Text;
 
 void SeedMarker(Registry& registry) {
     ASSERT_TRUE(registry.CreateKey(HKCU, "Seeded"));
@@ -40,8 +39,8 @@ protected:
         return names;
     }
 
-    test::TempDir temp;
-    test::ScriptedUiServices ui;
+    TempDir temp;
+    ScriptedUiServices ui;
     std::string path = temp.File("registry.txt");
 };
 
@@ -52,16 +51,15 @@ TEST_F(FileRegistryTest, WritesOneLinePerKeyAndValue) {
         ASSERT_TRUE(registry.WriteString(HKCR, "CLSID\\{X}\\DefaultIcon", "", "/a b/c.png,0"));
         ASSERT_TRUE(registry.WriteString(HKCR, "CLSID\\{X}\\DefaultIcon", "Full", "100%\t"));
     }
-    EXPECT_EQ(Text(test::ReadBytes(path)),
-              "pictoform-registry 1\n"
-              "key\tHKEY_CLASSES_ROOT\tCLSID\n"
-              "key\tHKEY_CLASSES_ROOT\tCLSID\\{X}\n"
-              "key\tHKEY_CLASSES_ROOT\tCLSID\\{X}\\DefaultIcon\n"
-              "value\tHKEY_CLASSES_ROOT\tCLSID\\{X}\\DefaultIcon\t\t"
-              "/a b/c.png,0\n"
-              "value\tHKEY_CLASSES_ROOT\tCLSID\\{X}\\DefaultIcon\tFull\t"
-              "100%25%09\n"
-              "end\t5\n");
+    EXPECT_EQ(Text(ReadBytes(path)), "pictoform-registry 1\n"
+                                     "key\tHKEY_CLASSES_ROOT\tCLSID\n"
+                                     "key\tHKEY_CLASSES_ROOT\tCLSID\\{X}\n"
+                                     "key\tHKEY_CLASSES_ROOT\tCLSID\\{X}\\DefaultIcon\n"
+                                     "value\tHKEY_CLASSES_ROOT\tCLSID\\{X}\\DefaultIcon\t\t"
+                                     "/a b/c.png,0\n"
+                                     "value\tHKEY_CLASSES_ROOT\tCLSID\\{X}\\DefaultIcon\tFull\t"
+                                     "100%25%09\n"
+                                     "end\t5\n");
     // Written beside and renamed: nothing else is left in the folder.
     EXPECT_EQ(FolderNames(), std::vector<std::string>{"registry.txt"});
 }
@@ -77,7 +75,7 @@ TEST_F(FileRegistryTest, EveryByteOfPathsNamesAndValuesSurvivesAReopen) {
         ASSERT_TRUE(registry.WriteString(RegRoot::Users, key, "", ""));
         ASSERT_TRUE(registry.CreateKey(RegRoot::CurrentConfig, "Empty\\Key"));
     }
-    const std::string text = Text(test::ReadBytes(path));
+    const std::string text = Text(ReadBytes(path));
     // Nothing raw but printable ASCII and the separators.
     for (char c : text) {
         EXPECT_TRUE(c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F)) << int(c);
@@ -110,7 +108,7 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndTheUserTold) {
         FileRegistry registry(path, ui, {});
         ASSERT_TRUE(registry.CreateKey(HKCR, "Kept\\Key"));
         ASSERT_TRUE(registry.WriteString(HKCR, "Kept\\Key", "", "/kept.ico,0"));
-        good = Text(test::ReadBytes(path));
+        good = Text(ReadBytes(path));
     }
     std::string garbage;
     for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) % 251);
@@ -134,17 +132,17 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndTheUserTold) {
     };
     for (const auto& [what, bytes] : damaged) {
         SCOPED_TRACE(what);
-        test::TempDir dir;
+        TempDir dir;
         const std::string file = dir.File("registry.txt");
-        test::WriteBytes(file, Bytes(bytes));
-        test::ScriptedUiServices asked;
+        WriteBytes(file, Bytes(bytes));
+        ScriptedUiServices asked;
         FileRegistry registry(file, asked, SeedMarker);
         ASSERT_EQ(asked.Messages().size(), 1u);
         EXPECT_EQ(asked.Messages()[0].caption, "Error");
         EXPECT_NE(asked.Messages()[0].text.find(file + ".damaged"), std::string::npos);
         // The damaged bytes are all there, and a fresh registry took their place.
         EXPECT_EQ(registry.DamagedCopy(), file + ".damaged");
-        EXPECT_TRUE(Text(test::ReadBytes(file + ".damaged")) == bytes);
+        EXPECT_TRUE(Text(ReadBytes(file + ".damaged")) == bytes);
         EXPECT_EQ(registry.ReadString(HKCU, "Seeded", ""), "yes");
         EXPECT_FALSE(registry.KeyExists(HKCR, "Kept"));
         FileRegistry reopened(file, asked, {});
@@ -154,19 +152,19 @@ TEST_F(FileRegistryTest, ADamagedFileIsKeptAsideAndTheUserTold) {
 }
 
 TEST_F(FileRegistryTest, AnEarlierDamagedCopyIsNeverOverwritten) {
-    test::WriteBytes(path, Bytes("first damage"));
+    WriteBytes(path, Bytes("first damage"));
     { FileRegistry registry(path, ui, {}); }
-    test::WriteBytes(path, Bytes("second damage"));
+    WriteBytes(path, Bytes("second damage"));
     FileRegistry registry(path, ui, {});
     EXPECT_EQ(registry.DamagedCopy(), path + ".damaged.2");
-    EXPECT_EQ(Text(test::ReadBytes(path + ".damaged")), "first damage");
-    EXPECT_EQ(Text(test::ReadBytes(path + ".damaged.2")), "second damage");
+    EXPECT_EQ(Text(ReadBytes(path + ".damaged")), "first damage");
+    EXPECT_EQ(Text(ReadBytes(path + ".damaged.2")), "second damage");
     EXPECT_EQ(ui.Messages().size(), 2u);
 }
 
 TEST_F(FileRegistryTest, ChangesStayInMemoryWhenTheFileCannotBeWritten) {
     // A plain file where the folder should be.
-    test::WriteBytes(temp.File("plain"), Bytes("x"));
+    WriteBytes(temp.File("plain"), Bytes("x"));
     FileRegistry registry(temp.File("plain") + "/registry.txt", ui, {});
     ASSERT_TRUE(registry.CreateKey(HKCU, "A"));
     ASSERT_TRUE(registry.WriteString(HKCU, "A", "", "1"));
@@ -175,7 +173,7 @@ TEST_F(FileRegistryTest, ChangesStayInMemoryWhenTheFileCannotBeWritten) {
     // Told once, not at every change.
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].text.find("Cannot write the icon registry"), 0u);
-    EXPECT_EQ(Text(test::ReadBytes(temp.File("plain"))), "x");
+    EXPECT_EQ(Text(ReadBytes(temp.File("plain"))), "x");
 }
 
 } // namespace

@@ -4,19 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <map>
 
 #include "icon/IconFile.h"
-#include "icon/PngCodec.h"
-#include "support/Pictures.h"
-#include "support/TestSupport.h"
+#include "icon/ModuleFixtures.h"
 #include "sysicons/IconThemeOverlay.h"
 #include "sysicons/SysIconFakes.h"
 
 namespace pictoform {
 namespace {
+
+using namespace test;
 
 namespace fs = std::filesystem;
 
@@ -37,15 +36,12 @@ TEST(IconThemeOverlayTest, TheThemeIsTheDesktopsOwnSettingInItsOrder) {
         {"none", std::nullopt, nullptr, nullptr, "hicolor"},
     };
     for (const Case& c : cases) {
-        test::TempDir temp;
+        TempDir temp;
         const std::map<std::string, std::string> vars{{"XDG_CONFIG_HOME", temp.File("config")}};
         fs::create_directories(vars.at("XDG_CONFIG_HOME") + "/gtk-3.0");
-        if (c.gtkIni)
-            test::WriteBytes(temp.File("config/gtk-3.0/settings.ini"), test::Bytes(c.gtkIni));
-        if (c.kdeGlobals)
-            test::WriteBytes(temp.File("config/kdeglobals"), test::Bytes(c.kdeGlobals));
-        EXPECT_EQ(CurrentIconTheme(test::LookupIn(vars), [&] { return c.gnome; }), c.theme)
-            << c.what;
+        if (c.gtkIni) WriteBytes(temp.File("config/gtk-3.0/settings.ini"), Bytes(c.gtkIni));
+        if (c.kdeGlobals) WriteBytes(temp.File("config/kdeglobals"), Bytes(c.kdeGlobals));
+        EXPECT_EQ(CurrentIconTheme(LookupIn(vars), [&] { return c.gnome; }), c.theme) << c.what;
     }
 }
 
@@ -74,28 +70,25 @@ protected:
 
     static void WriteText(const std::string& path, const std::string& text) {
         fs::create_directories(fs::path(path).parent_path());
-        test::WriteBytes(path, test::Bytes(text));
+        WriteBytes(path, Bytes(text));
     }
     // A grey square of the side.
     static void WritePng(const std::string& path, int side, uint8_t grey) {
-        PngPixels png{side, side, std::vector<uint8_t>(size_t(side) * side * 4, grey)};
-        for (size_t i = 3; i < png.bgra.size(); i += 4) png.bgra[i] = 255;
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        ASSERT_TRUE(EncodePng(png, bytes, reason));
         fs::create_directories(fs::path(path).parent_path());
-        test::WriteBytes(path, bytes);
+        WriteBytes(path, PngBytes(Paint(side, side, [=](int, int) {
+                       return std::array<uint8_t, 4>{grey, grey, grey, 255};
+                   })));
     }
     // An icon with a red 16 x 16 and a blue 48 x 48 image.
     std::string WriteIcon() {
         const std::string path = temp.File("mine.ico");
         EXPECT_TRUE(CIconFile().WriteIconFile(
-            path, {test::SolidRecord(16, 255, 0, 0), test::SolidRecord(48, 0, 0, 255)}, 0));
+            path, {SolidRecord(16, 255, 0, 0), SolidRecord(48, 0, 0, 255)}, 0));
         return path;
     }
     // Red, green, blue, alpha of the middle pixel of a PNG file.
     static std::array<int, 4> Middle(const std::string& path) {
-        const test::Picture png = test::ReadPngFile(path);
+        const Picture png = ReadPngFile(path);
         if (png.rgba.empty()) return {-1, -1, -1, -1};
         const size_t p = (size_t(png.height / 2) * png.width + png.width / 2) * 4;
         return {png.rgba[p], png.rgba[p + 1], png.rgba[p + 2], png.rgba[p + 3]};
@@ -111,22 +104,22 @@ protected:
                                    "t.set_custom_theme('Scratch')\n"
                                    "i = t.lookup_icon(sys.argv[3], int(sys.argv[4]), 0)\n"
                                    "print(i.get_filename() if i else '')\n";
-        const test::CommandResult r =
-            test::Run({test::PythonPath(), "-c", script, user, system, name, std::to_string(size)});
+        const CommandResult r =
+            test::Run({PythonPath(), "-c", script, user, system, name, std::to_string(size)});
         EXPECT_EQ(r.status, 0) << r.err;
         std::string out = r.out;
         while (!out.empty() && out.back() == '\n') out.pop_back();
         return out;
     }
     bool GtkAvailable() {
-        const test::CommandResult r = test::Run(
-            {test::PythonPath(), "-c",
+        const CommandResult r = test::Run(
+            {PythonPath(), "-c",
              "import gi; gi.require_version('Gtk', '3.0'); from gi.repository import Gtk"});
-        return test::OracleAvailable("GTK's icon lookup (python3-gi, gir1.2-gtk-3.0)",
-                                     r.status == 0 ? test::PythonPath() : "");
+        return OracleAvailable("GTK's icon lookup (python3-gi, gir1.2-gtk-3.0)",
+                               r.status == 0 ? PythonPath() : "");
     }
 
-    test::TempDir temp;
+    TempDir temp;
     const std::string user = temp.File("home-icons");
     const std::string system = temp.File("usr/icons");
 };

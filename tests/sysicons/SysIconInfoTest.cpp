@@ -15,8 +15,7 @@
 namespace pictoform {
 namespace {
 
-using test::Bytes;
-using test::Text;
+using namespace test;
 
 // One item as the file holds it: its number, its name, three lines per
 // entry (root, key, value name) and an end line, every line ending in CR LF.
@@ -54,12 +53,12 @@ protected:
     CSysIconSet OpenSet() { return CSysIconSet(temp.File("conf"), registry, shell, ui); }
     void WriteInfo(const std::string& text) {
         std::filesystem::create_directories(temp.File("conf"));
-        test::WriteBytes(temp.File("conf/sysiconinfo.ini"), Bytes(text));
+        WriteBytes(temp.File("conf/sysiconinfo.ini"), Bytes(text));
     }
 
-    test::TempDir temp;
-    test::ScriptedUiServices ui;
-    test::FakeShell shell;
+    TempDir temp;
+    ScriptedUiServices ui;
+    FakeShell shell;
     FileRegistry registry;
 };
 
@@ -67,7 +66,7 @@ TEST_F(SysIconInfoTest, FirstUseWritesTheFiveItemsLineForLine) {
     const std::string trash = "645FF040-5081-101B-9F08-00AA002F954E";
     // The folder does not exist yet: first use makes it.
     const CSysIconSet set = OpenSet();
-    EXPECT_EQ(Text(test::ReadBytes(temp.File("conf/sysiconinfo.ini"))),
+    EXPECT_EQ(Text(ReadBytes(temp.File("conf/sysiconinfo.ini"))),
               Item(1, "My_Computer", Keys("20D04FE0-3AEA-1069-A2D8-08002B30309D")) +
                   Item(2, "Network", Keys("208D2C60-3AEA-1069-A2D7-08002B30309D")) +
                   Item(3, "Recycle_Bin(Empty)", Keys(trash, {"Empty", ""})) +
@@ -86,9 +85,9 @@ TEST_F(SysIconInfoTest, AnEditedFileIsReadAndWrittenBackAsItWas) {
                   "Printers",
                   {{RegRoot::LocalMachine, "SOFTWARE\\Classes\\Printers\\DefaultIcon", "Shown"}}}));
     // Reading leaves the file alone; saving writes the same bytes.
-    EXPECT_EQ(Text(test::ReadBytes(set.InfoPath())), kMachineFile);
+    EXPECT_EQ(Text(ReadBytes(set.InfoPath())), kMachineFile);
     ASSERT_TRUE(set.SaveInfo(temp.File("copy.ini")));
-    EXPECT_EQ(Text(test::ReadBytes(temp.File("copy.ini"))), kMachineFile);
+    EXPECT_EQ(Text(ReadBytes(temp.File("copy.ini"))), kMachineFile);
 }
 
 TEST_F(SysIconInfoTest, ADamagedItemDropsItselfAndEveryItemAfterIt) {
@@ -131,7 +130,7 @@ TEST_F(SysIconInfoTest, ADamagedFileLosesItsItemsButIsNotRewritten) {
     WriteInfo(bytes);
     const CSysIconSet set = OpenSet();
     EXPECT_TRUE(set.Items().empty());
-    EXPECT_EQ(Text(test::ReadBytes(set.InfoPath())), bytes);
+    EXPECT_EQ(Text(ReadBytes(set.InfoPath())), bytes);
 }
 
 TEST(IconLocationTest, SplitsPathAndIndexAsTheShellReadsThem) {

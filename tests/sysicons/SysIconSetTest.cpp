@@ -123,14 +123,12 @@ TEST_F(SysIconSetTest, ReplacingTheFullTrashWhileEmptyShowsTheEmptyIcon) {
     set.RefreshRecycleBin();
     EXPECT_EQ(Value(HKCR, kRecycleBinKey), "/other.ico,0");
     EXPECT_EQ(shell.changes, 3);
-}
-
-TEST_F(SysIconSetTest, ARefreshWithoutTheStatesValueAsksForNothing) {
-    CSysIconSet set = OpenSet();
+    // So does a state whose value is empty.
+    shell.trashEmpty = true;
     ASSERT_TRUE(registry.WriteString(HKCR, kRecycleBinKey, "Empty", ""));
     set.RefreshRecycleBin();
-    EXPECT_EQ(Value(HKCR, kRecycleBinKey), "/t/trash.png,0");
-    EXPECT_EQ(shell.changes, 1);
+    EXPECT_EQ(Value(HKCR, kRecycleBinKey), "/other.ico,0");
+    EXPECT_EQ(shell.changes, 4);
 }
 
 TEST_F(SysIconSetTest, RestoreWritesTheBackupIntoEveryEntryInItemOrder) {

@@ -8,12 +8,13 @@
 #include "icon/ModuleFixtures.h"
 #include "icon/ModuleIcons.h"
 #include "icon/PictureScale.h"
-#include "support/TestSupport.h"
 #include "sysicons/DesktopShell.h"
 #include "sysicons/Thumbnail.h"
 
 namespace pictoform {
 namespace {
+
+using namespace test;
 
 // Image `index` of a file as a whole read gives it, as a picture.
 BgraPicture ImageOf(const std::vector<uint8_t>& bytes, size_t index) {
@@ -25,19 +26,13 @@ BgraPicture ImageOf(const std::vector<uint8_t>& bytes, size_t index) {
     return {rec.width, rec.height, BgraOfRecord(rec)};
 }
 
-// The bytes of image `index` of an icon file.
-std::pair<size_t, size_t> ImageSpan(const std::vector<uint8_t>& ico, size_t index) {
-    return {test::U32At(ico, 6 + 16 * index + 12), test::U32At(ico, 6 + 16 * index + 8)};
-}
-
 TEST(ThumbnailTest, TheImageNearestTheSizeAtOrAboveItIsTheOnlyOneDecoded) {
     // PNG-stored images, out of order, and two of one size where the deeper
     // must win.
-    std::vector<IconImageRec> images = {
-        test::Pattern(16, 16, kDepth32, 1), test::Pattern(48, 48, kDepth32, 2),
-        test::Pattern(32, 32, kDepth16, 3), test::Pattern(32, 32, kDepth32, 4)};
+    std::vector<IconImageRec> images = {Pattern(16, 16, kDepth32, 1), Pattern(48, 48, kDepth32, 2),
+                                        Pattern(32, 32, kDepth16, 3), Pattern(32, 32, kDepth32, 4)};
     for (IconImageRec& rec : images) rec.png = rec.depth == kDepth32;
-    const std::vector<uint8_t> ico = test::IcoBytes(images);
+    const std::vector<uint8_t> ico = IcoBytes(images);
     const struct Case {
         int side;
         size_t image;
@@ -49,8 +44,9 @@ TEST(ThumbnailTest, TheImageNearestTheSizeAtOrAboveItIsTheOnlyOneDecoded) {
         // Every other PNG image is damaged past its header: decoding it fails.
         std::vector<uint8_t> damaged = ico;
         for (size_t i = 0; i < images.size(); ++i) {
-            const auto [start, size] = ImageSpan(ico, i);
-            if (i != c.image && images[i].png) damaged[start + size / 2] ^= 0x55;
+            // The middle byte of the image the entry points to.
+            const size_t middle = U32At(ico, 6 + 16 * i + 12) + U32At(ico, 6 + 16 * i + 8) / 2;
+            if (i != c.image && images[i].png) damaged[middle] ^= 0x55;
         }
         EXPECT_FALSE(CIconFile().ReadIconData(damaged));
 
@@ -68,7 +64,7 @@ TEST(ThumbnailTest, TheImageNearestTheSizeAtOrAboveItIsTheOnlyOneDecoded) {
 
 TEST(ThumbnailTest, AnAnimatedCursorShowsTheFrameItShowsFirst) {
     std::vector<IconImageRec> frames;
-    for (uint32_t seed : {5u, 6u, 7u}) frames.push_back(test::Pattern(24, 24, kDepth32, seed));
+    for (uint32_t seed : {5u, 6u, 7u}) frames.push_back(Pattern(24, 24, kDepth32, seed));
     for (const auto& [sequence, first] : {std::pair{std::vector<uint32_t>{}, size_t{0}},
                                           std::pair{std::vector<uint32_t>{2, 0, 1}, size_t{2}}}) {
         AnimationInfo info;
@@ -83,22 +79,19 @@ TEST(ThumbnailTest, AnAnimatedCursorShowsTheFrameItShowsFirst) {
 }
 
 TEST(ThumbnailTest, AProgramShowsItsFirstIconGroup) {
-    std::vector<test::Resource> resources;
+    std::vector<Resource> resources;
     uint16_t nextId = 1;
-    test::AddIconGroup(
-        resources, ResourceName::Id(7),
-        test::IcoBytes({test::Pattern(16, 16, kDepth256, 8), test::Pattern(32, 32, kDepth24, 9)}),
-        nextId);
-    test::AddIconGroup(resources, ResourceName::Id(8),
-                       test::IcoBytes({test::Pattern(16, 16, kDepth24, 10)}), nextId);
-    const std::vector<uint8_t> dll = test::BuildPe(false, resources).bytes;
+    AddIconGroup(resources, ResourceName::Id(7),
+                 IcoBytes({Pattern(16, 16, kDepth256, 8), Pattern(32, 32, kDepth24, 9)}), nextId);
+    AddIconGroup(resources, ResourceName::Id(8), IcoBytes({Pattern(16, 16, kDepth24, 10)}), nextId);
+    const std::vector<uint8_t> dll = BuildPe(false, resources).bytes;
     BgraPicture thumbnail;
     std::string reason;
     ASSERT_TRUE(MakeThumbnail(dll, 128, thumbnail, reason)) << reason;
     EXPECT_TRUE(thumbnail.bgra == ImageOf(dll, 1).bgra);
 
     // Only programs have groups to choose from.
-    const std::vector<uint8_t> ico = test::IcoBytes({test::Pattern(16, 16, kDepth24, 11)});
+    const std::vector<uint8_t> ico = IcoBytes({Pattern(16, 16, kDepth24, 11)});
     EXPECT_FALSE(ReadPictureForSide(ico, 1, 16, thumbnail, reason));
     EXPECT_EQ(reason, "only a program holds icon groups");
 }
