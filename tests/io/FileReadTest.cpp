@@ -2,6 +2,9 @@
 // refusals with the same reasons, whether the file is mapped or read.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <thread>
 
 #include "io/ByteReader.h"
 #include "support/TestSupport.h"
@@ -43,6 +46,22 @@ TEST(FileRead, MappedAndReadAgreeOnBytesLimitsAndFailures) {
             EXPECT_EQ(read, bytes);
         }
     }
+}
+
+// A pipe's bytes come once: the file that could not be mapped is read from
+// the same opening.
+TEST(FileRead, APipeIsReadFromTheOpeningThatFoundIt) {
+    test::TempDir dir;
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<uint8_t> sent(3000, 42);
+    std::thread writer([&] { test::WriteBytes(fifo, sent); });
+    MappedFile mapped;
+    std::string reason;
+    const bool ok = mapped.Open(fifo, 10000, reason);
+    writer.join();
+    ASSERT_TRUE(ok) << reason;
+    EXPECT_EQ(std::vector<uint8_t>(mapped.Bytes().begin(), mapped.Bytes().end()), sent);
 }
 
 } // namespace

@@ -87,10 +87,14 @@ bool ByteReader::ReadSpan(size_t count, std::span<const uint8_t>& out) {
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
-                   std::string& reason) {
+namespace {
+
+using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// Reads an open file to its end, refusing more than maxBytes.
+bool ReadToEnd(const FilePtr& file, size_t maxBytes, std::vector<uint8_t>& out,
+               std::string& reason) {
     out.clear();
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) {
         reason = std::strerror(errno);
         return false;
@@ -125,6 +129,13 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
+                   std::string& reason) {
+    return ReadToEnd(FilePtr(std::fopen(path.c_str(), "rb"), &std::fclose), maxBytes, out, reason);
 }
 
 MappedFile::~MappedFile() {
@@ -165,9 +176,19 @@ bool MappedFile::Open(const std::string& path, size_t maxBytes, std::string& rea
             m_mapped = size;
         }
     }
-    ::close(fd);
-    // Pipes, empty-looking special files and failed mappings are read.
-    return m_map || ReadWholeFile(path, maxBytes, m_read, reason);
+    if (m_map) {
+        ::close(fd);
+        return true;
+    }
+    // Pipes, empty-looking special files and failed mappings are read, from
+    // the same opening: a pipe's bytes may not be there a second time.
+    FilePtr file(::fdopen(fd, "rb"), &std::fclose);
+    if (!file) {
+        const int failure = errno;
+        ::close(fd);
+        errno = failure;
+    }
+    return ReadToEnd(file, maxBytes, m_read, reason);
 }
 
 std::span<const uint8_t> MappedFile::Bytes() const {
