@@ -11,12 +11,11 @@
 namespace pictoform::cli {
 
 int RunThumbnail(const std::string& input, const std::string& output, int size, std::ostream& err) {
-    MappedFile file;
-    std::vector<uint8_t> png;
+    std::vector<uint8_t> bytes, png;
     BgraPicture picture;
     std::string reason;
-    if (!file.Open(input, kMaxModuleFileBytes, reason) ||
-        !MakeThumbnail(file.Bytes(), size, picture, reason) || !EncodePng(picture, png, reason) ||
+    if (!ReadWholeFile(input, kMaxModuleFileBytes, bytes, reason) ||
+        !MakeThumbnail(bytes, size, picture, reason) || !EncodePng(picture, png, reason) ||
         !WriteFileAtomically(output, png, reason)) {
         err << "pictoform-cli: cannot make a thumbnail of '" << input << "': " << reason << "\n";
         return 1;

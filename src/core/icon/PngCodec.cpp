@@ -281,7 +281,7 @@ IconImageRec RecordFromPng(const PngPixels& png, bool bottomRowFirst) {
     rec.mask.resize(n);
     for (size_t y = 0; y < h; ++y) {
         const uint8_t* src = png.bgra.data() + (bottomRowFirst ? h - 1 - y : y) * w * 4;
-        SplitBgraRow(src, &rec.colours[y * w * 3], &rec.alpha[y * w], w);
+        SplitBgraRow(src, rec.colours.data() + y * w * 3, rec.alpha.data() + y * w, w);
     }
     for (size_t p = 0; p < n; ++p) rec.mask[p] = rec.alpha[p] != 0 ? 1 : 0;
     return rec;

@@ -3,8 +3,9 @@
 // coverage from its strength in byte lanes, then its three colour bytes
 // pulled apart into a vector per colour, blended in 16-bit lanes and put
 // back. The reduction: a vector of blocks at a time, each sub-pixel of the
-// blocks pulled into a vector of its own, summed in 16-bit lanes. Built for
-// each instruction set and chosen when first called.
+// blocks pulled into a vector of its own, summed in 16-bit lanes. And the
+// split of 32-bit pixels into colour and alpha rows, and their join in PNG's
+// order. Built for each instruction set and chosen when first called.
 
 // Highway's debug checks (on under the sanitizers) report through its
 // shared library, which is not linked; these lanes need none of them.

@@ -43,10 +43,12 @@ private:
                                  std::vector<uint8_t>& out, std::string& reason);
 
 // A whole file's bytes for a short-lived process that reads a few parts of a
-// large file: a regular file is mapped, so only the pages read are brought
-// in and nothing is copied; anything else is read as ReadWholeFile reads it.
-// Not for the editor: a file cut short by another program while it is
-// mapped ends the process (SIGBUS) instead of failing the read.
+// large file: a regular file is mapped, so nothing is copied and, past the
+// first megabyte, only the pages read are brought in; anything else is read
+// as ReadWholeFile reads it. Only for commands a person runs: a file cut
+// short by another program while it is mapped ends the process (SIGBUS)
+// instead of failing the read, so the editor and the thumbnailer (which
+// file managers run on files still being written) read into memory.
 class MappedFile {
 public:
     MappedFile() = default;
