@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -87,8 +88,24 @@ TEST_F(PanelsTest, FormatListSelectsFormatsAndDrawsThemAsTheModelSays) {
     formats.Refresh();
     ASSERT_EQ(formats.List().Count(), 2);
 
+    // The canvas paints on a scroll area's viewport, which must be painted
+    // again to show the format chosen.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    qobject_cast<QAbstractScrollArea*>(window.centralWidget())
+        ->viewport()
+        ->installEventFilter(&counter);
     const int itemHeight = FormatListPanel::kItemHeight;
     QTest::mouseClick(&formats.List(), Qt::LeftButton, {}, QPoint(40, itemHeight + 10));
+    QApplication::processEvents();
+    EXPECT_GT(counter.paints, 0);
     EXPECT_EQ(model.SelectedIndex(), 1);
     EXPECT_EQ(workspace.LayerPanel().ShownFormat(), model.CurrentFormat());
     EXPECT_EQ(layers->Opacity().value(), 255); // the new format's layer, at full opacity

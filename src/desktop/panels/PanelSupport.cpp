@@ -1,5 +1,6 @@
 #include "panels/PanelSupport.h"
 
+#include <QAbstractScrollArea>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -46,7 +47,13 @@ void RepaintView(CPictoformView& view, QWidget* from) {
     // A floating pane is its own window, but its parent is still the main window.
     for (QWidget* widget = from; widget != nullptr; widget = widget->parentWidget()) {
         if (auto* main = qobject_cast<QMainWindow*>(widget)) {
-            if (main->centralWidget() != nullptr) main->centralWidget()->update();
+            // The canvas is a scroll area, which paints on its viewport: an
+            // update of the area alone leaves the viewport's old picture.
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(main->centralWidget())) {
+                area->viewport()->update();
+            } else if (main->centralWidget() != nullptr) {
+                main->centralWidget()->update();
+            }
             // A change of format lists other layers, a change of layer other
             // thumbnails: both lists follow whichever panel made the change.
             for (auto* layers : main->findChildren<LayersPanel*>()) layers->Refresh();
