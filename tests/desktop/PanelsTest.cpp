@@ -6,10 +6,12 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -106,6 +108,9 @@ TEST_F(PanelsTest, FormatListSelectsFormatsAndDrawsThemAsTheModelSays) {
     QTest::mouseClick(&formats.List(), Qt::LeftButton, {}, QPoint(40, itemHeight + 10));
     QApplication::processEvents();
     EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(window.statusBar()->findChild<QLabel*>()->text().toStdString(),
+              view.StatusText(std::nullopt))
+        << "the zoom of the format chosen";
     EXPECT_EQ(model.SelectedIndex(), 1);
     EXPECT_EQ(workspace.LayerPanel().ShownFormat(), model.CurrentFormat());
     EXPECT_EQ(layers->Opacity().value(), 255); // the new format's layer, at full opacity

@@ -1,6 +1,5 @@
 #include "panels/PanelSupport.h"
 
-#include <QAbstractScrollArea>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -16,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "CanvasWidget.h"
 #include "ImageConvert.h"
 #include "MainFrame.h"
 #include "editor/PictoformView.h"
@@ -43,16 +43,17 @@ QFont FontOrFallback(const char* family, int points) {
 }
 
 void RepaintView(CPictoformView& view, QWidget* from) {
-    (void)view.Paint();
     // A floating pane is its own window, but its parent is still the main window.
     for (QWidget* widget = from; widget != nullptr; widget = widget->parentWidget()) {
         if (auto* main = qobject_cast<QMainWindow*>(widget)) {
-            // The canvas is a scroll area, which paints on its viewport: an
-            // update of the area alone leaves the viewport's old picture.
-            if (auto* area = qobject_cast<QAbstractScrollArea*>(main->centralWidget())) {
-                area->viewport()->update();
-            } else if (main->centralWidget() != nullptr) {
-                main->centralWidget()->update();
+            // The canvas repaints with its scroll bars and status line: another
+            // format has another size and zoom. (Updating the canvas, a scroll
+            // area, would leave its viewport showing the format before.)
+            if (auto* canvas = qobject_cast<CanvasWidget*>(main->centralWidget())) {
+                canvas->Repaint();
+            } else {
+                (void)view.Paint();
+                if (main->centralWidget() != nullptr) main->centralWidget()->update();
             }
             // A change of format lists other layers, a change of layer other
             // thumbnails: both lists follow whichever panel made the change.
@@ -64,6 +65,7 @@ void RepaintView(CPictoformView& view, QWidget* from) {
             return;
         }
     }
+    (void)view.Paint();
 }
 
 namespace {
