@@ -313,7 +313,7 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 #if HWY_ARCH_X86
-#include <cpuid.h>
+#include <sys/platform/x86.h>
 #endif
 
 namespace pictoform {
@@ -327,30 +327,22 @@ struct RowFunctions {
     void (*joinRgba)(const uint8_t*, const uint8_t*, uint8_t*, size_t);
 };
 
-#if HWY_TARGETS & HWY_AVX2
-// Half-float conversion, which Highway's AVX2 code may use; not every
-// compiler's cpu check knows its name.
-bool HasF16c() {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    return __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_F16C) != 0;
-}
-#endif
-
 // Chosen here rather than by Highway's own dispatch, which lives in its
 // shared library and would bring the shared C++ library into the command
-// line tool's start-up.
+// line tool's start-up. The C library has already asked the processor (and
+// the kernel, for the wide registers' state); asking again costs several
+// microseconds a question in a virtual machine, at every start of the tool.
 RowFunctions ChooseRows() {
-    __builtin_cpu_init();
 #if HWY_TARGETS & HWY_AVX3
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl")) {
+    if (CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512BW) &&
+        CPU_FEATURE_ACTIVE(AVX512DQ) && CPU_FEATURE_ACTIVE(AVX512VL)) {
         return {&N_AVX3::CompositeRowImpl, &N_AVX3::ReduceRowImpl, &N_AVX3::SplitBgraImpl,
                 &N_AVX3::JoinRgbaImpl};
     }
 #endif
 #if HWY_TARGETS & HWY_AVX2
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
-        __builtin_cpu_supports("fma") && HasF16c()) {
+    if (CPU_FEATURE_ACTIVE(AVX2) && CPU_FEATURE_ACTIVE(BMI2) && CPU_FEATURE_ACTIVE(FMA) &&
+        CPU_FEATURE_ACTIVE(F16C)) {
         return {&N_AVX2::CompositeRowImpl, &N_AVX2::ReduceRowImpl, &N_AVX2::SplitBgraImpl,
                 &N_AVX2::JoinRgbaImpl};
     }
