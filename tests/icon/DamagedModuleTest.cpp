@@ -199,40 +199,17 @@ TEST_F(DamagedModulePe, CountsOffsetsAndSizesPastTheEnd) {
 }
 
 TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {
-    // One type, three names, each with 131070 languages that share one data
-    // entry: 2 MiB of directories that would list 393210 resources.
-    constexpr size_t kPerName = 131070, kNames = 3;
-    std::vector<Resource> one{{ResourceName::Id(3), ResourceName::Id(1), 1033, {1, 2, 3, 4}}};
-    BuiltPe pe = BuildPe(false, one);
-    std::vector<uint8_t>& f = pe.bytes;
-    const size_t root = pe.resourceRoot;
-    const size_t types = root + (U32At(f, root + 16 + 4) & 0x7FFFFFFF);
-    const size_t languages = root + (U32At(f, types + 16 + 4) & 0x7FFFFFFF);
-    const uint32_t dataEntry = U32At(f, languages + 16 + 4);
-    // New type directory and name directories after the file's end; the
-    // section grows to cover them.
-    const size_t base = f.size();
-    const size_t typeDir = base, nameDirs = base + 16 + 8 * kNames;
-    const size_t total = nameDirs + kNames * (16 + 8 * kPerName) - base;
-    f.resize(base + total);
-    Put16(f, typeDir + 14, kNames);
-    for (size_t n = 0; n < kNames; ++n) {
-        const size_t dir = nameDirs + n * (16 + 8 * kPerName);
-        Put32(f, typeDir + 16 + 8 * n, static_cast<uint32_t>(n + 1));
-        Put32(f, typeDir + 16 + 8 * n + 4, 0x80000000u | static_cast<uint32_t>(dir - root));
-        Put16(f, dir + 12, kPerName / 2); // "named" entries, by the count
-        Put16(f, dir + 14, kPerName / 2);
-        for (size_t l = 0; l < kPerName; ++l) {
-            Put32(f, dir + 16 + 8 * l, static_cast<uint32_t>(l));
-            Put32(f, dir + 16 + 8 * l + 4, dataEntry);
-        }
+    // One resource more than the limit, in names of 65535 languages each (a
+    // directory's count is 16 bits); without the last one the module reads.
+    std::vector<Resource> many;
+    for (uint32_t i = 0; i <= kMaxModuleResources; ++i) {
+        many.push_back(
+            {ResourceName::Id(3), ResourceName::Id(1 + i / 65535), uint16_t(i % 65535), {}});
     }
-    Put32(f, root + 16 + 4, 0x80000000u | static_cast<uint32_t>(typeDir - root));
-    const uint32_t sectionBytes = static_cast<uint32_t>(f.size() - root);
-    Put32(f, pe.sectionTable + 8, sectionBytes);
-    Put32(f, pe.sectionTable + 16, sectionBytes);
-    EXPECT_EQ(Refusal(f),
+    EXPECT_EQ(Refusal(BuildPe(false, many).bytes),
               "module holds more than " + std::to_string(kMaxModuleResources) + " resources");
+    many.pop_back();
+    EXPECT_EQ(Refusal(BuildPe(false, many).bytes), "(read)");
 }
 
 TEST(DamagedModule, NeTablesPastTheEnd) {
