@@ -1,8 +1,13 @@
 // Damaged files are refused with a reason, never read past their end, and
-// never make the reader allocate by sizes their bytes do not back.
+// never make the reader allocate by sizes their bytes do not back. Programs
+// and libraries too: cut short at every byte, with tables and directories
+// that point past the end, back into themselves or nowhere, and counts that
+// the bytes cannot back; each is refused with its reason, or read only as far
+// as it is intact.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <tuple>
 
@@ -10,6 +15,7 @@
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
+#include "icon/ModuleIcons.h"
 #include "icon/XcursorFile.h"
 
 using namespace pictoform;
@@ -171,3 +177,275 @@ TEST(DamagedFile, UnreadableFilesSayWhy) {
     EXPECT_FALSE(engine.ReadIconData(Bytes().Raw({'B', 'M'}).Zeros(10).b));
     EXPECT_EQ(engine.LastError(), "not an icon or cursor file (type 0)");
 }
+
+// --- Programs and libraries ------------------------------------------------------
+
+namespace {
+
+std::string Refusal(const std::vector<uint8_t>& bytes) {
+    ModuleResources m;
+    std::string reason;
+    if (m.Read(bytes, reason)) return "(read)";
+    EXPECT_FALSE(reason.empty());
+    return reason;
+}
+
+std::string Hex(uint32_t v) {
+    char t[16];
+    std::snprintf(t, sizeof t, "0x%X", v);
+    return t;
+}
+
+// A small library: one group of two images.
+std::vector<Resource> Small() {
+    std::vector<Resource> res;
+    uint16_t id = 1;
+    AddIconGroup(res, ResourceName::Id(1),
+                 IcoBytes({Pattern(8, 8, kDepth16, 1), Pattern(4, 4, kDepth32, 2)}), id);
+    return res;
+}
+
+// Cuts the module at every byte. A cut module must be refused with a reason
+// unless all the bytes that matter were left, and whatever loads must be
+// what the whole module gives.
+void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
+    CIconFile intact;
+    ASSERT_TRUE(intact.LoadModuleIconData(whole, 0)) << intact.LastError();
+    const std::vector<Picture> expected = [&] {
+        std::vector<Picture> p;
+        for (const IconImageRec& rec : intact.Images()) p.push_back(PictureOf(rec));
+        return p;
+    }();
+    CIconFile engine;
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        const std::span<const uint8_t> part(whole.data(), cut);
+        ModuleResources m;
+        std::string reason;
+        const bool read = m.Read(part, reason);
+        if (cut < needed) {
+            ASSERT_FALSE(read) << "cut at " << cut;
+            ASSERT_FALSE(reason.empty()) << "cut at " << cut;
+        }
+        std::vector<IconGroup> groups;
+        (void)ListModuleIconGroups(part, groups, reason);
+        if (!engine.LoadModuleIconData(part, 0)) {
+            ASSERT_FALSE(engine.LastError().empty()) << "cut at " << cut;
+            ASSERT_TRUE(engine.Images().empty());
+            continue;
+        }
+        ASSERT_EQ(engine.Images().size(), expected.size()) << "cut at " << cut;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_TRUE(SamePixels(expected[i], PictureOf(engine.Images()[i])))
+                << "cut at " << cut << ", image " << i;
+        }
+    }
+}
+
+size_t EndOfLastData(const std::vector<uint8_t>& bytes) {
+    ModuleResources m;
+    std::string reason;
+    EXPECT_TRUE(m.Read(bytes, reason)) << reason;
+    size_t end = 0;
+    for (const ModuleResource& r : m.Resources()) end = std::max(end, r.offset + r.size);
+    return end;
+}
+
+TEST(DamagedModuleTruncation, HandBuiltModulesCutAtEveryByte) {
+    for (bool plus : {false, true}) {
+        SCOPED_TRACE(plus ? "PE32+" : "PE32");
+        const std::vector<uint8_t> pe = BuildPe(plus, Small()).bytes;
+        CutAtEveryByte(pe, EndOfLastData(pe));
+    }
+    SCOPED_TRACE("NE");
+    const std::vector<uint8_t> ne = BuildNe(Small());
+    // An NE resource may lack the part of its last alignment unit past the
+    // end of the file; the image decoder then judges what is left.
+    CutAtEveryByte(ne, EndOfLastData(ne) - 15);
+}
+
+TEST(DamagedModuleTruncation, MinGwLibraryCutAtEveryByte) {
+    PICTOFORM_REQUIRE_MINGW(64);
+    TempDir dir;
+    const std::string ico = dir.File("small.ico");
+    WriteBytes(ico, IcoBytes({Pattern(8, 8, kDepth16, 1), Pattern(4, 4, kDepth32, 2)}));
+    const std::string dll = BuildDll(dir, 64, {{"1", ico}}, "small");
+    ASSERT_FALSE(dll.empty());
+    const std::vector<uint8_t> bytes = ReadBytes(dll);
+    CutAtEveryByte(bytes, EndOfLastData(bytes));
+}
+
+class DamagedModulePe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        built = BuildPe(false, Small());
+        f = built.bytes;
+        root = built.resourceRoot;
+        opt = 0x58;
+        size = std::to_string(f.size());
+    }
+    // File offset of the directory that entry `i` of the directory at `dir` points to.
+    size_t Child(size_t dir, size_t i) const {
+        return root + (U32At(f, dir + 16 + 8 * i + 4) & 0x7FFFFFFF);
+    }
+    // The reason the library is refused with one field of `bytes` bytes changed.
+    std::string With(size_t at, uint32_t v, int bytes = 4) {
+        f = built.bytes;
+        bytes == 2 ? Put16(f, at, v) : Put32(f, at, v);
+        return Refusal(f);
+    }
+    BuiltPe built;
+    std::vector<uint8_t> f;
+    size_t root = 0, opt = 0;
+    std::string size;
+};
+
+TEST_F(DamagedModulePe, HeadersPointingPastTheEnd) {
+    EXPECT_EQ(With(0x3C, 0x7FFFFFF0),
+              "module header at byte 2147483632 ends at byte 2147483634 of " + size);
+    // section count
+    EXPECT_EQ(With(0x46, 0xFFFF, 2), "section table ends at byte " +
+                                         std::to_string(built.sectionTable + 0xFFFF * 40) + " of " +
+                                         size);
+    // size of the optional header
+    EXPECT_EQ(With(0x54, 0xFFFF, 2),
+              "optional header ends at byte " + std::to_string(opt + 0xFFFF) + " of " + size);
+    EXPECT_EQ(With(opt, 0x107, 2), "optional header magic 0x107 is neither PE32 nor PE32+");
+    // resource directory RVA
+    EXPECT_EQ(With(opt + 96 + 16, 0x9000), "resource directory at RVA 0x9000 lies in no section");
+    // the section's file offset
+    EXPECT_EQ(With(built.sectionTable + 20, 0x100000),
+              "resource directory at RVA 0x1000 ends at byte " + std::to_string(0x100010) + " of " +
+                  size);
+    // the section's file data shrunk
+    EXPECT_EQ(With(built.sectionTable + 16, 8),
+              "resource directory at RVA 0x1000 runs past the file data of section '.rsrc'");
+}
+
+TEST_F(DamagedModulePe, DirectoriesThatLoopOrNestTooDeep) {
+    const size_t types = root, names = Child(types, 0), languages = Child(names, 0);
+    EXPECT_EQ(With(types + 16 + 4, 0x80000000u),
+              "resource directory at byte " + std::to_string(root) + " points to itself");
+    // a name entry leading back to the root
+    EXPECT_EQ(With(names + 16 + 4, 0x80000000u),
+              "resource directory at byte " + std::to_string(names) +
+                  " points back to the directory at byte " + std::to_string(root));
+    EXPECT_EQ(With(languages + 16 + 4, 0x80000000u | static_cast<uint32_t>(languages - root)),
+              "resource directory at byte " + std::to_string(languages) +
+                  " nests deeper than 3 levels");
+    // both types list the same names
+    EXPECT_EQ(With(types + 16 + 8 + 4, U32At(built.bytes, types + 16 + 4)),
+              "resource directory at byte " + std::to_string(root) +
+                  " shares the directory at byte " + std::to_string(names) + " with another entry");
+    // data where a directory belongs
+    EXPECT_EQ(With(types + 16 + 4, static_cast<uint32_t>(names - root)),
+              "resource directory at byte " + std::to_string(root) +
+                  " holds data in entry 0 where a directory belongs");
+}
+
+TEST_F(DamagedModulePe, CountsOffsetsAndSizesPastTheEnd) {
+    Put16(f, root + 12, 0xFFFF);
+    Put16(f, root + 14, 0xFFFF);
+    EXPECT_EQ(Refusal(f), "resource directory at byte " + std::to_string(root) +
+                              " with 131070 entries ends at byte " +
+                              std::to_string(root + 16 + 131070 * 8) + " of " + size);
+    // subdirectory far past the end
+    EXPECT_EQ(With(root + 16 + 4, 0xFFFFFFF0u).rfind("resource directory at byte ", 0), 0u);
+    // type name far past the end
+    EXPECT_EQ(With(root + 16, 0x80000000u | 0x7FFFFF00u).rfind("resource name at byte ", 0), 0u);
+
+    const size_t names = Child(root, 0), languages = Child(names, 0);
+    const size_t dataEntry = root + U32At(built.bytes, languages + 16 + 4);
+    EXPECT_EQ(With(dataEntry + 4, 0xFFFFFFF0u), "data of resource 14/1 at RVA " +
+                                                    Hex(U32At(built.bytes, dataEntry)) +
+                                                    " runs past the file data of section '.rsrc'");
+    EXPECT_EQ(With(dataEntry, 0xF0000000u),
+              "data of resource 14/1 at RVA 0xF0000000 lies in no section");
+    // data entry past the end
+    EXPECT_EQ(With(languages + 16 + 4, 0x7FFFFFF0u).rfind("resource data entry at byte ", 0), 0u);
+}
+
+TEST(DamagedModule, RefusesMoreResourcesThanTheLimit) {
+    // One resource more than the limit, in names of 65535 languages each (a
+    // directory's count is 16 bits); without the last one the module reads.
+    std::vector<Resource> many;
+    for (uint32_t i = 0; i <= kMaxModuleResources; ++i) {
+        many.push_back(
+            {ResourceName::Id(3), ResourceName::Id(1 + i / 65535), uint16_t(i % 65535), {}});
+    }
+    EXPECT_EQ(Refusal(BuildPe(false, many).bytes),
+              "module holds more than " + std::to_string(kMaxModuleResources) + " resources");
+    many.pop_back();
+    EXPECT_EQ(Refusal(BuildPe(false, many).bytes), "(read)");
+}
+
+TEST(DamagedModule, NeTablesPastTheEnd) {
+    const std::vector<uint8_t> whole = BuildNe(Small());
+    const std::string size = std::to_string(whole.size());
+    constexpr size_t kNe = 0x40, kTable = 0x80;
+    std::vector<uint8_t> f = whole;
+    const auto With16 = [&](size_t at, uint32_t v) {
+        f = whole;
+        Put16(f, at, v);
+        return Refusal(f);
+    };
+    EXPECT_EQ(With16(kNe + 0x24, 0xFFF0), "resource table at byte " + std::to_string(kNe + 0xFFF0) +
+                                              " ends at byte " + std::to_string(kNe + 0xFFF0 + 2) +
+                                              " of " + size);
+    EXPECT_EQ(With16(kTable, 30), "resource table at byte 128 has an alignment shift of 30");
+    // resources of the first type
+    EXPECT_EQ(With16(kTable + 2 + 2, 0xFFFF),
+              "resource type block at byte 130 with 65535 resources ends at byte " +
+                  std::to_string(130 + 8 + 65535 * 12) + " of " + size);
+    // first resource's offset, in units of 16
+    EXPECT_EQ(With16(kTable + 2 + 8, 0xFFF0),
+              "data of resource 14/1 ends at byte " +
+                  std::to_string(0xFFF0 * 16 + U16At(whole, kTable + 2 + 10) * 16) + " of " + size);
+    // a name far past the end
+    EXPECT_EQ(With16(kTable + 2 + 8 + 6, 0x7000).rfind("resource name at byte ", 0), 0u);
+    // A table whose terminator is lost: every block after it read as zeros
+    // would end it, so fill the rest of the file with type blocks.
+    f.assign(whole.begin(), whole.begin() + kTable + 2);
+    while (f.size() < 0x200) {
+        const uint8_t block[8] = {3, 0x80, 0, 0, 0, 0, 0, 0};
+        f.insert(f.end(), block, block + 8);
+    }
+    EXPECT_EQ(Refusal(f),
+              "resource table at byte 128 has no end before byte " + std::to_string(f.size()));
+}
+
+TEST(DamagedModule, DamagedGroupsKeepTheirPlace) {
+    const std::vector<Resource> small = Small(); // group 1, icons 1 and 2
+    const std::vector<uint8_t> hugeCount{0, 0, 1, 0, 0xFF, 0xFF, 1, 2, 3};
+    std::vector<Resource> res{
+        small[0],
+        {ResourceName::Id(14), ResourceName::Id(2), 1033, hugeCount},
+        {ResourceName::Id(14), ResourceName::Id(3), 1033, {0, 0, 1}},
+        {ResourceName::Id(14), ResourceName::Id(4), 1033, small[0].data},
+        small[1],
+        small[2],
+    };
+    const std::vector<uint8_t> pe = BuildPe(true, res).bytes;
+    std::vector<IconGroup> groups;
+    std::string reason;
+    ASSERT_TRUE(ListModuleIconGroups(pe, groups, reason)) << reason;
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[1].damage, "with 65535 entries ends at byte 917496 of 9");
+    EXPECT_EQ(groups[2].damage, "header ends at byte 6 of 3");
+    EXPECT_TRUE(groups[3].damage.empty());
+    CIconFile engine;
+    EXPECT_TRUE(engine.LoadModuleIconData(pe, 0)) << engine.LastError();
+    EXPECT_FALSE(engine.LoadModuleIconData(pe, 1));
+    EXPECT_EQ(engine.LastError(), "icon group 2 with 65535 entries ends at byte 917496 of 9");
+    EXPECT_FALSE(engine.LoadModuleIconData(pe, 2));
+    EXPECT_EQ(engine.LastError(), "icon group 3 header ends at byte 6 of 3");
+    EXPECT_TRUE(engine.LoadModuleIconData(pe, 3)) << engine.LastError();
+
+    // A group whose second image is cut short is refused, not shown with
+    // that image left out.
+    res[5].data.resize(30);
+    EXPECT_FALSE(engine.LoadModuleIconData(BuildPe(true, res).bytes, 3));
+    EXPECT_EQ(engine.LastError(), "icon group 4: icon resource 2 header ends at byte 40 of 30");
+    EXPECT_TRUE(engine.Images().empty());
+}
+
+} // namespace
