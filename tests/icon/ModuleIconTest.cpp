@@ -54,39 +54,36 @@ std::string Listing(const ModuleResources& m, const std::vector<Resource>& sourc
     return out;
 }
 
-TEST(ModuleResources, PeListsNamedEntriesFirstThenIdsInDirectoryOrder) {
-    for (bool plus : {false, true}) {
-        SCOPED_TRACE(plus ? "PE32+" : "PE32");
-        const std::vector<Resource> source = Mixed();
-        const std::vector<uint8_t> pe = BuildPe(plus, source).bytes;
+TEST(ModuleResources, ListsInDirectoryOrderPeNamedEntriesFirst) {
+    const std::vector<Resource> source = Mixed();
+    const char* const pe = "CUSTOM/9/0 14/APPICON/1033 14/7/1033 14/5/1033 3/1/1033 3/1/1031";
+    const struct {
+        std::vector<uint8_t> bytes;
+        ModuleKind kind;
+        std::string listing;
+        size_t firstIcon; // where the first language of icon 1 is listed
+    } cases[] = {
+        {BuildPe(false, source).bytes, ModuleKind::kPe32, pe, 4},
+        {BuildPe(true, source).bytes, ModuleKind::kPe32Plus, pe, 4},
+        {BuildNe(source), ModuleKind::kNe, "14/7/0 14/5/0 14/APPICON/0 3/1/0 3/1/0 CUSTOM/9/0", 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
         ModuleResources m;
         std::string reason;
-        ASSERT_TRUE(m.Read(pe, reason)) << reason;
-        EXPECT_EQ(m.Kind(), plus ? ModuleKind::kPe32Plus : ModuleKind::kPe32);
-        EXPECT_EQ(Listing(m, source),
-                  "CUSTOM/9/0 14/APPICON/1033 14/7/1033 14/5/1033 3/1/1033 3/1/1031");
+        ASSERT_TRUE(m.Read(c.bytes, reason)) << reason;
+        EXPECT_EQ(m.Kind(), c.kind);
+        EXPECT_EQ(Listing(m, source), c.listing);
         // Lookups take the first language; a list by type names each resource
         // once (the order: ModuleIcon.ListsEveryGroupWithItsEntries).
-        ASSERT_NE(m.Find(3, 1), nullptr);
-        EXPECT_EQ(m.Find(3, 1)->language, 1033u);
+        EXPECT_EQ(m.Find(3, 1), &m.Resources()[c.firstIcon]);
         EXPECT_EQ(m.Find(3, 2), nullptr);
         EXPECT_EQ(m.Find(14, 9), nullptr);
         EXPECT_EQ(m.OfType(3).size(), 1u);
     }
-}
-
-TEST(ModuleResources, NeListsTheTableInItsOrderAndAlignment) {
-    const std::vector<Resource> source = Mixed();
+    // NE resources start and end on the table's alignment.
     ModuleResources m;
     std::string reason;
-    const std::vector<uint8_t> ne = BuildNe(source);
-    ASSERT_TRUE(m.Read(ne, reason)) << reason;
-    EXPECT_EQ(m.Kind(), ModuleKind::kNe);
-    EXPECT_EQ(Listing(m, source), "14/7/0 14/5/0 14/APPICON/0 3/1/0 3/1/0 CUSTOM/9/0");
-    EXPECT_EQ(m.Find(3, 1), &m.Resources()[3]);
-
-    const std::vector<uint8_t> aligned = BuildNe({source[5]}, 9);
-    ASSERT_TRUE(m.Read(aligned, reason)) << reason;
+    ASSERT_TRUE(m.Read(BuildNe({source[5]}, 9), reason)) << reason;
     ASSERT_EQ(m.Resources().size(), 1u);
     EXPECT_EQ(m.Resources()[0].offset % 512, 0u);
     EXPECT_EQ(m.Resources()[0].size, 512u);

@@ -9,9 +9,12 @@
 #include <random>
 #include <tuple>
 
+#include "icon/IconBytes.h"
 #include "icon/ProjectFile.h"
+#include "support/TestSupport.h"
 
 using namespace pictoform;
+using namespace pictoform::test;
 
 namespace {
 
@@ -92,22 +95,16 @@ struct ChunkAt {
 };
 std::vector<ChunkAt> Chunks(const std::vector<uint8_t>& bytes) {
     std::vector<ChunkAt> chunks;
-    for (size_t at = 8; at + 12 <= bytes.size();) {
-        uint32_t length = 0;
-        std::memcpy(&length, &bytes[at], 4);
-        chunks.push_back({at, std::string(bytes.begin() + at + 4, bytes.begin() + at + 8), length});
-        at += 12 + size_t{length};
+    for (size_t at = 8; at + 12 <= bytes.size(); at += 12 + size_t{U32At(bytes, at)}) {
+        chunks.push_back(
+            {at, std::string(bytes.begin() + at + 4, bytes.begin() + at + 8), U32At(bytes, at)});
     }
     return chunks;
 }
-void PutLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    std::memcpy(&bytes[at], &v, 4);
-}
 // Mends the checksum of the chunk at `at` after its bytes were changed.
 void Reseal(std::vector<uint8_t>& bytes, size_t at) {
-    uint32_t length = 0;
-    std::memcpy(&length, &bytes[at], 4);
-    PutLe32(bytes, at + 8 + length, libdeflate_crc32(0, &bytes[at + 4], length + 4));
+    const uint32_t length = U32At(bytes, at);
+    PutU32At(bytes, at + 8 + length, libdeflate_crc32(0, &bytes[at + 4], length + 4));
 }
 
 bool Decodes(const std::vector<uint8_t>& bytes, std::string& reason) {
@@ -189,7 +186,7 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
                   animation = first("ANIM");
     // Sets the 32-bit field `at` bytes into the chunk.
     const auto put = [](const ChunkAt& c, size_t at, uint32_t v) {
-        return [=](std::vector<uint8_t>& b) { PutLe32(b, c.offset + at, v); };
+        return [=](std::vector<uint8_t>& b) { PutU32At(b, c.offset + at, v); };
     };
     const std::vector<uint8_t> grid = {3, 0, 0, 0, 'g', 'r', 'i', 'd', 1, 2, 3, 0, 0, 0, 0};
     const auto at = [](size_t offset) { return static_cast<ptrdiff_t>(offset); };
@@ -214,8 +211,8 @@ TEST(ProjectFile, DamageIsRefusedAndLaterAdditionsAreRead) {
          ""},
         {"a format too large to edit",
          [&](auto& b) {
-             for (size_t field : {8, 12}) PutLe32(b, format.offset + field, 1024);
-             PutLe32(b, format.offset + 8 + 31, 200);
+             for (size_t field : {8, 12}) PutU32At(b, format.offset + field, 1024);
+             PutU32At(b, format.offset + 8 + 31, 200);
          },
          &format, "its layers would need more than 1 GB to edit, more than Pictoform opens"},
         {"a layer of another size", put(format, 8, 17), &format,

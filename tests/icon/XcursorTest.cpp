@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "icon/IconBytes.h"
+#include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
 #include "icon/XcursorFile.h"
 
@@ -50,12 +51,6 @@ std::vector<PlainImage> ReadPlainly(const std::vector<uint8_t>& file,
     return images;
 }
 
-// Straight red, green, blue, alpha of a bottom-row-first record's top-left pixel.
-std::array<int, 4> TopLeft(const IconImageRec& rec) {
-    const size_t p = size_t(rec.height - 1) * size_t(rec.width);
-    return {rec.colours[p * 3 + 2], rec.colours[p * 3 + 1], rec.colours[p * 3], rec.alpha[p]};
-}
-
 TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
     if (!OracleAvailable("xcursorgen (x11-apps)", XcursorgenPath())) return;
     TempDir temp;
@@ -88,8 +83,7 @@ TEST(XcursorTest, FilesXcursorgenMadeOpenWithTheirPixelsHotSpotsAndDelays) {
     for (size_t i = 0; i < images.size(); ++i) {
         const Frame& f = frames[i];
         EXPECT_EQ(images[i].width, f.side);
-        EXPECT_EQ(TopLeft(images[i]),
-                  (std::array<int, 4>{f.rgba[0], f.rgba[1], f.rgba[2], f.rgba[3]}));
+        EXPECT_EQ(ReadPixel(images[i], 0, 0), (Px{f.rgba[0], f.rgba[1], f.rgba[2], f.rgba[3]}));
         EXPECT_EQ(images[i].hotSpot, (HotSpot{uint16_t(f.xhot), uint16_t(f.yhot)}));
         EXPECT_EQ(images[i].frameTime, f.jiffies);
     }
