@@ -292,23 +292,6 @@ TEST(PngImage, DamagedPngIsRefusedWithLibpngsReason) {
         << engine.LastError();
 }
 
-// Which images are compressed: CliConvert and InteropWrite. The entry of a
-// compressed one still says 32 bits, and its transparent pixels are blanked.
-TEST(PngImage, WrittenWithA32BitEntryAndTransparentPixelsBlanked) {
-    IconImageRec image = MakeImage(3, 2, kDepth32, [](int x, int y) {
-        return Px{uint8_t(40 * x), uint8_t(y), 7, uint8_t(x == 2 ? 0 : 180)};
-    });
-    image.png = true;
-    CIconFile engine;
-    std::vector<uint8_t> packed;
-    ASSERT_TRUE(engine.EncodeIconFile({image}, 0, packed)) << engine.LastError();
-    EXPECT_TRUE(HasPngSignature(std::span<const uint8_t>(packed).subspan(22)));
-    EXPECT_EQ(packed[6 + 6], 32); // bit count in the entry
-    ASSERT_TRUE(engine.ReadIconData(packed)) << engine.LastError();
-    EXPECT_EQ(ReadPixel(engine.Images()[0], 1, 1), (Px{40, 1, 7, 180}));
-    EXPECT_EQ(ReadPixel(engine.Images()[0], 2, 1), (Px{0, 0, 0, 0})); // transparent, blanked
-}
-
 // Where the directory disagrees with a bitmap, the bitmap's own size wins.
 // Wine's cursors as wrestool takes them out give half the height in the
 // directory; Pillow's hopper_unexpected.ico gives twice it. A writer that wrote

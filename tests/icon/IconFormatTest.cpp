@@ -38,24 +38,6 @@ constexpr PixelColor kRed{255, 0, 0, 255};
 
 } // namespace
 
-TEST(IconFormat, NewFormatHasOneVisibleLayerNamedFromTheCounter) {
-    LayerCounter counter;
-    for (int i = 0; i < 4; ++i) counter.Next();
-    CIconFormat format(25, 16, 16, kDepth256, counter);
-    ASSERT_TRUE(format.IsValid());
-    ASSERT_EQ(format.Layers().size(), 1u);
-    EXPECT_EQ(format.VisibleLayers(), std::vector<CIconLayer*>{format.Layers()[0].get()});
-    EXPECT_EQ(format.FirstLayer()->Name(), "Layer 5");
-    // Pictures at three times the size, the shown image at the format's.
-    EXPECT_EQ(format.FirstLayer()->Committed().Height(), 48);
-    EXPECT_EQ(format.Final().Height(), 16);
-
-    // The counter runs on across formats.
-    CIconFormat next(25, 16, 16, kDepth32, counter);
-    EXPECT_EQ(next.Layers()[0]->Name(), "Layer 6");
-    EXPECT_EQ(format.AddLayer(counter, true)->Name(), "Layer 7");
-}
-
 TEST(IconFormat, OpeningAFileNamesItsLayersFromOneAgain) {
     const std::vector<uint8_t> file =
         IcoBytes({MakeImage(16, 16, kDepth16, Px{255, 0, 0, 255}),
