@@ -28,15 +28,12 @@ std::vector<uint8_t> SmallIcon(unsigned flags) {
         return Px{static_cast<uint8_t>(x * 9), static_cast<uint8_t>(y * 5), 3,
                   static_cast<uint8_t>(x == y ? 0 : 255)};
     };
-    const std::vector<IconImageRec> images = {
+    std::vector<IconImageRec> images = {
         MakeImage(5, 4, kDepth32, pixel), MakeImage(3, 3, kDepth16, pixel),
         MakeImage(2, 2, kDepth24, pixel), MakeImage(4, 1, kDepth2, pixel),
         MakeImage(9, 2, kDepth256, pixel)};
-    HotSpot hot{1, 1};
-    CIconFile engine(hot);
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(engine.EncodeIconFile(images, flags, out));
-    return out;
+    for (IconImageRec& rec : images) rec.hotSpot = HotSpot{1, 1};
+    return IcoBytes(images, flags);
 }
 
 // Files of every kind that is read by content: an icon, a cursor, an Xcursor

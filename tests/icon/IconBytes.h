@@ -23,9 +23,6 @@ struct Bytes {
         b.insert(b.end(), n, 0);
         return *this;
     }
-    void PutU32(size_t at, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
 };
 
 inline Bytes& IconHeader(Bytes& f, uint16_t type, uint16_t count) {

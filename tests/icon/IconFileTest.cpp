@@ -56,7 +56,7 @@ const Px kClear{0, 255, 0, 0}; // transparent, with a colour that must not survi
 // header's image size counts the colour rows alone.
 Bytes Head(uint8_t w, uint8_t h, uint8_t colours, uint16_t bits, uint32_t size, uint32_t rows) {
     Bytes f = OneImage(w, h, colours, bits, size, bits);
-    f.PutU32(22 + 20, rows);
+    PutU32At(f.b, 22 + 20, rows);
     return f;
 }
 
@@ -119,7 +119,7 @@ TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
         for (int x = 0; x < 17; ++x) want.U8(7).U8(y).U8(x);
         want.U8(0);
     }
-    want.PutU32(62 + 16 * 3, 0); // the transparent pixel is black (and its row's padding 0)
+    PutU32At(want.b, 62 + 16 * 3, 0); // the transparent pixel is black (and its row's padding 0)
     EXPECT_EQ(IcoBytes({rec}), want.Raw({0, 0, 0x80, 0}).Zeros(64).b);
 }
 
