@@ -112,14 +112,10 @@ TEST(AnimatedCursorWrite, OddCompressedFrameIsPadded) {
         const Blob ani = Encode(images);
         const uint32_t first = U32At(ani, 72);
         if ((first & 1) == 0) continue;
-        // The odd chunk is followed by its pad byte.
+        // The odd chunk is followed by its pad byte. (Reading past pad bytes:
+        // InformationAndUnknownChunksAnywhere and RatesApplyByIndexOrByFirstStep.)
         EXPECT_EQ(ani, Riff({Chunk("anih", Values({36, 2, 2, 256, 256, 32, 1, 10, 1})),
                              Frames({IcoBytes({images[0]}), IcoBytes({images[1]})})}));
-        CIconFile reader;
-        ASSERT_TRUE(reader.ReadAnimatedData(ani)) << reader.LastError();
-        ASSERT_EQ(reader.Images().size(), 2u);
-        ExpectPixels(reader.Images()[0], 256, 256, pixel);
-        ExpectPixels(reader.Images()[1], 4, 4, Pattern(1, false));
         return;
     }
     FAIL() << "no picture compressed to an odd size";
