@@ -208,11 +208,7 @@ std::vector<Resource> Small() {
 void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
     CIconFile intact;
     ASSERT_TRUE(intact.LoadModuleIconData(whole, 0)) << intact.LastError();
-    const std::vector<Picture> expected = [&] {
-        std::vector<Picture> p;
-        for (const IconImageRec& rec : intact.Images()) p.push_back(PictureOf(rec));
-        return p;
-    }();
+    const std::vector<IconImageRec>& expected = intact.Images();
     CIconFile engine;
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         const std::span<const uint8_t> part(whole.data(), cut);
@@ -232,7 +228,7 @@ void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
         }
         ASSERT_EQ(engine.Images().size(), expected.size()) << "cut at " << cut;
         for (size_t i = 0; i < expected.size(); ++i) {
-            ASSERT_TRUE(SamePixels(expected[i], PictureOf(engine.Images()[i])))
+            ASSERT_TRUE(SamePixels(PictureOf(expected[i]), PictureOf(engine.Images()[i])))
                 << "cut at " << cut << ", image " << i;
         }
     }
