@@ -3,6 +3,7 @@
 // pixels of the pictures and the records of the history.
 
 #include <algorithm>
+#include <array>
 
 #include "editor/MouseFixture.h"
 
@@ -106,11 +107,8 @@ TEST_F(MouseToolsTest, MultiColourStrokesStepThroughTheTableAndCarryTheIndexOver
     Drag({{1, 1}, {5, 1}, {13, 1}});
     Drag({{1, 10}, {1, 13}});
     EXPECT_NE(TableEntry(2), TableEntry(6));
-    EXPECT_EQ(CommittedAt(1, 1), TableEntry(0));
-    EXPECT_EQ(CommittedAt(4, 1), TableEntry(2));
-    EXPECT_EQ(CommittedAt(13, 1), TableEntry(6));
-    EXPECT_EQ(CommittedAt(1, 10), TableEntry(6));
-    EXPECT_EQ(CommittedAt(1, 13), TableEntry(7));
+    for (auto [x, y, entry] : {std::array{1, 1, 0}, {4, 1, 2}, {13, 1, 6}, {1, 10, 6}, {1, 13, 7}})
+        EXPECT_EQ(CommittedAt(x, y), TableEntry(entry)) << x << "," << y;
     EXPECT_EQ(History(), "3 3 [3]");
 }
 
