@@ -126,7 +126,6 @@ TEST_F(FileFlowTest, ALargePictureBecomesTheSizesChosen) {
         EXPECT_EQ(format.Final().GetPixel(side / 2, side / 2).alpha, 0);
         EXPECT_EQ(format.Final().GetPixel(0, 0).alpha, 0);
     }
-    EXPECT_EQ(view.Title(), "Untitled - Pictoform");
 }
 
 // A drawing's reader is trusted with nothing: pixels that do not fill the
