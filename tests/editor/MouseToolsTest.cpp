@@ -190,23 +190,8 @@ TEST_F(MouseToolsTest, FloodFillLaysLinearAndRadialGradientsFromTheDrag) {
     EXPECT_EQ(History(), "3 3 [3]");
 }
 
-TEST_F(MouseToolsTest, ColourPickerHandsTheColourBackAndReturnsToThePreviousTool) {
-    SetSingleColour(kRed);
-    Use(kToolPencilSquare);
-    Click(4, 4);
-    SetSingleColour(PixelColor{1, 2, 3, 255});
-    Use(kToolColorPicker);
-    Hover(4, 4);
-    EXPECT_EQ(Mouse().Cursor(), ViewCursor::ColourPicker);
-    Mouse().Press(4, 4);
-    EXPECT_EQ(workspace.Colours().CurrentColour().Rgba32(), kRed.Rgba32());
-    EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolColorPicker);
-    Mouse().Release(4, 4);
-    EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolPencilSquare);
-    EXPECT_EQ(History(), "3 [3]");
-}
-
-TEST_F(MouseToolsTest, SquareNibPaintsWholePixelsUntilAMovementComesWithoutTheLeftButton) {
+TEST_F(MouseToolsTest,
+       SquareNibPaintsWholePixelsUntilAMovementWithoutTheButtonAndThePickerTakesThem) {
     SetSingleColour(kRed);
     Use(kToolPencilSquare);
     Drag({{4, 4}, {10, 4}, {10, 13}});
@@ -230,6 +215,18 @@ TEST_F(MouseToolsTest, SquareNibPaintsWholePixelsUntilAMovementComesWithoutTheLe
     // Any other button or key with it ends a stroke as well.
     Mouse().Press(4, 67);
     Mouse().Move(10, 67, mouse::kLeft | mouse::kShift);
+    EXPECT_EQ(History(), "3 3 3 [3]");
+
+    // The colour picker hands the colour back and returns to the pencil.
+    SetSingleColour(PixelColor{1, 2, 3, 255});
+    Use(kToolColorPicker);
+    Hover(4, 4);
+    EXPECT_EQ(Mouse().Cursor(), ViewCursor::ColourPicker);
+    Mouse().Press(4, 4);
+    EXPECT_EQ(workspace.Colours().CurrentColour().Rgba32(), kRed.Rgba32());
+    EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolColorPicker);
+    Mouse().Release(4, 4);
+    EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolPencilSquare);
     EXPECT_EQ(History(), "3 3 3 [3]");
 }
 

@@ -211,19 +211,7 @@ TEST(FillTriangleTest, EraseEmptiesTheSpanWhateverTheAlphaUnderTheStamp) {
     EXPECT_EQ(At(img, 4, 4), (Px{50, 50, 50, 60, 1}));
 }
 
-TEST(PenLineTest, EqualEndsBlendOneBlockWithTheFirstListEntry) {
-    PenOutputs pen;
-    pen.colours = {Stop({10, 20, 30, 255}, 0.0f), Stop({40, 50, 60, 255}, 1.0f)};
-    pen.single = kRed;
-    pen.table.fill(kBlue);
-    CLayerImage img = Make(9, 9);
-    DrawPenLine(img, pen, 1, 1, 1, 1);
-    EXPECT_EQ(Coverage(img), ".........|.........|.........|...###...|...###...|...###...|"
-                             ".........|.........|.........|");
-    ExpectBlock(img, 1, 1, {10, 20, 30, 255, 1});
-}
-
-TEST(PenLineTest, MultiColourRunsTheTableFromFirstEndToSecond) {
+TEST(PenLineTest, MultiColourRunsTheTableFromFirstEndToSecondAndEqualEndsTakeTheFirstEntry) {
     PenOutputs pen;
     pen.colours = {Stop(kRed, 0.0f), Stop(kBlue, 1.0f)};
     for (int i = 0; i < 256; ++i)
@@ -233,6 +221,13 @@ TEST(PenLineTest, MultiColourRunsTheTableFromFirstEndToSecond) {
     // Block k is (10 - k) * 25.5, truncated.
     const int index[] = {255, 229, 204, 178, 153, 127, 102, 76, 51, 25, 0};
     for (int k = 0; k <= 10; ++k) ExpectBlock(img, k, 0, {index[k], 255 - index[k], 7, 255, 1});
+
+    // Equal ends blend one block with the first list entry, not the table's.
+    img = Make(9, 9);
+    DrawPenLine(img, pen, 1, 1, 1, 1);
+    EXPECT_EQ(Coverage(img), ".........|.........|.........|...###...|...###...|...###...|"
+                             ".........|.........|.........|");
+    ExpectBlock(img, 1, 1, Of(kRed, 1));
 }
 
 TEST(PenLineTest, SteepLineStepsAlongYAndFarEndsAreClipped) {
