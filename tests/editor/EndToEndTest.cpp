@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <tuple>
 
 #include "editor/MenuModel.h"
 #include "editor/MouseFixture.h"
@@ -23,13 +22,6 @@ using test::MouseFixture;
 using test::ReadBytes;
 using test::RunPython;
 using test::WriteBytes;
-
-// The planes of the current format's final picture, to tell one state of it
-// from another.
-auto Planes(const CIconFormat& format) {
-    const PixelExport e = format.Final().ExportPixels();
-    return std::tuple(e.colours, e.alpha, e.coverage);
-}
 
 using EndToEndTest = MouseFixture;
 
@@ -62,13 +54,13 @@ TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedStillCompressed) 
     const PixelColor ink{30, 160, 90, 255};
     workspace.Colours().SetColor(ink.Rgba32(), 0, 0);
     Use(kToolPencilSquare);
-    const auto before = Planes(Format());
+    const auto before = Planes(Format().Final());
     Drag({{4, 7}, {19, 7}, {19, 22}});
-    EXPECT_NE(Planes(Format()), before) << "the stroke painted nothing";
+    EXPECT_NE(Planes(Format().Final()), before) << "the stroke painted nothing";
     EXPECT_TRUE(view.Commands().Update(command::kUndo).enabled);
     view.Commands().Run(command::kUndo);
     view.Paint();
-    EXPECT_EQ(Planes(Format()), before) << "undo did not restore the picture";
+    EXPECT_EQ(Planes(Format().Final()), before) << "undo did not restore the picture";
     Click(3 * 5 + 1, 3 * 9 + 1);
     const std::array<uint8_t, 4> painted{ink.red, ink.green, ink.blue, 255};
     std::copy(painted.begin(), painted.end(), expected.rgba.begin() + (9 * 16 + 5) * 4);

@@ -121,12 +121,11 @@ TEST_F(MouseToolsTest, LinesShowWhileDraggedAndAreDrawnAgainByRedo) {
         EXPECT_EQ(Format().Final().GetPixel(4, 3).alpha, 0);
         EXPECT_EQ(History(), "3 [65281]");
         // Redo draws the line again from its record.
-        CLayerImage drawn;
-        ASSERT_TRUE(drawn.CloneFrom(Layer().Committed()));
+        const auto drawn = Planes(Layer().Committed());
         ASSERT_TRUE(Layer().Undo(Format().SoftEdges()));
         EXPECT_FALSE(Covered(Layer().Committed(), 16, 4));
         ASSERT_TRUE(Layer().Redo(Format().SoftEdges()));
-        EXPECT_TRUE(SamePicture(drawn, Layer().Committed()));
+        EXPECT_TRUE(Planes(Layer().Committed()) == drawn);
     }
 }
 
