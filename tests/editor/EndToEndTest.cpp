@@ -23,19 +23,6 @@ using test::ReadBytes;
 using test::RunPython;
 using test::WriteBytes;
 
-// The current format's final picture as red, green, blue, alpha rows.
-std::vector<uint8_t> FinalBytes(const CIconFormat& format) {
-    const CLayerImage& f = format.Final();
-    std::vector<uint8_t> out;
-    for (int y = 0; y < f.Height(); ++y) {
-        for (int x = 0; x < f.Width(); ++x) {
-            const PixelColor c = f.GetPixel(x, y);
-            for (const uint8_t v : {c.red, c.green, c.blue, c.alpha}) out.push_back(v);
-        }
-    }
-    return out;
-}
-
 using EndToEndTest = MouseFixture;
 
 TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedStillCompressed) {
@@ -67,13 +54,13 @@ TEST_F(EndToEndTest, IconThatPillowWroteIsPaintedUndoneAndSavedStillCompressed) 
     const PixelColor ink{30, 160, 90, 255};
     workspace.Colours().SetColor(ink.Rgba32(), 0, 0);
     Use(kToolPencilSquare);
-    const std::vector<uint8_t> before = FinalBytes(Format());
+    const auto before = Planes(Format().Final());
     Drag({{4, 7}, {19, 7}, {19, 22}});
-    EXPECT_NE(FinalBytes(Format()), before) << "the stroke painted nothing";
+    EXPECT_NE(Planes(Format().Final()), before) << "the stroke painted nothing";
     EXPECT_TRUE(view.Commands().Update(command::kUndo).enabled);
     view.Commands().Run(command::kUndo);
     view.Paint();
-    EXPECT_EQ(FinalBytes(Format()), before) << "undo did not restore the picture";
+    EXPECT_EQ(Planes(Format().Final()), before) << "undo did not restore the picture";
     Click(3 * 5 + 1, 3 * 9 + 1);
     const std::array<uint8_t, 4> painted{ink.red, ink.green, ink.blue, 255};
     std::copy(painted.begin(), painted.end(), expected.rgba.begin() + (9 * 16 + 5) * 4);

@@ -4,6 +4,7 @@
 // numbers; tools are picked by their codes and the mouse is driven in
 // whole gestures.
 
+#include <tuple>
 #include <vector>
 
 #include "editor/CommandFixture.h"
@@ -93,13 +94,10 @@ protected:
     static bool Covered(const CLayerImage& image, int x, int y) {
         return image.CoveragePlane()[static_cast<size_t>(y) * image.Width() + x] != 0;
     }
-    static bool SamePicture(const CLayerImage& a, const CLayerImage& b) {
-        if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-        for (int y = 0; y < a.Height(); ++y)
-            for (int x = 0; x < a.Width(); ++x)
-                if (a.GetPixel(x, y) != b.GetPixel(x, y) || Covered(a, x, y) != Covered(b, x, y))
-                    return false;
-        return true;
+    // A picture's planes, to tell one state of it from another.
+    static auto Planes(const CLayerImage& image) {
+        const PixelExport e = image.ExportPixels();
+        return std::tuple(e.colours, e.alpha, e.coverage);
     }
     // Paints the whole committed picture in one colour, as an earlier step
     // would have left it.

@@ -3,6 +3,7 @@
 // pixels of the pictures and the records of the history.
 
 #include <algorithm>
+#include <array>
 
 #include "editor/MouseFixture.h"
 
@@ -30,25 +31,6 @@ protected:
     uint32_t TableEntry(int index) { return Pen().Outputs().table[index].Rgba32(); }
     uint32_t CommittedAt(int x, int y) { return Layer().Committed().GetPixel(x, y).Rgba32(); }
 };
-
-TEST_F(MouseToolsTest, SquareNibPaintsWholePixelsAndUndoRedoRestoreTheStroke) {
-    SetSingleColour(kRed);
-    Use(kToolPencilSquare);
-    Drag({{4, 4}, {10, 4}, {10, 13}});
-    const std::string stroke = "......\n.###..\n...#..\n...#..\n...#..\n......\n";
-    EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true), stroke);
-    EXPECT_EQ(Format().Final().GetPixel(3, 4), kRed);
-    EXPECT_EQ(History(), "3 [3]");
-    EXPECT_TRUE(view.Modified());
-
-    ASSERT_TRUE(Layer().Undo(true));
-    view.Paint();
-    EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true).find('#'), std::string::npos);
-    EXPECT_EQ(History(), "[3] 3");
-    ASSERT_TRUE(Layer().Redo(true));
-    view.Paint();
-    EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true), stroke);
-}
 
 TEST_F(MouseToolsTest, RoundAndDiagonalNibsSweepTheirShapes) {
     struct Probe {
@@ -106,11 +88,8 @@ TEST_F(MouseToolsTest, MultiColourStrokesStepThroughTheTableAndCarryTheIndexOver
     Drag({{1, 1}, {5, 1}, {13, 1}});
     Drag({{1, 10}, {1, 13}});
     EXPECT_NE(TableEntry(2), TableEntry(6));
-    EXPECT_EQ(CommittedAt(1, 1), TableEntry(0));
-    EXPECT_EQ(CommittedAt(4, 1), TableEntry(2));
-    EXPECT_EQ(CommittedAt(13, 1), TableEntry(6));
-    EXPECT_EQ(CommittedAt(1, 10), TableEntry(6));
-    EXPECT_EQ(CommittedAt(1, 13), TableEntry(7));
+    for (auto [x, y, entry] : {std::array{1, 1, 0}, {4, 1, 2}, {13, 1, 6}, {1, 10, 6}, {1, 13, 7}})
+        EXPECT_EQ(CommittedAt(x, y), TableEntry(entry)) << x << "," << y;
     EXPECT_EQ(History(), "3 3 [3]");
 }
 
@@ -142,12 +121,11 @@ TEST_F(MouseToolsTest, LinesShowWhileDraggedAndAreDrawnAgainByRedo) {
         EXPECT_EQ(Format().Final().GetPixel(4, 3).alpha, 0);
         EXPECT_EQ(History(), "3 [65281]");
         // Redo draws the line again from its record.
-        CLayerImage drawn;
-        ASSERT_TRUE(drawn.CloneFrom(Layer().Committed()));
+        const auto drawn = Planes(Layer().Committed());
         ASSERT_TRUE(Layer().Undo(Format().SoftEdges()));
         EXPECT_FALSE(Covered(Layer().Committed(), 16, 4));
         ASSERT_TRUE(Layer().Redo(Format().SoftEdges()));
-        EXPECT_TRUE(SamePicture(drawn, Layer().Committed()));
+        EXPECT_TRUE(Planes(Layer().Committed()) == drawn);
     }
 }
 
@@ -211,10 +189,34 @@ TEST_F(MouseToolsTest, FloodFillLaysLinearAndRadialGradientsFromTheDrag) {
     EXPECT_EQ(History(), "3 3 [3]");
 }
 
-TEST_F(MouseToolsTest, ColourPickerHandsTheColourBackAndReturnsToThePreviousTool) {
+TEST_F(MouseToolsTest,
+       SquareNibPaintsWholePixelsUntilAMovementWithoutTheButtonAndThePickerTakesThem) {
     SetSingleColour(kRed);
     Use(kToolPencilSquare);
-    Click(4, 4);
+    Drag({{4, 4}, {10, 4}, {10, 13}});
+    EXPECT_EQ(Rows(Format().Final(), 0, 0, 6, 6, true),
+              "......\n.###..\n...#..\n...#..\n...#..\n......\n");
+    EXPECT_EQ(Format().Final().GetPixel(3, 4), kRed);
+    EXPECT_EQ(History(), "3 [3]");
+    EXPECT_TRUE(view.Modified());
+
+    Mouse().Press(4, 31);
+    Mouse().Move(10, 31, mouse::kLeft);
+    // Released outside the window: the next movement comes without the button.
+    Mouse().Move(10, 40, 0);
+    EXPECT_EQ(History(), "3 3 [3]");
+    EXPECT_TRUE(Layer().StrokePoints().empty());
+    // Held again without a press: nothing is painted.
+    Mouse().Move(10, 49, mouse::kLeft);
+    view.Paint();
+    EXPECT_EQ(Rows(Format().Final(), 0, 9, 5, 13, true), ".....\n.###.\n.....\n.....\n");
+    EXPECT_FALSE(Covered(Layer().Committed(), 10, 49));
+    // Any other button or key with it ends a stroke as well.
+    Mouse().Press(4, 67);
+    Mouse().Move(10, 67, mouse::kLeft | mouse::kShift);
+    EXPECT_EQ(History(), "3 3 3 [3]");
+
+    // The colour picker hands the colour back and returns to the pencil.
     SetSingleColour(PixelColor{1, 2, 3, 255});
     Use(kToolColorPicker);
     Hover(4, 4);
@@ -224,27 +226,7 @@ TEST_F(MouseToolsTest, ColourPickerHandsTheColourBackAndReturnsToThePreviousTool
     EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolColorPicker);
     Mouse().Release(4, 4);
     EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolPencilSquare);
-    EXPECT_EQ(History(), "3 [3]");
-}
-
-TEST_F(MouseToolsTest, AMovementWithoutTheLeftButtonEndsTheStrokeThere) {
-    SetSingleColour(kRed);
-    Use(kToolPencilSquare);
-    Mouse().Press(4, 4);
-    Mouse().Move(10, 4, mouse::kLeft);
-    // Released outside the window: the next movement comes without the button.
-    Mouse().Move(10, 13, 0);
-    EXPECT_EQ(History(), "3 [3]");
-    EXPECT_TRUE(Layer().StrokePoints().empty());
-    // Held again without a press: nothing is painted.
-    Mouse().Move(10, 22, mouse::kLeft);
-    view.Paint();
-    EXPECT_EQ(Rows(Format().Final(), 0, 0, 5, 4, true), ".....\n.###.\n.....\n.....\n");
-    EXPECT_FALSE(Covered(Layer().Committed(), 10, 22));
-    // Any other button or key with it ends a stroke as well.
-    Mouse().Press(4, 40);
-    Mouse().Move(10, 40, mouse::kLeft | mouse::kShift);
-    EXPECT_EQ(History(), "3 3 [3]");
+    EXPECT_EQ(History(), "3 3 3 [3]");
 }
 
 TEST_F(MouseToolsTest, HotSpotModeTakesTheNextPressInsideTheIcon) {

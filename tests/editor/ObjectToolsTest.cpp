@@ -215,22 +215,19 @@ TEST_F(ObjectToolsTest, ASelectionLiftsWholePixelsAndMovesByWholePixelsOnly) {
     EXPECT_EQ(Layer().Committed().GetPixel(x + 1, x + 1), (PixelColor{200, 10, 20, 255}));
 }
 
-TEST_F(ObjectToolsTest, TextIsSmoothOn32BitsAndWholePixelsOnOtherDepths) {
+TEST_F(ObjectToolsTest, TextIsWholePixelsOnFewColoursAndSmoothOn32BitsWithinItsMemory) {
     workspace.SetText(&boxes);
+    std::string typed = "A";
     int asked = 0;
     workspace.Dialogs().addText = [&](CTextInputDialog& dialog) {
         ++asked;
         EXPECT_EQ(dialog.Font().family, "Tahoma");
-        dialog.SetText("A");
+        dialog.SetText(typed);
         return true;
     };
-    struct Case {
-        int32_t depth;
-        bool partialEdge;
-    };
-    for (const Case& c : {Case{kDepth32, true}, Case{256, false}}) {
-        SCOPED_TRACE(c.depth);
-        UseFormat(32, 32, c.depth);
+    for (const int32_t depth : {kDepth256, kDepth32}) {
+        SCOPED_TRACE(depth);
+        UseFormat(32, 32, depth);
         Use(kToolText);
         // One glyph, 8 x 16 pixels at its own height; three times that on
         // 32 bits (how each kind draws is TextPatternTest's).
@@ -240,33 +237,24 @@ TEST_F(ObjectToolsTest, TextIsSmoothOn32BitsAndWholePixelsOnOtherDepths) {
         Mouse().Release(60, 90);
         ASSERT_NE(Object(), nullptr);
         EXPECT_EQ(Object()->Kind(),
-                  c.depth == kDepth32 ? PatternKind::Masked : PatternKind::PixelText);
+                  depth == kDepth32 ? PatternKind::Masked : PatternKind::PixelText);
         view.Paint();
         const uint8_t edge = Format().Final().GetPixel(10, 15).alpha;
-        EXPECT_EQ(edge > 0 && edge < 255, c.partialEdge) << int(edge);
+        EXPECT_EQ(edge > 0 && edge < 255, depth == kDepth32) << int(edge);
         EXPECT_EQ(History(), "3 4 [1]");
     }
     EXPECT_EQ(asked, 2);
-}
 
-// A smooth text is held three times its size: what limits it is the
-// memory that takes, not its width. 200 characters of 72 points (96 pixels)
-// are added; 300 of 150 points are refused, saying why.
-TEST_F(ObjectToolsTest, SmoothTextIsLimitedByItsMemoryAndARefusalSaysWhy) {
-    workspace.SetText(&boxes);
-    std::string typed;
-    workspace.Dialogs().addText = [&](CTextInputDialog& dialog) {
-        dialog.SetText(typed);
-        return true;
-    };
-    UseFormat(32, 32, kDepth32);
-    Use(kToolText);
+    // A smooth text is held three times its size: what limits it is the
+    // memory that takes, not its width. 200 characters of 72 points (96
+    // pixels) are added; 300 of 150 points are refused, saying why.
     struct Case {
         int pixelHeight;
         size_t characters;
         int maskWidth; // 0: refused
     };
     for (const Case& c : {Case{96, 200, 200 * 145}, Case{200, 300, 0}}) {
+        RemoveActiveObject(Layer());
         workspace.TextFont().pixelHeight = c.pixelHeight;
         typed.assign(c.characters, 'W');
         Drag({{31, 31}, {60, 90}});
@@ -283,7 +271,6 @@ TEST_F(ObjectToolsTest, SmoothTextIsLimitedByItsMemoryAndARefusalSaysWhy) {
         EXPECT_EQ(text->Mask().Width(), c.maskWidth);
         EXPECT_EQ(text->Mask().Height(), 3 * c.pixelHeight);
         EXPECT_TRUE(ui.Messages().empty());
-        RemoveActiveObject(Layer());
     }
 }
 
@@ -293,12 +280,12 @@ TEST_F(ObjectToolsTest, TheObjectMenuLeavesOutWhatDoesNotFitTheKind) {
         ToolCode tool;
         const char* entries;
     };
+    // (A rectangle's, checked entries and submenus too, is ShellDialogsTest's.)
     const std::vector<Case> cases = {
         {kToolSelection,
          "&Filter|-|&Drop Shadow|-|Flip &Vertical|Flip &Horizontal|-|Re&move\tDelete|De&select|"},
         {kToolEllipse, "&Gradient|-|&Drop Shadow|&Morph...|-|Flip &Vertical|Flip "
                        "&Horizontal|-|Re&move\tDelete|De&select|"},
-        {kToolRectangle, "&Gradient|-|&Drop Shadow|&Morph...|-|Re&move\tDelete|De&select|"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tool);

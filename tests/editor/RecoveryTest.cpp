@@ -86,7 +86,7 @@ TEST(RunFolders, OnlyFoldersOfRunsThatDiedGo) {
 }
 
 // A folder that still holds files when the run ends stays.
-TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRunIfEmpty) {
+TEST(RunHistoryDirTest, TakesAFreeNumberLeavesWithTheRunIfEmptyAndReportsARootItCannotMake) {
     test::TempDir temp;
     const std::string root = temp.File("History");
     fs::create_directories(root + "/7");
@@ -108,13 +108,10 @@ TEST(RunHistoryDirTest, TakesAFreeNumberAndLeavesWithTheRunIfEmpty) {
     EXPECT_FALSE(fs::exists(root + "/42"));
     EXPECT_TRUE(fs::exists(root + "/43/1.cah"));
     EXPECT_TRUE(fs::exists(root + "/7"));
-}
 
-TEST(RunHistoryDirTest, AnUnwritableRootIsReportedNotIgnored) {
-    test::TempDir temp;
+    // A root that cannot be made is reported, not ignored.
     test::WriteBytes(temp.File("file"), {0});
     RunHistoryDir dir;
-    std::string error;
     EXPECT_FALSE(dir.Create(temp.File("file") + "/History", error));
     EXPECT_NE(error.find("Cannot create the history folder"), std::string::npos);
     EXPECT_TRUE(dir.Path().empty());

@@ -80,7 +80,7 @@ protected:
 // An empty format shows white blocks with black dots. A red layer at half
 // opacity: alpha 255 * 0.5 = 127 blended with weight 128 over white gives
 // (255, 127, 127) at alpha 127; the centre dot is that colour times its alpha.
-TEST_F(ViewPaintTest, FittedFormatShowsBlocksGridDotsAndGreyBands) {
+TEST_F(ViewPaintTest, FittedFormatShowsBlocksGridDotsAndGreyBandsAndNoFormatAllGrey) {
     struct Case {
         int side, zoom;
         bool halfRed;
@@ -110,6 +110,11 @@ TEST_F(ViewPaintTest, FittedFormatShowsBlocksGridDotsAndGreyBands) {
             EXPECT_EQ(format.Final().GetPixel(20, 30), (PixelColor{255, 127, 127, 127}));
         }
     }
+    // No format: all grey.
+    painter.Resize(30, 20);
+    PaintScene none{.visibleLayers = {}, .pen = &pen, .shadow = &shadow};
+    painter.Paint(none);
+    ExpectScreen(screen, [](int, int) { return kGrey; });
 }
 
 // A scrolled window (or one smaller than the canvas, centred on it) shows
@@ -150,13 +155,6 @@ TEST_F(ViewPaintTest, ScrolledWindowShowsTheSameCanvasCut) {
             return ScreenPixel(reference, 11 + c.shownX + x, 11 + c.shownY + y);
         });
     }
-}
-
-TEST_F(ViewPaintTest, NoFormatPaintsAllGrey) {
-    painter.Resize(30, 20);
-    PaintScene scene{.visibleLayers = {}, .pen = &pen, .shadow = &shadow};
-    painter.Paint(scene);
-    ExpectScreen(screen, [](int, int) { return kGrey; });
 }
 
 } // namespace

@@ -184,18 +184,17 @@ TEST(FillTriangleTest, InterpolatesChannelsSkipsZeroAlphaAndBlendsWithFloats) {
         Put(img, 2, 0, {1, 2, 3, 4, 5});
         Put(img, 1, 1, {100, 200, 0, 10, 1});
         FillTriangle(img, a, swapped ? c : b, swapped ? b : c, false);
-        // Row 0 has alpha 0 everywhere: untouched, covered or not.
-        EXPECT_EQ(At(img, 0, 0), kEmpty);
-        EXPECT_EQ(At(img, 2, 0), (Px{1, 2, 3, 4, 5}));
-        EXPECT_EQ(At(img, 0, 1), (Px{0, 10, 0, 50, 1}));
-        // w = 51 on a covered pixel: red (100 * 205 + 51 * 63.75) >> 8, green
-        // (200 * 205 + 510) >> 8.
-        EXPECT_EQ(At(img, 1, 1), (Px{92, 162, 0, 60, 1}));
-        EXPECT_EQ(At(img, 2, 1), (Px{127, 10, 0, 50, 1}));
-        EXPECT_EQ(At(img, 3, 1), kEmpty);
-        EXPECT_EQ(At(img, 1, 2), (Px{63, 10, 0, 100, 1}));
-        EXPECT_EQ(At(img, 0, 3), (Px{0, 10, 0, 150, 1}));
-        EXPECT_EQ(At(img, 1, 3), kEmpty);
+        // Row 0 has alpha 0 everywhere: untouched, covered or not. Below it x + y < 4
+        // takes red 63.75 x and alpha 50 y; w = 51 on the covered (1, 1): red
+        // (100 * 205 + 51 * 63.75) >> 8, green (200 * 205 + 510) >> 8.
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const Px want = x == 1 && y == 1     ? Px{92, 162, 0, 60, 1}
+                                : x == 2 && y == 0   ? Px{1, 2, 3, 4, 5}
+                                : y > 0 && x + y < 4 ? Px{255 * x / 4, 10, 0, 50 * y, 1}
+                                                     : kEmpty;
+                EXPECT_EQ(At(img, x, y), want) << x << "," << y;
+            }
     }
 }
 
@@ -212,19 +211,7 @@ TEST(FillTriangleTest, EraseEmptiesTheSpanWhateverTheAlphaUnderTheStamp) {
     EXPECT_EQ(At(img, 4, 4), (Px{50, 50, 50, 60, 1}));
 }
 
-TEST(PenLineTest, EqualEndsBlendOneBlockWithTheFirstListEntry) {
-    PenOutputs pen;
-    pen.colours = {Stop({10, 20, 30, 255}, 0.0f), Stop({40, 50, 60, 255}, 1.0f)};
-    pen.single = kRed;
-    pen.table.fill(kBlue);
-    CLayerImage img = Make(9, 9);
-    DrawPenLine(img, pen, 1, 1, 1, 1);
-    EXPECT_EQ(Coverage(img), ".........|.........|.........|...###...|...###...|...###...|"
-                             ".........|.........|.........|");
-    ExpectBlock(img, 1, 1, {10, 20, 30, 255, 1});
-}
-
-TEST(PenLineTest, MultiColourRunsTheTableFromFirstEndToSecond) {
+TEST(PenLineTest, MultiColourRunsTheTableFromFirstEndToSecondAndEqualEndsTakeTheFirstEntry) {
     PenOutputs pen;
     pen.colours = {Stop(kRed, 0.0f), Stop(kBlue, 1.0f)};
     for (int i = 0; i < 256; ++i)
@@ -234,6 +221,13 @@ TEST(PenLineTest, MultiColourRunsTheTableFromFirstEndToSecond) {
     // Block k is (10 - k) * 25.5, truncated.
     const int index[] = {255, 229, 204, 178, 153, 127, 102, 76, 51, 25, 0};
     for (int k = 0; k <= 10; ++k) ExpectBlock(img, k, 0, {index[k], 255 - index[k], 7, 255, 1});
+
+    // Equal ends blend one block with the first list entry, not the table's.
+    img = Make(9, 9);
+    DrawPenLine(img, pen, 1, 1, 1, 1);
+    EXPECT_EQ(Coverage(img), ".........|.........|.........|...###...|...###...|...###...|"
+                             ".........|.........|.........|");
+    ExpectBlock(img, 1, 1, Of(kRed, 1));
 }
 
 TEST(PenLineTest, SteepLineStepsAlongYAndFarEndsAreClipped) {
