@@ -14,10 +14,10 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include "MainFrame.h"
+#include "desktop/DialogFixture.h"
 #include "editor/CommandFixture.h"
 #include "panels/ColourPanel.h"
 #include "panels/FormatListPanel.h"
@@ -207,21 +207,16 @@ TEST_F(PanelsTest, ToolButtonsPaintTheirLookAndChangeTheTool) {
     emit panel.WidthList().activated(4);
     EXPECT_EQ(tools.PenWidth(), 5);
 
-    // Right button on the Eraser: its menu, the active shape checked; the
-    // second entry (Round) chosen from the keyboard.
-    QStringList shown;
-    QTimer::singleShot(0, [&shown] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu == nullptr) return;
-        for (QAction* action : menu->actions()) {
-            shown << action->text() + (action->isChecked() ? "*" : "");
-        }
-        QTest::keyClick(menu, Qt::Key_Down);
-        QTest::keyClick(menu, Qt::Key_Down);
-        QTest::keyClick(menu, Qt::Key_Return);
+    // Right button on the Eraser: its menu, the active shape checked; Round
+    // chosen from the keyboard.
+    std::string shown;
+    test::ModalScript script;
+    script.ThenMenu([&shown](QMenu& menu) {
+        shown = test::Describe(menu);
+        test::Choose(menu, {"&Round"});
     });
     QTest::mouseClick(&panel.Button(ToolButton::Eraser), Qt::RightButton);
-    EXPECT_EQ(shown, QStringList({"&Square*", "&Round"}));
+    EXPECT_EQ(shown, "&Square*;&Round;");
     EXPECT_EQ(tools.CurrentButton(), ToolButton::Eraser);
     EXPECT_EQ(tools.GetCurrentTool(), kToolEraserRound);
 }

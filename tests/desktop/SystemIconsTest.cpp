@@ -10,13 +10,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 
 #include "QtShell.h"
+#include "desktop/DialogFixture.h"
 #include "dialogs/InstallDialogs.h"
 #include "dialogs/SystemIconsDialog.h"
 #include "editor/Workspace.h"
@@ -79,17 +79,15 @@ TEST_F(SystemIconsTest, ShowsTheObjectsWithTheirIconsAndTheItemMenu) {
     // Opening backed up the objects (what is backed up SysIconSetTest pins).
     EXPECT_EQ(registry->ReadString(HKCR, "EditReg\\My_Computer", ""), seeded[0]);
 
-    QStringList shown;
-    QString tip;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu == nullptr) return;
-        for (QAction* action : menu->actions()) shown << action->text();
-        tip = menu->actions().back()->toolTip();
-        menu->close();
+    std::string shown, tip;
+    test::ModalScript script;
+    script.ThenMenu([&](QMenu& menu) {
+        shown = test::Describe(menu);
+        tip = menu.actions().back()->toolTip().toStdString();
+        menu.close();
     });
     dialog.ShowItemMenu(list.visualItemRect(list.item(1)).center());
-    EXPECT_EQ(shown, QStringList({"Replace with ICO File", "Replace with icon in DLL", "Restore"}));
+    EXPECT_EQ(shown, "Replace with ICO File;Replace with icon in DLL;Restore;");
     EXPECT_EQ(tip, "Use system default value");
 }
 
@@ -186,11 +184,10 @@ TEST_F(SystemIconsTest, TheCommandOpensTheDialogBesideTheSystemIconFile) {
     InstallDialogRunners(workspace, nullptr);
     ASSERT_TRUE(workspace.Dialogs().systemIcons);
     int listed = -1;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CChangeSysIconDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) return;
-        listed = dialog->List().count();
-        dialog->accept();
+    test::ModalScript script;
+    script.Then("Change System Icons", [&listed](QWidget& window) {
+        listed = test::As<CChangeSysIconDialog>(window).List().count();
+        test::As<CChangeSysIconDialog>(window).accept();
     });
     workspace.Dialogs().systemIcons();
     unsetenv("XDG_DATA_HOME");
