@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <random>
 #include <tuple>
 
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/ModuleFixtures.h"
+#include "image/PixelRows.h"
 
 using namespace pictoform;
 using namespace pictoform::test;
@@ -281,6 +285,56 @@ TEST(PngImage, DecodedAtItsOwnSizeWithTheMaskFromAlpha) {
     EXPECT_EQ(engine.LastError(),
               "image 0 holds a PNG of 1025 x 4 pixels, larger than 1024 a side");
     EXPECT_TRUE(engine.Images().empty());
+}
+
+// Rows of one to 300 pixels of one, three and four bytes, under the five
+// filters as PNG defines them: the encoder's vector lanes, and the bytes
+// before and after them, must give the same bytes and scores. Most bytes are
+// 0 to 2, so that Paeth's ties are common; the rest are anything, so that
+// its sums pass 255.
+TEST(PngImage, RowFiltersAndScoresAreThoseOfPngsDefinition) {
+    std::mt19937 random(7);
+    const auto byte = [&] {
+        const uint32_t r = random();
+        return static_cast<uint8_t>(r % 3 == 0 ? r >> 8 : (r >> 8) % 3);
+    };
+    for (const size_t left : {1u, 3u, 4u}) {
+        for (const size_t pixels : {1u, 17u, 40u, 300u}) {
+            const size_t n = left * pixels;
+            std::vector<uint8_t> cur(n), prev(n), out[5], expected[5];
+            std::generate(cur.begin(), cur.end(), byte);
+            std::generate(prev.begin(), prev.end(), byte);
+            uint32_t score[5], expectedScore[5] = {};
+            for (size_t f = 0; f < 5; ++f) {
+                out[f].assign(n, 0);
+                expected[f].assign(n, 0);
+            }
+            for (size_t i = 0; i < n; ++i) {
+                const int a = i >= left ? cur[i - left] : 0, b = prev[i];
+                const int c = i >= left ? prev[i - left] : 0, p = a + b - c;
+                const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                const int predicted[5] = {0, a, b, (a + b) / 2,
+                                          pa <= pb && pa <= pc ? a : (pb <= pc ? b : c)};
+                for (size_t f = 0; f < 5; ++f) {
+                    const auto v = static_cast<uint8_t>(cur[i] - predicted[f]);
+                    expected[f][i] = v;
+                    expectedScore[f] += v < 128 ? v : 256u - v;
+                }
+            }
+            FilterPngRow(
+                {cur.data(),
+                 prev.data(),
+                 left,
+                 n,
+                 {out[0].data(), out[1].data(), out[2].data(), out[3].data(), out[4].data()}},
+                score);
+            for (size_t f = 0; f < 5; ++f) {
+                EXPECT_EQ(out[f], expected[f]) << "filter " << f << ", " << left << " x " << pixels;
+                EXPECT_EQ(score[f], expectedScore[f])
+                    << "filter " << f << ", " << left << " x " << pixels;
+            }
+        }
+    }
 }
 
 TEST(PngImage, DamagedPngIsRefusedWithLibpngsReason) {

@@ -3,6 +3,7 @@
 #include <libdeflate.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -96,65 +97,6 @@ void PutChunk(std::vector<uint8_t>& out, const char (&type)[5], std::span<const 
     Put32(out, libdeflate_crc32(0, out.data() + start, data.size() + 4));
 }
 
-// How far a filtered row is from all zeros, its bytes taken as signed: the
-// row that scores least usually compresses best (libpng's rule too).
-uint32_t Distance(const uint8_t* row, size_t n) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const int8_t v = static_cast<int8_t>(row[i]);
-        sum += static_cast<uint32_t>(v < 0 ? -v : v);
-    }
-    return sum;
-}
-
-// The filters of one row (sub, up, average, Paeth), each a loop over the
-// whole row that the compiler vectorises; the first pixel (`left` bytes),
-// which has no left neighbour, is done by the caller. The rows never
-// overlap, and saying so spares the vectoriser its overlap checks.
-void SubRow(const uint8_t* __restrict cur, size_t left, size_t n, uint8_t* __restrict out) {
-    for (size_t i = left; i < n; ++i) out[i] = static_cast<uint8_t>(cur[i] - cur[i - left]);
-}
-
-void UpRow(const uint8_t* __restrict cur, const uint8_t* __restrict prev, size_t n,
-           uint8_t* __restrict out) {
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(cur[i] - prev[i]);
-}
-
-void AverageRow(const uint8_t* __restrict cur, const uint8_t* __restrict prev, size_t left,
-                size_t n, uint8_t* __restrict out) {
-    for (size_t i = left; i < n; ++i)
-        out[i] = static_cast<uint8_t>(cur[i] - ((cur[i - left] + prev[i]) >> 1));
-}
-
-// In 16-bit lanes, which hold every sum and difference of the three bytes.
-void PaethRow(const uint8_t* __restrict cur, const uint8_t* __restrict prev, size_t left, size_t n,
-              uint8_t* __restrict out) {
-    for (size_t i = left; i < n; ++i) {
-        const int16_t a = cur[i - left], b = prev[i], c = prev[i - left];
-        const int16_t p = static_cast<int16_t>(a + b - c);
-        const int16_t da = static_cast<int16_t>(p - a), db = static_cast<int16_t>(p - b),
-                      dc = static_cast<int16_t>(p - c);
-        const int16_t pa = da < 0 ? -da : da, pb = db < 0 ? -db : db, pc = dc < 0 ? -dc : dc;
-        const int16_t predicted = pa <= pb && pa <= pc ? a : (pb <= pc ? b : c);
-        out[i] = static_cast<uint8_t>(cur[i] - predicted);
-    }
-}
-
-// One row under each of the five filters (none, sub, up, average, Paeth).
-void FilterRow(const uint8_t* cur, const uint8_t* prev, size_t left, size_t n,
-               uint8_t* const (&out)[5]) {
-    std::memcpy(out[0], cur, n);
-    for (size_t i = 0; i < left; ++i) {
-        out[1][i] = cur[i];
-        out[3][i] = static_cast<uint8_t>(cur[i] - (prev[i] >> 1));
-        out[4][i] = static_cast<uint8_t>(cur[i] - prev[i]);
-    }
-    SubRow(cur, left, n, out[1]);
-    UpRow(cur, prev, n, out[2]);
-    AverageRow(cur, prev, left, n, out[3]);
-    PaethRow(cur, prev, left, n, out[4]);
-}
-
 struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
@@ -175,24 +117,20 @@ bool EncodeRows(int32_t width, int32_t height, size_t channels, uint8_t colourTy
     std::vector<uint8_t> lines(row * 7);
     uint8_t* prev = lines.data();
     uint8_t* cur = prev + row;
-    uint8_t* const candidates[5] = {cur + row, cur + 2 * row, cur + 3 * row, cur + 4 * row,
-                                    cur + 5 * row};
+    // The five filtered rows follow the row above and the row itself.
+    PngFilterRowArgs filter{nullptr, nullptr, channels, row, {}};
+    for (size_t f = 0; f < 5; ++f) filter.out[f] = cur + (f + 1) * row;
     std::memset(prev, 0, row);
     for (size_t y = 0; y < rows; ++y) {
         fill(y, cur);
-        FilterRow(cur, prev, channels, row, candidates);
-        size_t best = 0;
-        uint32_t bestDistance = UINT32_MAX;
-        for (size_t f = 0; f < 5; ++f) {
-            const uint32_t d = Distance(candidates[f], row);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = f;
-            }
-        }
+        filter.cur = cur;
+        filter.prev = prev;
+        uint32_t score[5];
+        FilterPngRow(filter, score);
+        const size_t best = static_cast<size_t>(std::min_element(score, score + 5) - score);
         uint8_t* line = filtered.get() + y * (row + 1);
         line[0] = static_cast<uint8_t>(best);
-        std::memcpy(line + 1, candidates[best], row);
+        std::memcpy(line + 1, filter.out[best], row);
         std::swap(prev, cur);
     }
     // Kept for the next picture; made again after a failure to make it.

@@ -5,7 +5,8 @@
 // back. The reduction: a vector of blocks at a time, each sub-pixel of the
 // blocks pulled into a vector of its own, summed in 16-bit lanes. And the
 // split of 32-bit pixels into colour and alpha rows, and their join in PNG's
-// order. Built for each instruction set and chosen when first called.
+// order. And PNG's row filters with their scores, all five in one pass.
+// Built for each instruction set and chosen when first called.
 
 // Highway's debug checks (on under the sanitizers) report through its
 // shared library, which is not linked; these lanes need none of them.
@@ -20,6 +21,7 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "image/PixelRows.h"
 
@@ -75,6 +77,64 @@ void SplitBgraPlain(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pi
 
 void JoinRgbaPlain(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels) {
     JoinRgbaFrom(0, bgr, alpha, rgba, pixels);
+}
+
+// Sum of the bytes read as signed numbers, without their signs.
+uint32_t Magnitudes(const uint8_t* bytes, size_t n) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const int8_t v = static_cast<int8_t>(bytes[i]);
+        sum += static_cast<uint32_t>(v < 0 ? -v : v);
+    }
+    return sum;
+}
+
+// The row's first pixel, which has no left neighbour.
+void FilterPngHead(const PngFilterRowArgs& row) {
+    const uint8_t *cur = row.cur, *prev = row.prev;
+    for (size_t i = 0; i < std::min(row.left, row.bytes); ++i) {
+        row.out[0][i] = cur[i];
+        row.out[1][i] = cur[i];
+        row.out[2][i] = static_cast<uint8_t>(cur[i] - prev[i]);
+        row.out[3][i] = static_cast<uint8_t>(cur[i] - (prev[i] >> 1));
+        row.out[4][i] = static_cast<uint8_t>(cur[i] - prev[i]);
+    }
+}
+
+// Bytes `first` to the end (`first` at least one pixel in) under the five
+// filters, each a loop the compiler vectorises at the baseline; the vector
+// loops finish their rows with these. The rows never overlap, and saying so
+// spares the vectoriser its overlap checks.
+void FilterPngFrom(const PngFilterRowArgs& row, size_t first) {
+    const uint8_t* __restrict cur = row.cur;
+    const uint8_t* __restrict prev = row.prev;
+    uint8_t* __restrict none = row.out[0];
+    uint8_t* __restrict sub = row.out[1];
+    uint8_t* __restrict up = row.out[2];
+    uint8_t* __restrict average = row.out[3];
+    uint8_t* __restrict paeth = row.out[4];
+    const size_t left = row.left, n = row.bytes;
+    if (first < n) std::memcpy(none + first, cur + first, n - first);
+    for (size_t i = first; i < n; ++i) sub[i] = static_cast<uint8_t>(cur[i] - cur[i - left]);
+    for (size_t i = first; i < n; ++i) up[i] = static_cast<uint8_t>(cur[i] - prev[i]);
+    for (size_t i = first; i < n; ++i)
+        average[i] = static_cast<uint8_t>(cur[i] - ((cur[i - left] + prev[i]) >> 1));
+    // In 16-bit lanes, which hold every sum and difference of the three bytes.
+    for (size_t i = first; i < n; ++i) {
+        const int16_t a = cur[i - left], b = prev[i], c = prev[i - left];
+        const int16_t p = static_cast<int16_t>(a + b - c);
+        const int16_t da = static_cast<int16_t>(p - a), db = static_cast<int16_t>(p - b),
+                      dc = static_cast<int16_t>(p - c);
+        const int16_t pa = da < 0 ? -da : da, pb = db < 0 ? -db : db, pc = dc < 0 ? -dc : dc;
+        const int16_t predicted = pa <= pb && pa <= pc ? a : (pb <= pc ? b : c);
+        paeth[i] = static_cast<uint8_t>(cur[i] - predicted);
+    }
+}
+
+void FilterPngPlain(const PngFilterRowArgs& row, uint32_t (&score)[5]) {
+    FilterPngHead(row);
+    FilterPngFrom(row, std::min(row.left, row.bytes));
+    for (size_t f = 0; f < 5; ++f) score[f] = Magnitudes(row.out[f], row.bytes);
 }
 
 } // namespace
@@ -307,6 +367,66 @@ void JoinRgbaImpl(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_
     JoinRgbaFrom(i, bgr, alpha, rgba, pixels);
 }
 
+// The vector part's Paeth works in bytes: with pa = |b - c| and
+// pb = |a - c|, pc = |(a - c) + (b - c)| is pa + pb where the two
+// differences share a sign and |pa - pb| where they do not; a sum past 255
+// is held at 255, which still orders it after pa and pb as before. A row's
+// last bytes are one more vector that ends with the row, overlapping the
+// one before: filtering them again writes the same bytes, and the lanes
+// already counted are left out of the scores.
+void FilterPngImpl(const PngFilterRowArgs& row, uint32_t (&score)[5]) {
+    FilterPngHead(row);
+    const size_t first = std::min(row.left, row.bytes), n = row.bytes;
+    size_t i = first;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<uint8_t> d8;
+    const hn::Repartition<uint64_t, decltype(d8)> d64;
+    using V64 = hn::Vec<decltype(d64)>;
+    const size_t lanes = hn::Lanes(d8);
+    const auto zero = hn::Zero(d8);
+    V64 sums[5] = {hn::Zero(d64), hn::Zero(d64), hn::Zero(d64), hn::Zero(d64), hn::Zero(d64)};
+    const auto filterAt = [&](size_t at, size_t counted) {
+        const auto x = hn::LoadU(d8, row.cur + at);
+        const auto a = hn::LoadU(d8, row.cur + at - row.left);
+        const auto b = hn::LoadU(d8, row.prev + at);
+        const auto c = hn::LoadU(d8, row.prev + at - row.left);
+        const auto pa = hn::Or(hn::SaturatedSub(b, c), hn::SaturatedSub(c, b));
+        const auto pb = hn::Or(hn::SaturatedSub(a, c), hn::SaturatedSub(c, a));
+        const auto aAbove = hn::VecFromMask(d8, hn::Eq(hn::Max(a, c), a));
+        const auto bAbove = hn::VecFromMask(d8, hn::Eq(hn::Max(b, c), b));
+        const auto pc = hn::IfThenElse(hn::Eq(aAbove, bAbove), hn::SaturatedAdd(pa, pb),
+                                       hn::Or(hn::SaturatedSub(pa, pb), hn::SaturatedSub(pb, pa)));
+        const auto takeA = hn::And(hn::Eq(hn::Min(pa, pb), pa), hn::Eq(hn::Min(pa, pc), pa));
+        const auto takeB = hn::Eq(hn::Min(pb, pc), pb);
+        const hn::Vec<decltype(d8)> filtered[5] = {
+            x, hn::Sub(x, a), hn::Sub(x, b),
+            hn::Sub(x, hn::Add(hn::And(a, b), hn::ShiftRight<1>(hn::Xor(a, b)))),
+            hn::Sub(x, hn::IfThenElse(takeA, a, hn::IfThenElse(takeB, b, c)))};
+        const auto skipped = hn::FirstN(d8, lanes - counted);
+        for (size_t f = 0; f < 5; ++f) {
+            hn::StoreU(filtered[f], d8, row.out[f] + at);
+            // A byte's magnitude as a signed number: the smaller of it and its negation.
+            const auto magnitude = hn::Min(filtered[f], hn::Sub(zero, filtered[f]));
+            sums[f] = hn::Add(sums[f], hn::SumsOf8(hn::IfThenZeroElse(skipped, magnitude)));
+        }
+    };
+    for (; i + lanes <= n; i += lanes) filterAt(i, lanes);
+    if (i < n && n - first >= lanes) {
+        filterAt(n - lanes, n - i);
+        i = n;
+    }
+    for (size_t f = 0; f < 5; ++f) {
+        score[f] = static_cast<uint32_t>(hn::GetLane(hn::SumOfLanes(d64, sums[f])));
+    }
+#else
+    for (uint32_t& s : score) s = 0;
+#endif
+    FilterPngFrom(row, i);
+    for (size_t f = 0; f < 5; ++f) {
+        score[f] += Magnitudes(row.out[f], first) + Magnitudes(row.out[f] + i, n - i);
+    }
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace pictoform
 HWY_AFTER_NAMESPACE();
@@ -325,6 +445,7 @@ struct RowFunctions {
     void (*reduce)(const ReduceRowArgs&);
     void (*splitBgra)(const uint8_t*, uint8_t*, uint8_t*, size_t);
     void (*joinRgba)(const uint8_t*, const uint8_t*, uint8_t*, size_t);
+    void (*filterPng)(const PngFilterRowArgs&, uint32_t (&)[5]);
 };
 
 // Chosen here rather than by Highway's own dispatch, which lives in its
@@ -337,17 +458,17 @@ RowFunctions ChooseRows() {
     if (CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512BW) &&
         CPU_FEATURE_ACTIVE(AVX512DQ) && CPU_FEATURE_ACTIVE(AVX512VL)) {
         return {&N_AVX3::CompositeRowImpl, &N_AVX3::ReduceRowImpl, &N_AVX3::SplitBgraImpl,
-                &N_AVX3::JoinRgbaImpl};
+                &N_AVX3::JoinRgbaImpl, &N_AVX3::FilterPngImpl};
     }
 #endif
 #if HWY_TARGETS & HWY_AVX2
     if (CPU_FEATURE_ACTIVE(AVX2) && CPU_FEATURE_ACTIVE(BMI2) && CPU_FEATURE_ACTIVE(FMA) &&
         CPU_FEATURE_ACTIVE(F16C)) {
         return {&N_AVX2::CompositeRowImpl, &N_AVX2::ReduceRowImpl, &N_AVX2::SplitBgraImpl,
-                &N_AVX2::JoinRgbaImpl};
+                &N_AVX2::JoinRgbaImpl, &N_AVX2::FilterPngImpl};
     }
 #endif
-    return {&CompositeRowPlain, &ReduceRowPlain, &SplitBgraPlain, &JoinRgbaPlain};
+    return {&CompositeRowPlain, &ReduceRowPlain, &SplitBgraPlain, &JoinRgbaPlain, &FilterPngPlain};
 }
 
 const RowFunctions& Chosen() {
@@ -371,6 +492,10 @@ void SplitBgraRow(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixe
 
 void JoinRgbaRow(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels) {
     Chosen().joinRgba(bgr, alpha, rgba, pixels);
+}
+
+void FilterPngRow(const PngFilterRowArgs& row, uint32_t (&score)[5]) {
+    Chosen().filterPng(row, score);
 }
 
 } // namespace pictoform

@@ -51,4 +51,19 @@ void SplitBgraRow(const uint8_t* bgra, uint8_t* bgr, uint8_t* alpha, size_t pixe
 // order: red, green, blue, alpha.
 void JoinRgbaRow(const uint8_t* bgr, const uint8_t* alpha, uint8_t* rgba, size_t pixels);
 
+// One row of a PNG picture under each of PNG's five filters (none, sub, up,
+// average, Paeth), `left` bytes a pixel, into out[0] to out[4]; prev is the
+// row above (zeros above the first row). score[f] is the sum of out[f]'s
+// bytes read as signed numbers, without their signs: the filter that
+// scores least usually compresses best (libpng chooses by the same rule).
+// The rows must not overlap.
+struct PngFilterRowArgs {
+    const uint8_t* cur;
+    const uint8_t* prev;
+    size_t left;
+    size_t bytes;
+    uint8_t* out[5];
+};
+void FilterPngRow(const PngFilterRowArgs& row, uint32_t (&score)[5]);
+
 } // namespace pictoform
