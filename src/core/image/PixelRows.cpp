@@ -433,7 +433,16 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 #if HWY_ARCH_X86
+// The header's inline readers are C and return C's _Bool, which GCC takes
+// in C++ and clang does not (its own stdbool.h maps it to bool only for GNU
+// dialects); mapped the same way here, for this header alone.
+#if defined(__clang__) && !defined(_Bool)
+#define _Bool bool
 #include <sys/platform/x86.h>
+#undef _Bool
+#else
+#include <sys/platform/x86.h>
+#endif
 #endif
 
 namespace pictoform {
