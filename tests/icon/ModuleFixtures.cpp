@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
-#include <tuple>
 
 #include "icon/IconBytes.h"
 #include "icon/IconFile.h"
@@ -49,12 +48,6 @@ template <class T> uint32_t NamedFirst(std::vector<T>& nodes) {
     return static_cast<uint32_t>(std::stable_partition(nodes.begin(), nodes.end(),
                                                        [](const T& n) { return n.key.isString; }) -
                                  nodes.begin());
-}
-
-// Writes each field: offset, width in bytes, value.
-void PutFields(std::vector<uint8_t>& b,
-               std::initializer_list<std::tuple<size_t, int, uint32_t>> fields) {
-    for (const auto& [at, width, v] : fields) width == 2 ? Put16(b, at, v) : Put32(b, at, v);
 }
 
 size_t Align(size_t v, size_t to) {
@@ -293,24 +286,17 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
     std::vector<TypeNode> types = Tree(resources);
     const uint32_t namedTypes = NamedFirst(types);
     std::vector<uint32_t> namedNames;
-    for (TypeNode& t : types) namedNames.push_back(NamedFirst(t.names));
 
     // Layout of the section: directories level by level, data entries,
     // strings, then the data.
     constexpr uint32_t kRva = 0x1000;
-    size_t pos = 16 + 8 * types.size();
-    std::vector<size_t> typeDirs, nameDirs, dataEntries, dataAt;
-    for (const TypeNode& t : types) {
-        typeDirs.push_back(pos);
-        pos += 16 + 8 * t.names.size();
+    size_t entries = 16 + 8 * types.size(); // where the data entries start
+    for (TypeNode& t : types) {
+        namedNames.push_back(NamedFirst(t.names));
+        entries += 16 + 8 * t.names.size();
+        for (const NameNode& n : t.names) entries += 16 + 8 * n.languages.size();
     }
-    for (const TypeNode& t : types) {
-        for (const NameNode& n : t.names) {
-            nameDirs.push_back(pos);
-            pos += 16 + 8 * n.languages.size();
-        }
-    }
-    for (size_t i = 0; i < resources.size(); ++i, pos += 16) dataEntries.push_back(pos);
+    size_t pos = entries + 16 * resources.size();
     std::map<std::string, size_t> strings;
     auto addString = [&](const ResourceName& n) {
         if (n.isString && strings.emplace(n.text, pos).second) pos += 2 + 2 * n.text.size();
@@ -319,84 +305,73 @@ BuiltPe BuildPe(bool pe32Plus, const std::vector<Resource>& resources) {
         addString(t.key);
         for (const NameNode& n : t.names) addString(n.key);
     }
-    std::vector<uint8_t> sec(Align(pos, 8));
-    for (const auto& [text, at] : strings) {
-        Put16(sec, at, static_cast<uint32_t>(text.size()));
-        for (size_t i = 0; i < text.size(); ++i) Put16(sec, at + 2 + 2 * i, uint8_t(text[i]));
-    }
-    std::map<const Resource*, size_t> entryOf;
-    for (size_t i = 0; i < resources.size(); ++i) {
-        const Resource& r = resources[i];
-        entryOf[&r] = dataEntries[i];
-        const size_t at = sec.size();
-        sec.insert(sec.end(), r.data.begin(), r.data.end());
-        sec.resize(Align(sec.size(), 8));
-        Put32(sec, dataEntries[i], kRva + static_cast<uint32_t>(at));
-        Put32(sec, dataEntries[i] + 4, static_cast<uint32_t>(r.data.size()));
-    }
-    auto nameField = [&](const ResourceName& n) {
-        return n.isString ? 0x80000000u | static_cast<uint32_t>(strings.at(n.text)) : n.id;
+    // A directory is its counts of named and numbered entries; an entry, its
+    // name or identifier and where its directory (top bit set) or data entry is.
+    Bytes sec;
+    auto directory = [&](uint32_t named, size_t total) {
+        sec.Zeros(12).U16(named).U16(static_cast<uint32_t>(total - named));
     };
-    auto directory = [&](size_t at, uint32_t named, size_t total) {
-        PutFields(sec, {{at + 12, 2, named}, {at + 14, 2, static_cast<uint32_t>(total - named)}});
+    auto entry = [&](const ResourceName& n, size_t& next, size_t count) {
+        sec.U32(n.isString ? 0x80000000u | static_cast<uint32_t>(strings.at(n.text)) : n.id);
+        sec.U32(0x80000000u | static_cast<uint32_t>(next));
+        next += 16 + 8 * count;
     };
-    directory(0, namedTypes, types.size());
-    size_t nameIndex = 0;
+    size_t next = 16 + 8 * types.size();
+    directory(namedTypes, types.size());
+    for (const TypeNode& t : types) entry(t.key, next, t.names.size());
     for (size_t t = 0; t < types.size(); ++t) {
-        Put32(sec, 16 + 8 * t, nameField(types[t].key));
-        Put32(sec, 16 + 8 * t + 4, 0x80000000u | static_cast<uint32_t>(typeDirs[t]));
-        const auto& names = types[t].names;
-        directory(typeDirs[t], namedNames[t], names.size());
-        for (size_t n = 0; n < names.size(); ++n, ++nameIndex) {
-            const size_t e = typeDirs[t] + 16 + 8 * n;
-            Put32(sec, e, nameField(names[n].key));
-            Put32(sec, e + 4, 0x80000000u | static_cast<uint32_t>(nameDirs[nameIndex]));
-            directory(nameDirs[nameIndex], 0, names[n].languages.size());
-            for (size_t l = 0; l < names[n].languages.size(); ++l) {
-                const size_t le = nameDirs[nameIndex] + 16 + 8 * l;
-                Put32(sec, le, names[n].languages[l]->language);
-                Put32(sec, le + 4, static_cast<uint32_t>(entryOf.at(names[n].languages[l])));
+        directory(namedNames[t], types[t].names.size());
+        for (const NameNode& n : types[t].names) entry(n.key, next, n.languages.size());
+    }
+    for (const TypeNode& t : types) {
+        for (const NameNode& n : t.names) {
+            directory(0, n.languages.size());
+            for (const Resource* r : n.languages) {
+                sec.U32(r->language).U32(static_cast<uint32_t>(entries + 16 * (r - &resources[0])));
             }
         }
     }
+    // Data entries: where the data is and its size (no code page).
+    size_t data = Align(pos, 8);
+    for (const Resource& r : resources) {
+        const uint32_t size = static_cast<uint32_t>(r.data.size());
+        sec.U32(kRva + static_cast<uint32_t>(data)).U32(size).Zeros(8);
+        data = Align(data + size, 8);
+    }
+    sec.b.resize(Align(pos, 8));
+    for (const auto& [text, at] : strings) {
+        Put16(sec.b, at, static_cast<uint32_t>(text.size()));
+        for (size_t i = 0; i < text.size(); ++i) Put16(sec.b, at + 2 + 2 * i, uint8_t(text[i]));
+    }
+    for (const Resource& r : resources)
+        sec.Raw(r.data).Zeros(Align(r.data.size(), 8) - r.data.size());
 
-    const size_t optionalBytes = pe32Plus ? 240 : 224;
+    const uint32_t secSize = static_cast<uint32_t>(sec.b.size());
+    const uint32_t rawSize = static_cast<uint32_t>(Align(secSize, 0x200));
+    const uint32_t imageSize = static_cast<uint32_t>(Align(kRva + secSize, 0x1000));
+    const uint32_t optionalBytes = pe32Plus ? 240 : 224;
     BuiltPe pe;
-    std::vector<uint8_t>& f = pe.bytes;
-    f.resize(0x200);
-    std::memcpy(&f[0], "MZ", 2);
-    Put32(f, 0x3C, 0x40);
-    std::memcpy(&f[0x40], "PE", 2);
-    const size_t coff = 0x44, opt = coff + 20, count = opt + (pe32Plus ? 108 : 92);
-    const uint32_t rawSize = static_cast<uint32_t>(Align(sec.size(), 0x200));
-    const uint32_t secSize = static_cast<uint32_t>(sec.size());
-    pe.sectionTable = opt + optionalBytes;
-    const size_t s = pe.sectionTable;
-    std::memcpy(&f[s], ".rsrc", 5);
+    Bytes f;
+    f.Raw({'M', 'Z'}).Zeros(0x3A).U32(0x40).Raw({'P', 'E', 0, 0});
     // COFF header: machine, one section, the optional header's size, a DLL.
+    f.U16(pe32Plus ? 0x8664 : 0x14C).U16(1).Zeros(12).U16(optionalBytes);
+    f.U16(pe32Plus ? 0x2022 : 0x2102);
     // Optional header: magic, image base (its low half in PE32+), section and
     // file alignment, operating system and subsystem 4.0, image size, size of
-    // the headers, GUI, 16 data directories, the resource one's place. The
-    // section: its size, place, file data and file offset; initialised data,
-    // readable.
-    const uint32_t machine = pe32Plus ? 0x8664 : 0x14C, dll = pe32Plus ? 0x2022 : 0x2102;
-    const uint32_t magic = pe32Plus ? 0x20B : 0x10B, optBytes = uint32_t(optionalBytes);
-    const uint32_t imageSize = static_cast<uint32_t>(Align(kRva + sec.size(), 0x1000));
-    const size_t base = opt + (pe32Plus ? 24 : 28);
-    PutFields(f, {{coff, 2, machine},        {coff + 2, 2, 1},
-                  {coff + 16, 2, optBytes},  {coff + 18, 2, dll},
-                  {opt, 2, magic},           {base, 4, 0x10000000},
-                  {opt + 32, 4, 0x1000},     {opt + 36, 4, 0x200},
-                  {opt + 40, 2, 4},          {opt + 48, 2, 4},
-                  {opt + 56, 4, imageSize},  {opt + 60, 4, 0x200},
-                  {opt + 68, 2, 2},          {count, 4, 16},
-                  {count + 4 + 16, 4, kRva}, {count + 4 + 20, 4, secSize},
-                  {s + 8, 4, secSize},       {s + 12, 4, kRva},
-                  {s + 16, 4, rawSize},      {s + 20, 4, 0x200},
-                  {s + 36, 4, 0x40000040}});
+    // the headers, GUI, 16 data directories, the resource one's place.
+    f.U16(pe32Plus ? 0x20B : 0x10B).Zeros(pe32Plus ? 22 : 26).U32(0x10000000);
+    f.Zeros(pe32Plus ? 4 : 0).U32(0x1000).U32(0x200).U16(4).Zeros(6).U16(4).Zeros(6);
+    f.U32(imageSize).U32(0x200).Zeros(4).U16(2).Zeros(pe32Plus ? 38 : 22).U32(16);
+    f.Zeros(16).U32(kRva).U32(secSize);
+    pe.sectionTable = 0x44 + 20 + optionalBytes;
+    f.Zeros(pe.sectionTable - f.b.size());
+    // The section: its size, place, file data and file offset; initialised
+    // data, readable.
+    f.Raw({'.', 'r', 's', 'r', 'c', 0, 0, 0}).U32(secSize).U32(kRva).U32(rawSize).U32(0x200);
+    f.Zeros(12).U32(0x40000040);
     pe.resourceRoot = 0x200;
-    f.insert(f.end(), sec.begin(), sec.end());
-    f.resize(0x200 + rawSize);
+    f.Zeros(pe.resourceRoot - f.b.size()).Raw(sec.b).Zeros(rawSize - secSize);
+    pe.bytes = std::move(f.b);
     return pe;
 }
 
@@ -419,59 +394,50 @@ std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t sh
         addString(t.key);
         for (const NameNode& n : t.names) addString(n.key);
     }
-    pos += 1;
-    const size_t resident = pos;
+    const size_t resident = pos + 1;
     const std::string module = "TESTLIB";
-    pos += 1 + module.size() + 2 + 1;
-    std::vector<uint8_t> f(Align(pos, unit));
-    std::memcpy(&f[0], "MZ", 2);
-    Put32(f, 0x3C, kNe);
-    std::memcpy(&f[kNe], "NE", 2);
-    f[kNe + 2] = 5;    // linker version
-    f[kNe + 0x36] = 2; // Windows
-    // The entry table (empty), a library module, where the resource, resident
-    // name, module reference and imported name tables start, the alignment.
-    const uint32_t entries = uint32_t(f.size() - kNe), names = uint32_t(resident - kNe);
+    size_t data = Align(resident + 1 + module.size() + 2 + 1, unit);
+    Bytes f;
+    f.Raw({'M', 'Z'}).Zeros(0x3A).U32(kNe);
+    // Linker version 5; the entry table (empty), a library module, where the
+    // resource, resident name, module reference and imported name tables
+    // start, the alignment, Windows.
     const uint32_t after = uint32_t(resident + 1 + module.size() + 3 - kNe);
-    PutFields(f, {{kNe + 0x04, 2, entries},
-                  {kNe + 0x0C, 2, 0x8000},
-                  {kNe + 0x24, 2, kTable - kNe},
-                  {kNe + 0x26, 2, names},
-                  {kNe + 0x28, 2, after},
-                  {kNe + 0x2A, 2, after},
-                  {kNe + 0x32, 2, shift}});
-    f[resident] = static_cast<uint8_t>(module.size());
-    std::memcpy(&f[resident + 1], module.data(), module.size());
-    for (const auto& [text, at] : strings) {
-        f[kTable + at] = static_cast<uint8_t>(text.size());
-        std::memcpy(&f[kTable + at + 1], text.data(), text.size());
-    }
+    f.Raw({'N', 'E', 5, 0}).U16(uint32_t(data - kNe)).Zeros(6).U16(0x8000).Zeros(0x16);
+    f.U16(kTable - kNe).U16(uint32_t(resident - kNe)).U16(after).U16(after).Zeros(6);
+    f.U16(shift).Zeros(2).U8(2).Zeros(9).U16(shift);
     auto field = [&](const ResourceName& n) {
         return n.isString ? static_cast<uint32_t>(strings.at(n.text)) : 0x8000u | n.id;
     };
-    Put16(f, kTable, shift);
-    size_t at = kTable + 2;
     for (const TypeNode& t : types) {
         size_t count = 0;
         for (const NameNode& n : t.names) count += n.languages.size();
-        PutFields(f, {{at, 2, field(t.key)}, {at + 2, 2, uint32_t(count)}});
-        at += 8;
+        f.U16(field(t.key)).U16(uint32_t(count)).Zeros(4);
         for (const NameNode& n : t.names) {
             for (const Resource* r : n.languages) {
-                const size_t start = f.size();
-                f.insert(f.end(), r->data.begin(), r->data.end());
-                f.resize(Align(f.size(), unit));
                 // Offset and length in units, moveable, pure, discardable, the name.
-                const uint32_t units = uint32_t(Align(r->data.size(), unit) >> shift);
-                PutFields(f, {{at, 2, uint32_t(start >> shift)},
-                              {at + 2, 2, units},
-                              {at + 4, 2, 0x1030},
-                              {at + 6, 2, field(n.key)}});
-                at += 12;
+                const size_t bytes = Align(r->data.size(), unit);
+                f.U16(uint32_t(data >> shift)).U16(uint32_t(bytes >> shift)).U16(0x1030);
+                f.U16(field(n.key)).Zeros(4);
+                data += bytes;
             }
         }
     }
-    return f;
+    f.Zeros(resident - f.b.size()).U8(uint32_t(module.size()));
+    f.Raw(std::vector<uint8_t>(module.begin(), module.end())).Zeros(3);
+    for (const auto& [text, at] : strings) {
+        f.b[kTable + at] = static_cast<uint8_t>(text.size());
+        std::memcpy(&f.b[kTable + at + 1], text.data(), text.size());
+    }
+    f.Zeros(Align(f.b.size(), unit) - f.b.size());
+    for (const TypeNode& t : types) {
+        for (const NameNode& n : t.names) {
+            for (const Resource* r : n.languages) {
+                f.Raw(r->data).Zeros(Align(r->data.size(), unit) - r->data.size());
+            }
+        }
+    }
+    return f.b;
 }
 
 } // namespace pictoform::test
