@@ -181,15 +181,6 @@ TEST(IconFileLayout, EmptyListIsAHeaderThatReadsAsNothing) {
     EXPECT_FALSE(engine.ReadIconData(b));
 }
 
-TEST(IconFileRead, ThirtyTwoBitsKeepAlphaAndReadTheMask) {
-    const IconImageRec rec = ReadOne(TwoByTwo32(1, 1, 32));
-    EXPECT_EQ(rec.depth, 32);
-    // Rows stay in file order, bottom row first.
-    EXPECT_EQ(rec.colours, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    EXPECT_EQ(rec.alpha, (std::vector<uint8_t>{0, 128, 255, 64}));
-    EXPECT_EQ(rec.mask, (std::vector<uint8_t>{0, 1, 1, 1}));
-}
-
 TEST(IconFileRead, CursorFieldsAreTheHotSpotNotTheDepth) {
     // Hot spot y = 8 sits where an icon keeps its bit count: still 32 bits.
     HotSpot hot;
@@ -216,45 +207,48 @@ TEST(IconFileRead, CursorFieldsAreTheHotSpotNotTheDepth) {
     EXPECT_EQ(engine.Images()[1].hotSpot, (HotSpot{0, 1}));
 }
 
-TEST(IconFileRead, PalettedImagesExpandThroughTheirPalette) {
-    // 3 x 2 at 4 bits: rows of 4 bytes.
-    Bytes f = OneImage(3, 2, 16, 4, 40 + 64 + 8 + 8, 4);
-    for (int i = 0; i < 16; ++i) f.U8(i).U8(i * 2).U8(i * 3).U8(0);
-    f.Raw({0x12, 0x30, 0, 0, 0xFE, 0xD0, 0, 0});
-    f.U32(0).U32(0x40); // top row's middle pixel transparent
-    const IconImageRec rec = ReadOne(f);
-    EXPECT_EQ(rec.depth, 16);
-    EXPECT_EQ(rec.paletteSize, 16);
-    EXPECT_EQ(rec.palette.size(), 64u);
-    EXPECT_EQ(rec.colours, (std::vector<uint8_t>{1, 2, 3, 2, 4, 6, 3, 6, 9, 15, 30, 45, 14, 28, 42,
-                                                 13, 26, 39}));
-    EXPECT_EQ(rec.mask, (std::vector<uint8_t>{1, 1, 1, 1, 0, 1}));
-}
-
-TEST(IconFileRead, PaletteSizeByFirstRuleThatHolds) {
+// Bitmaps of each kind read to their exact planes, rows in file order,
+// bottom row first.
+TEST(IconFileRead, BitmapsReadToTheirExactPlanes) {
+    // 3 x 2 at 4 bits: rows of 4 bytes, the top row's middle pixel transparent.
+    Bytes paletted = OneImage(3, 2, 16, 4, 40 + 64 + 8 + 8, 4);
+    for (int i = 0; i < 16; ++i) paletted.U8(i).U8(i * 2).U8(i * 3).U8(0);
+    paletted.Raw({0x12, 0x30, 0, 0, 0xFE, 0xD0, 0, 0}).U32(0).U32(0x40);
     // Bit count 1 in the header but colour count 4 in the entry: the entry's
     // colour count decides, and rows are read at 2 bits.
-    Bytes f = OneImage(4, 1, 4, 0, 40 + 16 + 4 + 4, 1);
-    f.Raw({0, 0, 0, 0, 50, 50, 50, 0, 100, 100, 100, 0, 200, 200, 200, 0});
-    f.Raw({0b00011011, 0, 0, 0}).U32(0);
-    const IconImageRec rec = ReadOne(f);
-    EXPECT_EQ(rec.depth, 4);
-    EXPECT_EQ(rec.colours,
-              (std::vector<uint8_t>{0, 0, 0, 50, 50, 50, 100, 100, 100, 200, 200, 200}));
-}
-
-TEST(IconFileRead, SixteenBitsAreReadAsTwentyFour) {
-    const IconImageRec rec =
-        ReadOne(OneImage(1, 1, 0, 16, 40 + 4 + 4, 16).Raw({9, 8, 7, 0}).U32(0));
-    EXPECT_EQ(rec.depth, 24);
-    EXPECT_EQ(rec.colours, (std::vector<uint8_t>{9, 8, 7}));
-    EXPECT_EQ(rec.mask, (std::vector<uint8_t>{1}));
-}
-
-TEST(IconFileRead, LongerBitmapHeadersPutThePaletteAfterThem) {
-    Bytes f = OneImage(1, 1, 2, 1, 108 + 8 + 4 + 4, 1, 108);
-    f.Raw({0, 0, 0, 0, 10, 20, 30, 0}).Raw({0x80, 0, 0, 0}).U32(0);
-    EXPECT_EQ(ReadOne(f).colours, (std::vector<uint8_t>{10, 20, 30}));
+    Bytes four = OneImage(4, 1, 4, 0, 40 + 16 + 4 + 4, 1);
+    four.Raw({0, 0, 0, 0, 50, 50, 50, 0, 100, 100, 100, 0, 200, 200, 200, 0});
+    four.Raw({0b00011011, 0, 0, 0}).U32(0);
+    // A longer bitmap header puts the palette after it.
+    Bytes longer = OneImage(1, 1, 2, 1, 108 + 8 + 4 + 4, 1, 108);
+    longer.Raw({0, 0, 0, 0, 10, 20, 30, 0}).Raw({0x80, 0, 0, 0}).U32(0);
+    // Sixteen bits are read as twenty-four.
+    const Bytes high = OneImage(1, 1, 0, 16, 40 + 4 + 4, 16).Raw({9, 8, 7, 0}).U32(0);
+    using V = std::vector<uint8_t>;
+    const V expanded = {1, 2, 3, 2, 4, 6, 3, 6, 9, 15, 30, 45, 14, 28, 42, 13, 26, 39};
+    const struct {
+        Bytes file;
+        int32_t depth, paletteSize;
+        V colours, alpha, mask;
+    } cases[] = {
+        {TwoByTwo32(1, 1, 32),
+         kDepth32,
+         -1,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         {0, 128, 255, 64},
+         {0, 1, 1, 1}},
+        {paletted, kDepth16, 16, expanded, {}, {1, 1, 1, 1, 0, 1}},
+        {four, kDepth4, 4, {0, 0, 0, 50, 50, 50, 100, 100, 100, 200, 200, 200}, {}, {1, 1, 1, 1}},
+        {high, kDepth24, -1, {9, 8, 7}, {}, {1}},
+        {longer, kDepth2, 2, {10, 20, 30}, {}, {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.depth);
+        const IconImageRec rec = ReadOne(c.file);
+        EXPECT_EQ(std::tie(rec.depth, rec.paletteSize, rec.colours, rec.alpha, rec.mask),
+                  std::tie(c.depth, c.paletteSize, c.colours, c.alpha, c.mask));
+        EXPECT_EQ(rec.palette.size(), 4 * size_t(std::max(0, c.paletteSize)));
+    }
 }
 
 // The PNG's own size wins over the entry's, up to 1024 a side: programs
@@ -301,14 +295,11 @@ TEST(PngImage, RowFiltersAndScoresAreThoseOfPngsDefinition) {
     for (const size_t left : {1u, 3u, 4u}) {
         for (const size_t pixels : {1u, 17u, 40u, 300u}) {
             const size_t n = left * pixels;
-            std::vector<uint8_t> cur(n), prev(n), out[5], expected[5];
+            std::vector<uint8_t> cur(n), prev(n);
             std::generate(cur.begin(), cur.end(), byte);
             std::generate(prev.begin(), prev.end(), byte);
+            std::vector<std::vector<uint8_t>> out(5, std::vector<uint8_t>(n)), expected = out;
             uint32_t score[5], expectedScore[5] = {};
-            for (size_t f = 0; f < 5; ++f) {
-                out[f].assign(n, 0);
-                expected[f].assign(n, 0);
-            }
             for (size_t i = 0; i < n; ++i) {
                 const int a = i >= left ? cur[i - left] : 0, b = prev[i];
                 const int c = i >= left ? prev[i - left] : 0, p = a + b - c;
@@ -321,18 +312,12 @@ TEST(PngImage, RowFiltersAndScoresAreThoseOfPngsDefinition) {
                     expectedScore[f] += v < 128 ? v : 256u - v;
                 }
             }
-            FilterPngRow(
-                {cur.data(),
-                 prev.data(),
-                 left,
-                 n,
-                 {out[0].data(), out[1].data(), out[2].data(), out[3].data(), out[4].data()}},
-                score);
-            for (size_t f = 0; f < 5; ++f) {
-                EXPECT_EQ(out[f], expected[f]) << "filter " << f << ", " << left << " x " << pixels;
-                EXPECT_EQ(score[f], expectedScore[f])
-                    << "filter " << f << ", " << left << " x " << pixels;
-            }
+            PngFilterRowArgs row{cur.data(), prev.data(), left, n, {}};
+            for (size_t f = 0; f < 5; ++f) row.out[f] = out[f].data();
+            FilterPngRow(row, score);
+            EXPECT_EQ(out, expected) << left << " x " << pixels;
+            EXPECT_EQ(std::to_array(score), std::to_array(expectedScore))
+                << left << " x " << pixels;
         }
     }
 }

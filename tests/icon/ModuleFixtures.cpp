@@ -124,15 +124,9 @@ std::vector<IcoImage> SplitIco(const std::vector<uint8_t>& ico) {
     std::vector<IcoImage> images(U16At(ico, 4));
     for (size_t i = 0; i < images.size(); ++i) {
         const size_t e = 6 + 16 * i;
-        IcoImage& im = images[i];
-        im.width = ico.at(e);
-        im.height = ico.at(e + 1);
-        im.colourCount = ico.at(e + 2);
-        im.planes = U16At(ico, e + 4);
-        im.bitCount = U16At(ico, e + 6);
-        const size_t bytes = U32At(ico, e + 8), offset = U32At(ico, e + 12);
-        im.data.assign(ico.begin() + static_cast<std::ptrdiff_t>(offset),
-                       ico.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
+        const auto data = ico.begin() + static_cast<std::ptrdiff_t>(U32At(ico, e + 12));
+        images[i] = {ico.at(e),         ico.at(e + 1),     ico.at(e + 2),
+                     U16At(ico, e + 4), U16At(ico, e + 6), {data, data + U32At(ico, e + 8)}};
     }
     return images;
 }
