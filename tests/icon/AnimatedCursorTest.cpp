@@ -129,9 +129,9 @@ TEST(AnimatedCursorWrite, CursorFramesCarryTheHotSpotAndIconFramesLeaveItBe) {
     Blob ani;
     const IconImageRec image = MakeImage(16, 16, kDepth32, Pattern(2, true));
     ASSERT_TRUE(engine.EncodeAnimatedCursor({image}, kWriteCursor, ani)) << engine.LastError();
-    EXPECT_EQ(U16At(ani, 78), kCursorType);
-    EXPECT_EQ(U16At(ani, 86), 3u);
-    EXPECT_EQ(U16At(ani, 88), 8u);
+    // The frame's type, then its entry's hot spot.
+    EXPECT_EQ((std::vector<uint32_t>{U16At(ani, 78), U16At(ani, 86), U16At(ani, 88)}),
+              (std::vector<uint32_t>{kCursorType, 3, 8}));
     HotSpot read{99, 99};
     CIconFile reader(read);
     ASSERT_TRUE(reader.ReadAnimatedData(ani)) << reader.LastError();

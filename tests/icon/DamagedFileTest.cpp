@@ -179,7 +179,7 @@ TEST(DamagedFile, UnreadableFilesSayWhy) {
 
 namespace {
 
-std::string Refusal(const std::vector<uint8_t>& bytes) {
+std::string Refusal(std::span<const uint8_t> bytes) {
     ModuleResources m;
     std::string reason;
     if (m.Read(bytes, reason)) return "(read)";
@@ -212,13 +212,10 @@ void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
     CIconFile engine;
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         const std::span<const uint8_t> part(whole.data(), cut);
-        ModuleResources m;
-        std::string reason;
-        const bool read = m.Read(part, reason);
         if (cut < needed) {
-            ASSERT_FALSE(read) << "cut at " << cut;
-            ASSERT_FALSE(reason.empty()) << "cut at " << cut;
+            ASSERT_NE(Refusal(part), "(read)") << "cut at " << cut;
         }
+        std::string reason;
         std::vector<IconGroup> groups;
         (void)ListModuleIconGroups(part, groups, reason);
         if (!engine.LoadModuleIconData(part, 0)) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "icon/IconBytes.h"
 #include "icon/IconFile.h"
 #include "icon/IconTestImages.h"
 #include "icon/IconViewerModel.h"
@@ -105,10 +106,7 @@ TEST(ModuleResources, EmptyModulesAndOtherFiles) {
     EXPECT_TRUE(m.Resources().empty());
 
     // (An icon file, which has no MZ header: IconViewerModel.SaysNoIconForModulesWithoutIcons.)
-    std::vector<uint8_t> dos(128, 0);
-    dos[0] = 'M';
-    dos[1] = 'Z';
-    dos[0x3C] = 0x40;
+    std::vector<uint8_t> dos = Bytes().Raw({'M', 'Z'}).Zeros(0x3A).U32(0x40).Zeros(64).b;
     EXPECT_FALSE(m.Read(dos, reason));
     EXPECT_EQ(reason,
               "no PE or NE header at byte 64 (a DOS program, or an unsupported kind of module)");
