@@ -36,10 +36,8 @@ TEST(FileRead, MappedAndReadAgreeOnBytesLimitsAndFailures) {
         const bool readOk = ReadWholeFile(c.path, c.limit, read, readReason);
         MappedFile mapped;
         const bool mappedOk = mapped.Open(c.path, c.limit, mappedReason);
-        EXPECT_EQ(readOk, c.reason.empty());
-        EXPECT_EQ(mappedOk, c.reason.empty());
-        EXPECT_EQ(readReason, c.reason);
-        EXPECT_EQ(mappedReason, c.reason);
+        EXPECT_EQ(std::pair(readOk, readReason), std::pair(c.reason.empty(), c.reason));
+        EXPECT_EQ(std::pair(mappedOk, mappedReason), std::pair(c.reason.empty(), c.reason));
         const std::span<const uint8_t> got = mapped.Bytes();
         EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.end()), read);
         if (c.path == dir.File("five") && readOk) {
