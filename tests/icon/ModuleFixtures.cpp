@@ -399,7 +399,9 @@ std::vector<uint8_t> BuildNe(const std::vector<Resource>& resources, uint16_t sh
     const uint32_t after = uint32_t(resident + 1 + module.size() + 3 - kNe);
     f.Raw({'N', 'E', 5, 0}).U16(uint32_t(data - kNe)).Zeros(6).U16(0x8000).Zeros(0x16);
     f.U16(kTable - kNe).U16(uint32_t(resident - kNe)).U16(after).U16(after).Zeros(6);
-    f.U16(shift).Zeros(2).U8(2).Zeros(9).U16(shift);
+    f.U16(shift).Zeros(2).U8(2).Zeros(9);
+    // The resource table's own alignment shift, then each type's block.
+    f.U16(shift);
     auto field = [&](const ResourceName& n) {
         return n.isString ? static_cast<uint32_t>(strings.at(n.text)) : 0x8000u | n.id;
     };
