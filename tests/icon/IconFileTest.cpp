@@ -71,6 +71,11 @@ std::vector<uint8_t> GradientPng(int w, int h) {
     }));
 }
 
+// One row of pixels, left to right.
+IconImageRec Row(int32_t depth, const std::vector<Px>& pixels) {
+    return MakeImage(int(pixels.size()), 1, depth, [&](int x, int) { return pixels[size_t(x)]; });
+}
+
 Bytes IconWithPng(uint8_t entryW, uint8_t entryH, const std::vector<uint8_t>& png) {
     Bytes f;
     IconHeader(f, 1, 1);
@@ -128,9 +133,7 @@ TEST(IconFileLayout, TrueColourRowsArePaddedToWholeWords) {
 }
 
 TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
-    IconImageRec rec = MakeImage(2, 1, kDepth32, [](int x, int) {
-        return x == 0 ? Px{10, 20, 30, 0} : Px{40, 50, 60, 200};
-    });
+    IconImageRec rec = Row(kDepth32, {{10, 20, 30, 0}, {40, 50, 60, 200}});
     // The mask plane disagrees with alpha on both pixels: alpha decides both
     // the AND mask and which colours are blanked, so a faint pixel that
     // another program masked keeps its colour.
@@ -141,16 +144,14 @@ TEST(IconFileLayout, AlphaIsKeptAndDecidesTheMask) {
 
 TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
     // Three colours, fully opaque: three computed entries, then zeros.
-    const IconImageRec opaque = MakeImage(
-        3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kBlue : kWhite); });
+    const IconImageRec opaque = Row(kDepth256, {kRed, kBlue, kWhite});
     // 256 colours count 0; blue (b=255), red, white in the subdivision's order.
     Bytes want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4);
     want.Raw({255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}).Zeros(1012);
     EXPECT_EQ(IcoBytes({opaque}), want.Raw({1, 0, 2, 0}).Zeros(4).b);
 
     // A transparent pixel takes index 255 and no computed entry.
-    const IconImageRec holed = MakeImage(
-        3, 1, kDepth256, [](int x, int) { return x == 0 ? kRed : (x == 1 ? kClear : kBlue); });
+    const IconImageRec holed = Row(kDepth256, {kRed, kClear, kBlue});
     want = Head(3, 1, 0, 8, 40 + 1024 + 4 + 4, 4).Raw({255, 0, 0, 255, 0, 0, 255, 255});
     EXPECT_EQ(IcoBytes({holed}), want.Zeros(1016).Raw({1, 255, 0, 0, 0x40, 0, 0, 0}).b);
 }
@@ -158,15 +159,12 @@ TEST(IconFileLayout, TwoHundredFiftySixColoursReserveTheLastEntry) {
 TEST(IconFileLayout, FewColourDepths) {
     // Monochrome: two entries with reserved 0; the transparent pixel is black
     // and keeps black's index.
-    const IconImageRec mono =
-        MakeImage(3, 1, kDepth2, [](int x, int) { return x == 1 ? kClear : kWhite; });
+    const IconImageRec mono = Row(kDepth2, {kWhite, kClear, kWhite});
     Bytes want = Head(3, 1, 2, 1, 40 + 8 + 4 + 4, 4).Raw({0, 0, 0, 0, 255, 255, 255, 0});
     EXPECT_EQ(IcoBytes({mono}), want.Raw({0b10100000, 0, 0, 0, 0b01000000, 0, 0, 0}).b);
 
     // Four colours: all four entries computed, transparent pixels at index 3.
-    const IconImageRec four = MakeImage(4, 1, kDepth4, [](int x, int) {
-        return x == 0 ? kRed : (x == 1 ? kGreen : (x == 2 ? kClear : kBlue));
-    });
+    const IconImageRec four = Row(kDepth4, {kRed, kGreen, kClear, kBlue});
     // blue, green, red; the transparent pixel takes no entry. Row: red 2, green
     // 1, transparent 3, blue 0.
     want = Head(4, 1, 4, 2, 40 + 16 + 4 + 4, 4);
