@@ -103,15 +103,6 @@ std::array<uint8_t, 4> Few(int x, int y) {
     return ::testing::AssertionSuccess();
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // --- Usage --------------------------------------------------------------------
 
 TEST(CliUsage, HelpAndVersionExitZero) {
