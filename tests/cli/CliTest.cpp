@@ -381,7 +381,8 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
 
 // What cannot be read is told of in one line, and nothing is written: not for
 // a damaged input (alone or after a good one), nor for an output of a type
-// the tool does not write or one that cannot be replaced.
+// the tool does not write or one that cannot be replaced. An output that is
+// replaced keeps its permissions.
 TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     TempDir dir;
     const std::string png = dir.File("a.png"), good = dir.File("good.ico");
@@ -425,27 +426,19 @@ TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
                                  "pictoform-cli: cannot write '" + other + "': "))
             << name;
     }
-    // Nothing was left beside the outputs either.
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"inside"});
-    EXPECT_EQ(FilesIn(dir.Path()),
-              (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",
-                                        "out.ico", "text.ico", "truncated.ico"}));
     EXPECT_EQ(ReadBytes(out), bytes);
-}
-
-TEST(CliErrors, ReplacedOutputKeepsItsPermissions) {
-    TempDir dir;
-    const std::string png = dir.File("a.png");
-    SavePng(png, Paint(16, 16, Soft));
-    const std::string out = dir.File("out.ico");
-    WriteBytes(out, {0, 0, 1, 0, 0, 0});
+    // Replaced at last, the output keeps its permissions.
     ASSERT_EQ(::chmod(out.c_str(), 0640), 0);
     ASSERT_EQ(Cli({"convert", png, "-o", out}).status, 0);
     struct stat st {};
     ASSERT_EQ(::stat(out.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(ReadTopFirst(out).size(), 1u);
-    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "out.ico"}));
+    // Nothing was left beside the outputs either, written or not.
+    EXPECT_EQ(FilesIn(dir.Path()),
+              (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",
+                                        "out.ico", "text.ico", "truncated.ico"}));
 }
 
 // --- Themes and system icons -------------------------------------------------

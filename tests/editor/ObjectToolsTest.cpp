@@ -9,8 +9,6 @@
 #include "editor/ViewCommands.h"
 #include "objects/CopiedPattern.h"
 #include "objects/MaskedPattern.h"
-#include "objects/RectPattern.h"
-#include "objects/TriPattern.h"
 #include "panels/SubdivideDialog.h"
 #include "panels/TextInputDialog.h"
 
