@@ -36,13 +36,6 @@ IconImageRec Record(int width, int height, int32_t depth, const PixelFn& fn) {
     return ToRecord(Paint(width, height, fn), depth);
 }
 
-void SaveIcon(const std::string& path, const std::vector<IconImageRec>& images, unsigned flags = 0,
-              HotSpot hotSpot = {}) {
-    CIconFile engine;
-    engine.LoadedHotSpot() = hotSpot;
-    ASSERT_TRUE(engine.WriteIconFile(path, images, flags)) << engine.LastError();
-}
-
 // The images of an icon file, top row first, as the sources were made.
 std::vector<IconImageRec> ReadTopFirst(const std::string& path) {
     CIconFile engine;
@@ -161,10 +154,12 @@ TEST(CliInfo, ListsEveryImageSumsUpEachFileAndGoesOnPastOneItCannotRead) {
     // read from the PNG's own header.
     IconImageRec wide = Record(40, 24, kDepth32, Soft);
     wide.png = true;
-    SaveIcon(ico, {Record(16, 16, kDepth16, Few), wide, Record(256, 256, kDepth256, Opaque),
-                   Record(17, 17, kDepth24, Few)});
+    WriteBytes(ico, IcoBytes({Record(16, 16, kDepth16, Few), wide,
+                              Record(256, 256, kDepth256, Opaque), Record(17, 17, kDepth24, Few)}));
     // The hot spot's y lies below the image and is pulled onto its last row.
-    SaveIcon(cur, {Record(32, 32, kDepth2, Few)}, kWriteCursor, {5, 40});
+    IconImageRec pointer = Record(32, 32, kDepth2, Few);
+    pointer.hotSpot = HotSpot{5, 40};
+    WriteBytes(cur, IcoBytes({pointer}, kWriteCursor));
     SavePng(png, Paint(20, 10, Soft));
 
     const CommandResult r = Cli({"info", missing, ico, cur, png});
@@ -253,7 +248,7 @@ TEST(CliConvert, PngsIntoIconsProjectsAndAnimatedCursors) {
 TEST(CliConvert, IconIntoOnePngPerImageNamedByIndexAndSize) {
     TempDir dir;
     const std::string ico = dir.File("two.ico"), stem = dir.File("frames");
-    SaveIcon(ico, {Record(16, 16, kDepth32, Soft), Record(17, 9, kDepth24, Few)});
+    WriteBytes(ico, IcoBytes({Record(16, 16, kDepth32, Soft), Record(17, 9, kDepth24, Few)}));
     const CommandResult r = Cli({"convert", ico, "-o", stem + ".png"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, stem + "-0-16x16.png\n" + stem + "-1-17x9.png\n");
@@ -387,7 +382,7 @@ TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     TempDir dir;
     const std::string png = dir.File("a.png"), good = dir.File("good.ico");
     SavePng(png, Paint(16, 16, Soft));
-    SaveIcon(good, {Record(32, 32, kDepth32, Soft)});
+    WriteBytes(good, IcoBytes({Record(32, 32, kDepth32, Soft)}));
     const std::vector<uint8_t> bytes = ReadBytes(good);
     const std::string missing = dir.File("missing.ico"), truncated = dir.File("truncated.ico");
     const std::string notIcon = dir.File("text.ico"), fakePng = dir.File("fake.png");

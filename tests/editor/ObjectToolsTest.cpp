@@ -204,8 +204,8 @@ TEST_F(ObjectToolsTest, ASelectionLiftsWholePixelsAndMovesByWholePixelsOnly) {
     Drag({{6, 6}, {8, 7}});
     EXPECT_EQ(lifted.SnappedX(), 3);
     Drag({{6, 6}, {10, 10}});
-    EXPECT_EQ(lifted.SnappedX() % 3, 0);
-    EXPECT_EQ(lifted.SnappedY() % 3, 0);
+    // Moved (6, 5) in all from (3, 3): x reaches the next pixel, y stays short of it.
+    EXPECT_EQ(std::pair(lifted.SnappedX(), lifted.SnappedY()), std::pair(9, 6));
     const int x = lifted.SnappedX();
     Click(140, 140);
     EXPECT_EQ(Object(), nullptr);
