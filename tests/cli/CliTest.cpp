@@ -36,13 +36,6 @@ IconImageRec Record(int width, int height, int32_t depth, const PixelFn& fn) {
     return ToRecord(Paint(width, height, fn), depth);
 }
 
-void SaveIcon(const std::string& path, const std::vector<IconImageRec>& images, unsigned flags = 0,
-              HotSpot hotSpot = {}) {
-    CIconFile engine;
-    engine.LoadedHotSpot() = hotSpot;
-    ASSERT_TRUE(engine.WriteIconFile(path, images, flags)) << engine.LastError();
-}
-
 // The images of an icon file, top row first, as the sources were made.
 std::vector<IconImageRec> ReadTopFirst(const std::string& path) {
     CIconFile engine;
@@ -103,15 +96,6 @@ std::array<uint8_t, 4> Few(int x, int y) {
     return ::testing::AssertionSuccess();
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // --- Usage --------------------------------------------------------------------
 
 TEST(CliUsage, HelpAndVersionExitZero) {
@@ -170,10 +154,12 @@ TEST(CliInfo, ListsEveryImageSumsUpEachFileAndGoesOnPastOneItCannotRead) {
     // read from the PNG's own header.
     IconImageRec wide = Record(40, 24, kDepth32, Soft);
     wide.png = true;
-    SaveIcon(ico, {Record(16, 16, kDepth16, Few), wide, Record(256, 256, kDepth256, Opaque),
-                   Record(17, 17, kDepth24, Few)});
+    WriteBytes(ico, IcoBytes({Record(16, 16, kDepth16, Few), wide,
+                              Record(256, 256, kDepth256, Opaque), Record(17, 17, kDepth24, Few)}));
     // The hot spot's y lies below the image and is pulled onto its last row.
-    SaveIcon(cur, {Record(32, 32, kDepth2, Few)}, kWriteCursor, {5, 40});
+    IconImageRec pointer = Record(32, 32, kDepth2, Few);
+    pointer.hotSpot = HotSpot{5, 40};
+    WriteBytes(cur, IcoBytes({pointer}, kWriteCursor));
     SavePng(png, Paint(20, 10, Soft));
 
     const CommandResult r = Cli({"info", missing, ico, cur, png});
@@ -262,7 +248,7 @@ TEST(CliConvert, PngsIntoIconsProjectsAndAnimatedCursors) {
 TEST(CliConvert, IconIntoOnePngPerImageNamedByIndexAndSize) {
     TempDir dir;
     const std::string ico = dir.File("two.ico"), stem = dir.File("frames");
-    SaveIcon(ico, {Record(16, 16, kDepth32, Soft), Record(17, 9, kDepth24, Few)});
+    WriteBytes(ico, IcoBytes({Record(16, 16, kDepth32, Soft), Record(17, 9, kDepth24, Few)}));
     const CommandResult r = Cli({"convert", ico, "-o", stem + ".png"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, stem + "-0-16x16.png\n" + stem + "-1-17x9.png\n");
@@ -390,12 +376,13 @@ TEST(CliConvert, XcursorOutByFormatAndInByContent) {
 
 // What cannot be read is told of in one line, and nothing is written: not for
 // a damaged input (alone or after a good one), nor for an output of a type
-// the tool does not write or one that cannot be replaced.
+// the tool does not write or one that cannot be replaced. An output that is
+// replaced keeps its permissions.
 TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     TempDir dir;
     const std::string png = dir.File("a.png"), good = dir.File("good.ico");
     SavePng(png, Paint(16, 16, Soft));
-    SaveIcon(good, {Record(32, 32, kDepth32, Soft)});
+    WriteBytes(good, IcoBytes({Record(32, 32, kDepth32, Soft)}));
     const std::vector<uint8_t> bytes = ReadBytes(good);
     const std::string missing = dir.File("missing.ico"), truncated = dir.File("truncated.ico");
     const std::string notIcon = dir.File("text.ico"), fakePng = dir.File("fake.png");
@@ -434,27 +421,19 @@ TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
                                  "pictoform-cli: cannot write '" + other + "': "))
             << name;
     }
-    // Nothing was left beside the outputs either.
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"inside"});
-    EXPECT_EQ(FilesIn(dir.Path()),
-              (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",
-                                        "out.ico", "text.ico", "truncated.ico"}));
     EXPECT_EQ(ReadBytes(out), bytes);
-}
-
-TEST(CliErrors, ReplacedOutputKeepsItsPermissions) {
-    TempDir dir;
-    const std::string png = dir.File("a.png");
-    SavePng(png, Paint(16, 16, Soft));
-    const std::string out = dir.File("out.ico");
-    WriteBytes(out, {0, 0, 1, 0, 0, 0});
+    // Replaced at last, the output keeps its permissions.
     ASSERT_EQ(::chmod(out.c_str(), 0640), 0);
     ASSERT_EQ(Cli({"convert", png, "-o", out}).status, 0);
     struct stat st {};
     ASSERT_EQ(::stat(out.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(ReadTopFirst(out).size(), 1u);
-    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.png", "out.ico"}));
+    // Nothing was left beside the outputs either, written or not.
+    EXPECT_EQ(FilesIn(dir.Path()),
+              (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",
+                                        "out.ico", "text.ico", "truncated.ico"}));
 }
 
 // --- Themes and system icons -------------------------------------------------

@@ -19,7 +19,6 @@
 namespace pictoform::test {
 
 inline constexpr PixelColor kRed{255, 0, 0, 255};
-inline constexpr PixelColor kBlue{0, 0, 255, 255};
 
 class CommandFixture : public ::testing::Test {
 protected:

@@ -1,6 +1,8 @@
 // The edit and Magic commands on the current layer: pixels of the committed
 // picture and of the object, and the records they leave for undo.
 
+#include <functional>
+
 #include "colour/AdjustColorModel.h"
 #include "colour/FilterDialogModel.h"
 #include "colour/ShadowOptionsDialog.h"
@@ -143,30 +145,25 @@ TEST_F(Commands, StatusBarNamesTheZoomAndThePixelAndAnotherFormatStartsFitted) {
 TEST_F(Commands, WorkDoneOnlyThroughCommandsAndTheLayersPanelIsUnsavedWork) {
     Paint(0, 0, kRed);
     Paint(1, 0, kRed);
-    view.SetModified(false); // as a save leaves it
+    // Whether the action leaves unsaved work where a save left none.
+    const auto marks = [&](const std::function<void()>& action) {
+        view.SetModified(false);
+        action();
+        return view.Modified();
+    };
     for (const int id :
          {kCopy, kSetHotspot, kSetHotspot, kShadowEnabled, command::kGradientRadial}) {
-        ASSERT_TRUE(Run(id));
-        EXPECT_FALSE(view.Modified()) << id;
+        EXPECT_FALSE(marks([&] { ASSERT_TRUE(Run(id)); })) << id;
     }
-    ASSERT_TRUE(Run(kUndo));
-    EXPECT_TRUE(view.Modified()) << "an undo after saving is unsaved work";
-    view.SetModified(false);
-    ASSERT_TRUE(Run(kInvert));
-    EXPECT_TRUE(view.Modified());
+    EXPECT_TRUE(marks([&] { ASSERT_TRUE(Run(kUndo)); })) << "an undo after saving is unsaved work";
+    EXPECT_TRUE(marks([&] { ASSERT_TRUE(Run(kInvert)); }));
 
     CLayerDialog& layers = workspace.LayerPanel();
-    view.SetModified(false);
-    ASSERT_TRUE(layers.AddLayer());
-    EXPECT_TRUE(view.Modified());
-    view.SetModified(false);
-    layers.ClickItem(1, 100); // choosing the layer to paint on changes nothing
-    EXPECT_FALSE(view.Modified());
-    layers.ClickItem(1, 2); // its visibility does
-    EXPECT_TRUE(view.Modified());
-    view.SetModified(false);
-    layers.MoveSlider(100);
-    EXPECT_TRUE(view.Modified());
+    EXPECT_TRUE(marks([&] { ASSERT_TRUE(layers.AddLayer()); }));
+    // Choosing the layer to paint on changes nothing; its visibility does.
+    EXPECT_FALSE(marks([&] { layers.ClickItem(1, 100); }));
+    EXPECT_TRUE(marks([&] { layers.ClickItem(1, 2); }));
+    EXPECT_TRUE(marks([&] { layers.MoveSlider(100); }));
 }
 
 TEST_F(Commands, DeselectMergesWithTheShadowWhenItIsOnAndItsOptionsMoveIt) {

@@ -19,9 +19,7 @@ protected:
     // Writes a PNG of the picture `rgba(x, y)` gives; returns its bytes.
     std::vector<uint8_t> WritePng(const std::string& name, int width, int height,
                                   const test::PixelFn& rgba) {
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        EXPECT_TRUE(EncodePng(test::PngOfPicture(test::Paint(width, height, rgba)), bytes, reason));
+        const std::vector<uint8_t> bytes = test::PngBytes(test::Paint(width, height, rgba));
         test::WriteBytes(temp.File(name), bytes);
         return bytes;
     }

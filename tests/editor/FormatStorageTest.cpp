@@ -15,12 +15,8 @@ namespace pictoform {
 namespace {
 
 using test::MouseFixture;
-
-// A colour, with a fourth value where a file's transparency goes along.
-struct Rgb {
-    uint8_t r, g, b, a = 0;
-    auto operator<=>(const Rgb&) const = default;
-};
+using test::Rgb;
+using test::ScreenPixel;
 
 Rgb ImagePixel(const CLayerImage& image, int x, int y) {
     const PixelColor c = image.GetPixel(x, y);
@@ -31,11 +27,6 @@ Rgb ImagePixel(const CLayerImage& image, int x, int y) {
 std::vector<Rgb> Stored(std::vector<Rgb> colours, uint8_t a) {
     for (Rgb& c : colours) c.a = a;
     return colours;
-}
-
-Rgb ScreenPixel(const CLayerImage& screen, int x, int y) {
-    const uint8_t* p = screen.ColourBits() + static_cast<size_t>(y) * screen.Stride() + 3 * x;
-    return {p[2], p[1], p[0]};
 }
 
 class FormatStorageTest : public MouseFixture {

@@ -18,6 +18,19 @@ struct Pt {
     int y;
 };
 
+// A colour as the screen shows it, with a fourth value where a file's
+// transparency goes along.
+struct Rgb {
+    uint8_t r, g, b, a = 0;
+    auto operator<=>(const Rgb&) const = default;
+};
+
+// The screen's colour at (x, y); its rows hold blue, green, red.
+inline Rgb ScreenPixel(const CLayerImage& screen, int x, int y) {
+    const uint8_t* p = screen.ColourBits() + static_cast<size_t>(y) * screen.Stride() + 3 * x;
+    return {p[2], p[1], p[0]};
+}
+
 class MouseFixture : public CommandFixture {
 protected:
     MouseFixture() { Show(); }

@@ -9,8 +9,6 @@
 #include "editor/ViewCommands.h"
 #include "objects/CopiedPattern.h"
 #include "objects/MaskedPattern.h"
-#include "objects/RectPattern.h"
-#include "objects/TriPattern.h"
 #include "panels/SubdivideDialog.h"
 #include "panels/TextInputDialog.h"
 
@@ -206,8 +204,8 @@ TEST_F(ObjectToolsTest, ASelectionLiftsWholePixelsAndMovesByWholePixelsOnly) {
     Drag({{6, 6}, {8, 7}});
     EXPECT_EQ(lifted.SnappedX(), 3);
     Drag({{6, 6}, {10, 10}});
-    EXPECT_EQ(lifted.SnappedX() % 3, 0);
-    EXPECT_EQ(lifted.SnappedY() % 3, 0);
+    // Moved (6, 5) in all from (3, 3): x reaches the next pixel, y stays short of it.
+    EXPECT_EQ(std::pair(lifted.SnappedX(), lifted.SnappedY()), std::pair(9, 6));
     const int x = lifted.SnappedX();
     Click(140, 140);
     EXPECT_EQ(Object(), nullptr);
@@ -248,30 +246,23 @@ TEST_F(ObjectToolsTest, TextIsWholePixelsOnFewColoursAndSmoothOn32BitsWithinItsM
     // A smooth text is held three times its size: what limits it is the
     // memory that takes, not its width. 200 characters of 72 points (96
     // pixels) are added; 300 of 150 points are refused, saying why.
-    struct Case {
-        int pixelHeight;
-        size_t characters;
-        int maskWidth; // 0: refused
-    };
-    for (const Case& c : {Case{96, 200, 200 * 145}, Case{200, 300, 0}}) {
+    const auto add = [&](int pixelHeight, size_t characters) {
         RemoveActiveObject(Layer());
-        workspace.TextFont().pixelHeight = c.pixelHeight;
-        typed.assign(c.characters, 'W');
+        workspace.TextFont().pixelHeight = pixelHeight;
+        typed.assign(characters, 'W');
         Drag({{31, 31}, {60, 90}});
-        auto* text = dynamic_cast<CMaskedPattern*>(Object());
-        if (c.maskWidth == 0) {
-            EXPECT_EQ(Object(), nullptr);
-            ASSERT_EQ(ui.Messages().size(), 1u);
-            EXPECT_EQ(ui.Messages()[0].text,
-                      "The text is too large to add: drawn smoothly it would need more than 160 "
-                      "MB of memory. Use a shorter text or a smaller font.");
-            continue;
-        }
-        ASSERT_NE(text, nullptr);
-        EXPECT_EQ(text->Mask().Width(), c.maskWidth);
-        EXPECT_EQ(text->Mask().Height(), 3 * c.pixelHeight);
-        EXPECT_TRUE(ui.Messages().empty());
-    }
+    };
+    add(96, 200);
+    auto* text = dynamic_cast<CMaskedPattern*>(Object());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::pair(text->Mask().Width(), text->Mask().Height()), std::pair(200 * 145, 3 * 96));
+    EXPECT_TRUE(ui.Messages().empty());
+    add(200, 300);
+    EXPECT_EQ(Object(), nullptr);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text,
+              "The text is too large to add: drawn smoothly it would need more than 160 "
+              "MB of memory. Use a shorter text or a smaller font.");
 }
 
 TEST_F(ObjectToolsTest, TheObjectMenuLeavesOutWhatDoesNotFitTheKind) {

@@ -128,14 +128,6 @@ protected:
         (void)layer.Committed().CopyTo(layer.Working());
         view.SetModified(true);
     }
-    std::vector<std::string> Copies() {
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(paths.recovery, ec))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     // What a run that died leaves: its copy, and a lock file no one holds.
     std::string DeadRunCopy(const std::string& name, std::time_t saved) {
         std::vector<uint8_t> bytes;
@@ -158,14 +150,14 @@ protected:
 TEST_F(RecoveryTest, ACopyWhenDueOnlyWhenIdleAndNoneOnceSaved) {
     const Clock::time_point t0{};
     KeepRecoveryCopy(store, schedule, view, seen, true, t0);
-    EXPECT_TRUE(Copies().empty()) << "nothing unsaved";
+    EXPECT_TRUE(test::FilesIn(paths.recovery).empty()) << "nothing unsaved";
     Edit({200, 10, 10, 255});
     KeepRecoveryCopy(store, schedule, view, seen, true, t0 + seconds(1));
     KeepRecoveryCopy(store, schedule, view, seen, false, t0 + seconds(3));
-    EXPECT_TRUE(Copies().empty()) << "not while settling, not mid-stroke";
+    EXPECT_TRUE(test::FilesIn(paths.recovery).empty()) << "not while settling, not mid-stroke";
     KeepRecoveryCopy(store, schedule, view, seen, true, t0 + seconds(4));
     ASSERT_TRUE(store.HasCopy());
-    ASSERT_EQ(Copies().size(), 2u) << "the copy and the run's lock";
+    ASSERT_EQ(test::FilesIn(paths.recovery).size(), 2u) << "the copy and the run's lock";
     // Another run sees a live run's copy as no one's to offer.
     RecoveryStore other(paths.recovery);
     EXPECT_TRUE(other.DeadCopies().empty());

@@ -4,20 +4,14 @@
 
 #include <functional>
 
+#include "editor/MouseFixture.h"
 #include "icon/IconFormat.h"
 
 namespace pictoform {
 namespace {
 
-struct Rgb {
-    uint8_t r, g, b;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-Rgb ScreenPixel(const CLayerImage& screen, int x, int y) {
-    const uint8_t* p = screen.ColourBits() + static_cast<size_t>(y) * screen.Stride() + 3 * x;
-    return {p[2], p[1], p[0]};
-}
+using test::Rgb;
+using test::ScreenPixel;
 
 // Compares every pixel of the screen with what the rule gives; stops at the
 // first few differences so a failure stays readable.

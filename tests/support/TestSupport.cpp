@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,16 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 CommandResult Run(const std::vector<std::string>& argv, const std::string& stdinText) {

@@ -27,6 +27,8 @@ private:
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted; none when there is no such folder.
+std::vector<std::string> FilesIn(const std::string& dir);
 
 struct CommandResult {
     int status = -1; // exit status, or -1 when the program did not exit normally
