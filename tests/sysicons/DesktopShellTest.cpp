@@ -142,20 +142,19 @@ TEST_F(DesktopShellTest, ANewRegistryShowsTheThemesIcons) {
     FileRegistry registry(temp.File("reg.txt"), ui, [&](Registry& r) {
         SeedSystemIconKeys(r, IconBaseDirs(lookup), shell.IsTrashEmpty());
     });
-    const RegRoot HKCR = RegRoot::ClassesRoot;
-    const RegRoot HKCU = RegRoot::CurrentUser;
-    const std::vector<SysIconItem> items = BuiltInSysIconItems();
-    EXPECT_EQ(registry.ReadString(HKCR, items[0].entries[0].keyPath, ""), computer + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, items[0].entries[1].keyPath, ""), computer + ",0");
-    EXPECT_EQ(registry.ReadString(HKCR, kRecycleBinKey, "Empty"), trash + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, kUserRecycleBinKey, "Full"), full + ",0");
-    // The trash holds a file: the full icon is shown.
-    EXPECT_EQ(registry.ReadString(HKCR, kRecycleBinKey, ""), full + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, kUserRecycleBinKey, ""), full + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, items[4].entries[1].keyPath, ""), docs + ",0");
-    // No network icon in these themes: its keys exist, without a value.
-    EXPECT_TRUE(registry.KeyExists(HKCU, items[1].entries[1].keyPath));
-    EXPECT_EQ(registry.ReadString(HKCR, items[1].entries[0].keyPath, ""), std::nullopt);
+    // Every entry of the objects, in item order: the trash holds a file, so
+    // its default values show the full icon; no network icon in these themes.
+    std::vector<std::optional<std::string>> values;
+    for (const SysIconItem& item : BuiltInSysIconItems()) {
+        for (const IconRegEntry& e : item.entries)
+            values.push_back(registry.ReadString(e.root, e.keyPath, e.valueName));
+    }
+    const std::string c = computer + ",0", t = trash + ",0", f = full + ",0", d = docs + ",0";
+    EXPECT_EQ(values, (std::vector<std::optional<std::string>>{c, c, std::nullopt, std::nullopt, t,
+                                                               t, f, f, f, f, f, f, d, d}));
+    // The network's keys exist all the same, without a value.
+    EXPECT_TRUE(
+        registry.KeyExists(RegRoot::CurrentUser, BuiltInSysIconItems()[1].entries[1].keyPath));
 }
 
 } // namespace
