@@ -98,7 +98,6 @@ TEST_F(SysIconSetTest, ValuesAreWrittenOnlyIntoKeysThatExist) {
 
 TEST_F(SysIconSetTest, ReplacingTheFullTrashWhileEmptyShowsTheEmptyIcon) {
     CSysIconSet set = OpenSet();
-    EXPECT_EQ(Value(HKCR, kRecycleBinKey), "/t/trash.png,0");
     EXPECT_TRUE(set.ReplaceItem(3, "/mine/full.ico,0"));
     EXPECT_EQ(Value(HKCR, kRecycleBinKey, "Full"), "/mine/full.ico,0");
     EXPECT_EQ(Value(HKCU, kUserRecycleBinKey, "Full"), "/mine/full.ico,0");
