@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QImageReader>
 #include <QListWidget>
 #include <QMenu>
