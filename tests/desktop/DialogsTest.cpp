@@ -148,26 +148,6 @@ TEST_F(DialogsTest, EditColorReturnsTheSlidersColourWithItsWordsOrNothing) {
     EXPECT_EQ(ui.EditColor(PixelColor{1, 2, 3, 40}), std::nullopt);
 }
 
-TEST_F(DialogsTest, AdjustColorPreviewsTheSlidersAndOkScalesThePicture) {
-    CLayerImage target = BluePicture();
-    AdjustColorModel model(target);
-    const int x0 = model.Preview().OriginX();
-    const int y0 = model.Preview().OriginY();
-    const int after = PicturePreview::kAfterOffset;
-    script.Then("Adjust Color", [&](QWidget& window) {
-        auto& dialog = As<AdjustColorDialog>(window);
-        QTest::keyClick(&dialog.Slider(2), Qt::Key_Home);
-        EXPECT_EQ(dialog.Slider(2).toolTip(), "-100%");
-        const QImage shown = window.grab().toImage();
-        EXPECT_EQ(shown.pixelColor(x0, y0), QColor(100, 200, 255));
-        EXPECT_EQ(shown.pixelColor(x0 + after + 1, y0 + 1), QColor(100, 200, 127));
-        EXPECT_EQ(shown.pixelColor(5, 25), QColor(Qt::black));
-        window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    });
-    EXPECT_TRUE(RunAdjustColorDialog(frame.get(), model));
-    EXPECT_EQ(target.GetPixel(5, 5), (PixelColor{100, 200, 127, 255}));
-}
-
 TEST_F(DialogsTest, FilterPreviewsItsValueAndOkAppliesIt) {
     CLayerImage target = BluePicture();
     FilterDialogModel brighten(target, FilterKind::Brighten);
