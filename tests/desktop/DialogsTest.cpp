@@ -168,7 +168,6 @@ TEST_F(DialogsTest, FilterPreviewsItsValueAndOkAppliesIt) {
     script.Then("Filter -- Saturation", [&](QWidget& window) {
         auto& dialog = As<FilterDialog>(window);
         for (int i = 0; i < 3; ++i) QTest::keyClick(&dialog.Slider(), Qt::Key_PageDown);
-        EXPECT_EQ(dialog.Slider().toolTip(), "-30%");
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     });
     EXPECT_FALSE(RunFilterDialog(frame.get(), saturation));
