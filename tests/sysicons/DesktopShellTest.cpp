@@ -59,7 +59,9 @@ TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
     EXPECT_EQ(shell.IsTrashEmpty(), std::nullopt);
 }
 
-TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
+// Icon files, PNG pictures and modules give their icon as the previews show
+// it; what is no icon gives none.
+TEST_F(DesktopShellTest, IconsComeFromIconFilesPicturesAndModules) {
     const IconImageRec exact = Pattern(32, 32, kDepth32, 4);
     const std::string ico =
         Touch("a.ico", IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3), exact,
@@ -73,9 +75,8 @@ TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
     const std::string other = Touch(
         "b.ico", IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
     ExpectScaledFrom(shell.ExtractIcon(other, 0), nearest);
-}
 
-TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
+    // A picture is scaled to 32 x 32.
     IconImageRec source = Pattern(64, 48, kDepth32, 9);
     std::vector<uint8_t> png;
     std::string reason;
@@ -85,9 +86,8 @@ TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
     const std::string file = Touch("theme/computer.png", png);
     ExpectScaledFrom(shell.ExtractIcon(file, 0), source);
     EXPECT_FALSE(shell.ExtractIcon(file, 2));
-}
 
-TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
+    // A module's icon by position or by resource identifier.
     const std::string dll = Touch("lib.dll", BuildPe(false, SampleResources(false)).bytes);
     // Position 0 is group 5, whose 32 x 32 image of most bits is shown.
     ExpectScaledFrom(shell.ExtractIcon(dll, 0), SampleGroups()[1].sources[3]);
@@ -97,9 +97,8 @@ TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
     EXPECT_FALSE(shell.ExtractIcon(dll, 3));
     EXPECT_FALSE(shell.ExtractIcon(dll, -8));
     EXPECT_FALSE(shell.ExtractIcon(dll, -2147483647 - 1));
-}
 
-TEST_F(DesktopShellTest, WhatIsNoIconGivesNone) {
+    // What is no icon gives none.
     EXPECT_FALSE(shell.ExtractIcon(temp.File("missing.ico"), 0));
     EXPECT_FALSE(shell.ExtractIcon(Touch("text.ico", {'h', 'i'}), 0));
     EXPECT_FALSE(shell.ExtractIcon(Touch("cut.ico", {0, 0, 1, 0, 5, 0, 32}), 0));
