@@ -217,7 +217,6 @@ TEST_F(PanelsTest, ToolButtonsPaintTheirLookAndChangeTheTool) {
     });
     QTest::mouseClick(&panel.Button(ToolButton::Eraser), Qt::RightButton);
     EXPECT_EQ(shown, "&Square*;&Round;");
-    EXPECT_EQ(tools.CurrentButton(), ToolButton::Eraser);
     EXPECT_EQ(tools.GetCurrentTool(), kToolEraserRound);
 }
 
@@ -231,7 +230,6 @@ TEST_F(PanelsTest, ColourPanelEditsTheSingleColourThenTheStripAndThePresets) {
     EXPECT_EQ(values, QStringList({"255", "180", "60", "255"}));
 
     panel.Slider(3).setValue(100);
-    EXPECT_EQ(colours.CurrentColour().alpha, 100);
     EXPECT_EQ(panel.Value(3).text(), "100");
     // The palette's middle row of column 0 is pure red.
     EXPECT_EQ(PixelOf(panel, 10, 200), QColor(255, 0, 0));

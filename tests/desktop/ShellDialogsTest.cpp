@@ -177,7 +177,7 @@ TEST_F(ShellDialogsTest, IconViewerListsTheModulesIconsAndReturnsTheChosenIndex)
 }
 
 TEST_F(ShellDialogsTest, TheCanvasMenuFitsTheObjectAndRunsTheChosenCommand) {
-    // Grey 100, so that a halving of red shows exactly.
+    // Grey 100, so that a halving of red and a doubling of blue show exactly.
     CIconLayer& layer = *workspace.CurrentLayer();
     layer.Committed().Fill(100, 255, 1);
     layer.Committed().CopyTo(layer.Working());
@@ -192,16 +192,27 @@ TEST_F(ShellDialogsTest, TheCanvasMenuFitsTheObjectAndRunsTheChosenCommand) {
     ASSERT_EQ(Object()->Kind(), PatternKind::Copied);
     // Which entries an object's menu holds, and what flips and filters do,
     // ObjectToolsTest and CommandsTest pin; here a chosen entry runs, from a
-    // submenu into a dialog: "Adjust color..." with red at the left end halves red.
+    // submenu into a dialog: "Adjust color..." with red at the left end halves
+    // red, blue at the right end doubles blue; its previews show before and
+    // after, the middle of each frame on the picture.
     script.ThenMenu([](QMenu& menu) { Choose(menu, {"&Filter", "&Adjust color..."}); });
     script.Then("Adjust Color", [](QWidget& window) {
-        QTest::keyClick(&As<AdjustColorDialog>(window).Slider(0), Qt::Key_Home);
+        auto& dialog = As<AdjustColorDialog>(window);
+        QTest::keyClick(&dialog.Slider(0), Qt::Key_Home);
+        QTest::keyClick(&dialog.Slider(2), Qt::Key_End);
+        EXPECT_EQ(dialog.Slider(2).toolTip(), "100%");
+        const QImage shown = window.grab().toImage();
+        const int x = PicturePreview::kFrameLeft[0], y = PicturePreview::kFrameTop;
+        const int middle = PicturePreview::kFrameSize / 2;
+        EXPECT_EQ(shown.pixelColor(x, y), QColor(Qt::black));
+        EXPECT_EQ(shown.pixelColor(x + middle, y + middle), QColor(100, 100, 100));
+        EXPECT_EQ(shown.pixelColor(x + PicturePreview::kAfterOffset + middle, y + middle),
+                  QColor(50, 100, 200));
         window.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     Mouse(QEvent::MouseButtonPress, 4, 4, Qt::RightButton);
-    EXPECT_EQ(script.Pending(), 0u);
     EXPECT_EQ(static_cast<CCopiedPattern&>(*Object()).Picture().GetPixel(0, 1),
-              (PixelColor{50, 100, 100, 255}));
+              (PixelColor{50, 100, 200, 255}));
 
     // A rectangle's menu as Qt shows it, checked entries and submenus; Remove takes it away.
     frame->RunCommand(command::kDeselect);

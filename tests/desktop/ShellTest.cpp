@@ -250,15 +250,29 @@ TEST_F(ShellTest, ANamedFileIsPaintedSavedAndUndoneFromTheKeyboard) {
     EXPECT_FALSE(vertex->isEnabled()) << "a fill has no vertex gradient";
 }
 
-TEST_F(ShellTest, ClosingAsksWhenModifiedAndKeepsTheLayout) {
+// Closing, opening and a new icon ask about unsaved work first: Cancel keeps
+// everything (no file dialog, no new icon); the layout is kept on closing.
+TEST_F(ShellTest, UnsavedWorkIsAskedAboutBeforeItIsClosedOrReplaced) {
+    ASSERT_TRUE(workspace.FormatList().AddNewFormat(FormatChoice{16, 16, kDepth32}, false));
     view.SetModified(true);
-    ui.QueueAnswer(MessageAnswer::Cancel);
+    for (int i = 0; i < 3; ++i) ui.QueueAnswer(MessageAnswer::Cancel);
     QCloseEvent refused;
     QApplication::sendEvent(frame.get(), &refused);
+    frame->RunCommand(command::kOpen);
+    frame->RunCommand(command::kNew);
     EXPECT_FALSE(refused.isAccepted());
     EXPECT_TRUE(ui.WasAsked("Save changes before closing?", "Pictoform"));
+    EXPECT_EQ(ui.Messages().size(), 3u);
+    EXPECT_TRUE(ui.files.Requests().empty());
+    EXPECT_EQ(workspace.FormatList().Count(), 2);
     EXPECT_FALSE(QSettings().contains("NormalLayout"));
 
+    ui.QueueAnswer(MessageAnswer::No);
+    frame->RunCommand(command::kNew);
+    EXPECT_EQ(workspace.FormatList().Count(), 1);
+    EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Pictoform");
+
+    view.SetModified(true);
     ui.QueueAnswer(MessageAnswer::No);
     frame->Pane(5)->hide();
     QCloseEvent accepted;
@@ -271,25 +285,6 @@ TEST_F(ShellTest, ClosingAsksWhenModifiedAndKeepsTheLayout) {
     again.show();
     EXPECT_FALSE(again.Pane(5)->isVisible());
     EXPECT_TRUE(again.Pane(4)->isVisible());
-}
-
-TEST_F(ShellTest, ReplacingUnsavedWorkAsksFirst) {
-    ASSERT_TRUE(workspace.FormatList().AddNewFormat(FormatChoice{16, 16, kDepth32}, false));
-    const int formats = workspace.FormatList().Count();
-    view.SetModified(true);
-    // Cancel keeps everything: no file dialog, no new icon.
-    ui.QueueAnswer(MessageAnswer::Cancel);
-    frame->RunCommand(command::kOpen);
-    ui.QueueAnswer(MessageAnswer::Cancel);
-    frame->RunCommand(command::kNew);
-    EXPECT_TRUE(ui.files.Requests().empty());
-    EXPECT_EQ(workspace.FormatList().Count(), formats);
-    EXPECT_EQ(ui.Messages().size(), 2u);
-
-    ui.QueueAnswer(MessageAnswer::No);
-    frame->RunCommand(command::kNew);
-    EXPECT_EQ(workspace.FormatList().Count(), 1);
-    EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Pictoform");
 }
 
 TEST_F(ShellTest, RecentFilesKeepFourNewestFirst) {

@@ -35,22 +35,6 @@ TEST(CommandDialogs, SubdivideTakesDigitsAndTextInputChangesTheRunsFontOnOk) {
     EXPECT_EQ(CTextInputDialog(ui, runFont).Font(), bold); // the next text starts with it
 }
 
-TEST(CommandDialogs, ShadowOffsetsReadLikeTypedIntegers) {
-    const std::pair<const char*, int> cases[] = {{"25", 25},
-                                                 {"-7", -7},
-                                                 {"+3", 3},
-                                                 {"  -12xy", -12},
-                                                 {"4-5", 4},
-                                                 {"", 0},
-                                                 {"abc", 0},
-                                                 {"--3", 0},
-                                                 {"99999999999", INT_MAX},
-                                                 {"-2147483648", INT_MIN},
-                                                 {"-99999999999", INT_MIN}};
-    for (const auto& [text, value] : cases)
-        EXPECT_EQ(CDSOPTDialog::ReadOffset(text), value) << text;
-}
-
 TEST(CommandDialogs, ShadowOptionsEditTheCallersValuesAndDefaultRestoresTheFactoryOnes) {
     ScriptedUiServices ui;
     const PixelColor red{200, 10, 20, 180};
@@ -74,4 +58,19 @@ TEST(CommandDialogs, ShadowOptionsEditTheCallersValuesAndDefaultRestoresTheFacto
     dialog.Default();
     EXPECT_EQ(dialog.XText() + "," + dialog.YText(), "2,2");
     EXPECT_EQ(dialog.Colour(), (PixelColor{0, 0, 0, 100, 0, 0}));
+
+    // The offsets read like typed integers.
+    const std::pair<const char*, int> cases[] = {{"25", 25},
+                                                 {"-7", -7},
+                                                 {"+3", 3},
+                                                 {"  -12xy", -12},
+                                                 {"4-5", 4},
+                                                 {"", 0},
+                                                 {"abc", 0},
+                                                 {"--3", 0},
+                                                 {"99999999999", INT_MAX},
+                                                 {"-2147483648", INT_MIN},
+                                                 {"-99999999999", INT_MIN}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(CDSOPTDialog::ReadOffset(text), value) << text;
 }

@@ -52,7 +52,6 @@ TEST(NewFormatDialog, ChoicesAreRememberedAndCustomTakesTheSizeDialogsAnswer) {
             size.SetWidthText("100");
             return size.Ok();
         });
-        EXPECT_TRUE(ui.WasAsked("Cannot make an icon bigger than 128!", "Error"));
         // 256 is on the list, but Custom keeps its own limit.
         EXPECT_EQ(Texts({dialog.SizeItems().begin() + 7, dialog.SizeItems().end()}),
                   "128 X 128=8388736;256 X 256=16777472;Custom(100 X 20)=6553620;");

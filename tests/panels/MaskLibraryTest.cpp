@@ -21,7 +21,7 @@ std::vector<uint8_t> MaskBytes(uint8_t w0, uint8_t w1, uint8_t h0, uint8_t h1,
 
 } // namespace
 
-TEST(ReadMaskFile, ReadsBigEndianSizesAndTopRowFirstBytes) {
+TEST(ReadMaskFile, ReadsBigEndianSizesAndTopRowFirstBytesAndRefusesTheRest) {
     struct Case {
         std::vector<uint8_t> file;
         int width, height;
@@ -42,10 +42,8 @@ TEST(ReadMaskFile, ReadsBigEndianSizesAndTopRowFirstBytes) {
         EXPECT_EQ(mask.height, c.height);
         EXPECT_EQ(mask.pixels, c.pixels);
     }
-}
 
-TEST(ReadMaskFile, RefusesWhatItCannotReadAndKeepsTheOldMask) {
-    TempDir dir;
+    // What it cannot read is refused, and the mask read before is kept.
     WriteBytes(dir.File("short.msk"), MaskBytes(0, 2, 0, 3, {1, 2, 3, 4, 5}));
     WriteBytes(dir.File("header.msk"), {'p', 'a', 't', 0, 1, 0});
     WriteBytes(dir.File("magic.msk"), {'p', 'a', 'x', 0, 1, 0, 1, 9});
@@ -53,7 +51,7 @@ TEST(ReadMaskFile, RefusesWhatItCannotReadAndKeepsTheOldMask) {
     WriteBytes(dir.File("huge.msk"), MaskBytes(0xFF, 0xFF, 0xFF, 0xFF, {1}));
     std::filesystem::create_directory(dir.File("folder.msk"));
 
-    MaskImage mask{1, 1, {42}};
+    mask = MaskImage{1, 1, {42}};
     for (const char* name :
          {"short.msk", "header.msk", "magic.msk", "huge.msk", "folder.msk", "missing.msk"}) {
         std::string why;

@@ -59,7 +59,9 @@ TEST_F(DesktopShellTest, TheTrashIsEmptyWhenItsFilesFolderHoldsNothing) {
     EXPECT_EQ(shell.IsTrashEmpty(), std::nullopt);
 }
 
-TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
+// Icon files, PNG pictures and modules give their icon as the previews show
+// it; what is no icon gives none.
+TEST_F(DesktopShellTest, IconsComeFromIconFilesPicturesAndModules) {
     const IconImageRec exact = Pattern(32, 32, kDepth32, 4);
     const std::string ico =
         Touch("a.ico", IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3), exact,
@@ -73,9 +75,8 @@ TEST_F(DesktopShellTest, AnIconFileGivesItsImageNearest32By32) {
     const std::string other = Touch(
         "b.ico", IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
     ExpectScaledFrom(shell.ExtractIcon(other, 0), nearest);
-}
 
-TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
+    // A picture is scaled to 32 x 32.
     IconImageRec source = Pattern(64, 48, kDepth32, 9);
     std::vector<uint8_t> png;
     std::string reason;
@@ -85,9 +86,8 @@ TEST_F(DesktopShellTest, APngPictureIsScaledTo32By32) {
     const std::string file = Touch("theme/computer.png", png);
     ExpectScaledFrom(shell.ExtractIcon(file, 0), source);
     EXPECT_FALSE(shell.ExtractIcon(file, 2));
-}
 
-TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
+    // A module's icon by position or by resource identifier.
     const std::string dll = Touch("lib.dll", BuildPe(false, SampleResources(false)).bytes);
     // Position 0 is group 5, whose 32 x 32 image of most bits is shown.
     ExpectScaledFrom(shell.ExtractIcon(dll, 0), SampleGroups()[1].sources[3]);
@@ -97,9 +97,8 @@ TEST_F(DesktopShellTest, AModuleIconByPositionOrByResourceIdentifier) {
     EXPECT_FALSE(shell.ExtractIcon(dll, 3));
     EXPECT_FALSE(shell.ExtractIcon(dll, -8));
     EXPECT_FALSE(shell.ExtractIcon(dll, -2147483647 - 1));
-}
 
-TEST_F(DesktopShellTest, WhatIsNoIconGivesNone) {
+    // What is no icon gives none.
     EXPECT_FALSE(shell.ExtractIcon(temp.File("missing.ico"), 0));
     EXPECT_FALSE(shell.ExtractIcon(Touch("text.ico", {'h', 'i'}), 0));
     EXPECT_FALSE(shell.ExtractIcon(Touch("cut.ico", {0, 0, 1, 0, 5, 0, 32}), 0));
@@ -142,20 +141,19 @@ TEST_F(DesktopShellTest, ANewRegistryShowsTheThemesIcons) {
     FileRegistry registry(temp.File("reg.txt"), ui, [&](Registry& r) {
         SeedSystemIconKeys(r, IconBaseDirs(lookup), shell.IsTrashEmpty());
     });
-    const RegRoot HKCR = RegRoot::ClassesRoot;
-    const RegRoot HKCU = RegRoot::CurrentUser;
-    const std::vector<SysIconItem> items = BuiltInSysIconItems();
-    EXPECT_EQ(registry.ReadString(HKCR, items[0].entries[0].keyPath, ""), computer + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, items[0].entries[1].keyPath, ""), computer + ",0");
-    EXPECT_EQ(registry.ReadString(HKCR, kRecycleBinKey, "Empty"), trash + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, kUserRecycleBinKey, "Full"), full + ",0");
-    // The trash holds a file: the full icon is shown.
-    EXPECT_EQ(registry.ReadString(HKCR, kRecycleBinKey, ""), full + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, kUserRecycleBinKey, ""), full + ",0");
-    EXPECT_EQ(registry.ReadString(HKCU, items[4].entries[1].keyPath, ""), docs + ",0");
-    // No network icon in these themes: its keys exist, without a value.
-    EXPECT_TRUE(registry.KeyExists(HKCU, items[1].entries[1].keyPath));
-    EXPECT_EQ(registry.ReadString(HKCR, items[1].entries[0].keyPath, ""), std::nullopt);
+    // Every entry of the objects, in item order: the trash holds a file, so
+    // its default values show the full icon; no network icon in these themes.
+    std::vector<std::optional<std::string>> values;
+    for (const SysIconItem& item : BuiltInSysIconItems()) {
+        for (const IconRegEntry& e : item.entries)
+            values.push_back(registry.ReadString(e.root, e.keyPath, e.valueName));
+    }
+    const std::string c = computer + ",0", t = trash + ",0", f = full + ",0", d = docs + ",0";
+    EXPECT_EQ(values, (std::vector<std::optional<std::string>>{c, c, std::nullopt, std::nullopt, t,
+                                                               t, f, f, f, f, f, f, d, d}));
+    // The network's keys exist all the same, without a value.
+    EXPECT_TRUE(
+        registry.KeyExists(RegRoot::CurrentUser, BuiltInSysIconItems()[1].entries[1].keyPath));
 }
 
 } // namespace

@@ -64,7 +64,7 @@ TEST_F(SysIconSetTest, BackupIsMadeOnceAndKeepsTheValueFromBeforeTheFirstChange)
     EXPECT_EQ(reopened.ReadString(HKCR, kComputer, ""), "/new/computer.ico,0");
 }
 
-TEST_F(SysIconSetTest, ReplaceAsksForAnIconFileAndWritesEveryEntry) {
+TEST_F(SysIconSetTest, ReplaceAsksForAnIconFileAndWritesEveryEntryThatExists) {
     CSysIconSet set = OpenSet();
     ui.QueueFile("/home/me/Pictures/pc.ico");
     EXPECT_TRUE(set.ReplaceItem(0, ""));
@@ -84,23 +84,18 @@ TEST_F(SysIconSetTest, ReplaceAsksForAnIconFileAndWritesEveryEntry) {
     EXPECT_EQ(Value(HKCR, "CLSID\\{208D2C60-3AEA-1069-A2D7-08002B30309D}\\DefaultIcon"),
               "/t/network.png,0");
     EXPECT_EQ(shell.changes, 1);
-}
 
-TEST_F(SysIconSetTest, ValuesAreWrittenOnlyIntoKeysThatExist) {
-    CSysIconSet set = OpenSet();
-    EXPECT_TRUE(set.SetRegValue(RegRoot::Users, "Nowhere\\Icon", "", "/x.ico,0"));
-    EXPECT_FALSE(registry.KeyExists(RegRoot::Users, "Nowhere"));
-    // An item of the file whose keys are missing is replaced where it can be.
+    // An item of the file whose keys are missing is replaced where it can be;
+    // no key is made for it.
     set.SetItems({{9, "Half", {{HKCU, "Missing\\Key", ""}, {HKCR, kComputer, "Other"}}}});
     EXPECT_TRUE(set.ReplaceItem(0, "/y.ico,3"));
     EXPECT_FALSE(registry.KeyExists(HKCU, "Missing\\Key"));
     EXPECT_EQ(Value(HKCR, kComputer, "Other"), "/y.ico,3");
-    EXPECT_EQ(Value(HKCR, kComputer), "/t/computer.png,0");
+    EXPECT_EQ(Value(HKCR, kComputer), "/home/me/Pictures/pc.ico,0");
 }
 
 TEST_F(SysIconSetTest, ReplacingTheFullTrashWhileEmptyShowsTheEmptyIcon) {
     CSysIconSet set = OpenSet();
-    EXPECT_EQ(Value(HKCR, kRecycleBinKey), "/t/trash.png,0");
     EXPECT_TRUE(set.ReplaceItem(3, "/mine/full.ico,0"));
     EXPECT_EQ(Value(HKCR, kRecycleBinKey, "Full"), "/mine/full.ico,0");
     EXPECT_EQ(Value(HKCU, kUserRecycleBinKey, "Full"), "/mine/full.ico,0");

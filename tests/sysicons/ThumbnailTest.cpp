@@ -62,7 +62,10 @@ TEST(ThumbnailTest, TheImageNearestTheSizeAtOrAboveItIsTheOnlyOneDecoded) {
     }
 }
 
-TEST(ThumbnailTest, AnAnimatedCursorShowsTheFrameItShowsFirst) {
+// An animated cursor shows the frame it shows first; a program its first icon group.
+TEST(ThumbnailTest, AnAnimatedCursorShowsItsFirstFrameAndAProgramItsFirstGroup) {
+    BgraPicture thumbnail;
+    std::string reason;
     std::vector<IconImageRec> frames;
     for (uint32_t seed : {5u, 6u, 7u}) frames.push_back(Pattern(24, 24, kDepth32, seed));
     for (const auto& [sequence, first] : {std::pair{std::vector<uint32_t>{}, size_t{0}},
@@ -71,22 +74,16 @@ TEST(ThumbnailTest, AnAnimatedCursorShowsTheFrameItShowsFirst) {
         info.sequence = sequence;
         std::vector<uint8_t> ani;
         ASSERT_TRUE(CIconFile().EncodeAnimatedCursor(frames, kWriteCursor, ani, info));
-        BgraPicture thumbnail;
-        std::string reason;
         ASSERT_TRUE(MakeThumbnail(ani, 16, thumbnail, reason)) << reason;
         EXPECT_TRUE(thumbnail.bgra == ScalePicture(ImageOf(ani, first), 16, 16).bgra) << first;
     }
-}
 
-TEST(ThumbnailTest, AProgramShowsItsFirstIconGroup) {
     std::vector<Resource> resources;
     uint16_t nextId = 1;
     AddIconGroup(resources, ResourceName::Id(7),
                  IcoBytes({Pattern(16, 16, kDepth256, 8), Pattern(32, 32, kDepth24, 9)}), nextId);
     AddIconGroup(resources, ResourceName::Id(8), IcoBytes({Pattern(16, 16, kDepth24, 10)}), nextId);
     const std::vector<uint8_t> dll = BuildPe(false, resources).bytes;
-    BgraPicture thumbnail;
-    std::string reason;
     ASSERT_TRUE(MakeThumbnail(dll, 128, thumbnail, reason)) << reason;
     EXPECT_TRUE(thumbnail.bgra == ImageOf(dll, 1).bgra);
 
