@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "QtTextRasterizer.h"
 #include "panels/PanelSupport.h"
 
 namespace pictoform {
@@ -19,14 +20,6 @@ QDialogButtonBox* OkCancel(QDialog* dialog, QDialogButtonBox::StandardButtons wh
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
-}
-
-QFont ToQFont(const FontDescription& description) {
-    QFont font = FontOrFallback(description.family.c_str(), 12);
-    font.setPixelSize(description.pixelHeight);
-    font.setWeight(static_cast<QFont::Weight>(description.weight));
-    font.setItalic(description.italic);
-    return font;
 }
 
 } // namespace
@@ -74,7 +67,11 @@ void TextInputDialog::ChooseFont() {
 }
 
 void TextInputDialog::ShowFont() {
-    m_edit->setFont(ToQFont(m_model.Font()));
+    // The text's own font, held to sizes and weights Qt takes; smoothed for
+    // reading here, though the canvas draws it without smoothing.
+    QFont font = ToQFont(m_model.Font());
+    font.setStyleStrategy(QFont::PreferDefault);
+    m_edit->setFont(font);
 }
 
 ShadowOptionsDialog::ShadowOptionsDialog(CDSOPTDialog& model, QWidget* parent)
