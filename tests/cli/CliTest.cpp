@@ -429,7 +429,8 @@ TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     struct stat st {};
     ASSERT_EQ(::stat(out.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(ReadTopFirst(out).size(), 1u);
+    // The 16 x 16 picture, not the 32 x 32 icon that was there.
+    EXPECT_EQ(ReadTopFirst(out).at(0).width, 16);
     // Nothing was left beside the outputs either, written or not.
     EXPECT_EQ(FilesIn(dir.Path()),
               (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",

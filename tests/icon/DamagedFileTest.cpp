@@ -211,22 +211,25 @@ void CutAtEveryByte(const std::vector<uint8_t>& whole, size_t needed) {
     const std::vector<IconImageRec>& expected = intact.Images();
     CIconFile engine;
     for (size_t cut = 0; cut < whole.size(); ++cut) {
+        SCOPED_TRACE("cut at " + std::to_string(cut));
         const std::span<const uint8_t> part(whole.data(), cut);
         if (cut < needed) {
-            ASSERT_NE(Refusal(part), "(read)") << "cut at " << cut;
+            const std::string reason = Refusal(part);
+            ASSERT_NE(reason, "(read)");
+            ASSERT_FALSE(reason.empty());
         }
         std::string reason;
         std::vector<IconGroup> groups;
         (void)ListModuleIconGroups(part, groups, reason);
         if (!engine.LoadModuleIconData(part, 0)) {
-            ASSERT_FALSE(engine.LastError().empty()) << "cut at " << cut;
+            ASSERT_FALSE(engine.LastError().empty());
             ASSERT_TRUE(engine.Images().empty());
             continue;
         }
-        ASSERT_EQ(engine.Images().size(), expected.size()) << "cut at " << cut;
+        ASSERT_EQ(engine.Images().size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
             ASSERT_TRUE(SamePixels(PictureOf(expected[i]), PictureOf(engine.Images()[i])))
-                << "cut at " << cut << ", image " << i;
+                << "image " << i;
         }
     }
 }
@@ -347,6 +350,7 @@ TEST(DamagedModule, FieldsPointingPastTheEndBackOrNowhere) {
         {ne, kTable + 2 + 8 + 6, 0x7000, 2, "resource name at byte ..."},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
         std::vector<uint8_t> f = c.module;
         c.width == 2 ? Put16(f, c.at, c.value) : Put32(f, c.at, c.value);
         const std::string reason = Refusal(f);

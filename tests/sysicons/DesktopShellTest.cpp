@@ -22,7 +22,9 @@ using namespace test;
 namespace fs = std::filesystem;
 
 // The shell hands over the icon as the previews show it.
-void ExpectScaledFrom(const std::optional<ShellIcon>& icon, const IconImageRec& source) {
+void ExpectScaledFrom(const std::optional<ShellIcon>& icon, const IconImageRec& source,
+                      const char* what) {
+    SCOPED_TRACE(what);
     ASSERT_TRUE(icon);
     EXPECT_EQ(std::tie(icon->width, icon->height), std::tuple(32, 32));
     EXPECT_EQ(icon->bgra, Preview32(source));
@@ -66,7 +68,7 @@ TEST_F(DesktopShellTest, IconsComeFromIconFilesPicturesAndModules) {
     const std::string ico =
         Touch("a.ico", IcoBytes({Pattern(16, 16, kDepth32, 1), Pattern(32, 32, kDepth256, 3), exact,
                                  Pattern(48, 48, kDepth32, 5)}));
-    ExpectScaledFrom(shell.ExtractIcon(ico, 0), exact);
+    ExpectScaledFrom(shell.ExtractIcon(ico, 0), exact, "the exact image");
     // An icon file holds one icon.
     EXPECT_FALSE(shell.ExtractIcon(ico, 1));
 
@@ -74,7 +76,7 @@ TEST_F(DesktopShellTest, IconsComeFromIconFilesPicturesAndModules) {
     const IconImageRec nearest = Pattern(24, 24, kDepth16, 6);
     const std::string other = Touch(
         "b.ico", IcoBytes({Pattern(64, 64, kDepth32, 7), nearest, Pattern(16, 16, kDepth2, 8)}));
-    ExpectScaledFrom(shell.ExtractIcon(other, 0), nearest);
+    ExpectScaledFrom(shell.ExtractIcon(other, 0), nearest, "the nearest image");
 
     // A picture is scaled to 32 x 32.
     IconImageRec source = Pattern(64, 48, kDepth32, 9);
@@ -84,16 +86,17 @@ TEST_F(DesktopShellTest, IconsComeFromIconFilesPicturesAndModules) {
                                 source.mask, png, reason))
         << reason;
     const std::string file = Touch("theme/computer.png", png);
-    ExpectScaledFrom(shell.ExtractIcon(file, 0), source);
+    ExpectScaledFrom(shell.ExtractIcon(file, 0), source, "a picture");
     EXPECT_FALSE(shell.ExtractIcon(file, 2));
 
     // A module's icon by position or by resource identifier.
     const std::string dll = Touch("lib.dll", BuildPe(false, SampleResources(false)).bytes);
     // Position 0 is group 5, whose 32 x 32 image of most bits is shown.
-    ExpectScaledFrom(shell.ExtractIcon(dll, 0), SampleGroups()[1].sources[3]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, 0), SampleGroups()[1].sources[3], "module, position 0");
     // -7 is the group with identifier 7: only 48 x 48 and 16 x 16 there.
-    ExpectScaledFrom(shell.ExtractIcon(dll, -7), SampleGroups()[2].sources[0]);
-    ExpectScaledFrom(shell.ExtractIcon(dll, 1), SampleGroups()[2].sources[0]);
+    ExpectScaledFrom(shell.ExtractIcon(dll, -7), SampleGroups()[2].sources[0],
+                     "module, identifier 7");
+    ExpectScaledFrom(shell.ExtractIcon(dll, 1), SampleGroups()[2].sources[0], "module, position 1");
     EXPECT_FALSE(shell.ExtractIcon(dll, 3));
     EXPECT_FALSE(shell.ExtractIcon(dll, -8));
     EXPECT_FALSE(shell.ExtractIcon(dll, -2147483647 - 1));

@@ -61,12 +61,12 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
         mode &= ~mask;
     }
 
-    // Only a replaced file needs the data on disk before the rename: a crash
-    // must not leave an empty file where the old one was. A new file risks
-    // nothing, so it is spared the wait.
     // The failed `stat` of a new file leaves ENOENT behind; a failing close
     // must not be reported with it.
     errno = 0;
+    // Only a replaced file needs the data on disk before the rename: a crash
+    // must not leave an empty file where the old one was. A new file risks
+    // nothing, so it is spared the wait.
     bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && (!replacing || ::fsync(fd) == 0);
     const int writeErrno = errno;
     ok = (::close(fd) == 0) && ok;
