@@ -3,7 +3,8 @@
 # files: a nine-image icon extracted to PNG and listed (icotool), start-up
 # (--version), and a program holding 184 icon groups listed and extracted
 # (wrestool). Rounds alternate the two tools; each prints the median over the
-# rounds of the CPU time per run and the ratio of medians.
+# rounds of the CPU time per run and the ratio of medians; then the sizes of
+# the PNGs each wrote.
 # Usage: bench/cli_vs_icotool.sh [path/to/pictoform-cli] [ROUNDS]
 #   (needs icoutils, imagemagick and MinGW-w64's binutils)
 set -euo pipefail
@@ -52,3 +53,17 @@ for pair in "convert big.ico -o a/out.png|icotool -x -o b big.ico" \
     awk -v task="${pair%%|*}" -v o="$o" -v t="$t" \
         'BEGIN { printf "%-34s %10s %10s %7.2f\n", task, o, t, o / t }'
 done
+# The converted PNGs' sizes next to icotool's, image by image (matched by
+# their size in pixels) and in all.
+echo
+printf '%-10s %10s %10s %7s\n' "image" "ours B" "icotool B" "ratio"
+total_ours=0
+total_theirs=0
+for side in 16 20 24 32 40 48 64 128 256; do
+    o=$(stat -c %s a/out-*-${side}x${side}.png)
+    t=$(stat -c %s b/big_*_${side}x${side}x32.png)
+    total_ours=$((total_ours + o))
+    total_theirs=$((total_theirs + t))
+    awk -v s="${side}x${side}" -v o="$o" -v t="$t" 'BEGIN { printf "%-10s %10d %10d %7.3f\n", s, o, t, o / t }'
+done
+awk -v o="$total_ours" -v t="$total_theirs" 'BEGIN { printf "%-10s %10d %10d %7.3f\n", "all", o, t, o / t }'
