@@ -121,14 +121,13 @@ void CViewPainter::FillScreenGrey(const PixelRect& kept) {
     // The window shows the colour plane alone; the screen's alpha and
     // coverage are never read, so they are not filled.
     const PixelRect keep = kept.Intersected(m_screen.Whole());
-    const size_t stride = static_cast<size_t>(m_screen.Stride());
-    uint8_t* bits = m_screen.ColourBits();
     const auto fill = [&](int y, int x0, int x1) {
-        std::fill_n(bits + static_cast<size_t>(y) * stride + 3 * static_cast<size_t>(x0),
-                    3 * static_cast<size_t>(x1 - x0), kViewGrey);
+        std::fill_n(m_screen.Bgr(x0, y), 3 * static_cast<size_t>(x1 - x0), kViewGrey);
     };
     if (keep.Empty()) {
-        std::fill_n(bits, stride * static_cast<size_t>(m_screen.Height()), kViewGrey);
+        std::fill_n(m_screen.ColourBits(),
+                    static_cast<size_t>(m_screen.Stride()) * static_cast<size_t>(m_screen.Height()),
+                    kViewGrey);
         return;
     }
     for (int y = 0; y < m_screen.Height(); ++y) {
@@ -258,12 +257,8 @@ void CViewPainter::Present(const ViewGeometry& g, const PixelRect& area) {
     const int originX = std::max(g.originX, 0);
     const int originY = std::max(g.originY, 0);
     const size_t bytes = 3 * static_cast<size_t>(to.x1 - to.x0);
-    const auto at = [](CLayerImage& image, int x, int y) {
-        return image.ColourBits() + static_cast<size_t>(y) * image.Stride() +
-               3 * static_cast<size_t>(x);
-    };
     for (int y = to.y0; y < to.y1; ++y)
-        std::memcpy(at(m_screen, to.x0, y), at(m_display, to.x0 - originX, y - originY), bytes);
+        std::memcpy(m_screen.Bgr(to.x0, y), m_display.Bgr(to.x0 - originX, y - originY), bytes);
     if (!to.Empty()) m_updated = m_updated.United(to);
 }
 

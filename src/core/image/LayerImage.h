@@ -176,6 +176,13 @@ public:
     // Row 0 of the colour plane; row y starts Stride() * y bytes further on.
     uint8_t* ColourBits() { return m_colour.data(); }
     const uint8_t* ColourBits() const { return m_colour.data(); }
+    // Pixel (x, y) of the colour plane: blue, green, red.
+    uint8_t* Bgr(int x, int y) {
+        return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
+    }
+    const uint8_t* Bgr(int x, int y) const {
+        return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
+    }
     // Row-major, Width() bytes a row. The coverage plane directly follows the
     // alpha plane in one block.
     uint8_t* AlphaPlane() { return m_planes.data(); }
@@ -202,12 +209,6 @@ private:
     static void ShowDot(CLayerImage& display, int x, int y, const PixelColor& colour, int zoom,
                         int offsetX, int offsetY);
     size_t PixelIndex(int x, int y) const { return static_cast<size_t>(y) * m_width + x; }
-    uint8_t* Bgr(int x, int y) {
-        return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
-    }
-    const uint8_t* Bgr(int x, int y) const {
-        return m_colour.data() + static_cast<size_t>(y) * m_stride + 3 * x;
-    }
     void SetPixelRaw(int x, int y, uint8_t r, uint8_t g, uint8_t b, uint8_t a, uint8_t coverage);
     // n covered pixels of one colour (blue, green, red) and alpha from (x, y) along the row.
     void FillRun(int x, int y, int n, const uint8_t* bgr, uint8_t alpha);
