@@ -69,13 +69,16 @@ void ExpectRefused(CIconFile& engine, const std::vector<uint8_t>& bytes, const s
 
 } // namespace
 
+// Listing refuses it too: info must not pass a file that cannot be opened.
 TEST(DamagedFile, TruncatedAtEveryByteIsRefused) {
     for (const auto& [kind, whole] : SampleFiles()) {
         CIconFile engine;
         ASSERT_TRUE(engine.ReadIconData(whole)) << kind << ": " << engine.LastError();
         for (size_t n = 0; n < whole.size(); ++n) {
             const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(n));
-            ExpectRefused(engine, cut, std::string(kind) + " cut at " + std::to_string(n));
+            const std::string what = std::string(kind) + " cut at " + std::to_string(n);
+            ExpectRefused(engine, cut, what);
+            EXPECT_FALSE(engine.ListIconData(cut)) << what;
         }
     }
 }

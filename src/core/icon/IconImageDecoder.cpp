@@ -137,6 +137,20 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
     }
     const size_t colourEnd = paletteStart + paletteBytes + colourBytes;
     if (colourEnd > size) return EndsPast("data", colourEnd, size, reason);
+
+    const size_t maskStride = static_cast<size_t>(RowStride(rec.width, 1));
+    const size_t maskEnd = colourEnd + maskStride * h;
+    // Some writers end an image after its colours, as its entry's size says;
+    // what follows belongs to another image. A 32-bit image then takes its
+    // mask from alpha. Any other is opaque, unless the mask fits before the
+    // next image after all (a writer that left it out of the size). A mask
+    // cut off by the end of the data is damage instead, and is found when
+    // only listing too: a listing must not pass a file that cannot be opened.
+    const uint64_t room = std::min<uint64_t>(e.nextImage, size);
+    const bool noMask = rec.depth == kDepth32
+                            ? maskEnd > declaredEnd
+                            : colourEnd <= declaredEnd && declaredEnd < maskEnd && room < maskEnd;
+    if (!noMask && maskEnd > size) return EndsPast("mask", maskEnd, size, reason);
     if (e.headerOnly) return true;
 
     const uint8_t* palette = file.data() + paletteStart;
@@ -160,25 +174,13 @@ bool DecodeIconImage(std::span<const uint8_t> file, size_t start, const ImageEnt
         }
     }
 
-    const size_t maskStride = static_cast<size_t>(RowStride(rec.width, 1));
-    const size_t maskEnd = colourEnd + maskStride * h;
     rec.mask.resize(n);
-    // Some writers end an image after its colours, as its entry's size says;
-    // what follows belongs to another image. A 32-bit image then takes its
-    // mask from alpha. Any other is opaque, unless the mask fits before the
-    // next image after all (a writer that left it out of the size). A mask
-    // cut off by the end of the data is damage instead.
-    const uint64_t room = std::min<uint64_t>(e.nextImage, size);
-    const bool noMask = rec.depth == kDepth32
-                            ? maskEnd > declaredEnd
-                            : colourEnd <= declaredEnd && declaredEnd < maskEnd && room < maskEnd;
     if (noMask) {
         for (size_t p = 0; p < n; ++p) {
             rec.mask[p] = rec.depth != kDepth32 || rec.alpha[p] != 0 ? 1 : 0;
         }
         return true;
     }
-    if (maskEnd > size) return EndsPast("mask", maskEnd, size, reason);
     const uint8_t* maskRows = file.data() + colourEnd;
     for (size_t y = 0; y < h; ++y) {
         const std::span<const uint8_t> row(maskRows + y * maskStride, maskStride);
