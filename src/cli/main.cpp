@@ -9,6 +9,7 @@
 #include <malloc.h>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Commands.h"
@@ -85,7 +86,8 @@ const char* const kUsage =
     "Options of thumbnail:\n"
     "  --size N         the longest side of the thumbnail, 1 to 1024 (default 128)\n"
     "\n"
-    "  --help           show this text\n"
+    "  --               every argument after it is a file, even one starting with '-'\n"
+    "  --help           show this text (also after a command)\n"
     "  --version        show the version\n"
     "\n"
     "Exit status: 0 on success, 1 on any error (one line on standard error).\n";
@@ -101,13 +103,16 @@ bool ParseInt(const std::string& text, int& value) {
     return ec == std::errc() && ptr == end;
 }
 
-// What no option of a command took joins its positional arguments; the
-// first unknown option is returned, to be refused.
-std::string TakeExtras(const CLI::App& command, std::vector<std::string>& positional) {
+// What no option of a command took joins its positional arguments, and
+// then the files named after "--"; the first unknown option is returned, to
+// be refused.
+std::string TakeExtras(const CLI::App& command, std::vector<std::string>& positional,
+                       const std::vector<std::string>& filesAfterDashes) {
     for (const std::string& extra : command.remaining()) {
         if (extra.size() > 1 && extra[0] == '-') return extra;
         positional.push_back(extra);
     }
+    positional.insert(positional.end(), filesAfterDashes.begin(), filesAfterDashes.end());
     return {};
 }
 
@@ -194,8 +199,22 @@ int RunCommand(int argc, char** argv) {
         return 1;
     }
     const std::string first = argv[1];
-    // The usage is this program's own text, not one made up from the options.
-    if (first == "--help" || first == "-h" || first == "help") {
+    // After "--" every argument is a file, even one whose name starts with
+    // '-'; only what comes before it is parsed for options.
+    int optionArgc = argc;
+    std::vector<std::string> filesAfterDashes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--") {
+            optionArgc = i;
+            filesAfterDashes.assign(argv + i + 1, argv + argc);
+            break;
+        }
+    }
+    // The usage is this program's own text, not one made up from the
+    // options; "--help" after a command asks for it too.
+    if (first == "help" || std::any_of(argv + 1, argv + optionArgc, [](const char* arg) {
+            return std::string_view(arg) == "--help" || std::string_view(arg) == "-h";
+        })) {
         std::cout << kUsage;
         return 0;
     }
@@ -255,19 +274,22 @@ int RunCommand(int argc, char** argv) {
         thumbnail->add_option("-s,--size", thumbSize.value)->expected(0, 1);
 
     try {
-        app.parse(argc, argv);
+        app.parse(optionArgc, argv);
     } catch (const CLI::ParseError& e) {
         return UsageError(e.what());
     }
     if (info->parsed()) {
-        if (!info->remaining().empty())
-            return UsageError("unknown option '" + info->remaining()[0] + "'");
+        if (const std::string unknown = TakeExtras(*info, infoFiles, filesAfterDashes);
+            !unknown.empty()) {
+            return UsageError("unknown option '" + unknown + "'");
+        }
         if (infoFiles.empty()) return UsageError("info needs at least one file");
         return pictoform::cli::RunInfo(infoFiles, std::cout, std::cerr);
     }
     if (convert->parsed()) {
         for (auto& [option, into] : givens) into->present = option->count() > 0;
-        if (const std::string unknown = TakeExtras(*convert, options.inputs); !unknown.empty()) {
+        if (const std::string unknown = TakeExtras(*convert, options.inputs, filesAfterDashes);
+            !unknown.empty()) {
             return UsageError("unknown option '" + unknown + "'");
         }
         if (format.present) {
@@ -282,13 +304,15 @@ int RunCommand(int argc, char** argv) {
     if (sysicons->parsed()) {
         std::vector<std::string> all = sysArgs;
         for (const std::string& extra : sysicons->remaining()) all.push_back(extra);
+        all.insert(all.end(), filesAfterDashes.begin(), filesAfterDashes.end());
         std::error_code ec;
         const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
         return pictoform::cli::RunSysIcons(all, self.parent_path().string(), std::cout, std::cerr);
     }
     if (theme->parsed()) {
         for (auto& [option, into] : themeGivens) into->present = option->count() > 0;
-        if (const std::string unknown = TakeExtras(*theme, themeArgs); !unknown.empty()) {
+        if (const std::string unknown = TakeExtras(*theme, themeArgs, filesAfterDashes);
+            !unknown.empty()) {
             return UsageError("unknown option '" + unknown + "'");
         }
         std::vector<int> sizes;
@@ -314,7 +338,8 @@ int RunCommand(int argc, char** argv) {
                                         std::cerr);
     }
     if (thumbnail->parsed()) {
-        if (const std::string unknown = TakeExtras(*thumbnail, thumbArgs); !unknown.empty()) {
+        if (const std::string unknown = TakeExtras(*thumbnail, thumbArgs, filesAfterDashes);
+            !unknown.empty()) {
             return UsageError("unknown option '" + unknown + "'");
         }
         int size = 128;

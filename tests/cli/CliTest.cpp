@@ -104,6 +104,10 @@ TEST(CliUsage, HelpAndVersionExitZero) {
     EXPECT_EQ(help.err, "");
     EXPECT_NE(help.out.find("pictoform-cli info FILE..."), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("pictoform-cli convert IN... -o OUT"), std::string::npos);
+    // Asked after a command, too.
+    for (const char* command : {"convert", "info", "thumbnail"}) {
+        EXPECT_EQ(Cli({command, "a.ico", "--help"}).out, help.out) << command;
+    }
     const CommandResult version = Cli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.err, "");
@@ -141,6 +145,22 @@ TEST(CliUsage, BadArgumentsExitOneWithOneLine) {
     EXPECT_EQ(bare.status, 1);
     EXPECT_EQ(bare.out, "");
     EXPECT_NE(bare.err.find("Usage:"), std::string::npos);
+}
+
+// After "--", a name starting with '-' is a file, not an option.
+TEST(CliUsage, FilesAfterTwoDashesMayStartWithADash) {
+    TempDir dir;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    SavePng("-a.png", Paint(4, 4, Opaque));
+    const CommandResult converted = Cli({"convert", "-o", "b.ico", "--", "-a.png"});
+    const CommandResult listed = Cli({"info", "--", "-a.png", "-h"});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(ReadTopFirst(dir.File("b.ico")).at(0).width, 4);
+    EXPECT_EQ(listed.out, "-a.png[0]: 4x4, depth 32 (32 bits per pixel)\n"
+                          "-a.png: PNG picture, 1 image\n");
+    EXPECT_TRUE(OneErrorLine(listed, "pictoform-cli: cannot read '-h'"));
 }
 
 // --- info ---------------------------------------------------------------------
