@@ -221,13 +221,14 @@ std::string PngName(const std::string& output, size_t index, const IconImageRec&
            std::to_string(rec.height) + ".png";
 }
 
-bool WritePng(const std::string& path, const IconImageRec& rec, std::string& reason) {
+bool AddPng(FileBatch& batch, const std::string& path, const IconImageRec& rec,
+            std::string& reason) {
     // A PNG the input stored is written as it came: nothing to convert.
-    if (!rec.storedPng.empty()) return WriteFileAtomically(path, rec.storedPng, reason);
+    if (!rec.storedPng.empty()) return batch.Add(path, rec.storedPng, reason);
     std::vector<uint8_t> bytes;
     return EncodePlanesPng(rec.width, rec.height, rec.colours, rec.alpha, rec.mask, bytes,
                            reason) &&
-           WriteFileAtomically(path, bytes, reason);
+           batch.Add(path, bytes, reason);
 }
 
 void Fail(std::ostream& err, const std::string& what, const std::string& path,
@@ -338,15 +339,23 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         }
     }
     if (kind == Kind::kPng) {
+        // One PNG per image, all or none: a failure on the way leaves no
+        // part of the set behind and the files of an earlier run as they were.
+        FileBatch batch;
+        std::vector<std::string> names;
+        std::string reason;
         for (size_t i = 0; i < images.size(); ++i) {
-            const std::string name = PngName(output, i, images[i]);
-            std::string reason;
-            if (!WritePng(name, images[i], reason)) {
-                Fail(err, "write", name, reason);
+            names.push_back(PngName(output, i, images[i]));
+            if (!AddPng(batch, names.back(), images[i], reason)) {
+                Fail(err, "write", names.back(), reason);
                 return false;
             }
-            out << name << "\n";
         }
+        if (!batch.Commit(reason)) {
+            Fail(err, "write", output, reason);
+            return false;
+        }
+        for (const std::string& name : names) out << name << "\n";
         return true;
     }
     if (kind == Kind::kProject) {

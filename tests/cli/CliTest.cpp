@@ -443,6 +443,18 @@ TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     }
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"inside"});
     EXPECT_EQ(ReadBytes(out), bytes);
+    // A set of PNGs is written whole or not at all: with the second name
+    // taken by a folder, the first keeps what an earlier run left there.
+    const std::string three = dir.File("three.ico"), earlier = dir.File("set-0-16x16.png");
+    WriteBytes(three, IcoBytes({Record(16, 16, kDepth32, Soft), Record(8, 8, kDepth32, Soft),
+                                Record(4, 4, kDepth32, Soft)}));
+    WriteBytes(earlier, {1, 2, 3});
+    std::filesystem::create_directory(dir.File("set-1-8x8.png"));
+    const CommandResult set = Cli({"convert", three, "-o", dir.File("set.png")});
+    EXPECT_TRUE(OneErrorLine(set, "pictoform-cli: cannot write '" + dir.File("set-1-8x8.png") +
+                                      "': not a regular file"));
+    EXPECT_EQ(set.out, "");
+    EXPECT_EQ(ReadBytes(earlier), (std::vector<uint8_t>{1, 2, 3}));
     // Replaced at last, the output keeps its permissions.
     ASSERT_EQ(::chmod(out.c_str(), 0640), 0);
     ASSERT_EQ(Cli({"convert", png, "-o", out}).status, 0);
@@ -454,7 +466,8 @@ TEST(CliErrors, WhatCannotBeReadOrWrittenIsToldInOneLineAndNothingIsWritten) {
     // Nothing was left beside the outputs either, written or not.
     EXPECT_EQ(FilesIn(dir.Path()),
               (std::vector<std::string>{"a.png", "fake.png", "folder.ico", "good.ico", "huge.png",
-                                        "out.ico", "text.ico", "truncated.ico"}));
+                                        "out.ico", "set-0-16x16.png", "set-1-8x8.png", "text.ico",
+                                        "three.ico", "truncated.ico"}));
 }
 
 // --- Themes and system icons -------------------------------------------------

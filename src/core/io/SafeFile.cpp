@@ -31,8 +31,11 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 }
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
-                         std::string& reason) {
+FileBatch::~FileBatch() {
+    for (const Pending& file : m_pending) ::unlink(file.temp.c_str());
+}
+
+bool FileBatch::Add(const std::string& path, std::span<const uint8_t> bytes, std::string& reason) {
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing && !S_ISREG(existing.st_mode)) {
@@ -75,12 +78,28 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
         ::unlink(temp.c_str());
         return false;
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        reason = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
+    m_pending.push_back({std::move(temp), path});
     return true;
+}
+
+bool FileBatch::Commit(std::string& reason) {
+    // Each rename is whole; should one fail, the files not yet renamed stay
+    // as they were, and their new contents are removed with the batch.
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        if (::rename(m_pending[i].temp.c_str(), m_pending[i].path.c_str()) != 0) {
+            reason = std::strerror(errno);
+            m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<ptrdiff_t>(i));
+            return false;
+        }
+    }
+    m_pending.clear();
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
+                         std::string& reason) {
+    FileBatch batch;
+    return batch.Add(path, bytes, reason) && batch.Commit(reason);
 }
 
 } // namespace pictoform
