@@ -80,6 +80,31 @@ TEST_F(MouseToolsTest, RoundAndDiagonalNibsSweepTheirShapes) {
     }
 }
 
+// However the pointer lingers, turns or goes back, a stroke lays each pixel
+// down once: a translucent colour comes out the same all along it.
+TEST_F(MouseToolsTest, ATranslucentStrokeCoversEachPixelOnce) {
+    const PixelColor half{255, 0, 0, 128};
+    SetSingleColour(half);
+    for (ToolCode tool :
+         {kToolPencilSquare, kToolPencilRound, kToolPencilRightDiagonal, kToolPencilLeftDiagonal}) {
+        SCOPED_TRACE(tool);
+        Layer().Committed().Fill(0, 0, 0);
+        Use(tool, tool == kToolPencilSquare ? 1 : 4);
+        Drag({{30, 30}, {31, 30}, {31, 31}, {45, 30}, {60, 36}, {45, 30}, {46, 31}});
+        const CLayerImage& done = Layer().Committed();
+        int covered = 0, other = 0;
+        for (int y = 0; y < done.Height(); ++y) {
+            for (int x = 0; x < done.Width(); ++x) {
+                if (!Covered(done, x, y)) continue;
+                ++covered;
+                other += done.GetPixel(x, y).Rgba32() != half.Rgba32();
+            }
+        }
+        EXPECT_GT(covered, 3 * 3 * 8);
+        EXPECT_EQ(other, 0) << "of " << covered << " pixels";
+    }
+}
+
 TEST_F(MouseToolsTest, MultiColourStrokesStepThroughTheTableAndCarryTheIndexOver) {
     UseBlackToWhite();
     Use(kToolPencilSquare);

@@ -124,6 +124,7 @@ void CViewMouse::PressTool(Event& e) {
     if (tool == kToolColorPicker) {
         PickColour(e);
     } else if (tool == kToolPencilRound || tool == kToolPencilSquare) {
+        const StrokeStamp stamp(committed);
         // The colour the press point will carry: no distance travelled yet.
         const PixelColor colour = StrokeColour(e, e.cx, e.cy);
         if (tool == kToolPencilRound && e.width > 1) {
@@ -187,6 +188,9 @@ void CViewMouse::DragTool(Event& e) {
     const int tool = e.tool;
 
     if (IsPencil(tool)) {
+        // Every nib marks what it paints until the release, so that where
+        // steps meet or the pointer lingers no pixel is blended twice.
+        const StrokeStamp stamp(committed);
         // The colour steps by the distance from the point it replaces.
         const PenPoint c = NewPoint(e, e.cx, e.cy);
         const PenPoint q = points.back();

@@ -314,11 +314,15 @@ void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
     if (a == 0 || !BlockOrigin(blockX, blockY, n, left, top)) return;
     uint8_t* alpha = AlphaPlane();
     uint8_t* coverage = CoveragePlane();
+    // Within a stroke (stamp above 1) a pixel is blended once: the stroke
+    // marks it, and its later steps pass over it.
+    const uint8_t stamp = m_paintStamp;
     for (int y = top; y < top + n; ++y) {
         for (int x = left; x < left + n; ++x) {
             const size_t i = PixelIndex(x, y);
+            if (stamp > 1 && coverage[i] >= stamp) continue;
             if (!coverage[i]) {
-                SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, 1);
+                SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, stamp);
                 continue;
             }
             uint8_t* bgr = Bgr(x, y);
@@ -327,6 +331,7 @@ void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
             bgr[2] = Mix(bgr[2], colour.red, a);
             // Alpha adds up here; it is not the "over" rule.
             alpha[i] = AddAlpha(alpha[i], a);
+            if (stamp > 1) coverage[i] = stamp;
         }
     }
 }

@@ -38,6 +38,22 @@ inline constexpr uint8_t kFloodVisited = 10;
 // The stamp of a stroke in progress.
 inline constexpr uint8_t kStrokeStamp = 20;
 
+// Raises the stamp for the duration of a stroke's step, and always puts the
+// one before back.
+class StrokeStamp {
+public:
+    explicit StrokeStamp(CLayerImage& image) : m_image(image), m_before(image.PaintStamp()) {
+        m_image.SetPaintStamp(kStrokeStamp);
+    }
+    ~StrokeStamp() { m_image.SetPaintStamp(m_before); }
+    StrokeStamp(const StrokeStamp&) = delete;
+    StrokeStamp& operator=(const StrokeStamp&) = delete;
+
+private:
+    CLayerImage& m_image;
+    uint8_t m_before;
+};
+
 // Whether a fill may paint a pixel of this coverage under this stamp.
 constexpr bool StampAllows(uint8_t stamp, uint8_t coverage) {
     return stamp == 1 || coverage < stamp;
@@ -53,7 +69,8 @@ void PaintPixel(CLayerImage& image, int x, int y, const PixelColor& colour, bool
 // Returns the pixels it changed.
 PixelRect NormalizeCoverage(CLayerImage& image);
 
-// Lines in block units: each step blends one 3 x 3 block. DrawPenLine colours
+// Lines in block units: each step blends one 3 x 3 block, under the stamp
+// like the fills. DrawPenLine colours
 // the line from the pen (its single colour, or the table from entry 0 at the
 // first end to 255 at the second); DrawBlendLine runs from p0's colour to p1's.
 void DrawPenLine(CLayerImage& image, const PenOutputs& pen, float x0, float y0, float x1, float y1);

@@ -38,20 +38,6 @@ PixelColor Painting(PixelColor colour) {
     return colour;
 }
 
-// Raises the stamp for the duration of a stroke, and always lowers it again.
-class StrokeStamp {
-public:
-    explicit StrokeStamp(CLayerImage& image) : m_image(image) {
-        m_image.SetPaintStamp(kStrokeStamp);
-    }
-    ~StrokeStamp() { m_image.SetPaintStamp(1); }
-    StrokeStamp(const StrokeStamp&) = delete;
-    StrokeStamp& operator=(const StrokeStamp&) = delete;
-
-private:
-    CLayerImage& m_image;
-};
-
 } // namespace
 
 void StrokeRound(CLayerImage& image, const PenPoint& p0, const PenPoint& p1, int width) {
