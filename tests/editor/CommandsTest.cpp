@@ -119,6 +119,16 @@ TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
     EXPECT_TRUE(view.Modified());
     EXPECT_EQ(ui.Messages().back().text, "Delete the format 48X48(WinXP)?");
     EXPECT_EQ(ui.Messages().back().buttons, MessageButtons::YesNoDefaultNo);
+    // A command with nothing to do changes nothing either: the last format
+    // down, a cancelled New Format.
+    ASSERT_TRUE(list.SelectItem(1));
+    workspace.Dialogs().newFormat = [](CNewFmtDialog&) { return false; };
+    for (const int id : {kFormatDown, kNewFormat}) {
+        view.SetModified(false);
+        ASSERT_TRUE(Run(id));
+        EXPECT_FALSE(view.Modified()) << id;
+    }
+    EXPECT_EQ(order(), "16 16 ");
 }
 
 // The status bar's words; another format starts fitted. (Zooming about the

@@ -241,8 +241,10 @@ TEST_F(MouseToolsTest,
     Mouse().Move(10, 67, mouse::kLeft | mouse::kShift);
     EXPECT_EQ(History(), "3 3 3 [3]");
 
-    // The colour picker hands the colour back and returns to the pencil.
+    // The colour picker hands the colour back and returns to the pencil;
+    // it only reads the picture, so the work stays as it was saved.
     SetSingleColour(PixelColor{1, 2, 3, 255});
+    view.SetModified(false);
     Use(kToolColorPicker);
     Hover(4, 4);
     EXPECT_EQ(Mouse().Cursor(), ViewCursor::ColourPicker);
@@ -252,6 +254,7 @@ TEST_F(MouseToolsTest,
     Mouse().Release(4, 4);
     EXPECT_EQ(workspace.Tools().GetCurrentTool(), kToolPencilSquare);
     EXPECT_EQ(History(), "3 3 3 [3]");
+    EXPECT_FALSE(view.Modified());
 }
 
 TEST_F(MouseToolsTest, HotSpotModeTakesTheNextPressInsideTheIcon) {

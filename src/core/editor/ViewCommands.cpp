@@ -547,6 +547,8 @@ void CViewCommands::NewFormat(bool copyCurrent) {
     if (RunDialog(space.Dialogs().newFormat, dialog) &&
         space.FormatList().AddNewFormat(dialog.Result(), copyCurrent)) {
         AppendFrame(m_view.Animation(), static_cast<uint32_t>(space.FormatList().Count() - 1));
+    } else {
+        m_declined = true;
     }
 }
 
@@ -557,7 +559,10 @@ void CViewCommands::ChangeFormatOrder(int id) {
     if (id == command::kDeleteFormat) {
         // Nothing takes a deleted format back; the last one is never deleted.
         const CIconFormat* format = formats.CurrentFormat();
-        if (formats.Count() < 2 || !format) return;
+        if (formats.Count() < 2 || !format) {
+            m_declined = true;
+            return;
+        }
         const std::string question =
             "Delete the format " + FormatLabel(format->Width(), format->Height(), format->Depth()) +
             "?";
@@ -574,6 +579,8 @@ void CViewCommands::ChangeFormatOrder(int id) {
         SwapFrames(animation, selected, selected - 1);
     } else if (id == command::kFormatDown && formats.MoveDown()) {
         SwapFrames(animation, selected, selected + 1);
+    } else {
+        m_declined = true;
     }
 }
 

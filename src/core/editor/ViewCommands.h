@@ -69,7 +69,8 @@ private:
     void NewFormat(bool copyCurrent);
 
     CPictoformView& m_view;
-    // The command asked and the user said no: nothing changed.
+    // The command asked and the user said no, or it had nothing to do:
+    // nothing changed.
     bool m_declined = false;
     CLayerImage m_copyBuffer;
 };

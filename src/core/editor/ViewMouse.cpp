@@ -104,7 +104,6 @@ PenPoint CViewMouse::NewPoint(const Event& e, float x, float y) {
 
 void CViewMouse::Press(int wx, int wy) {
     m_changed.reset();
-    m_view.SetModified(true);
     m_buttonDown = true;
     m_pressX = m_currentX = wx;
     m_pressY = m_currentY = wy;
@@ -116,6 +115,9 @@ void CViewMouse::Press(int wx, int wy) {
     }
     std::optional<Event> e = MakeEvent(wx, wy);
     if (!e) return;
+    // The picker only reads the picture; a press that merges an object or
+    // starts any other tool's work changes the icon.
+    if (e->tool != kToolColorPicker || e->layer.ActiveObject()) m_view.SetModified(true);
     // A tool picked without the pointer moving since is a change of tool
     // too; otherwise the first movement would drop this press's point.
     if (e->tool != m_lastTool) e->layer.StrokePoints().clear();
