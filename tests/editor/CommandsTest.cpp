@@ -145,6 +145,12 @@ TEST_F(Commands, StatusBarNamesTheZoomAndThePixelAndAnotherFormatStartsFitted) {
     const ViewGeometry& g = view.Geometry();
     EXPECT_EQ(view.StatusText(CPictoformView::HotSpotPoint{g.originX + 12 * 19, g.originY + 240}),
               "Zoom 1200%   Pixel 19, 20   transparent");
+    // A translucent pixel's colour as the file will hold it, not as the
+    // screen lays it over white.
+    Paint(19, 20, PixelColor{255, 0, 16, 128});
+    view.Paint();
+    EXPECT_EQ(view.StatusText(CPictoformView::HotSpotPoint{g.originX + 12 * 19, g.originY + 240}),
+              "Zoom 1200%   Pixel 19, 20   #FF0010 alpha 128");
 
     ASSERT_TRUE(workspace.FormatList().AddNewFormat({16, 16, kDepth32}, false));
     ASSERT_TRUE(workspace.FormatList().SelectItem(1));

@@ -514,15 +514,14 @@ std::string CPictoformView::StatusText(std::optional<HotSpotPoint> pointer) cons
     if (m_zoom == 0) text += " (fit)";
     if (!pointer) return text;
     const ViewPixel at = m_mouse->PixelUnder(pointer->x, pointer->y);
-    const CLayerImage& shown = format->Final();
-    if (at.x < 0 || at.y < 0 || at.x >= shown.Width() || at.y >= shown.Height()) return text;
+    if (at.x < 0 || at.y < 0 || at.x >= format->Width() || at.y >= format->Height()) return text;
     text += "   Pixel " + std::to_string(at.x) + ", " + std::to_string(at.y) + "   ";
-    if (!shown.CoveragePlane()[static_cast<size_t>(at.y) * shown.Width() + at.x]) {
-        return text + "transparent";
-    }
-    const PixelColor c = shown.GetPixel(at.x, at.y);
+    // The colour the file will hold, not the one laid over white on screen.
+    const std::optional<PixelColor> c = format->PixelAsSaved(at.x, at.y);
+    if (!c) return text + "transparent";
     char colour[40];
-    std::snprintf(colour, sizeof colour, "#%02X%02X%02X alpha %d", c.red, c.green, c.blue, c.alpha);
+    std::snprintf(colour, sizeof colour, "#%02X%02X%02X alpha %d", c->red, c->green, c->blue,
+                  c->alpha);
     return text + colour;
 }
 

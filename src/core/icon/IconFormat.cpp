@@ -27,17 +27,36 @@ CIconFormat::CIconFormat(int zoom, int width, int height, int32_t depth, LayerCo
     m_layers.push_back(std::move(layer));
 }
 
-void CIconFormat::Compose() {
+void CIconFormat::ComposeInto(CLayerImage& composite, CLayerImage& final, int dx, int dy) const {
     const bool soft = SoftEdges();
-    m_composite.Fill(255, 0, 0);
+    composite.Fill(255, 0, 0);
     for (const CIconLayer* layer : m_visibleLayers) {
         if (!layer) continue;
-        CLayerImage::Composite(layer->Working(), m_composite, !soft, 0, 0, layer->Opacity());
+        CLayerImage::Composite(layer->Working(), composite, !soft, dx, dy, layer->Opacity());
     }
-    CLayerImage::Downsample3x(m_composite, nullptr, 0, m_final, !soft);
+    CLayerImage::Downsample3x(composite, nullptr, 0, final, !soft);
+}
+
+void CIconFormat::Compose() {
+    ComposeInto(m_composite, m_final, 0, 0);
     // The writer reduces what it is given again, and a picture of its own
     // palette's colours comes out of that unchanged.
     ShowStoredColours();
+}
+
+std::optional<PixelColor> CIconFormat::PixelAsSaved(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return std::nullopt;
+    const CLayerImage* shown = &m_final;
+    // A final pixel is made from its own three by three block alone.
+    CLayerImage block, pixel;
+    if (SoftEdges()) {
+        if (!block.Create(3, 3) || !pixel.Create(1, 1)) return std::nullopt;
+        ComposeInto(block, pixel, -3 * x, -3 * y);
+        shown = &pixel;
+        x = y = 0;
+    }
+    if (!shown->CoveragePlane()[static_cast<size_t>(y) * shown->Width() + x]) return std::nullopt;
+    return shown->GetPixel(x, y);
 }
 
 void CIconFormat::ShowPicture(const CLayerImage& picture) {

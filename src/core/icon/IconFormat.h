@@ -40,6 +40,12 @@ public:
     // most of it is covered, so it ends up either opaque-ish or empty. At 2
     // to 256 colours the final image is in its stored colours.
     void Compose();
+    // Pixel (x, y) as saving makes it; none when it is transparent or
+    // outside. Only at depth 32 does the screen lay the layers over white:
+    // there the pixel's own block of the layers is composed alone, leaving
+    // the picture on screen as it is; at the other depths the final image
+    // already holds it.
+    [[nodiscard]] std::optional<PixelColor> PixelAsSaved(int x, int y) const;
     // The final image as a record for the writers: top row first, coverage as
     // the mask, the format's depth. The record owns its planes.
     [[nodiscard]] IconImageRec ExportFinal() const;
@@ -106,6 +112,10 @@ public:
     void ShowPicture(const CLayerImage& picture);
 
 private:
+    // The visible layers laid into `composite` (empty first) and reduced into
+    // `final`; (dx, dy) places the layers' pictures in the composite.
+    void ComposeInto(CLayerImage& composite, CLayerImage& final, int dx, int dy) const;
+
     std::vector<std::unique_ptr<CIconLayer>> m_layers;
     std::vector<CIconLayer*> m_visibleLayers;
     CIconLayer* m_firstLayer = nullptr;
