@@ -2,7 +2,9 @@
 # CPU time of whole processes, pictoform-cli against icoutils on the same
 # files: a nine-image icon extracted to PNG and listed (icotool), start-up
 # (--version), and a program holding 184 icon groups listed and extracted
-# (wrestool). Rounds alternate the two tools; each prints the median over the
+# (wrestool). The icon is converted twice: over the PNGs of the run before,
+# which are flushed to disk before they are replaced, and into new files.
+# Rounds alternate the two tools; each prints the median over the
 # rounds of the CPU time per run and the ratio of medians; then the sizes of
 # the PNGs each wrote.
 # Usage: bench/cli_vs_icotool.sh [path/to/pictoform-cli] [ROUNDS]
@@ -37,6 +39,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-34s %10s %10s %7s\n' "task" "ours ms" "icoutils ms" "ratio"
 for pair in "convert big.ico -o a/out.png|icotool -x -o b big.ico" \
+    'convert big.ico -o new/$$-$i.png|icotool -x -o b big.ico' \
     "info big.ico|icotool -l big.ico" "--version|icotool --version" \
     "info prog.dll|wrestool -l prog.dll" \
     "convert prog.dll --all -o pa|wrestool -x --type=14 -o pb prog.dll"; do
@@ -45,6 +48,7 @@ for pair in "convert big.ico -o a/out.png|icotool -x -o b big.ico" \
     : >ours.txt
     : >theirs.txt
     for _ in $(seq "$rounds"); do
+        rm -rf new && mkdir new
         cpu_ms "$ours" >>ours.txt
         cpu_ms "$theirs" >>theirs.txt
     done
