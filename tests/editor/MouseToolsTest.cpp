@@ -103,6 +103,12 @@ TEST_F(MouseToolsTest, ATranslucentStrokeCoversEachPixelOnce) {
         EXPECT_GT(covered, 3 * 3 * 8);
         EXPECT_EQ(other, 0) << "of " << covered << " pixels";
     }
+    // The picker takes the colour back as the file holds it, not as the
+    // screen lays it over white.
+    Use(kToolColorPicker);
+    SetSingleColour(kRed);
+    Click(45, 30);
+    EXPECT_EQ(workspace.Colours().CurrentColour().Rgba32(), half.Rgba32());
 }
 
 TEST_F(MouseToolsTest, MultiColourStrokesStepThroughTheTableAndCarryTheIndexOver) {

@@ -76,8 +76,8 @@ void AppendSnapshot(Workspace& space, CIconLayer& layer) {
 } // namespace
 
 void CViewMouse::PickColour(const Event& e) {
-    const PixelColor colour =
-        e.format.Composite().GetPixel(SaturatingInt(e.cx), SaturatingInt(e.cy));
+    // As the file will hold it: on screen a translucent pixel lies over white.
+    const PixelColor colour = e.format.CompositeAsSaved(SaturatingInt(e.cx), SaturatingInt(e.cy));
     m_view.Space().Colours().SetColor(colour.Rgba32(), colour.word1, colour.word2);
 }
 

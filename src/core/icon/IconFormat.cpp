@@ -27,18 +27,17 @@ CIconFormat::CIconFormat(int zoom, int width, int height, int32_t depth, LayerCo
     m_layers.push_back(std::move(layer));
 }
 
-void CIconFormat::ComposeInto(CLayerImage& composite, CLayerImage& final, int dx, int dy) const {
-    const bool soft = SoftEdges();
+void CIconFormat::LayLayers(CLayerImage& composite, int dx, int dy) const {
     composite.Fill(255, 0, 0);
     for (const CIconLayer* layer : m_visibleLayers) {
         if (!layer) continue;
-        CLayerImage::Composite(layer->Working(), composite, !soft, dx, dy, layer->Opacity());
+        CLayerImage::Composite(layer->Working(), composite, !SoftEdges(), dx, dy, layer->Opacity());
     }
-    CLayerImage::Downsample3x(composite, nullptr, 0, final, !soft);
 }
 
 void CIconFormat::Compose() {
-    ComposeInto(m_composite, m_final, 0, 0);
+    LayLayers(m_composite, 0, 0);
+    CLayerImage::Downsample3x(m_composite, nullptr, 0, m_final, !SoftEdges());
     // The writer reduces what it is given again, and a picture of its own
     // palette's colours comes out of that unchanged.
     ShowStoredColours();
@@ -51,12 +50,20 @@ std::optional<PixelColor> CIconFormat::PixelAsSaved(int x, int y) const {
     CLayerImage block, pixel;
     if (SoftEdges()) {
         if (!block.Create(3, 3) || !pixel.Create(1, 1)) return std::nullopt;
-        ComposeInto(block, pixel, -3 * x, -3 * y);
+        LayLayers(block, -3 * x, -3 * y);
+        CLayerImage::Downsample3x(block, nullptr, 0, pixel, !SoftEdges());
         shown = &pixel;
         x = y = 0;
     }
     if (!shown->CoveragePlane()[static_cast<size_t>(y) * shown->Width() + x]) return std::nullopt;
     return shown->GetPixel(x, y);
+}
+
+PixelColor CIconFormat::CompositeAsSaved(int cx, int cy) const {
+    CLayerImage point;
+    if (!point.Create(1, 1)) return {};
+    LayLayers(point, -cx, -cy);
+    return point.GetPixel(0, 0);
 }
 
 void CIconFormat::ShowPicture(const CLayerImage& picture) {

@@ -46,6 +46,9 @@ public:
     // the picture on screen as it is; at the other depths the final image
     // already holds it.
     [[nodiscard]] std::optional<PixelColor> PixelAsSaved(int x, int y) const;
+    // The composite picture's pixel (cx, cy), a third of an icon pixel, as
+    // saving lays the layers; the same way, it leaves the screen alone.
+    [[nodiscard]] PixelColor CompositeAsSaved(int cx, int cy) const;
     // The final image as a record for the writers: top row first, coverage as
     // the mask, the format's depth. The record owns its planes.
     [[nodiscard]] IconImageRec ExportFinal() const;
@@ -112,9 +115,9 @@ public:
     void ShowPicture(const CLayerImage& picture);
 
 private:
-    // The visible layers laid into `composite` (empty first) and reduced into
-    // `final`; (dx, dy) places the layers' pictures in the composite.
-    void ComposeInto(CLayerImage& composite, CLayerImage& final, int dx, int dy) const;
+    // The visible layers laid into `composite`, emptied first, as saving lays
+    // them; (dx, dy) places the layers' pictures in it.
+    void LayLayers(CLayerImage& composite, int dx, int dy) const;
 
     std::vector<std::unique_ptr<CIconLayer>> m_layers;
     std::vector<CIconLayer*> m_visibleLayers;
