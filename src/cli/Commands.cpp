@@ -339,7 +339,7 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
         }
     }
     if (kind == Kind::kPng) {
-        // One PNG per image, all or none: a failure on the way leaves no
+        // One PNG per image, all or none: a failure to write one leaves no
         // part of the set behind and the files of an earlier run as they were.
         FileBatch batch;
         std::vector<std::string> names;
@@ -352,7 +352,7 @@ bool WriteImages(const std::string& output, Kind kind, std::vector<IconImageRec>
             }
         }
         if (!batch.Commit(reason)) {
-            Fail(err, "write", output, reason);
+            Fail(err, "write", batch.FailedPath(), reason);
             return false;
         }
         for (const std::string& name : names) out << name << "\n";

@@ -121,9 +121,10 @@ TEST_F(Commands, CancelDropsTheLineUnderWayAndTheFormatCommandsReachTheList) {
     EXPECT_EQ(ui.Messages().back().buttons, MessageButtons::YesNoDefaultNo);
     // A command with nothing to do changes nothing either: the last format
     // down, a cancelled New Format.
-    ASSERT_TRUE(list.SelectItem(1));
     workspace.Dialogs().newFormat = [](CNewFmtDialog&) { return false; };
-    for (const int id : {kFormatDown, kNewFormat}) {
+    for (const auto& [selected, id] :
+         {std::pair{1, kFormatDown}, {0, kFormatUp}, {0, kNewFormat}}) {
+        ASSERT_TRUE(list.SelectItem(selected));
         view.SetModified(false);
         ASSERT_TRUE(Run(id));
         EXPECT_FALSE(view.Modified()) << id;
@@ -152,10 +153,16 @@ TEST_F(Commands, StatusBarNamesTheZoomAndThePixelAndAnotherFormatStartsFitted) {
     EXPECT_EQ(view.StatusText(CPictoformView::HotSpotPoint{g.originX + 12 * 19, g.originY + 240}),
               "Zoom 1200%   Pixel 19, 20   #FF0010 alpha 128");
 
-    ASSERT_TRUE(workspace.FormatList().AddNewFormat({16, 16, kDepth32}, false));
+    // Below depth 32 a translucent pixel is laid over white, and the file
+    // keeps no alpha.
+    ASSERT_TRUE(workspace.FormatList().AddNewFormat({16, 16, kDepth24}, false));
     ASSERT_TRUE(workspace.FormatList().SelectItem(1));
+    Paint(0, 0, PixelColor{255, 0, 16, 128});
     view.Paint();
     EXPECT_TRUE(view.Commands().Update(kZoomFit).checked);
+    EXPECT_EQ(view.StatusText(
+                  CPictoformView::HotSpotPoint{view.Geometry().originX, view.Geometry().originY}),
+              "Zoom 1600% (fit)   Pixel 0, 0   #FF7E86 alpha 255");
 }
 
 TEST_F(Commands, WorkDoneOnlyThroughCommandsAndTheLayersPanelIsUnsavedWork) {

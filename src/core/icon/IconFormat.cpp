@@ -44,7 +44,7 @@ void CIconFormat::Compose() {
 }
 
 std::optional<PixelColor> CIconFormat::PixelAsSaved(int x, int y) const {
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return std::nullopt;
+    if (m_final.IsNull() || x < 0 || y < 0 || x >= m_width || y >= m_height) return std::nullopt;
     const CLayerImage* shown = &m_final;
     // A final pixel is made from its own three by three block alone.
     CLayerImage block, pixel;
@@ -56,7 +56,10 @@ std::optional<PixelColor> CIconFormat::PixelAsSaved(int x, int y) const {
         x = y = 0;
     }
     if (!shown->CoveragePlane()[static_cast<size_t>(y) * shown->Width() + x]) return std::nullopt;
-    return shown->GetPixel(x, y);
+    PixelColor colour = shown->GetPixel(x, y);
+    // Below depth 32 a file keeps no alpha: what it keeps is opaque.
+    if (!SoftEdges()) colour.alpha = 255;
+    return colour;
 }
 
 PixelColor CIconFormat::CompositeAsSaved(int cx, int cy) const {

@@ -320,7 +320,7 @@ void CLayerImage::BlendBlock(int blockX, int blockY, uint32_t rgba, int n) {
     for (int y = top; y < top + n; ++y) {
         for (int x = left; x < left + n; ++x) {
             const size_t i = PixelIndex(x, y);
-            if (stamp > 1 && coverage[i] >= stamp) continue;
+            if (!StampAllows(stamp, coverage[i])) continue;
             if (!coverage[i]) {
                 SetPixelRaw(x, y, colour.red, colour.green, colour.blue, colour.alpha, stamp);
                 continue;

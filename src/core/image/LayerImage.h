@@ -56,6 +56,12 @@ struct PixelExport {
     std::vector<uint8_t> coverage; // one byte per pixel, top row first
 };
 
+// Whether a fill or a blend may paint a pixel of this coverage under this
+// paint stamp.
+constexpr bool StampAllows(uint8_t stamp, uint8_t coverage) {
+    return stamp == 1 || coverage < stamp;
+}
+
 // The one pixel buffer of the program: a colour plane of blue-green-red
 // triplets (rows padded to 4 bytes, row 0 first in memory, so a toolkit image
 // can wrap it as it is), an alpha plane and a coverage plane of one byte per
@@ -164,7 +170,8 @@ public:
     void FlattenOverWhite(bool threshold);
     void MarkNonWhite(const PixelColor& colour);
 
-    // Coverage written by the raster fills; above 1 they skip pixels already at it.
+    // Coverage written by the raster fills and BlendBlock; above 1 they skip
+    // pixels already at it.
     uint8_t PaintStamp() const { return m_paintStamp; }
     void SetPaintStamp(uint8_t stamp) { m_paintStamp = stamp; }
 

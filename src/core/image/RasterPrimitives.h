@@ -54,11 +54,6 @@ private:
     uint8_t m_before;
 };
 
-// Whether a fill may paint a pixel of this coverage under this stamp.
-constexpr bool StampAllows(uint8_t stamp, uint8_t coverage) {
-    return stamp == 1 || coverage < stamp;
-}
-
 // The pixel rule that every fill shares, at (x, y) if it is inside the image
 // and passes the stamp test: erase empties the pixel; an empty pixel takes the
 // colour and its alpha; a covered one blends with weights a + 1 and 255 - a and

@@ -88,6 +88,7 @@ bool FileBatch::Commit(std::string& reason) {
     for (size_t i = 0; i < m_pending.size(); ++i) {
         if (::rename(m_pending[i].temp.c_str(), m_pending[i].path.c_str()) != 0) {
             reason = std::strerror(errno);
+            m_failedPath = m_pending[i].path;
             m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<ptrdiff_t>(i));
             return false;
         }

@@ -12,9 +12,11 @@ namespace pictoform {
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
                                        std::string& reason);
 
-// Several files that belong together, replaced all at once: each is written
-// beside its place as it is added, and all are renamed into place by
-// Commit. A batch dropped before then leaves every file as it was.
+// Several files that belong together: each is written beside its place as
+// it is added, and all are renamed into place by Commit, so that a failure
+// to write any of them (a full disk, a name taken by a folder) leaves every
+// file as it was. Only a rename that fails, which a file written beside its
+// place hardly can, leaves the ones renamed before it.
 class FileBatch {
 public:
     FileBatch() = default;
@@ -25,6 +27,8 @@ public:
     [[nodiscard]] bool Add(const std::string& path, std::span<const uint8_t> bytes,
                            std::string& reason);
     [[nodiscard]] bool Commit(std::string& reason);
+    // The file whose rename failed.
+    [[nodiscard]] const std::string& FailedPath() const { return m_failedPath; }
 
 private:
     struct Pending {
@@ -32,6 +36,7 @@ private:
         std::string path;
     };
     std::vector<Pending> m_pending;
+    std::string m_failedPath;
 };
 
 } // namespace pictoform
